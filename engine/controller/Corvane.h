@@ -1,0 +1,172 @@
+#pragma once
+// The engine: one object per host process, created when the home screen has
+// finished launching. It owns the radio gateway, the Edge/WiFi manager and
+// the strategy in force, and runs the sleep and wake cycle of the radios, the
+// power events, the application awareness, the battery records and the
+// statistics, all on the host's main thread.
+//
+// The class is one module whose implementation is split by concern:
+// Corvane.cpp (lifecycle, strategies, icon, alerts), CorvaneSleepCycle.cpp,
+// CorvanePreferences.cpp, CorvanePower.cpp, CorvaneApplications.cpp,
+// CorvaneWiFi.cpp, CorvaneBattery.cpp and CorvaneStatistics.cpp.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "engine/platform/HomeScreen.h"
+#include "engine/platform/Platform.h"
+#include "shared/PropertyList.h"
+
+struct sqlite3;
+
+namespace corvane {
+
+class BatteryStatus;
+class Edge2WiFiManager;
+class RadiosLib;
+class Strategie;
+
+class Corvane {
+public:
+    // `init`: the initial values; creates the Edge/WiFi manager and sets
+    // `lastTurnOn` and `lastDbSave` to now.
+    explicit Corvane(platform::Platform& platform);
+    ~Corvane();
+    Corvane(const Corvane&) = delete;
+    Corvane& operator=(const Corvane&) = delete;
+
+    // The engine instance of the process: none until the home screen has
+    // finished launching. The instance is never destroyed.
+    static Corvane* sharedEngine();
+    static void setSharedEngine(Corvane* engine);
+
+    // Lifecycle.
+    void postInit();
+    void postPostInit();
+
+    // Events of the home screen.
+    void batteryStateChanged(const plist::Dictionary* dictionary);
+    void wifiBarsChanged(int bars, platform::Object* wifiManager);
+    void setCurrentWiFiNetwork(std::optional<std::string> network);
+    void deviceLocked();
+    void deviceUnlocked();
+    void acPowerChanged(bool onACPower, platform::Object* uiController);
+    void handleAppDidDied(platform::Object* application);
+    void handleAppDidGoneSuspended(platform::Object* application);
+    void handleAppDidGoneBackground(platform::Object* application);
+    void handleAppDidGoneForeground(platform::Object* application);
+
+    // User interface.
+    bool alertUser(std::string_view message, std::string_view withTitle, double duration);
+    void createAutodismissTimer(double seconds);
+    void autoDismissAlertItem();
+    void ensureLibStatusBarInit();
+    void strategyDidChanged();
+
+    // Strategies.
+    bool shouldEnableRadio(bool memorizedState, std::int32_t forStrategyState) const;
+    double getWakeIntervalMinutes() const;
+    static std::string networkSpeedToString(std::int32_t speed);
+
+    // Sleep and wake cycle.
+    void asleepRadiosAsync();
+    void asleepRadiosSync();
+    void awakeRadiosAsync();
+    void restoreStates();
+    void restoreStatesInBackground();
+    void restoreStates(bool inBackground);
+    void memorizeStates();
+    void switchAllOFF();
+    void setLastTurnOnIsNow();
+    bool shouldIWakeRadiosNow();
+    void awakeRadiosBackground();
+    bool switchAllOffInBackground();
+    void wakeRadiosInBackgroundIfNeeded();
+    bool isScreenDimmed();
+    bool isDimmed();
+
+    // Settings and application lists.
+    void reloadPrefs();
+    void loadAppsState();
+    void generateAppList();
+    std::int32_t getValueFromDict(const plist::Dictionary& dictionary, std::string_view forKey);
+    void saveValueToFile(std::string_view path, std::string_view key, const plist::Value& value);
+
+    // Power events.
+    void registerPowerListener();
+    void powerMessageCallback(std::uint32_t messageType, std::intptr_t messageArgument);
+    void scheduleNextWake();
+
+    // Application awareness.
+    bool isShutdownApp(platform::Object* application);
+    bool isAnApplicationStreaming();
+
+    // Statistics.
+    void storeBatteryStatusInDB(const BatteryStatus& status);
+    bool createDatabaseIfNeeded();
+    void reloadData();
+    void persistData();
+
+    // Read access for the host's tests and tools.
+    platform::Platform& hostPlatform() { return platform_; }
+    const Strategie* currentStrategy() const { return strategy.get(); }
+    const Strategie* userStrategy() const { return baseStrategy.get(); }
+
+    // Fields, in declaration order.
+    std::unique_ptr<RadiosLib> radiosLib;
+    std::unique_ptr<Edge2WiFiManager> edge2WiFiManager;
+    std::optional<platform::Date> lastTurnOff;
+    platform::Date lastTurnOn;
+    double lastSavedRadioTime = 0.0;
+    double savedRadioTime = 0.0;
+    double savedRadioTimeSinceFirstUse = 0.0;
+    std::shared_ptr<platform::Timer> awakeTimer;
+    std::shared_ptr<platform::Timer> asleepTimer;
+    std::shared_ptr<platform::Timer> autoDismissTimer;
+    std::shared_ptr<platform::Timer> backgroundWiFiMonitorTimer;
+    bool awokeInBackground = false;
+    bool memorizedOnce = false;
+    bool postPostInitDone = false;
+    sqlite3* statsDB = nullptr;  // open only during one operation
+    // The strategy chosen by the user, and the strategy in force: the same
+    // object unless a temporary strategy (None on AC, Ultimate at the
+    // critical level) is in force. Shared so that a verification thread that
+    // still reads the previous strategy keeps it alive.
+    std::shared_ptr<Strategie> baseStrategy;
+    std::shared_ptr<Strategie> strategy;
+    std::optional<platform::Date> lastRestoreInBackground;
+    platform::Date lastDbSave;
+    bool manageLowPowerMode = false;
+    platform::Object* frontMostApp = nullptr;
+    plist::Dictionary shutdownApps;
+    plist::Dictionary keepApps;
+    plist::Dictionary noDelayApps;
+    bool onAC = false;
+    std::unique_ptr<platform::StatusBarItem> imageItem;
+    bool airplaneLastState = false;
+    bool wifiLastState = false;
+    bool edgeLastState = false;
+    std::int32_t _3GLastState = 0;
+    bool bluetoothLastState = false;
+    bool locationLastState = false;
+    bool pushLastState = false;
+    bool lowPowerModeLastState = false;
+    std::unique_ptr<platform::AlertView> view;
+    std::unique_ptr<BatteryStatus> lastBatteryStatus;
+    std::optional<std::string> currentWiFiNetwork;
+    std::int32_t state = 0;
+
+private:
+    bool temporaryStrategyInForce() const { return strategy != baseStrategy; }
+    void scheduleIconRetry();
+
+    platform::Platform& platform_;
+    platform::HomeScreen homeScreen_;
+    std::shared_ptr<platform::Timer> iconRetryTimer_;
+    bool powerRegistered_ = false;
+};
+
+}  // namespace corvane

@@ -1,0 +1,177 @@
+// System power messages and scheduled wake-ups: the engine allows or refuses
+// the system's sleep, schedules its own wake-up before the phone sleeps and
+// gathers other applications' persistent-connection wake-ups behind it.
+#include <string>
+
+#include "engine/controller/Corvane.h"
+#include "engine/controller/DebugLog.h"
+#include "shared/Names.h"
+
+namespace corvane {
+
+namespace {
+
+// Movable wake events are placed this long after the engine's own wake-up.
+constexpr double kDelayAfterOwnWakeSeconds = 20.0;
+
+const char* powerMessageName(std::uint32_t messageType) {
+    switch (messageType) {
+        case platform::kIOMessageCanSystemSleep: return "kIOMessageCanSystemSleep";
+        case platform::kIOMessageSystemWillSleep: return "kIOMessageSystemWillSleep";
+        case platform::kIOMessageSystemHasPoweredOn: return "kIOMessageSystemHasPoweredOn";
+        case platform::kIOMessageSystemWillPowerOn: return "kIOMessageSystemWillPowerOn";
+        default: return "unhandled message";
+    }
+}
+
+// Power messages that arrive while no engine instance exists: the system must
+// still get an answer to the questions it waits for.
+void answerWithoutEngine(platform::PowerManagement& powerManagement, std::uint32_t messageType,
+                         std::intptr_t messageArgument) {
+    CORVANE_DEBUG("Power message 0x%x (argument 0x%lx): %s", messageType, static_cast<long>(messageArgument),
+                  powerMessageName(messageType));
+    switch (messageType) {
+        case platform::kIOMessageCanSystemSleep:
+        case platform::kIOMessageSystemWillSleep:
+            CORVANE_DEBUG("_self is nil : it won't work");
+            powerManagement.allowPowerChange(messageArgument);
+            break;
+        case platform::kIOMessageSystemWillPowerOn: CORVANE_DEBUG("_self is nil : it won't work"); break;
+        default: break;
+    }
+}
+
+// Persistent-connection wake events may be moved; alarms and calendar alerts never.
+bool mayBeMoved(const std::string& scheduledBy) {
+    return scheduledBy.starts_with(power::kPersistentConnectionPrefix) &&
+           scheduledBy.find(power::kAlarmScheduler) == std::string::npos &&
+           scheduledBy.find(power::kCalendarScheduler) == std::string::npos;
+}
+
+// An application of the no-delay list (value YES) named anywhere in the scheduler name.
+bool isProtected(const std::string& scheduledBy, const plist::Dictionary& noDelayApps) {
+    for (const auto& [identifier, value] : noDelayApps) {
+        // An empty identifier names no application (it would occur in every name).
+        if (!identifier.empty() && value.boolValue() && scheduledBy.find(identifier) != std::string::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
+struct ScheduledEvent {
+    plist::Date time;
+    std::string scheduledBy;
+    std::string eventType;
+};
+
+// One entry of the platform's list; none when it lacks a field needed to cancel it.
+std::optional<ScheduledEvent> scheduledEventFrom(const plist::Value& entry) {
+    const plist::Dictionary* event = entry.asDictionary();
+    if (event == nullptr) return std::nullopt;
+    const plist::Value* time = event->find(power::kEventTime);
+    const plist::Value* scheduledBy = event->find(power::kEventScheduledBy);
+    const plist::Value* eventType = event->find(power::kEventType);
+    if (time == nullptr || !time->isDate() || scheduledBy == nullptr || !scheduledBy->isString() ||
+        eventType == nullptr || !eventType->isString()) {
+        return std::nullopt;
+    }
+    return ScheduledEvent{*time->asDate(), *scheduledBy->asString(), *eventType->asString()};
+}
+
+}  // namespace
+
+void Corvane::registerPowerListener() {
+    if (powerRegistered_) {
+        CORVANE_DEBUG("already registered to power events!");
+        return;
+    }
+    platform::PowerManagement& powerManagement = platform_.powerManagement();
+    // The messages go to the engine instance of the moment, so a message that
+    // arrives while there is none is still answered.
+    powerRegistered_ = powerManagement.registerForSystemPower([&powerManagement](std::uint32_t messageType, std::intptr_t argument) {
+        if (Corvane* engine = Corvane::sharedEngine()) {
+            engine->powerMessageCallback(messageType, argument);
+        } else {
+            answerWithoutEngine(powerManagement, messageType, argument);
+        }
+    });
+    if (powerRegistered_) {
+        CORVANE_DEBUG("IORegisterForSystemPower done");
+    } else {
+        CORVANE_DEBUG("IORegisterForSystemPower failed");
+    }
+
+    platform::DarwinNotificationCenter& darwin = platform_.darwinNotifications();
+    darwin.registerDispatch(notifications::kWake, [] { CORVANE_DEBUG("Reveived a wake event"); });
+    darwin.registerDispatch(notifications::kPreferencesChanged, [] {
+        CORVANE_DEBUG("Reveived a pref event");
+        if (Corvane* engine = Corvane::sharedEngine()) engine->reloadPrefs();
+    });
+}
+
+void Corvane::powerMessageCallback(std::uint32_t messageType, std::intptr_t messageArgument) {
+    CORVANE_DEBUG("Power message 0x%x (argument 0x%lx): %s", messageType, static_cast<long>(messageArgument),
+                  powerMessageName(messageType));
+    platform::PowerManagement& powerManagement = platform_.powerManagement();
+    switch (messageType) {
+        case platform::kIOMessageCanSystemSleep:
+            // Only while the screen is off is the background switch-off asked;
+            // when it answers YES the radios are already off.
+            if (isScreenDimmed() && !switchAllOffInBackground()) {
+                powerManagement.cancelPowerChange(messageArgument);
+            } else {
+                powerManagement.allowPowerChange(messageArgument);
+            }
+            break;
+        case platform::kIOMessageSystemWillSleep:
+            scheduleNextWake();
+            powerManagement.allowPowerChange(messageArgument);
+            break;
+        case platform::kIOMessageSystemWillPowerOn: wakeRadiosInBackgroundIfNeeded(); break;
+        default: break;
+    }
+}
+
+void Corvane::scheduleNextWake() {
+    platform::PowerManagement& powerManagement = platform_.powerManagement();
+    const platform::Date next = platform::addSeconds(platform_.clock().now(), getWakeIntervalMinutes() * 60.0);
+    const platform::Date delayed = platform::addSeconds(next, kDelayAfterOwnWakeSeconds);
+    CORVANE_DEBUG("Scheduling next wake at %.0f", next.secondsSince1970);
+
+    const plist::Array events = powerManagement.copyScheduledPowerEvents();
+    for (const plist::Value& entry : events) {
+        std::optional<ScheduledEvent> event = scheduledEventFrom(entry);
+        if (!event) {
+            CORVANE_DEBUG("Scheduled power event without time, scheduler or type left as it is");
+            continue;
+        }
+        const std::string& by = event->scheduledBy;
+        if (by == power::kEngineScheduler) {
+            // An earlier wake of the engine: only one is ever pending.
+            const int error = powerManagement.cancelScheduledPowerEvent(event->time, by, event->eventType);
+            if (error != 0) {
+                CORVANE_DEBUG("Failed to cancel power event %.0f, %s, %s : error=%x", event->time.secondsSince1970,
+                              by.c_str(), event->eventType.c_str(), static_cast<unsigned>(error));
+            }
+        } else if (mayBeMoved(by) && !isProtected(by, noDelayApps)) {
+            CORVANE_DEBUG("Delaying notification for application %s", by.c_str());
+            const int error = powerManagement.cancelScheduledPowerEvent(event->time, by, event->eventType);
+            if (error != 0) {
+                // The event stays where it is; it is not scheduled a second time.
+                CORVANE_DEBUG("Failed to cancel power event %.0f, %s, %s : error=%x", event->time.secondsSince1970,
+                              by.c_str(), event->eventType.c_str(), static_cast<unsigned>(error));
+                continue;
+            }
+            const int scheduled = powerManagement.schedulePowerEvent(delayed, by, event->eventType);
+            if (scheduled != 0) {
+                CORVANE_DEBUG("Schedule of power event failed with err code %x", static_cast<unsigned>(scheduled));
+            }
+        }
+    }
+
+    const int error = powerManagement.schedulePowerEvent(next, power::kEngineScheduler, power::kEngineEventType);
+    if (error != 0) CORVANE_DEBUG("Schedule of power event failed with err code %x", static_cast<unsigned>(error));
+}
+
+}  // namespace corvane

@@ -1,0 +1,300 @@
+// The radio sleep and wake cycle: the delayed switch-off after a lock, the
+// delayed switch-on after an unlock, the memorized radio states, the
+// background wake-ups while the phone sleeps and the radios-off time.
+#include <cmath>
+
+#include "engine/controller/Corvane.h"
+#include "engine/controller/DebugLog.h"
+#include "engine/edgewifi/Edge2WiFiManager.h"
+#include "engine/radios/RadiosLib.h"
+#include "engine/strategies/CommonToAllStrategies.h"
+#include "engine/strategies/Strategie.h"
+#include "engine/strategies/StrategyTypes.h"
+
+namespace corvane {
+
+namespace {
+
+// A foreground restore that finds airplane mode on is retried once after this delay.
+constexpr double kAirplaneRetrySeconds = 15.0;
+// Radios restored during a background wake stay on at least this long.
+constexpr double kMinimumBackgroundOnSeconds = 120.0;
+
+constexpr std::string_view kUltimateMessage = "Switching to Ultimate mode";
+constexpr std::string_view kUltimateTitle = "Ampwise warning";
+constexpr double kUltimateAlertSeconds = 4.0;
+
+// The value a switch takes for an at-sleep setting of 1 (on) or 2 (off).
+bool switchOnFor(RadioSetting setting) { return setting == kRadioOn; }
+
+void stopTimer(std::shared_ptr<platform::Timer>& timer) {
+    if (timer) timer->invalidate();
+    timer.reset();
+}
+
+}  // namespace
+
+void Corvane::deviceLocked() {
+    edge2WiFiManager->deviceLocked();
+    asleepRadiosAsync();
+}
+
+void Corvane::deviceUnlocked() {
+    edge2WiFiManager->deviceUnlocked();
+    awakeRadiosAsync();
+}
+
+void Corvane::asleepRadiosAsync() {
+    if (awakeTimer) {
+        // The radios are still as they were: nothing to memorize or switch.
+        stopTimer(awakeTimer);
+        CORVANE_DEBUG("Wake timer canceled, radios stay as they are");
+        return;
+    }
+    if (asleepTimer || !strategy) return;
+    CORVANE_DEBUG("Switching radios off in %.1f seconds", strategy->radioTimerDurationAtSleep);
+    asleepTimer = platform_.mainRunLoop().scheduleTimer(strategy->radioTimerDurationAtSleep, false,
+                                                        [this] { asleepRadiosSync(); });
+}
+
+void Corvane::asleepRadiosSync() {
+    memorizeStates();
+    switchAllOFF();
+    asleepTimer.reset();
+}
+
+void Corvane::awakeRadiosAsync() {
+    if (asleepTimer) {
+        stopTimer(asleepTimer);
+        CORVANE_DEBUG("Annulation du timer d'extinction des radios");
+        return;
+    }
+    if (!strategy) return;
+    if (!awakeTimer && strategy->enabledAllRadios) {
+        CORVANE_DEBUG("Switching radios on in %.1f seconds", strategy->radioTimerDurationAtWakeup);
+        awakeTimer = platform_.mainRunLoop().scheduleTimer(strategy->radioTimerDurationAtWakeup, false,
+                                                           [this] { restoreStates(); });
+        return;
+    }
+    if (strategy->strategy == kStrategyUltimate && temporaryStrategyInForce()) {
+        alertUser(kUltimateMessage, kUltimateTitle, kUltimateAlertSeconds);
+    }
+}
+
+void Corvane::restoreStates() { restoreStates(false); }
+
+void Corvane::restoreStatesInBackground() { restoreStates(true); }
+
+void Corvane::restoreStates(bool inBackground) {
+    if (!strategy || !radiosLib) return;
+    const std::shared_ptr<Strategie> inForce = strategy;  // stays alive through the restore
+    const Strategie& s = *inForce;
+
+    if (!s.enabledAllRadios) {
+        if (s.strategy == kStrategyUltimate && temporaryStrategyInForce()) {
+            alertUser(kUltimateMessage, kUltimateTitle, kUltimateAlertSeconds);
+        }
+    } else {
+        if (manageLowPowerMode && !shouldEnableRadio(lowPowerModeLastState, s.lowPowerMode)) {
+            radiosLib->setLowPowerModeEnabled(false);
+        }
+
+        if (radiosLib->isAirplaneModeEnabled()) {
+            if (!inBackground) {
+                // One retry later. The retry is kept as the pending wake timer
+                // so that a lock before it fires cancels it like any wake timer.
+                CORVANE_DEBUG("Airplane mode is on, restoring radios again in %.0f seconds", kAirplaneRetrySeconds);
+                if (awakeTimer) awakeTimer->invalidate();
+                awakeTimer = platform_.mainRunLoop().scheduleTimer(kAirplaneRetrySeconds, false,
+                                                                   [this] { restoreStatesInBackground(); });
+                return;
+            }
+            CORVANE_DEBUG("Airplane mode is still on, radios stay as they are");
+            setLastTurnOnIsNow();
+            return;
+        }
+
+        if (inBackground) awokeInBackground = true;
+
+        if (shouldEnableRadio(locationLastState, s.location)) radiosLib->setLocationEnabled(true);
+        if (shouldEnableRadio(wifiLastState || edge2WiFiManager->wifiDisabledByMySelf(), s.wifi)) {
+            radiosLib->setWiFiEnabled(true);
+        }
+        if (shouldEnableRadio(bluetoothLastState, s.bluetooth)) radiosLib->setBluetoothEnabled(true);
+        if (shouldEnableRadio(pushLastState, s.push)) radiosLib->setPushEnabled(true);
+
+        const bool fourG = shouldEnableRadio(_3GLastState == kSpeed4G, s.fourG);
+        const bool threeG = shouldEnableRadio(_3GLastState == kSpeed3G, s.threeG);
+        radiosLib->set3GState(fourG ? kSpeed4G : (threeG ? kSpeed3G : kSpeed2G));
+
+        if (shouldEnableRadio(edgeLastState || edge2WiFiManager->edgeDisabledByMySelf(), s.edge)) {
+            // A refused switch (during a call) counts as switched off by the
+            // manager, whose own checks then retry it.
+            const bool switched = radiosLib->setEdgeEnabled(true);
+            edge2WiFiManager->edgeDisabledByMySelf(!switched);
+        }
+
+        if (lastTurnOff) {
+            const platform::Date now = platform_.clock().now();
+            lastSavedRadioTime = std::fabs(platform::secondsBetween(*lastTurnOff, now));
+            savedRadioTime += lastSavedRadioTime;
+            savedRadioTimeSinceFirstUse += lastSavedRadioTime;
+            lastTurnOff.reset();
+            CORVANE_DEBUG("Radios were off for %.0f seconds", lastSavedRadioTime);
+            persistData();
+        }
+        edge2WiFiManager->timerVerifyWiFiAndEdge(wifiLastState, lastTurnOn);
+    }
+
+    // A direct restore (the phone plugged in) also ends a wake timer still pending.
+    stopTimer(awakeTimer);
+    setLastTurnOnIsNow();
+}
+
+void Corvane::memorizeStates() {
+    if (awakeTimer) {
+        CORVANE_DEBUG("A wake timer is running, I do not memorize anything now !");
+        return;
+    }
+    if (!radiosLib) return;
+    airplaneLastState = radiosLib->isAirplaneModeEnabled();
+    if (airplaneLastState) {
+        CORVANE_DEBUG("Airplane mode is on, nothing memorized");
+        return;
+    }
+    if (temporaryStrategyInForce()) {
+        CORVANE_DEBUG("A temporary strategy is in force, nothing memorized");
+        return;
+    }
+    wifiLastState = edge2WiFiManager->wifiDisabledByMySelf() ? true : radiosLib->isWiFiEnabled();
+    edgeLastState = edge2WiFiManager->edgeDisabledByMySelf() ? true : radiosLib->isEdgeEnabled();
+    _3GLastState = radiosLib->get3GState();
+    bluetoothLastState = radiosLib->isBluetoothEnabled();
+    locationLastState = radiosLib->isLocationEnabled();
+    pushLastState = radiosLib->isPushEnabled();
+    lowPowerModeLastState = radiosLib->isLowPowerModeEnabled();
+    memorizedOnce = true;
+    CORVANE_DEBUG("Memorized: WiFi %d, Edge %d, speed %s, Bluetooth %d, Location %d, Push %d, LowPowerMode %d",
+                  wifiLastState, edgeLastState, networkSpeedToString(_3GLastState).c_str(), bluetoothLastState,
+                  locationLastState, pushLastState, lowPowerModeLastState);
+}
+
+void Corvane::switchAllOFF() {
+    if (!strategy || !radiosLib) return;
+    if (isAnApplicationStreaming()) {
+        CORVANE_DEBUG("Switching all radios off cancel because an application is streaming");
+        return;
+    }
+    const std::shared_ptr<Strategie> inForce = strategy;
+    const Strategie& s = *inForce;
+    if (!s.canTurnOFFRadios()) return;
+    if (radiosLib->isTethering()) {
+        CORVANE_DEBUG("Switching all radios off canceled because we are tethered");
+        return;
+    }
+
+    const bool carModeOnAC = onAC && CommonToAllStrategies::sharedInstance().carMode();
+
+    if (manageLowPowerMode && s.lowPowerModeAtSleep != kRadioAuto) {
+        radiosLib->setLowPowerModeEnabled(switchOnFor(s.lowPowerModeAtSleep));
+    }
+    if (s.wifiAtSleep != kRadioAuto) radiosLib->setWiFiEnabled(switchOnFor(s.wifiAtSleep));
+
+    NetworkSpeed floor = kSpeedNoChange;
+    if (s.edgeAtSleep != kRadioAuto) {
+        radiosLib->setEdgeEnabled(switchOnFor(s.edgeAtSleep));
+        if (s.edgeAtSleep == kRadioOn) floor = kSpeed2G;
+        if (s.edgeAtSleep == kRadioOff) floor = kSpeedGSM;
+    }
+
+    if (s.locationAtSleep != kRadioAuto) {
+        if (carModeOnAC) {
+            CORVANE_DEBUG("Car mode detected, not switching Location OFF");
+        } else {
+            radiosLib->setLocationEnabled(switchOnFor(s.locationAtSleep));
+        }
+    }
+    if (s.pushAtSleep != kRadioAuto) radiosLib->setPushEnabled(switchOnFor(s.pushAtSleep));
+    if (s.bluetoothAtSleep != kRadioAuto) {
+        if (carModeOnAC) {
+            CORVANE_DEBUG("Car mode detected, not switching BT OFF");
+        } else {
+            radiosLib->setBluetoothEnabled(switchOnFor(s.bluetoothAtSleep));
+        }
+    }
+
+    // With cellular data switched off no speed is set.
+    if (floor != kSpeedGSM) {
+        NetworkSpeed speed = floor;
+        if (s.fourGAtSleep == kRadioOn) {
+            speed = kSpeed4G;
+        } else if (s.threeGAtSleep == kRadioOn) {
+            speed = kSpeed3G;
+        }
+        radiosLib->set3GState(speed);
+    }
+
+    // A second switch-off without a switch-on in between keeps the first date.
+    if (!lastTurnOff) lastTurnOff = platform_.clock().now();
+}
+
+void Corvane::setLastTurnOnIsNow() { lastTurnOn = platform_.clock().now(); }
+
+bool Corvane::shouldIWakeRadiosNow() {
+    if (!strategy || !strategy->enabledAllRadiosInBackground) return false;
+    const double elapsed = lastTurnOff ? platform::secondsBetween(*lastTurnOff, platform_.clock().now()) : 0.0;
+    return elapsed > strategy->wakeIntervalMinutes * 60.0;
+}
+
+void Corvane::awakeRadiosBackground() {
+    if (awokeInBackground || !strategy || !strategy->enabledAllRadiosInBackground || awakeTimer || asleepTimer) {
+        return;
+    }
+    CORVANE_DEBUG("Waking radios in background");
+    restoreStates(true);
+    lastRestoreInBackground = platform_.clock().now();
+}
+
+bool Corvane::switchAllOffInBackground() {
+    if (!awokeInBackground) return true;
+    if (!strategy || !strategy->enabledAllRadiosInBackground || awakeTimer || asleepTimer) return true;
+    if (lastRestoreInBackground &&
+        platform::secondsBetween(*lastRestoreInBackground, platform_.clock().now()) < kMinimumBackgroundOnSeconds) {
+        CORVANE_DEBUG("switchAllOffInBackground canceled since last restore less than 120 seconds");
+        return false;
+    }
+    switchAllOFF();
+    awokeInBackground = false;
+    return true;
+}
+
+void Corvane::wakeRadiosInBackgroundIfNeeded() {
+    if (!isScreenDimmed()) {
+        awakeRadiosBackground();
+    } else if (shouldIWakeRadiosNow()) {
+        awakeRadiosBackground();
+    } else {
+        CORVANE_DEBUG("Wake radios in background canceled since not enough elapsed time");
+    }
+}
+
+bool Corvane::isScreenDimmed() {
+    platform::Object* lockScreenManager = homeScreen_.sharedLockScreenManager();
+    if (lockScreenManager == nullptr) {
+        CORVANE_DEBUG("Cannot wake radios in backgroud since lockScreenManager is nil");
+        return false;
+    }
+    platform::Object* controller = homeScreen_.lockScreenViewController(lockScreenManager);
+    if (controller == nullptr) {
+        CORVANE_DEBUG("Cannot wake radios in backgroud since lockScreenViewController is nil");
+        return false;
+    }
+    return homeScreen_.isInScreenOffMode(controller);
+}
+
+bool Corvane::isDimmed() {
+    platform::Object* awayController = homeScreen_.sharedAwayController();
+    return awayController != nullptr && homeScreen_.isDimmed(awayController);
+}
+
+}  // namespace corvane

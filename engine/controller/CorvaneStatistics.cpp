@@ -1,0 +1,372 @@
+// The statistics of the engine: the battery history database shared with the
+// app, the critical-level rule and the background check that every battery
+// reading drives, and the statistics property list that keeps the radio-off
+// counters and the Edge/WiFi flags across restarts.
+#include <sqlite3.h>
+
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <limits>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "engine/battery/BatteryStatus.h"
+#include "engine/controller/Corvane.h"
+#include "engine/controller/DebugLog.h"
+#include "engine/edgewifi/Edge2WiFiManager.h"
+#include "engine/radios/RadiosLib.h"
+#include "engine/strategies/Strategie.h"
+#include "engine/strategies/StrategyTypes.h"
+#include "shared/Names.h"
+#include "shared/Paths.h"
+#include "shared/PropertyListFile.h"
+#include "shared/StatisticsSchema.h"
+
+namespace corvane {
+
+namespace {
+
+constexpr double kCriticalChargeFraction = 0.15;
+constexpr double kMinimumSecondsBetweenRows = 30.0;
+constexpr double kBusyRetryPauseSeconds = 1.0;
+// A busy database (the app reading or purging it) is retried this often, one
+// pause apart, before the reading is dropped.
+constexpr int kMaximumBusyRetries = 3;
+constexpr double kAlertDuration = 4.0;
+
+constexpr std::string_view kUltimateWarning = "Switching to Ultimate mode";
+constexpr std::string_view kWarningTitle = "Ampwise warning";
+constexpr std::string_view kInfoTitle = "Ampwise info";
+
+// Keeps `Corvane::statsDB` open for one operation and closes it on every path.
+class DatabaseSession {
+public:
+    DatabaseSession(sqlite3*& handle, const std::filesystem::path& path, int flags) : handle_(handle) {
+        close();
+        if (sqlite3_open_v2(path.c_str(), &handle_, flags, nullptr) != SQLITE_OK) close();
+    }
+    ~DatabaseSession() { close(); }
+    DatabaseSession(const DatabaseSession&) = delete;
+    DatabaseSession& operator=(const DatabaseSession&) = delete;
+
+    bool isOpen() const { return handle_ != nullptr; }
+    sqlite3* get() const { return handle_; }
+
+private:
+    void close() {
+        if (handle_ != nullptr) sqlite3_close_v2(handle_);
+        handle_ = nullptr;
+    }
+
+    sqlite3*& handle_;
+};
+
+struct StatementFinalizer {
+    void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
+};
+using Statement = std::unique_ptr<sqlite3_stmt, StatementFinalizer>;
+
+// The values of one statistics row taken from a battery record: the text of
+// each value, none where the key was missing (or the value has no text form).
+struct Reading {
+    std::array<std::optional<std::string>, 12> columns;
+};
+
+std::optional<std::string> textOf(const std::optional<plist::Value>& value) {
+    return value ? value->text() : std::nullopt;
+}
+
+Reading readingOf(const BatteryStatus& status) {
+    return Reading{{textOf(status.CurrentCapacity), textOf(status.DesignCapacity), textOf(status.MaxCapacity),
+                    textOf(status.Temperature), textOf(status.TimeRemaining), textOf(status.InstantAmperage),
+                    textOf(status.CycleCount), textOf(status.Amperage), textOf(status.Voltage),
+                    textOf(status.UpdateTime), textOf(status.FullyCharged), textOf(status.IsCharging)}};
+}
+
+// Load times 100, to the nearest integer (0.5 rounds up).
+std::int64_t hundredths(double load) {
+    const double scaled = std::floor(load * 100.0 + 0.5);
+    if (!std::isfinite(scaled) || std::fabs(scaled) > 1e15) return 0;
+    return static_cast<std::int64_t>(scaled);
+}
+
+std::array<std::int64_t, 3> loadAverages(platform::Platform& platform) {
+    const std::optional<std::array<double, 3>> sample = platform.loadAverage().sample();
+    if (!sample) return {0, 0, 0};
+    return {hundredths((*sample)[0]), hundredths((*sample)[1]), hundredths((*sample)[2])};
+}
+
+// The charge fraction as the critical-level rule sees it. A zero maximum
+// makes it infinite, which counts as charged enough; 0 over 0 leaves it
+// undefined, which matches neither direction. A reading without a usable
+// current charge (missing, or neither a number nor numeric text) is undefined
+// as well: no data must never force the radios off.
+enum class Charge { Critical, Sufficient, Undefined };
+
+struct ChargeReading {
+    Charge charge;
+    double fraction;
+};
+
+std::optional<double> currentChargeOf(const std::optional<plist::Value>& value) {
+    if (!value) return std::nullopt;
+    if (value->isNumber()) return value->doubleValue();
+    if (const std::string* text = value->asString()) {
+        char* end = nullptr;
+        std::strtod(text->c_str(), &end);
+        if (end != text->c_str()) return value->doubleValue();
+    }
+    return std::nullopt;
+}
+
+ChargeReading chargeOf(const BatteryStatus& status) {
+    constexpr ChargeReading kUndefined{Charge::Undefined, std::numeric_limits<double>::quiet_NaN()};
+    const std::optional<double> current = currentChargeOf(status.CurrentCapacity);
+    // The maximum is read with the usual conversions: missing or not a number is 0.
+    const double maximum = status.MaxCapacity ? status.MaxCapacity->doubleValue() : 0.0;
+    if (!current || std::isnan(*current) || std::isnan(maximum)) return kUndefined;
+    if (maximum == 0.0) {
+        if (*current == 0.0) return kUndefined;
+        return {Charge::Sufficient, std::copysign(std::numeric_limits<double>::infinity(), *current)};
+    }
+    const double fraction = *current / maximum;
+    if (std::isnan(fraction)) return kUndefined;
+    if (std::isinf(fraction)) return {Charge::Sufficient, fraction};
+    return {fraction < kCriticalChargeFraction ? Charge::Critical : Charge::Sufficient, fraction};
+}
+
+void applyCriticalLevelRule(Corvane& engine, const BatteryStatus& status) {
+    const ChargeReading reading = chargeOf(status);
+    const Strategie& current = *engine.strategy;
+    const bool temporaryUltimate =
+        current.strategy == kStrategyUltimate && engine.strategy != engine.baseStrategy;
+
+    if (current.enableNoRadioAtCriticalLevel && reading.charge == Charge::Critical &&
+        current.strategy != kStrategyUltimate) {
+        CORVANE_DEBUG("Switching to Ultimate mode: charge is %0.2f%%", reading.fraction * 100.0);
+        engine.strategy = Strategie::strategyFromEnum(kStrategyUltimate);
+        engine.strategyDidChanged();
+        if (!engine.isDimmed()) {
+            engine.alertUser(kUltimateWarning, kWarningTitle, kAlertDuration);
+            engine.switchAllOFF();
+        }
+    } else if (temporaryUltimate && reading.charge == Charge::Sufficient) {
+        const std::string restoredName = engine.baseStrategy->name();
+        CORVANE_DEBUG("Switching from Ultimate mode to %s : charge is %0.2f%%", restoredName.c_str(),
+                      reading.fraction * 100.0);
+        engine.strategy = engine.baseStrategy;  // the temporary Ultimate goes with its last reference
+        engine.strategyDidChanged();
+        if (!engine.isDimmed()) {
+            engine.alertUser("Back to " + restoredName + " mode", kInfoTitle, kAlertDuration);
+            engine.restoreStates();
+        }
+    }
+}
+
+// While the screen is off, a battery event is also a chance to wake the
+// radios in background or to switch them off again.
+void backgroundCheck(Corvane& engine) {
+    if (!engine.isScreenDimmed()) return;
+    if (engine.shouldIWakeRadiosNow()) {
+        engine.wakeRadiosInBackgroundIfNeeded();
+    } else {
+        engine.switchAllOffInBackground();
+    }
+}
+
+enum class InsertResult { Done, Busy, Failed };
+
+InsertResult insertRow(sqlite3* database, const Reading& reading, const std::array<std::int64_t, 3>& loads) {
+    sqlite3_stmt* prepared = nullptr;
+    const int prepareResult = sqlite3_prepare_v2(database, statistics::kInsertStatement.data(),
+                                                 static_cast<int>(statistics::kInsertStatement.size()), &prepared,
+                                                 nullptr);
+    Statement statement(prepared);
+    if (prepareResult == SQLITE_BUSY) return InsertResult::Busy;
+    if (prepareResult != SQLITE_OK || !statement) {
+        CORVANE_DEBUG("Failed to add stat in DB cause %d", prepareResult);
+        return InsertResult::Failed;
+    }
+
+    int index = 1;
+    for (const std::optional<std::string>& column : reading.columns) {
+        const int bound = column ? sqlite3_bind_text(statement.get(), index, column->data(),
+                                                     static_cast<int>(column->size()), SQLITE_TRANSIENT)
+                                 : sqlite3_bind_null(statement.get(), index);
+        if (bound != SQLITE_OK) {
+            CORVANE_DEBUG("Failed to add stat in DB cause %d", bound);
+            return InsertResult::Failed;
+        }
+        ++index;
+    }
+    for (std::int64_t load : loads) sqlite3_bind_int64(statement.get(), index++, load);
+
+    const int result = sqlite3_step(statement.get());
+    if (result == SQLITE_DONE) return InsertResult::Done;
+    if (result == SQLITE_BUSY) return InsertResult::Busy;
+    CORVANE_DEBUG("Failed to add stat in DB cause %d", result);
+    return InsertResult::Failed;
+}
+
+// From the interval check on: the row, then the background check. A busy
+// database is retried from here after a pause on the main run loop (the main
+// thread is never blocked), at most kMaximumBusyRetries times.
+void saveReading(Corvane& engine, const Reading& reading, int busyRetriesLeft) {
+    platform::Platform& platform = engine.hostPlatform();
+    const platform::Date now = platform.clock().now();
+    const double sinceLastSave = platform::secondsBetween(engine.lastDbSave, now);
+    if (sinceLastSave < kMinimumSecondsBetweenRows) {
+        CORVANE_DEBUG("Not saving battery status in db because %f interval since now = %f",
+                      engine.lastDbSave.secondsSince1970, sinceLastSave);
+        return;
+    }
+    if (!engine.createDatabaseIfNeeded()) return;
+
+    const std::array<std::int64_t, 3> loads = loadAverages(platform);
+    if (!engine.strategy || !engine.strategy->enableSaveStats) {
+        backgroundCheck(engine);
+        return;
+    }
+
+    InsertResult result;
+    {
+        DatabaseSession session(engine.statsDB, paths::resolve(paths::kStatisticsDatabase), SQLITE_OPEN_READWRITE);
+        if (!session.isOpen()) {
+            CORVANE_DEBUG("Failed to open database, battery status not saved");
+            backgroundCheck(engine);
+            return;
+        }
+        result = insertRow(session.get(), reading, loads);
+    }
+
+    switch (result) {
+        case InsertResult::Done:
+            engine.lastDbSave = platform.clock().now();
+            backgroundCheck(engine);
+            return;
+        case InsertResult::Busy:
+            CORVANE_DEBUG("Failed to add stat in DB cause SQLITE_BUSY");
+            if (busyRetriesLeft > 0) {
+                platform.mainRunLoop().scheduleTimer(kBusyRetryPauseSeconds, false,
+                                                     [&engine, reading, busyRetriesLeft] {
+                                                         saveReading(engine, reading, busyRetriesLeft - 1);
+                                                     });
+                return;
+            }
+            CORVANE_DEBUG("Database still busy after %d retries, battery status dropped", kMaximumBusyRetries);
+            // The radios must not depend on the database: the background
+            // check runs as it would have after a successful retry.
+            backgroundCheck(engine);
+            return;
+        case InsertResult::Failed:
+            return;  // the reading is lost; already logged
+    }
+}
+
+}  // namespace
+
+bool Corvane::createDatabaseIfNeeded() {
+    const std::filesystem::path database = paths::resolve(paths::kStatisticsDatabase);
+    platform::FileManager& files = platform_.fileManager();
+    if (files.fileExists(database)) return true;
+
+    CORVANE_DEBUG("Database does not exists, creating it at %s", database.c_str());
+    const std::filesystem::path folder = paths::resolve(paths::kStatisticsFolder);
+    if (!files.fileExists(folder) && !files.createDirectory(folder, true)) {
+        CORVANE_DEBUG("Cannot create the statistics folder %s", folder.c_str());
+    }
+    DatabaseSession session(statsDB, database, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+    if (!session.isOpen()) {
+        CORVANE_DEBUG("Failed to open/create database");
+        return false;
+    }
+    char* error = nullptr;
+    if (sqlite3_exec(session.get(), std::string(statistics::kCreateTableStatement).c_str(), nullptr, nullptr, &error) !=
+        SQLITE_OK) {
+        CORVANE_DEBUG("Failed to create table : %s", error ? error : "");
+    }
+    sqlite3_free(error);
+    error = nullptr;
+    if (sqlite3_exec(session.get(), std::string(statistics::kCreateIndexStatement).c_str(), nullptr, nullptr, &error) !=
+        SQLITE_OK) {
+        CORVANE_DEBUG("Failed to create index : %s", error ? error : "");
+    }
+    sqlite3_free(error);
+    return true;
+}
+
+void Corvane::storeBatteryStatusInDB(const BatteryStatus& status) {
+    if (!strategy) return;
+    applyCriticalLevelRule(*this, status);
+    // A busy retry starts again at the interval check: the rule above has
+    // already acted on this reading, and by the time of the retry a newer
+    // reading may have been applied.
+    saveReading(*this, readingOf(status), kMaximumBusyRetries);
+}
+
+void Corvane::reloadData() {
+    const std::filesystem::path path = paths::resolve(paths::kStatisticsPropertyList);
+    std::optional<plist::Dictionary> stored;
+    if (platform_.fileManager().fileExists(path)) {
+        CORVANE_DEBUG("Loading pref file : %s", path.c_str());
+        stored = plist::readDictionary(path);
+        if (!stored) CORVANE_DEBUG("Pref file %s is unreadable, ignoring it", path.c_str());
+    }
+
+    if (stored) {
+        const plist::Value* total = stored->find(statistics::kSavedRadioTimeSinceFirstUse);
+        const double seconds = total ? total->doubleValue() : 0.0;
+        savedRadioTimeSinceFirstUse = std::isfinite(seconds) ? seconds : 0.0;
+        if (const plist::Value* edge = stored->find(statistics::kEdgeLastState)) {
+            edgeLastState = edge->boolValue();
+        } else if (radiosLib) {
+            edgeLastState = radiosLib->isEdgeEnabled();
+        }
+        edge2WiFiManager->reloadStates(*stored);
+    } else {
+        savedRadioTimeSinceFirstUse = 0.0;
+    }
+
+    // The background WiFi monitor follows the strategy in force now.
+    if (!strategy || !strategy->monitorWiFiInBackground) {
+        if (backgroundWiFiMonitorTimer) backgroundWiFiMonitorTimer->invalidate();
+        backgroundWiFiMonitorTimer.reset();
+    } else if (!backgroundWiFiMonitorTimer) {
+        const double interval = strategy->wakeIntervalMinutes * 60.0;
+        if (!(interval > 0.0) || !std::isfinite(interval)) {
+            CORVANE_DEBUG("Background WiFi monitor not started: interval %f is unusable", interval);
+            return;
+        }
+        backgroundWiFiMonitorTimer = platform_.mainRunLoop().scheduleTimer(interval, true, [this] {
+            edge2WiFiManager->timerVerifyWiFiAndEdge();
+        });
+    }
+}
+
+void Corvane::persistData() {
+    const std::filesystem::path path = paths::resolve(paths::kStatisticsPropertyList);
+    platform::FileManager& files = platform_.fileManager();
+    // Start from what is there, so that keys written by others survive.
+    plist::Dictionary dictionary;
+    if (files.fileExists(path)) {
+        if (std::optional<plist::Dictionary> stored = plist::readDictionary(path)) dictionary = std::move(*stored);
+    }
+    dictionary.set(statistics::kLastSavedRadioTime, plist::Value(lastSavedRadioTime));
+    dictionary.set(statistics::kSavedRadioTime, plist::Value(savedRadioTime));
+    dictionary.set(statistics::kSavedRadioTimeSinceFirstUse, plist::Value(savedRadioTimeSinceFirstUse));
+    edge2WiFiManager->persistData(dictionary);
+
+    const std::filesystem::path folder = path.parent_path();
+    if (!files.fileExists(folder)) files.createDirectory(folder, true);
+    if (plist::writeFile(path, plist::Value(std::move(dictionary)))) {
+        CORVANE_DEBUG("Pref file %s saved", path.c_str());
+    } else {
+        CORVANE_DEBUG("Pref file %s COULD NOT be created", path.c_str());
+    }
+}
+
+}  // namespace corvane

@@ -1,0 +1,81 @@
+#pragma once
+// Keeps cellular data and WiFi from running together when the strategy asks
+// for it, verifies WiFi on a thread of its own after each wake-up, and carries
+// the car-mode rule for Bluetooth and location services on AC changes.
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "engine/platform/Platform.h"
+#include "shared/PropertyList.h"
+
+namespace corvane {
+
+class RadiosLib;
+class Strategie;
+
+class Edge2WiFiManager {
+public:
+    explicit Edge2WiFiManager(platform::Platform& platform);
+    ~Edge2WiFiManager();
+
+    void setRadioLib(RadiosLib* radiosLib);
+    void strategyDidChanged(std::shared_ptr<const Strategie> strategy);
+
+    void wifiConnected();
+    void wifiDisconnected();
+    void deviceLocked();
+    void deviceUnlocked();
+    void ACPowerChanged(bool onAC);
+    void reloadStates(const plist::Dictionary& dictionary);
+    void persistData(plist::Dictionary& dictionary) const;
+
+    bool wifiDisabledByMySelf() const;
+    bool edgeDisabledByMySelf() const;
+    void edgeDisabledByMySelf(bool disabled);
+
+    void timerVerifyWiFiAndEdge(bool wifiState, platform::Date lastTurnOn);
+    void timerVerifyWiFiAndEdge();
+    void timerVerifyWiFiAndEdgeImpl();
+    void switchWiFi(bool enabled);
+    void switchEdge(bool enabled);
+
+    // The manager's lock: held by a verification from its critical part on,
+    // and by the settings loader while it replaces the application lists.
+    std::mutex& lock() { return lock_; }
+
+private:
+    std::shared_ptr<const Strategie> currentStrategyNow() const;
+    // Waits, one-second pause after pause, up to ten pauses, for WiFi to
+    // associate; answers the state asked once more afterwards.
+    bool waitForAssociation(platform::Object* wifiManager);
+    void verifyUnderLock(RadiosLib& radios);
+    void threadFinished();
+
+    platform::Platform& platform_;
+    // Fields shared with the verification threads: the strategy as an
+    // immutable snapshot under stateMutex_, the rest atomic.
+    std::shared_ptr<const Strategie> currentStrategy;
+    std::atomic<RadiosLib*> radioLib{nullptr};
+    std::atomic<std::int32_t> deviceLocked_{0};
+    std::atomic<bool> edgeDisabledByMySelf_{false};
+    std::atomic<bool> wifiDisabledByMySelf_{false};
+    std::atomic<bool> wifiLastState{false};
+    std::atomic<double> lastTurnOn{0.0};  // seconds since 1 January 2001
+
+    mutable std::mutex stateMutex_;
+    std::mutex lock_;
+
+    // Pending one-shot verification timers, invalidated on destruction.
+    std::vector<std::shared_ptr<platform::Timer>> verificationTimers_;
+    // Verification threads still running; the destructor waits for them.
+    std::mutex threadsMutex_;
+    std::condition_variable threadsDone_;
+    int runningThreads_ = 0;
+};
+
+}  // namespace corvane

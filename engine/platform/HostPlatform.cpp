@@ -1,0 +1,15 @@
+#include "engine/platform/HostPlatform.h"
+
+#include <atomic>
+
+namespace corvane::platform {
+
+namespace {
+std::atomic<Platform*> installedPlatform{nullptr};
+}
+
+Platform* HostPlatform::get() { return installedPlatform.load(std::memory_order_acquire); }
+
+void HostPlatform::install(Platform* platform) { installedPlatform.store(platform, std::memory_order_release); }
+
+}  // namespace corvane::platform

@@ -1,0 +1,38 @@
+#pragma once
+// Numbers shared by the strategies, the settings and the radio code. They are
+// 32-bit integers rather than scoped enumerations because they come from the
+// settings file unchecked, and values outside the named ones do occur (a
+// radio setting of 3, a network speed of 7): code that reads them must treat
+// unknown values by its own rule instead of relying on the named cases.
+
+#include <cstdint>
+
+namespace corvane {
+
+// Identifies a saving strategy (settings key "Strategy").
+enum StrategyNumber : std::int32_t {
+  kStrategyNone = 0,
+  kStrategyIMessage = 1,
+  kStrategyNormal = 2,
+  kStrategyAggressive = 3,
+  kStrategyUltimate = 4,
+  kStrategyCustom = 5,
+};
+
+// What to do with one radio. At sleep: Auto leaves it as it is, On switches
+// it on, Off switches it off. At wake-up: Auto restores the state memorized
+// before sleep, On switches it on, Off leaves it off.
+using RadioSetting = std::int32_t;
+inline constexpr RadioSetting kRadioAuto = 0;
+inline constexpr RadioSetting kRadioOn = 1;
+inline constexpr RadioSetting kRadioOff = 2;
+
+// A requested cellular speed; GSM means cellular data off.
+using NetworkSpeed = std::int32_t;
+inline constexpr NetworkSpeed kSpeedNoChange = 0;
+inline constexpr NetworkSpeed kSpeedGSM = 1;
+inline constexpr NetworkSpeed kSpeed2G = 2;
+inline constexpr NetworkSpeed kSpeed3G = 3;
+inline constexpr NetworkSpeed kSpeed4G = 4;
+
+}  // namespace corvane

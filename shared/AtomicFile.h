@@ -1,0 +1,27 @@
+#pragma once
+// Whole-file reading and atomic replacement. A reader of a file written here
+// sees either the old or the new whole file, never a part. Nothing here throws.
+
+#include <cstddef>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace corvane {
+
+// Files larger than this are refused by readWholeFile: no file of the system
+// comes near it, and a runaway file must not exhaust the host's memory.
+inline constexpr std::size_t kMaximumFileSize = 64u * 1024u * 1024u;
+
+// Writes the bytes to a new temporary file in the target's folder, flushes it
+// to disk and renames it over the target. Keeps the permissions of a file it
+// replaces. Does not create folders. NO on any failure; the temporary file is
+// then removed and the old file stays as it was.
+bool writeFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+
+// The whole content of a regular file; none when it is missing, not a regular
+// file, unreadable or larger than kMaximumFileSize.
+std::optional<std::string> readWholeFile(const std::filesystem::path& path);
+
+}  // namespace corvane

@@ -1,0 +1,237 @@
+#include "shared/PropertyListFile.h"
+
+#include <plist/plist.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <memory>
+
+#include "shared/AtomicFile.h"
+#include "shared/PropertyListNesting.h"
+
+namespace corvane::plist {
+
+namespace {
+
+// Seconds between 1 January 1970 and 1 January 2001, the epoch of property-list dates.
+constexpr double kSecondsFrom1970To2001 = 978307200.0;
+
+// More nested containers than this are refused, on reading and on writing:
+// the conversions recurse, and so does libplist.
+constexpr int kMaximumDepth = kMaximumNesting;
+
+struct NodeDeleter {
+    void operator()(void* node) const { plist_free(static_cast<plist_t>(node)); }
+};
+using Node = std::unique_ptr<void, NodeDeleter>;
+
+struct MallocDeleter {
+    void operator()(void* p) const { std::free(p); }
+};
+template <typename T>
+using Malloced = std::unique_ptr<T, MallocDeleter>;
+
+// ---- libplist nodes to values ----
+
+std::optional<Value> fromNode(plist_t node, int depth);
+
+std::optional<Value> fromDictionaryNode(plist_t node, int depth) {
+    Dictionary dictionary;
+    plist_dict_iter rawIterator = nullptr;
+    plist_dict_new_iter(node, &rawIterator);
+    if (rawIterator == nullptr) return std::nullopt;
+    const Malloced<void> iterator(rawIterator);
+    for (;;) {
+        char* rawKey = nullptr;
+        plist_t item = nullptr;
+        plist_dict_next_item(node, rawIterator, &rawKey, &item);
+        const Malloced<char> key(rawKey);
+        if (item == nullptr) break;
+        if (rawKey == nullptr) return std::nullopt;
+        std::optional<Value> value = fromNode(item, depth + 1);
+        if (!value) return std::nullopt;
+        dictionary.set(rawKey, std::move(*value));
+    }
+    return Value(std::move(dictionary));
+}
+
+std::optional<Value> fromArrayNode(plist_t node, int depth) {
+    Array array;
+    const std::uint32_t count = plist_array_get_size(node);
+    array.reserve(count);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        std::optional<Value> value = fromNode(plist_array_get_item(node, i), depth + 1);
+        if (!value) return std::nullopt;
+        array.push_back(std::move(*value));
+    }
+    return Value(std::move(array));
+}
+
+std::optional<Value> fromNode(plist_t node, int depth) {
+    if (node == nullptr) return std::nullopt;
+    switch (plist_get_node_type(node)) {
+        case PLIST_BOOLEAN: {
+            std::uint8_t b = 0;
+            plist_get_bool_val(node, &b);
+            return Value(b != 0);
+        }
+        case PLIST_UINT: {
+            // The library's integers are unsigned; negative values are stored as
+            // their two's-complement bit pattern.
+            std::uint64_t u = 0;
+            plist_get_uint_val(node, &u);
+            return Value(static_cast<long long>(static_cast<std::int64_t>(u)));
+        }
+        case PLIST_REAL: {
+            double d = 0.0;
+            plist_get_real_val(node, &d);
+            return Value(d);
+        }
+        case PLIST_STRING: {
+            char* raw = nullptr;
+            plist_get_string_val(node, &raw);
+            const Malloced<char> text(raw);
+            return Value(std::string(raw != nullptr ? raw : ""));
+        }
+        case PLIST_DATE: {
+            std::int32_t seconds = 0;
+            std::int32_t microseconds = 0;
+            plist_get_date_val(node, &seconds, &microseconds);
+            return Value(
+                Date{static_cast<double>(seconds) + static_cast<double>(microseconds) / 1e6 + kSecondsFrom1970To2001});
+        }
+        case PLIST_DATA: {
+            char* raw = nullptr;
+            std::uint64_t length = 0;
+            plist_get_data_val(node, &raw, &length);
+            const Malloced<char> bytes(raw);
+            if (raw == nullptr) length = 0;
+            const auto* begin = reinterpret_cast<const std::uint8_t*>(raw);
+            return Value(Data(begin, begin + length));
+        }
+        case PLIST_ARRAY: return depth < kMaximumDepth ? fromArrayNode(node, depth) : std::nullopt;
+        case PLIST_DICT: return depth < kMaximumDepth ? fromDictionaryNode(node, depth) : std::nullopt;
+        default:
+            // Keys outside dictionaries, keyed-archive UIDs: not part of any file of the system.
+            return std::nullopt;
+    }
+}
+
+// ---- values to libplist nodes ----
+
+plist_t newDateNode(const Date& date) {
+    double since2001 = date.secondsSince1970 - kSecondsFrom1970To2001;
+    if (std::isnan(since2001)) since2001 = 0.0;
+    // The library counts whole seconds in 32 bits.
+    constexpr double kMin = std::numeric_limits<std::int32_t>::min();
+    constexpr double kMax = std::numeric_limits<std::int32_t>::max();
+    if (since2001 < kMin) since2001 = kMin;
+    if (since2001 > kMax) since2001 = kMax;
+    double whole = std::floor(since2001);
+    double micro = std::round((since2001 - whole) * 1e6);
+    if (micro >= 1e6) {
+        micro = 0.0;
+        if (whole < kMax) whole += 1.0;
+    }
+    return plist_new_date(static_cast<std::int32_t>(whole), static_cast<std::int32_t>(micro));
+}
+
+// depth counts the containers around the value.
+Node toNode(const Value& value, int depth) {
+    const bool container = value.isArray() || value.isDictionary();
+    if (container && depth >= kMaximumDepth) return nullptr;
+    switch (value.kind()) {
+        case Value::Kind::Boolean: return Node(plist_new_bool(*value.asBoolean() ? 1 : 0));
+        case Value::Kind::Integer: return Node(plist_new_uint(static_cast<std::uint64_t>(*value.asInteger())));
+        case Value::Kind::Real: return Node(plist_new_real(*value.asReal()));
+        case Value::Kind::String: return Node(plist_new_string(value.asString()->c_str()));
+        case Value::Kind::Date: return Node(newDateNode(*value.asDate()));
+        case Value::Kind::Data: {
+            const Data& data = *value.asData();
+            static const char kEmpty = 0;
+            const char* bytes = data.empty() ? &kEmpty : reinterpret_cast<const char*>(data.data());
+            return Node(plist_new_data(bytes, data.size()));
+        }
+        case Value::Kind::Array: {
+            Node array(plist_new_array());
+            for (const Value& item : *value.asArray()) {
+                Node child = toNode(item, depth + 1);
+                if (!child) return nullptr;
+                plist_array_append_item(array.get(), child.release());
+            }
+            return array;
+        }
+        case Value::Kind::Dictionary: {
+            Node dictionary(plist_new_dict());
+            for (const auto& [key, item] : *value.asDictionary()) {
+                Node child = toNode(item, depth + 1);
+                if (!child) return nullptr;
+                plist_dict_set_item(dictionary.get(), key.c_str(), child.release());
+            }
+            return dictionary;
+        }
+    }
+    return nullptr;
+}
+
+std::optional<std::string> xmlOf(const Value& value) {
+    const Node node = toNode(value, 0);
+    if (!node) return std::nullopt;
+    char* raw = nullptr;
+    std::uint32_t length = 0;
+    plist_to_xml(node.get(), &raw, &length);
+    if (raw == nullptr) return std::nullopt;
+    const std::unique_ptr<char, void (*)(char*)> xml(raw, plist_to_xml_free);
+    return std::string(raw, length);
+}
+
+}  // namespace
+
+std::optional<Value> parse(std::string_view bytes) {
+    if (bytes.empty() || bytes.size() > std::numeric_limits<std::uint32_t>::max()) return std::nullopt;
+    try {
+        if (!hasBoundedNesting(bytes, kMaximumDepth)) return std::nullopt;
+        plist_t raw = nullptr;
+        plist_from_memory(bytes.data(), static_cast<std::uint32_t>(bytes.size()), &raw);
+        const Node root(raw);
+        if (!root) return std::nullopt;
+        return fromNode(root.get(), 0);
+    } catch (...) {
+        return std::nullopt;
+    }
+}
+
+std::string toXml(const Value& value) {
+    try {
+        return xmlOf(value).value_or(std::string());
+    } catch (...) {
+        return std::string();
+    }
+}
+
+std::optional<Value> readFile(const std::filesystem::path& path) {
+    const std::optional<std::string> bytes = readWholeFile(path);
+    if (!bytes) return std::nullopt;
+    return parse(*bytes);
+}
+
+std::optional<Dictionary> readDictionary(const std::filesystem::path& path) {
+    std::optional<Value> value = readFile(path);
+    if (!value) return std::nullopt;
+    Dictionary* dictionary = value->asDictionary();
+    if (dictionary == nullptr) return std::nullopt;
+    return std::move(*dictionary);
+}
+
+bool writeFile(const std::filesystem::path& path, const Value& value) {
+    try {
+        const std::optional<std::string> xml = xmlOf(value);
+        if (!xml || xml->empty()) return false;
+        return writeFileAtomically(path, *xml);
+    } catch (...) {
+        return false;
+    }
+}
+
+}  // namespace corvane::plist

@@ -1,0 +1,32 @@
+#pragma once
+// Reading and writing property-list files through libplist. Reading accepts
+// the XML and the binary form; writing produces the standard XML form and
+// replaces the file atomically. Nothing here throws.
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "shared/PropertyList.h"
+
+namespace corvane::plist {
+
+// Parses a property list held in memory (XML or binary); none when malformed
+// or nested more than kMaximumNesting containers deep.
+std::optional<Value> parse(std::string_view bytes);
+// The standard XML form of a value; empty when the value nests more than
+// kMaximumNesting containers (shared/PropertyListNesting.h). The XML form
+// keeps dates to the whole second.
+std::string toXml(const Value& value);
+
+// The whole file as a value; none when missing, empty, truncated or malformed.
+std::optional<Value> readFile(const std::filesystem::path& path);
+// The file as a dictionary; none also when its root is not a dictionary.
+std::optional<Dictionary> readDictionary(const std::filesystem::path& path);
+
+// Writes the XML form to a temporary file in the same folder, flushes it and
+// renames it over the path, so a reader sees the old or the new whole file.
+// Does not create folders. NO on any failure (the old file then stays).
+bool writeFile(const std::filesystem::path& path, const Value& value);
+
+}  // namespace corvane::plist

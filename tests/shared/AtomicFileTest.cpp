@@ -1,0 +1,77 @@
+// Atomic replacement and bounded whole-file reading.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <fstream>
+
+#include "shared/AtomicFile.h"
+#include "tests/shared/TemporaryRoot.h"
+
+namespace corvane {
+namespace {
+
+namespace fs = std::filesystem;
+
+class AtomicFileTest : public ::testing::Test {
+protected:
+    testing::TemporaryRoot root_;
+    fs::path file(const char* name) const { return root_.path() / name; }
+    std::size_t entryCount() const {
+        return static_cast<std::size_t>(std::distance(fs::directory_iterator(root_.path()), fs::directory_iterator()));
+    }
+};
+
+TEST_F(AtomicFileTest, WritesAndReadsExactBytesAndKeepsPermissions) {
+    const std::string bytes("binary\0content\xff\n", 16);
+    ASSERT_TRUE(writeFileAtomically(file("a.bin"), bytes));
+    EXPECT_EQ(readWholeFile(file("a.bin")), bytes);
+    EXPECT_EQ(fs::status(file("a.bin")).permissions() & fs::perms::all, fs::perms(0644));
+
+    // A replaced file keeps the permissions it had.
+    fs::permissions(file("a.bin"), fs::perms(0600));
+    ASSERT_TRUE(writeFileAtomically(file("a.bin"), ""));
+    EXPECT_EQ(readWholeFile(file("a.bin")), "");
+    EXPECT_EQ(fs::status(file("a.bin")).permissions() & fs::perms::all, fs::perms(0600));
+    EXPECT_EQ(entryCount(), 1u);
+}
+
+TEST_F(AtomicFileTest, FailuresLeaveTheOldFileAndNoTemporaryFile) {
+    ASSERT_TRUE(writeFileAtomically(file("keep.txt"), "old"));
+
+    EXPECT_FALSE(writeFileAtomically(file("no/such/folder/x"), "new"));
+    EXPECT_FALSE(writeFileAtomically(root_.path() / "", "new"));  // no file name
+    fs::create_directories(file("dir/child"));
+    EXPECT_FALSE(writeFileAtomically(file("dir"), "new"));
+    EXPECT_EQ(entryCount(), 2u);
+
+    // A folder that cannot be written to (only meaningful without root rights).
+    if (::geteuid() != 0) {
+        fs::permissions(root_.path(), fs::perms(0555));
+        EXPECT_FALSE(writeFileAtomically(file("keep.txt"), "new"));
+        fs::permissions(root_.path(), fs::perms(0755));
+    }
+    EXPECT_EQ(readWholeFile(file("keep.txt")), "old");
+    EXPECT_EQ(entryCount(), 2u);
+}
+
+TEST_F(AtomicFileTest, ReadingRefusesWhatIsNotABoundedRegularFile) {
+    EXPECT_FALSE(readWholeFile(file("missing")).has_value());
+    EXPECT_FALSE(readWholeFile(root_.path()).has_value());
+
+    // A FIFO in the file's place must not block the caller.
+    ASSERT_EQ(::mkfifo(file("fifo").c_str(), 0600), 0);
+    EXPECT_FALSE(readWholeFile(file("fifo")).has_value());
+
+    // Larger than the cap (a sparse file, so the test stays cheap).
+    { std::ofstream big(file("big"), std::ios::binary); }
+    fs::resize_file(file("big"), kMaximumFileSize + 1);
+    EXPECT_FALSE(readWholeFile(file("big")).has_value());
+    fs::resize_file(file("big"), 3 * 64 * 1024 + 5);  // several read chunks
+    const std::optional<std::string> content = readWholeFile(file("big"));
+    ASSERT_TRUE(content.has_value());
+    EXPECT_EQ(content->size(), 3u * 64 * 1024 + 5);
+}
+
+}  // namespace
+}  // namespace corvane

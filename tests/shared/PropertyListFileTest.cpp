@@ -1,0 +1,274 @@
+// Reading and writing property-list files: round trips, the binary form,
+// and every kind of broken file, which must read as none without harm.
+#include <gtest/gtest.h>
+#include <plist/plist.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <limits>
+#include <random>
+
+#include "shared/AtomicFile.h"
+#include "shared/Paths.h"
+#include "shared/PropertyListFile.h"
+#include "shared/PropertyListNesting.h"
+#include "tests/shared/PropertyListPrinting.h"
+#include "tests/shared/TemporaryRoot.h"
+
+namespace corvane::plist {
+namespace {
+
+namespace fs = std::filesystem;
+
+void writeBytes(const fs::path& path, std::string_view bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::vector<std::string> folderEntries(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::vector<std::string> keysOf(const Dictionary& d) {
+    std::vector<std::string> keys;
+    for (const auto& [key, value] : d) keys.push_back(key);
+    return keys;
+}
+
+// A value with every kind, nested, in a deliberately unsorted key order.
+Dictionary everyKind() {
+    return Dictionary{
+        {"zeta", true},
+        {"alpha", false},
+        {"count", 42},
+        {"negative", -5},
+        {"smallest", Value(static_cast<long long>(std::numeric_limits<std::int64_t>::min()))},
+        {"largest", Value(static_cast<long long>(std::numeric_limits<std::int64_t>::max()))},
+        {"ratio", 0.1},
+        {"wholeReal", 2.0},
+        {"huge", -1.5e300},
+        {"text", "Ünïcode & <markup> \"quotes\" 'apostrophes'"},
+        {"empty", ""},
+        {"when", Date{1700000000.0}},
+        {"before2001", Date{86400.0}},
+        {"bytes", Data{0x00, 0xff, 0x10, 0x80, 0x00}},
+        {"noBytes", Data{}},
+        {"list", Array{1, "two", 3.5, Array{}, Dictionary{{"deep", Array{Dictionary{{"deeper", -1}}}}}}},
+        {"nested", Dictionary{{"b", 2}, {"a", 1}, {"emptyDict", Dictionary{}}}},
+    };
+}
+
+Value nestedArrays(int containers) {
+    Value v = 0;
+    for (int i = 0; i < containers; ++i) v = Value(Array{std::move(v)});
+    return v;
+}
+
+// A binary list of `count` arrays, each holding the next: written by hand,
+// as a hostile file would be.
+std::string binaryChainOfArrays(std::uint32_t count, bool cyclic) {
+    auto bigEndian = [](std::string& out, std::uint64_t value, int width) {
+        for (int k = width - 1; k >= 0; --k) out.push_back(static_cast<char>((value >> (8 * k)) & 0xff));
+    };
+    std::string bytes = "bplist00";
+    std::vector<std::uint64_t> offsets;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        offsets.push_back(bytes.size());
+        const bool last = i + 1 == count;
+        if (last && !cyclic) {
+            bytes.push_back(static_cast<char>(0xA0));
+        } else {
+            bytes.push_back(static_cast<char>(0xA1));
+            bigEndian(bytes, last ? 0 : i + 1, 4);
+        }
+    }
+    const std::uint64_t tableOffset = bytes.size();
+    for (std::uint64_t offset : offsets) bigEndian(bytes, offset, 4);
+    bytes.append(6, '\0');
+    bytes.push_back(4);  // offset size
+    bytes.push_back(4);  // reference size
+    bigEndian(bytes, count, 8);
+    bigEndian(bytes, 0, 8);
+    bigEndian(bytes, tableOffset, 8);
+    return bytes;
+}
+
+class PropertyListFileTest : public ::testing::Test {
+protected:
+    testing::TemporaryRoot root_;
+    fs::path file(const char* name) const { return root_.path() / name; }
+};
+
+TEST_F(PropertyListFileTest, EveryKindRoundTripsThroughTheXmlFileKeepingKeyOrder) {
+    const Dictionary original = everyKind();
+    ASSERT_TRUE(writeFile(file("all.plist"), Value(original)));
+
+    const std::optional<Dictionary> read = readDictionary(file("all.plist"));
+    ASSERT_TRUE(read.has_value());
+    EXPECT_EQ(*read, original);
+    EXPECT_EQ(keysOf(*read), keysOf(original));
+    EXPECT_EQ(keysOf(*read->find("nested")->asDictionary()), (std::vector<std::string>{"b", "a", "emptyDict"}));
+    EXPECT_EQ(*read->find("negative")->asInteger(), -5);
+    EXPECT_TRUE(read->find("wholeReal")->isReal());  // an integral real stays a real
+    EXPECT_TRUE(read->find("zeta")->isBoolean());
+
+    // The file is the standard XML form, with negative integers in plain text.
+    const std::string xml = *readWholeFile(file("all.plist"));
+    EXPECT_EQ(xml.rfind("<?xml", 0), 0u);
+    EXPECT_NE(xml.find("<integer>-5</integer>"), std::string::npos);
+    EXPECT_NE(xml.find("<date>2023-11-14T22:13:20Z</date>"), std::string::npos);
+    EXPECT_EQ(toXml(Value(original)), xml);
+}
+
+TEST_F(PropertyListFileTest, NonDictionaryRootsReadAsValuesButNotAsDictionaries) {
+    for (const Value& root :
+         {Value(Array{1, 2}), Value("just text"), Value(7), Value(false), Value(Date{978307200.0})}) {
+        ASSERT_TRUE(writeFile(file("root.plist"), root));
+        const std::optional<Value> read = readFile(file("root.plist"));
+        ASSERT_TRUE(read.has_value());
+        EXPECT_EQ(*read, root);
+        EXPECT_FALSE(readDictionary(file("root.plist")).has_value());
+    }
+}
+
+TEST_F(PropertyListFileTest, XmlDatesKeepWholeSeconds) {
+    const std::optional<Value> read = parse(toXml(Value(Date{1700000000.75})));
+    ASSERT_TRUE(read && read->isDate());
+    EXPECT_EQ(read->asDate()->secondsSince1970, 1700000000.0);
+}
+
+TEST_F(PropertyListFileTest, BinaryFilesAreReadLikeXmlOnes) {
+    plist_t dict = plist_new_dict();
+    plist_dict_set_item(dict, "int", plist_new_uint(static_cast<std::uint64_t>(std::int64_t{-12})));
+    plist_dict_set_item(dict, "real", plist_new_real(2.5));
+    plist_dict_set_item(dict, "flag", plist_new_bool(1));
+    plist_dict_set_item(dict, "name", plist_new_string("Ampwise"));
+    plist_dict_set_item(dict, "when", plist_new_date(700000000, 500000));  // since 2001
+    plist_dict_set_item(dict, "blob", plist_new_data("\x01\x00\x02", 3));
+    plist_t array = plist_new_array();
+    plist_array_append_item(array, plist_new_uint(1));
+    plist_t inner = plist_new_dict();
+    plist_dict_set_item(inner, "k", plist_new_string("v"));
+    plist_array_append_item(array, inner);
+    plist_dict_set_item(dict, "list", array);
+    char* raw = nullptr;
+    std::uint32_t length = 0;
+    plist_to_bin(dict, &raw, &length);
+    plist_free(dict);
+    ASSERT_NE(raw, nullptr);
+    const std::string binary(raw, length);
+    plist_to_bin_free(raw);
+    writeBytes(file("binary.plist"), binary);
+
+    const std::optional<Dictionary> read = readDictionary(file("binary.plist"));
+    ASSERT_TRUE(read.has_value());
+    const Dictionary expected{
+        {"int", -12},
+        {"real", 2.5},
+        {"flag", true},
+        {"name", "Ampwise"},
+        {"when", Date{700000000.5 + 978307200.0}},
+        {"blob", Data{1, 0, 2}},
+        {"list", Array{1, Dictionary{{"k", "v"}}}},
+    };
+    EXPECT_EQ(*read, expected);
+
+    // Cut anywhere, the binary form reads as none.
+    for (std::size_t cut : {std::size_t{8}, binary.size() / 2, binary.size() - 1}) {
+        EXPECT_FALSE(parse(std::string_view(binary).substr(0, cut)).has_value()) << cut;
+    }
+}
+
+TEST_F(PropertyListFileTest, BrokenFilesReadAsNone) {
+    const std::string validXml = toXml(Value(everyKind()));
+    std::mt19937 random(20240601);
+    std::string noise(1 << 20, '\0');
+    for (char& c : noise) c = static_cast<char>(random());
+    std::string binaryNoise = "bplist00" + noise.substr(0, 4096);
+
+    const std::vector<std::pair<const char*, std::string>> broken = {
+        {"empty", ""},
+        {"garbage", "this is not a property list"},
+        {"truncated xml", validXml.substr(0, validXml.size() / 2)},
+        {"truncated before the root closes", validXml.substr(0, validXml.rfind("</dict>"))},
+        {"random megabyte", noise},
+        {"binary header and noise", binaryNoise},
+        {"bare magic", "bplist00"},
+        {"unclosed element", "<plist><dict><key>a</key><integer>1</integer>"},
+        {"nul bytes", std::string(64, '\0')},
+    };
+    for (const auto& [name, bytes] : broken) {
+        writeBytes(file("broken.plist"), bytes);
+        EXPECT_FALSE(readFile(file("broken.plist")).has_value()) << name;
+        EXPECT_FALSE(readDictionary(file("broken.plist")).has_value()) << name;
+    }
+
+    EXPECT_FALSE(readDictionary(file("missing.plist")).has_value());
+    fs::create_directory(file("folder.plist"));
+    EXPECT_FALSE(readDictionary(file("folder.plist")).has_value());
+}
+
+TEST_F(PropertyListFileTest, DeepNestingIsRefusedWithoutExhaustingTheStack) {
+    // As deep as allowed: written and read back.
+    const Value deepest = nestedArrays(kMaximumNesting);
+    ASSERT_TRUE(writeFile(file("deep.plist"), deepest));
+    const std::optional<Value> read = readFile(file("deep.plist"));
+    ASSERT_TRUE(read.has_value());
+    EXPECT_EQ(*read, deepest);
+
+    // One level deeper: neither written (the old file stays) nor read.
+    const Value tooDeep = nestedArrays(kMaximumNesting + 1);
+    EXPECT_FALSE(writeFile(file("deep.plist"), tooDeep));
+    EXPECT_EQ(readFile(file("deep.plist")), deepest);
+    EXPECT_TRUE(toXml(tooDeep).empty());
+    std::string xml = toXml(deepest);
+    const std::size_t inner = xml.find("<integer>");
+    xml.replace(inner, 0, "<array>");
+    xml.replace(xml.find("</integer>") + 10, 0, "</array>");
+    EXPECT_FALSE(parse(xml).has_value());
+
+    // Hostile files nesting far deeper, in both forms.
+    std::string openTags;
+    for (int i = 0; i < 200000; ++i) openTags += "<array>";
+    std::string balanced = openTags;
+    for (int i = 0; i < 200000; ++i) balanced += "</array>";
+    EXPECT_FALSE(parse("<?xml version=\"1.0\"?><plist version=\"1.0\">" + openTags).has_value());
+    EXPECT_FALSE(parse("<?xml version=\"1.0\"?><plist version=\"1.0\">" + balanced + "</plist>").has_value());
+    EXPECT_FALSE(parse(binaryChainOfArrays(200000, false)).has_value());
+    EXPECT_FALSE(parse(binaryChainOfArrays(3, true)).has_value());
+    EXPECT_TRUE(parse(binaryChainOfArrays(10, false)).has_value());
+}
+
+TEST_F(PropertyListFileTest, WritingReplacesTheWholeFileAndLeavesNoTemporaryFiles) {
+    const fs::path target = file("settings.plist");
+    ASSERT_TRUE(writeFile(target, Value(Dictionary{{"Strategy", 2}, {"Debug", true}})));
+    ASSERT_TRUE(writeFile(target, Value(Dictionary{{"Strategy", 3}})));
+    EXPECT_EQ(readDictionary(target), (Dictionary{{"Strategy", 3}}));
+    EXPECT_EQ(folderEntries(root_.path()), (std::vector<std::string>{"settings.plist"}));
+    EXPECT_EQ(fs::status(target).permissions() & fs::perms::all, fs::perms(0644));
+
+    // A missing folder is not created; nothing is left behind.
+    EXPECT_FALSE(writeFile(file("missing/settings.plist"), Value(Dictionary{})));
+    EXPECT_FALSE(fs::exists(file("missing")));
+
+    // The path is a non-empty folder: the rename fails after the data was written.
+    fs::create_directories(file("occupied.plist/content"));
+    EXPECT_FALSE(writeFile(file("occupied.plist"), Value(Dictionary{{"a", 1}})));
+    EXPECT_TRUE(fs::is_directory(file("occupied.plist/content")));
+    EXPECT_EQ(folderEntries(root_.path()), (std::vector<std::string>{"occupied.plist", "settings.plist"}));
+}
+
+TEST_F(PropertyListFileTest, WritingUnderAResolvedPhonePath) {
+    const fs::path settings = paths::resolve(paths::kSettings);
+    ASSERT_EQ(settings.string().rfind(root_.path().string(), 0), 0u);
+    fs::create_directories(settings.parent_path());
+    ASSERT_TRUE(writeFile(settings, Value(Dictionary{{"SaveStats", true}})));
+    EXPECT_EQ(readDictionary(paths::resolve(paths::kSettings)), (Dictionary{{"SaveStats", true}}));
+}
+
+}  // namespace
+}  // namespace corvane::plist
