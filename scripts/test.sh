@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# The whole test suite: installs what is missing, builds with
+# AddressSanitizer and UndefinedBehaviorSanitizer, runs every test, then
+# builds the threaded tests with ThreadSanitizer and runs them.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+jobs=$(nproc)
+"$top/scripts/install-deps.sh"
+
+cmake -S "$top" -B "$top/build/test" -DCMAKE_BUILD_TYPE=Debug -DCORVANE_SANITIZE=ON >/dev/null
+cmake --build "$top/build/test" -j"$jobs"
+ctest --test-dir "$top/build/test" --output-on-failure -j"$jobs"
+
+cmake -S "$top" -B "$top/build/tsan" -DCMAKE_BUILD_TYPE=Debug -DCORVANE_TSAN=ON >/dev/null
+cmake --build "$top/build/tsan" --target test_tsan -j"$jobs"
+ctest --test-dir "$top/build/tsan" -L tsan --output-on-failure -j"$jobs"
