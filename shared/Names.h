@@ -138,3 +138,22 @@ inline constexpr std::string_view kAdapterFamilyCode = "FamilyCode";
 inline constexpr std::string_view kAdapterPMUConfiguration = "PMUConfiguration";
 inline constexpr std::string_view kAdapterWatts = "Watts";
 }  // namespace corvane::battery
+
+namespace corvane::systemversion {
+// Keys of the system version property list.
+inline constexpr std::string_view kProductName = "ProductName";
+inline constexpr std::string_view kProductVersion = "ProductVersion";
+}  // namespace corvane::systemversion
+
+namespace corvane::simdevice {
+// Keys of the simulated phone's device file.
+inline constexpr std::string_view kMachine = "machine";
+inline constexpr std::string_view kSystemVersion = "systemVersion";
+inline constexpr std::string_view kCoreFoundationVersionNumber = "coreFoundationVersionNumber";
+inline constexpr std::string_view kUserInterfaceIdiom = "userInterfaceIdiom";
+inline constexpr std::string_view kCapabilities = "capabilities";
+inline constexpr std::string_view kTelephonyServerReachable = "telephonyServerReachable";
+inline constexpr std::string_view kRATSelection = "ratSelection";
+inline constexpr std::string_view kSupportedDataRates = "supportedDataRates";
+inline constexpr std::string_view kLowPowerModeAvailable = "lowPowerModeAvailable";
+}  // namespace corvane::simdevice

@@ -143,7 +143,7 @@ void applyCriticalLevelRule(Corvane& engine, const BatteryStatus& status) {
     const ChargeReading reading = chargeOf(status);
     const Strategie& current = *engine.strategy;
     const bool temporaryUltimate =
-        current.strategy == kStrategyUltimate && engine.strategy != engine.baseStrategy;
+        current.strategy == kStrategyUltimate && engine.baseStrategy && engine.strategy != engine.baseStrategy;
 
     if (current.enableNoRadioAtCriticalLevel && reading.charge == Charge::Critical &&
         current.strategy != kStrategyUltimate) {

@@ -19,7 +19,7 @@
 #include "engine/strategies/Strategie.h"
 #include "shared/Names.h"
 #include "shared/Paths.h"
-#include "shared/TemporaryRoot.h"
+#include "tests/support/TemporaryRoot.h"
 #include "sim/PhoneHost.h"
 
 namespace corvane::testing {
@@ -95,14 +95,8 @@ protected:
                 while (sqlite3_step(statement) == SQLITE_ROW) {
                     std::vector<StoredValue> row;
                     for (int column = 0; column < sqlite3_column_count(statement); ++column) {
-                        StoredValue value;
-                        switch (sqlite3_column_type(statement, column)) {
-                            case SQLITE_INTEGER: value.type = "integer"; break;
-                            case SQLITE_FLOAT: value.type = "real"; break;
-                            case SQLITE_TEXT: value.type = "text"; break;
-                            case SQLITE_NULL: value.type = "null"; break;
-                            default: value.type = "blob"; break;
-                        }
+                        static constexpr const char* kTypes[] = {"", "integer", "real", "text", "blob", "null"};
+                        StoredValue value{kTypes[sqlite3_column_type(statement, column)], std::nullopt};
                         if (const unsigned char* text = sqlite3_column_text(statement, column)) {
                             value.text = reinterpret_cast<const char*>(text);
                         }

@@ -1,11 +1,10 @@
-#include "engine/battery/BatteryStatus.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "BatteryEngineFixture.h"
 #include "engine/battery/AdapterDetails.h"
+#include "engine/battery/BatteryStatus.h"
 #include "shared/PropertyListFile.h"
 
 namespace corvane {
@@ -13,24 +12,54 @@ namespace {
 
 using testing::BatteryEngineTest;
 
+using Field = std::optional<plist::Value> BatteryStatus::*;
+
+// Every plain field with the key it must read.
+const std::pair<Field, std::string_view> kFields[] = {
+    {&BatteryStatus::AdapterInfo, "AdapterInfo"},
+    {&BatteryStatus::Amperage, "Amperage"},
+    {&BatteryStatus::AppleRawCurrentCapacity, "AppleRawCurrentCapacity"},
+    {&BatteryStatus::AppleRawMaxCapacity, "AppleRawMaxCapacity"},
+    {&BatteryStatus::AtCriticalLevel, "AtCriticalLevel"},
+    {&BatteryStatus::AtWarnLevel, "AtWarnLevel"},
+    {&BatteryStatus::BatteryInstalled, "BatteryInstalled"},
+    {&BatteryStatus::BatteryKey, "BatteryKey"},
+    {&BatteryStatus::BootBBCapacity, "BootBBCapacity"},
+    {&BatteryStatus::BootCapacityEstimate, "BootCapacityEstimate"},
+    {&BatteryStatus::BootVoltage, "BootVoltage"},
+    {&BatteryStatus::CFBundleIdentifier, "CFBundleIdentifier"},
+    {&BatteryStatus::ChargerConfiguration, "ChargerConfiguration"},
+    {&BatteryStatus::CurrentCapacity, "CurrentCapacity"},
+    {&BatteryStatus::CycleCount, "CycleCount"},
+    {&BatteryStatus::DesignCapacity, "DesignCapacity"},
+    {&BatteryStatus::ExternalChargeCapable, "ExternalChargeCapable"},
+    {&BatteryStatus::ExternalConnected, "ExternalConnected"},
+    {&BatteryStatus::FullyCharged, "FullyCharged"},
+    {&BatteryStatus::IOClass, "IOClass"},
+    {&BatteryStatus::IOGeneralInterest, "IOGeneralInterest"},
+    {&BatteryStatus::IOMatchCategory, "IOMatchCategory"},
+    {&BatteryStatus::IOProbeScore, "IOProbeScore"},
+    {&BatteryStatus::IOProviderClass, "IOProviderClass"},
+    {&BatteryStatus::InstantAmperage, "InstantAmperage"},
+    {&BatteryStatus::IsCharging, "IsCharging"},
+    {&BatteryStatus::_Location, "Location"},
+    {&BatteryStatus::Manufacturer, "Manufacturer"},
+    {&BatteryStatus::MaxCapacity, "MaxCapacity"},
+    {&BatteryStatus::Model, "Model"},
+    {&BatteryStatus::Serial, "Serial"},
+    {&BatteryStatus::Temperature, "Temperature"},
+    {&BatteryStatus::TimeRemaining, "TimeRemaining"},
+    {&BatteryStatus::UpdateTime, "UpdateTime"},
+    {&BatteryStatus::Voltage, "Voltage"},
+    {&BatteryStatus::builtIn, "built-in"},
+};
+
 // Every key the record knows, each with a value of its own so that a field
 // reading the wrong key shows.
 plist::Dictionary everyKey() {
     plist::Dictionary dictionary;
     int number = 0;
-    for (std::string_view key :
-         {battery::kAdapterInfo, battery::kAmperage, battery::kAppleRawCurrentCapacity, battery::kAppleRawMaxCapacity,
-          battery::kAtCriticalLevel, battery::kAtWarnLevel, battery::kBatteryInstalled, battery::kBatteryKey,
-          battery::kBootBBCapacity, battery::kBootCapacityEstimate, battery::kBootVoltage,
-          battery::kCFBundleIdentifier, battery::kChargerConfiguration, battery::kCurrentCapacity,
-          battery::kCycleCount, battery::kDesignCapacity, battery::kExternalChargeCapable,
-          battery::kExternalConnected, battery::kFullyCharged, battery::kIOClass, battery::kIOGeneralInterest,
-          battery::kIOMatchCategory, battery::kIOProbeScore, battery::kIOProviderClass, battery::kInstantAmperage,
-          battery::kIsCharging, battery::kLocation, battery::kManufacturer, battery::kMaxCapacity, battery::kModel,
-          battery::kSerial, battery::kTemperature, battery::kTimeRemaining, battery::kUpdateTime, battery::kVoltage,
-          battery::kBuiltIn}) {
-        dictionary.set(key, plist::Value(++number));
-    }
+    for (const auto& [field, key] : kFields) dictionary.set(key, plist::Value(++number));
     return dictionary;
 }
 
@@ -38,48 +67,9 @@ TEST(BatteryStatusRecord, EveryFieldHoldsTheValueUnderItsKey) {
     plist::Dictionary dictionary = everyKey();
     dictionary.set("SomethingNew", plist::Value("ignored by the record"));
     const BatteryStatus status(dictionary);
-
-    const std::pair<const std::optional<plist::Value>*, std::string_view> fields[] = {
-        {&status.AdapterInfo, battery::kAdapterInfo},
-        {&status.Amperage, battery::kAmperage},
-        {&status.AppleRawCurrentCapacity, battery::kAppleRawCurrentCapacity},
-        {&status.AppleRawMaxCapacity, battery::kAppleRawMaxCapacity},
-        {&status.AtCriticalLevel, battery::kAtCriticalLevel},
-        {&status.AtWarnLevel, battery::kAtWarnLevel},
-        {&status.BatteryInstalled, battery::kBatteryInstalled},
-        {&status.BatteryKey, battery::kBatteryKey},
-        {&status.BootBBCapacity, battery::kBootBBCapacity},
-        {&status.BootCapacityEstimate, battery::kBootCapacityEstimate},
-        {&status.BootVoltage, battery::kBootVoltage},
-        {&status.CFBundleIdentifier, battery::kCFBundleIdentifier},
-        {&status.ChargerConfiguration, battery::kChargerConfiguration},
-        {&status.CurrentCapacity, battery::kCurrentCapacity},
-        {&status.CycleCount, battery::kCycleCount},
-        {&status.DesignCapacity, battery::kDesignCapacity},
-        {&status.ExternalChargeCapable, battery::kExternalChargeCapable},
-        {&status.ExternalConnected, battery::kExternalConnected},
-        {&status.FullyCharged, battery::kFullyCharged},
-        {&status.IOClass, battery::kIOClass},
-        {&status.IOGeneralInterest, battery::kIOGeneralInterest},
-        {&status.IOMatchCategory, battery::kIOMatchCategory},
-        {&status.IOProbeScore, battery::kIOProbeScore},
-        {&status.IOProviderClass, battery::kIOProviderClass},
-        {&status.InstantAmperage, battery::kInstantAmperage},
-        {&status.IsCharging, battery::kIsCharging},
-        {&status._Location, "Location"},
-        {&status.Manufacturer, battery::kManufacturer},
-        {&status.MaxCapacity, battery::kMaxCapacity},
-        {&status.Model, battery::kModel},
-        {&status.Serial, battery::kSerial},
-        {&status.Temperature, battery::kTemperature},
-        {&status.TimeRemaining, battery::kTimeRemaining},
-        {&status.UpdateTime, battery::kUpdateTime},
-        {&status.Voltage, battery::kVoltage},
-        {&status.builtIn, "built-in"},
-    };
-    for (const auto& [field, key] : fields) {
-        ASSERT_TRUE(field->has_value()) << key;
-        EXPECT_EQ(**field, *dictionary.find(key)) << key;
+    for (const auto& [field, key] : kFields) {
+        ASSERT_TRUE((status.*field).has_value()) << key;
+        EXPECT_EQ(*(status.*field), *dictionary.find(key)) << key;
     }
     EXPECT_EQ(status.adapterDetails, nullptr);
 
@@ -93,8 +83,12 @@ TEST(BatteryStatusRecord, EveryFieldHoldsTheValueUnderItsKey) {
 }
 
 TEST(BatteryStatusRecord, AdapterDetailsFromTheNestedDictionary) {
-    const plist::Dictionary adapter{{"Amperage", 1000}, {"Description", "usb host"}, {"FamilyCode", -536854528},
-                                    {"PMUConfiguration", 2}, {"Watts", 5.5}, {"Other", 1}};
+    const plist::Dictionary adapter{{"Amperage", 1000},
+                                    {"Description", "usb host"},
+                                    {"FamilyCode", -536854528},
+                                    {"PMUConfiguration", 2},
+                                    {"Watts", 5.5},
+                                    {"Other", 1}};
     const BatteryStatus full(plist::Dictionary{{"AdapterDetails", adapter}});
     ASSERT_NE(full.adapterDetails, nullptr);
     EXPECT_EQ(full.adapterDetails->Amperage, plist::Value(1000));

@@ -61,6 +61,7 @@ TEST_F(BatteryEngineTest, CriticalLevelSwitchesRadiosAndRespectsDimmedScreenAndU
     advance(5);  // the alert closes itself after 4 seconds
     event(reading(15, 100));
     EXPECT_EQ(engine->currentStrategy(), engine->userStrategy());
+    advance(5);
     EXPECT_EQ(alertTexts(*host), (std::vector<std::string>{"Ampwise warning: Switching to Ultimate mode",
                                                            "Ampwise info: Back to Aggressive mode"}));
     for (const sim::AlertRecord& alert : host->alerts().alerts()) {
@@ -95,16 +96,16 @@ TEST_F(BatteryEngineTest, CriticalLevelSwitchesRadiosAndRespectsDimmedScreenAndU
 TEST_F(BatteryEngineTest, ZeroMissingOrWrongTypedCapacitiesNeverSwitchWrongly) {
     useStrategy(kStrategyAggressive);
     const plist::Dictionary undefinedOrInfinite[] = {
-        reading(0, 0),                                     // undefined
-        reading(10, 0),                                    // infinite: counts as enough
-        reading(-5, 0),                                    // infinite too, whatever its sign
-        plist::Dictionary{{"CurrentCapacity", 10}},        // no maximum: infinite
-        plist::Dictionary{{"MaxCapacity", 100}},           // no charge: undefined
-        plist::Dictionary{},                               // nothing at all
-        reading(plist::Dictionary{{"x", 1}}, 100),         // not a number
-        reading(plist::Date{1.0}, 100),                    // not a number
-        reading("abc", 100),                               // text without a number
-        reading(0, "abc"),                                 // 0 over 0
+        reading(0, 0),                               // undefined
+        reading(10, 0),                              // infinite: counts as enough
+        reading(-5, 0),                              // infinite too, whatever its sign
+        plist::Dictionary{{"CurrentCapacity", 10}},  // no maximum: infinite
+        plist::Dictionary{{"MaxCapacity", 100}},     // no charge: undefined
+        plist::Dictionary{},                         // nothing at all
+        reading(plist::Dictionary{{"x", 1}}, 100),   // not a number
+        reading(plist::Date{1.0}, 100),              // not a number
+        reading("abc", 100),                         // text without a number
+        reading(0, "abc"),                           // 0 over 0
     };
     for (const plist::Dictionary& dictionary : undefinedOrInfinite) {
         event(dictionary);
@@ -135,18 +136,18 @@ TEST_F(BatteryEngineTest, RowHoldsTheTextOfEachValueBoundAsParameters) {
     const std::string injection = "1); DROP TABLE BATTERY_STATUS; --";
     const std::string quote = "'); DELETE FROM BATTERY_STATUS; --";
     plist::Dictionary hostile;
-    for (std::string_view key : {battery::kCurrentCapacity, battery::kDesignCapacity, battery::kMaxCapacity,
-                                 battery::kTemperature, battery::kTimeRemaining, battery::kInstantAmperage,
-                                 battery::kCycleCount, battery::kAmperage, battery::kVoltage, battery::kUpdateTime,
-                                 battery::kFullyCharged, battery::kIsCharging}) {
+    for (std::string_view key :
+         {battery::kCurrentCapacity, battery::kDesignCapacity, battery::kMaxCapacity, battery::kTemperature,
+          battery::kTimeRemaining, battery::kInstantAmperage, battery::kCycleCount, battery::kAmperage,
+          battery::kVoltage, battery::kUpdateTime, battery::kFullyCharged, battery::kIsCharging}) {
         hostile.set(key, plist::Value(key == battery::kVoltage ? quote : injection));
     }
     advance(30);
     event(hostile);
     advance(30);
-    const plist::Dictionary plain{{"CurrentCapacity", 1520}, {"MaxCapacity", 1600}, {"DesignCapacity", 1810},
+    const plist::Dictionary plain{{"CurrentCapacity", 1520}, {"MaxCapacity", 1600},     {"DesignCapacity", 1810},
                                   {"Temperature", 2950},     {"InstantAmperage", -312}, {"CycleCount", 211},
-                                  {"Amperage", 3.5},         {"Voltage", 4012},      {"UpdateTime", 1800000060},
+                                  {"Amperage", 3.5},         {"Voltage", 4012},         {"UpdateTime", 1800000060},
                                   {"FullyCharged", true},    {"IsCharging", false}};
     event(plain);
 
@@ -158,9 +159,8 @@ TEST_F(BatteryEngineTest, RowHoldsTheTextOfEachValueBoundAsParameters) {
     }
     const std::vector<std::pair<std::string, std::string>> expected = {
         {"integer", "1520"}, {"integer", "1810"}, {"integer", "1600"}, {"integer", "2950"}, {"null", ""},
-        {"integer", "-312"}, {"integer", "211"},  {"real", "3.5"},     {"integer", "4012"},
-        {"integer", "1800000060"}, {"text", "1"}, {"text", "0"},       {"integer", "0"},    {"integer", "1"},
-        {"integer", "123"}};
+        {"integer", "-312"}, {"integer", "211"},  {"real", "3.5"},     {"integer", "4012"}, {"integer", "1800000060"},
+        {"text", "1"},       {"text", "0"},       {"integer", "0"},    {"integer", "1"},    {"integer", "123"}};
     for (std::size_t column = 0; column < expected.size(); ++column) {
         EXPECT_EQ(rows[1][column].type, expected[column].first) << column;
         EXPECT_EQ(rows[1][column].text.value_or(""), expected[column].second) << column;
@@ -171,21 +171,35 @@ TEST_F(BatteryEngineTest, SchemaTextIsExactlyTheSharedStatements) {
     useStrategy(kStrategyNormal);
     // The statements, built independently: 13 spaces after each comma, 12
     // before the closing parenthesis.
-    const std::vector<std::string> definitions = {
-        "ID INTEGER PRIMARY KEY AUTOINCREMENT", "CurrentCapacity INT", "DesignCapacity INT", "MaxCapacity INT",
-        "Temperature INT", "TimeRemaining INT", "InstantAmperage INT", "CycleCount INT", "Amperage INT",
-        "Voltage INT", "UpdateTime INT", "FullyCharged CHAR(1)", "IsCharging CHAR(1)", "LoadAvg1 INT",
-        "LoadAvg5 INT", "LoadAvg15 INT"};
+    const std::vector<std::string> definitions = {"ID INTEGER PRIMARY KEY AUTOINCREMENT",
+                                                  "CurrentCapacity INT",
+                                                  "DesignCapacity INT",
+                                                  "MaxCapacity INT",
+                                                  "Temperature INT",
+                                                  "TimeRemaining INT",
+                                                  "InstantAmperage INT",
+                                                  "CycleCount INT",
+                                                  "Amperage INT",
+                                                  "Voltage INT",
+                                                  "UpdateTime INT",
+                                                  "FullyCharged CHAR(1)",
+                                                  "IsCharging CHAR(1)",
+                                                  "LoadAvg1 INT",
+                                                  "LoadAvg5 INT",
+                                                  "LoadAvg15 INT"};
     std::string body;
-    for (const std::string& definition : definitions) body += (body.empty() ? "" : "," + std::string(13, ' ')) + definition;
+    for (const std::string& definition : definitions)
+        body += (body.empty() ? "" : "," + std::string(13, ' ')) + definition;
     const std::string table = "CREATE TABLE IF NOT EXISTS BATTERY_STATUS (" + body + std::string(12, ' ') + ")";
     EXPECT_EQ(statistics::kCreateTableStatement, table);
-    EXPECT_EQ(statistics::kCreateIndexStatement, "CREATE INDEX IF NOT EXISTS UPDATE_TIME_IDX ON BATTERY_STATUS (UpdateTime)");
+    EXPECT_EQ(statistics::kCreateIndexStatement,
+              "CREATE INDEX IF NOT EXISTS UPDATE_TIME_IDX ON BATTERY_STATUS (UpdateTime)");
 
     ASSERT_TRUE(engine->createDatabaseIfNeeded());
     EXPECT_EQ(engine->statsDB, nullptr) << "closed after the set-up";
     // SQLite keeps the statement's text as given, without its IF NOT EXISTS.
-    const auto stored = query("SELECT name, sql FROM sqlite_master WHERE name IN ('BATTERY_STATUS', 'UPDATE_TIME_IDX') ORDER BY name");
+    const auto stored =
+        query("SELECT name, sql FROM sqlite_master WHERE name IN ('BATTERY_STATUS', 'UPDATE_TIME_IDX') ORDER BY name");
     ASSERT_EQ(stored.size(), 2u);
     EXPECT_EQ(*stored[0][1].text, "CREATE TABLE BATTERY_STATUS (" + body + std::string(12, ' ') + ")");
     EXPECT_EQ(*stored[1][1].text, "CREATE INDEX UPDATE_TIME_IDX ON BATTERY_STATUS (UpdateTime)");
