@@ -143,8 +143,7 @@ plist::Array SimPowerManagement::copyScheduledPowerEvents() {
     return copy;
 }
 
-int SimPowerManagement::schedulePowerEvent(plist::Date time, std::string_view scheduledBy,
-                                           std::string_view eventType) {
+int SimPowerManagement::schedulePowerEvent(plist::Date time, std::string_view scheduledBy, std::string_view eventType) {
     std::lock_guard guard(mutex_);
     if (nextScheduleError_) {
         const int error = *nextScheduleError_;

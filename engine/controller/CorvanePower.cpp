@@ -89,13 +89,14 @@ void Corvane::registerPowerListener() {
     platform::PowerManagement& powerManagement = platform_.powerManagement();
     // The messages go to the engine instance of the moment, so a message that
     // arrives while there is none is still answered.
-    powerRegistered_ = powerManagement.registerForSystemPower([&powerManagement](std::uint32_t messageType, std::intptr_t argument) {
-        if (Corvane* engine = Corvane::sharedEngine()) {
-            engine->powerMessageCallback(messageType, argument);
-        } else {
-            answerWithoutEngine(powerManagement, messageType, argument);
-        }
-    });
+    powerRegistered_ =
+        powerManagement.registerForSystemPower([&powerManagement](std::uint32_t messageType, std::intptr_t argument) {
+            if (Corvane* engine = Corvane::sharedEngine()) {
+                engine->powerMessageCallback(messageType, argument);
+            } else {
+                answerWithoutEngine(powerManagement, messageType, argument);
+            }
+        });
     if (powerRegistered_) {
         CORVANE_DEBUG("IORegisterForSystemPower done");
     } else {
@@ -166,6 +167,12 @@ void Corvane::scheduleNextWake() {
             const int scheduled = powerManagement.schedulePowerEvent(delayed, by, event->eventType);
             if (scheduled != 0) {
                 CORVANE_DEBUG("Schedule of power event failed with err code %x", static_cast<unsigned>(scheduled));
+                // The other application's wake-up must not be lost: put it back where it was.
+                const int restored = powerManagement.schedulePowerEvent(event->time, by, event->eventType);
+                if (restored != 0) {
+                    CORVANE_DEBUG("Power event %s could not be put back either : error=%x", by.c_str(),
+                                  static_cast<unsigned>(restored));
+                }
             }
         }
     }

@@ -39,8 +39,8 @@ public:
             return nullptr;
         }
         if (!std::isfinite(value->doubleValue())) {
-            CORVANE_DEBUG("Settings key %.*s holds no finite number, using its default",
-                          static_cast<int>(key.size()), key.data());
+            CORVANE_DEBUG("Settings key %.*s holds no finite number, using its default", static_cast<int>(key.size()),
+                          key.data());
             return nullptr;
         }
         return value;
@@ -116,8 +116,7 @@ void readCustomStrategy(SettingsReader& reader, Strategie& custom) {
 }
 
 // An application list: empty when the file is missing or unreadable.
-plist::Dictionary readApplicationList(std::string_view phonePath, const char* listName,
-                                      platform::FileManager& files) {
+plist::Dictionary readApplicationList(std::string_view phonePath, const char* listName, platform::FileManager& files) {
     const std::filesystem::path path = paths::resolve(phonePath);
     if (!files.fileExists(path)) {
         CORVANE_DEBUG("%s list: no file, the list is empty", listName);
@@ -125,8 +124,7 @@ plist::Dictionary readApplicationList(std::string_view phonePath, const char* li
     }
     std::optional<plist::Dictionary> list = plist::readDictionary(path);
     if (!list) {
-        CORVANE_DEBUG("%s list: file %s is not a readable dictionary, the list is empty", listName,
-                      path.c_str());
+        CORVANE_DEBUG("%s list: file %s is not a readable dictionary, the list is empty", listName, path.c_str());
         return {};
     }
     CORVANE_DEBUG("%s list: %zu entries", listName, list->size());
@@ -157,8 +155,8 @@ void Corvane::reloadPrefs() {
     SettingsReader reader(*this, settingsDictionary);
     CommonToAllStrategies& common = CommonToAllStrategies::sharedInstance();
 
-    DebugLog::setDebugEnabled(reader.boolean(settings::kDebug, DebugLog::debugEnabled(),
-                                             plist::Value(DebugLog::debugEnabled() ? 1 : 0)));
+    DebugLog::setDebugEnabled(
+        reader.boolean(settings::kDebug, DebugLog::debugEnabled(), plist::Value(DebugLog::debugEnabled() ? 1 : 0)));
     common.setDisableIcon(reader.boolean(settings::kDisableIcon, false));
     manageLowPowerMode = reader.boolean(settings::kLowPowerMode, true);
     common.setCarMode(reader.boolean(settings::kCarMode, true));
@@ -184,8 +182,9 @@ void Corvane::reloadPrefs() {
 
     if (newBase) {
         baseStrategy = std::move(newBase);  // the previous base goes with its last reference
-        strategy = (common.enableNoneOnAC() && onAC) ? std::shared_ptr<Strategie>(Strategie::strategyFromEnum(kStrategyNone))
-                                                     : baseStrategy;
+        strategy = (common.enableNoneOnAC() && onAC)
+                       ? std::shared_ptr<Strategie>(Strategie::strategyFromEnum(kStrategyNone))
+                       : baseStrategy;
         CORVANE_DEBUG("Strategy %s in force (chosen: %s)", strategy->name().c_str(), baseStrategy->name().c_str());
         strategyDidChanged();
     }

@@ -1,0 +1,166 @@
+// Application awareness: radios-off applications in front and running
+// keep-radios applications, reported through the home screen.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "engine/strategies/StrategyTypes.h"
+#include "tests/engine/CycleFixture.h"
+
+namespace corvane::testing {
+namespace {
+
+using ::testing::IsEmpty;
+
+constexpr const char* kGame = "com.example.game";
+constexpr const char* kPuzzle = "com.example.puzzle";
+constexpr const char* kMusic = "com.example.music";
+constexpr const char* kNotes = "com.example.notes";
+
+class ApplicationsTest : public CycleTest {
+protected:
+    // The lists of the settings, loaded the way the engine loads them.
+    void loadLists(const plist::Dictionary& radiosOff, const plist::Dictionary& keep) {
+        writeSettings({{"Strategy", 2}});
+        writeFile(paths::kShutdownList, radiosOff);
+        writeFile(paths::kKeepList, keep);
+        engine->reloadPrefs();
+    }
+
+    void addApplications() {
+        host->homeScreen().addApplication(kGame, "Game");
+        host->homeScreen().addApplication(kPuzzle, "Puzzle");
+        host->homeScreen().addApplication(kMusic, "Music");
+        host->homeScreen().addApplication(kNotes, "Notes");
+    }
+
+    void report(const char* identifier, std::uint32_t state) {
+        host->homeScreen().setApplicationState(identifier, state);
+    }
+};
+
+TEST_F(ApplicationsTest, ARadiosOffApplicationSwitchesTheRadiosOffWhileInFront) {
+    addApplications();
+    loadLists({{kGame, true}, {kNotes, false}}, {});
+    allRadiosOn();
+
+    report(kGame, sim::kApplicationForeground);
+    EXPECT_EQ(engine->frontMostApp, host->homeScreen().application(kGame));
+    advance(15);
+    EXPECT_TRUE(changed("wifi off"));
+    EXPECT_TRUE(changed("edge off"));
+
+    markChanges();
+    report(kGame, sim::kApplicationBackground);
+    EXPECT_EQ(engine->frontMostApp, nullptr);
+    advance(3);
+    EXPECT_TRUE(changed("wifi on"));
+    EXPECT_TRUE(changed("edge on"));
+
+    // An application of the list with NO, and one not listed: nothing.
+    markChanges();
+    report(kNotes, sim::kApplicationForeground);
+    EXPECT_EQ(engine->frontMostApp, host->homeScreen().application(kNotes));
+    advance(60);
+    report(kPuzzle, sim::kApplicationForeground);
+    advance(60);
+    EXPECT_THAT(changeNames(), IsEmpty());
+
+    // Any background report clears the front application, whoever it is from.
+    report(kNotes, sim::kApplicationSuspended);
+    EXPECT_EQ(engine->frontMostApp, nullptr);
+}
+
+TEST_F(ApplicationsTest, LeavingBeforeTheSleepDelayOrSwitchingBetweenRadiosOffApplications) {
+    addApplications();
+    loadLists({{kGame, true}, {kPuzzle, true}}, {});
+    allRadiosOn();
+
+    // Leaves the front (killed) before the sleep timer fires: nothing switched.
+    report(kGame, sim::kApplicationForeground);
+    advance(10);
+    report(kGame, sim::kApplicationKilled);
+    advance(60);
+    EXPECT_THAT(changeNames(), IsEmpty());
+
+    // From one radios-off application straight to another: the radios stay off.
+    report(kGame, sim::kApplicationForeground);
+    advance(15);
+    ASSERT_TRUE(changed("wifi off"));
+    markChanges();
+    report(kGame, sim::kApplicationSuspended);
+    report(kPuzzle, sim::kApplicationForeground);
+    EXPECT_EQ(engine->awakeTimer, nullptr);
+    advance(60);
+    EXPECT_THAT(changeNames(), IsEmpty());
+
+    // Unknown state codes change nothing.
+    report(kPuzzle, 3);
+    report(kPuzzle, 16);
+    EXPECT_EQ(engine->frontMostApp, host->homeScreen().application(kPuzzle));
+    advance(60);
+    EXPECT_THAT(changeNames(), IsEmpty());
+    EXPECT_EQ(logCount("Unknown state"), 2u);
+}
+
+TEST_F(ApplicationsTest, ARadiosOffApplicationWithinTheWakeDelayKeepsTheRadiosOff) {
+    addApplications();
+    loadLists({{kGame, true}}, {});
+    allRadiosOn();
+    host->homeScreen().lock();
+    advance(15);
+    host->homeScreen().unlock();
+    advance(1);
+    markChanges();
+    report(kGame, sim::kApplicationForeground);  // cancels the pending wake timer
+    advance(60);
+    EXPECT_THAT(changeNames(), IsEmpty());
+    report(kGame, sim::kApplicationBackground);
+    advance(3);
+    EXPECT_TRUE(changed("wifi on"));
+}
+
+TEST_F(ApplicationsTest, ARunningKeepRadiosApplicationCancelsTheSwitchOff) {
+    for (bool withProcess : {true, false}) {
+        SCOPED_TRACE(withProcess ? "applications answer process" : "applications answer isRunning");
+        sim::PhoneOptions options;
+        options.homeScreen.applicationsHaveProcess = withProcess;
+        createPhone(options);
+        addApplications();
+        loadLists({}, {{kMusic, true}, {kNotes, false}});
+        allRadiosOn();
+
+        // Running, on the list with YES: nothing is switched off.
+        host->homeScreen().setApplicationRunning(kMusic, true);
+        host->homeScreen().setApplicationRunning(kNotes, true);
+        EXPECT_TRUE(engine->isAnApplicationStreaming());
+        host->homeScreen().lock();
+        advance(15);
+        EXPECT_THAT(changeNames(), IsEmpty());
+        EXPECT_EQ(logCount("Radio shutdown canceled because Music is running"), 2u);
+        EXPECT_EQ(logCount("Switching all radios off cancel because an application is streaming"), 1u);
+        host->homeScreen().unlock();
+        advance(3);
+
+        // Not running any more (the NO entry still runs): switched off as usual.
+        host->homeScreen().setApplicationRunning(kMusic, false);
+        EXPECT_FALSE(engine->isAnApplicationStreaming());
+        markChanges();
+        host->homeScreen().lock();
+        advance(15);
+        EXPECT_TRUE(changed("wifi off"));
+    }
+}
+
+TEST_F(ApplicationsTest, NoKeepRadiosListMeansNothingStreams) {
+    addApplications();
+    for (const char* identifier : {kGame, kPuzzle, kMusic, kNotes}) {
+        host->homeScreen().setApplicationRunning(identifier, true);
+    }
+    EXPECT_FALSE(engine->isAnApplicationStreaming());  // never loaded
+    loadLists({}, {});
+    EXPECT_FALSE(engine->isAnApplicationStreaming());  // empty
+    EXPECT_FALSE(engine->isShutdownApp(nullptr));
+}
+
+}  // namespace
+}  // namespace corvane::testing

@@ -1,0 +1,233 @@
+// System power messages and scheduled wake-ups: the engine's answers to the
+// system's sleep requests, its own wake event and the gathering of other
+// applications' wake events behind it.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "engine/strategies/StrategyTypes.h"
+#include "shared/Names.h"
+#include "sim/SimPowerManagement.h"
+#include "tests/engine/CycleFixture.h"
+
+namespace corvane::testing {
+namespace {
+
+using sim::SimPowerManagement;
+using Answer = SimPowerManagement::Answer;
+
+constexpr const char* kMail = "com.apple.persistentconnection.com.example.mail";
+constexpr const char* kChat = "com.apple.persistentconnection.com.example.chat";
+constexpr const char* kAlarm = "com.apple.persistentconnection.com.apple.mobiletimer";
+constexpr const char* kCalendar = "com.apple.eventkit.alarmengine";
+constexpr const char* kOtherTool = "com.example.backup";
+
+class PowerEventsTest : public CycleTest {
+protected:
+    SimPowerManagement& power() { return host->power(); }
+
+    // The system sends a message; the main run loop delivers it.
+    SimPowerManagement::Message send(std::uint32_t type) {
+        const std::intptr_t argument = power().postMessage(type);
+        host->loop().runPending();
+        return power().message(argument).value();
+    }
+
+    std::optional<double> timeOf(const std::string& scheduledBy) {
+        std::vector<SimPowerManagement::Event> events = power().eventsScheduledBy(scheduledBy);
+        if (events.size() != 1) return std::nullopt;
+        return events[0].time.secondsSince1970;
+    }
+};
+
+TEST_F(PowerEventsTest, RegistrationHappensOnceAtLaunch) {
+    EXPECT_TRUE(power().registered());
+    EXPECT_EQ(logCount("IORegisterForSystemPower done"), 1u);
+    EXPECT_EQ(host->darwin().handlerCount(notifications::kWake), 1u);
+    EXPECT_EQ(host->darwin().handlerCount(notifications::kPreferencesChanged), 1u);
+
+    engine->registerPowerListener();
+    EXPECT_EQ(logCount("already registered to power events!"), 1u);
+    EXPECT_EQ(host->darwin().handlerCount(notifications::kPreferencesChanged), 1u);
+
+    // The Darwin notifications reach the engine.
+    writeSettings({{"Strategy", 3}});
+    host->darwin().post(notifications::kPreferencesChanged);
+    host->darwin().post(notifications::kWake);
+    host->loop().runPending();
+    EXPECT_EQ(logCount("Reveived a pref event"), 1u);
+    EXPECT_EQ(logCount("Reveived a wake event"), 1u);
+    EXPECT_EQ(engine->strategy->strategy, kStrategyAggressive);
+}
+
+TEST_F(PowerEventsTest, AFailedRegistrationLeavesTheDarwinNotifications) {
+    createPhone({}, false);
+    power().setRegistrationFails(true);
+    launchHomeScreen();
+    EXPECT_EQ(logCount("IORegisterForSystemPower failed"), 1u);
+    EXPECT_EQ(host->darwin().handlerCount(notifications::kPreferencesChanged), 1u);
+
+    // No power message reaches the engine, so none is answered.
+    EXPECT_EQ(send(platform::kIOMessageCanSystemSleep).answer, Answer::None);
+    EXPECT_TRUE(power().events().empty());
+}
+
+TEST_F(PowerEventsTest, SleepGathersTheMovableWakeEventsBehindTheEnginesOwn) {
+    const double t0 = now();
+    ASSERT_EQ(power().schedulePowerEvent(plist::Date{t0 + 300}, kMail, "wake"), 0);
+    ASSERT_EQ(power().schedulePowerEvent(plist::Date{t0 + 3600}, kMail, "poweron"), 0);
+    ASSERT_EQ(power().schedulePowerEvent(plist::Date{t0 + 400}, kChat, "wake"), 0);
+    ASSERT_EQ(power().schedulePowerEvent(plist::Date{t0 + 500}, kAlarm, "wake"), 0);
+    ASSERT_EQ(power().schedulePowerEvent(plist::Date{t0 + 600}, kCalendar, "wake"), 0);
+    ASSERT_EQ(power().schedulePowerEvent(plist::Date{t0 + 700}, kOtherTool, "wake"), 0);
+    // The chat service is on the no-delay list; the mail entry with NO protects nothing.
+    writeSettings({{"Strategy", 2}});
+    writeFile(paths::kDelayList, {{"com.example.chat", true}, {"com.example.mail", false}});
+    engine->reloadPrefs();
+
+    const SimPowerManagement::Message message = send(platform::kIOMessageSystemWillSleep);
+    EXPECT_EQ(message.answer, Answer::Allowed);
+    EXPECT_TRUE(message.answeredDuringCallback);
+
+    // Normal wakes every 15 minutes; moved events follow 20 seconds later,
+    // whether they were due earlier or later.
+    const double next = t0 + 15 * 60;
+    std::vector<SimPowerManagement::Event> mail = power().eventsScheduledBy(kMail);
+    ASSERT_EQ(mail.size(), 2u);
+    for (const auto& event : mail) EXPECT_EQ(event.time.secondsSince1970, next + 20);
+    EXPECT_EQ(timeOf(std::string(power::kEngineScheduler)), next);
+    EXPECT_EQ(power().eventsScheduledBy(std::string(power::kEngineScheduler))[0].eventType, "wake");
+    EXPECT_EQ(timeOf(kChat), t0 + 400);
+    EXPECT_EQ(timeOf(kAlarm), t0 + 500);
+    EXPECT_EQ(timeOf(kCalendar), t0 + 600);
+    EXPECT_EQ(timeOf(kOtherTool), t0 + 700);
+    EXPECT_EQ(logCount("Delaying notification for application"), 2u);
+
+    // A second sleep replaces the engine's event: only one is ever pending.
+    advance(60);
+    send(platform::kIOMessageSystemWillSleep);
+    EXPECT_EQ(power().eventsScheduledBy(std::string(power::kEngineScheduler)).size(), 1u);
+    EXPECT_EQ(timeOf(std::string(power::kEngineScheduler)), now() + 15 * 60);
+    EXPECT_EQ(power().events().size(), 7u);
+
+    // The list is the system's file, readable by other tools.
+    std::optional<plist::Dictionary> file = plist::readDictionary(paths::resolve(paths::kScheduledPowerEvents));
+    ASSERT_TRUE(file.has_value());
+    const plist::Value* list = file->find(power::kEventsKey);
+    ASSERT_NE(list, nullptr);
+    ASSERT_TRUE(list->isArray());
+    EXPECT_EQ(list->asArray()->size(), 7u);
+    for (const plist::Value& entry : *list->asArray()) {
+        ASSERT_TRUE(entry.isDictionary());
+        EXPECT_TRUE(entry.asDictionary()->find(power::kEventTime)->isDate());
+    }
+}
+
+TEST_F(PowerEventsTest, FailedCancelsAndSchedulesAreOnlyLogged) {
+    const double t0 = now();
+    ASSERT_EQ(power().schedulePowerEvent(plist::Date{t0 + 300}, kMail, "wake"), 0);
+    power().failNextCancel(sim::kPowerError);
+    send(platform::kIOMessageSystemWillSleep);
+    // The mail event stays where it was and is not scheduled a second time.
+    EXPECT_EQ(timeOf(kMail), t0 + 300);
+    EXPECT_EQ(logCount("Failed to cancel power event"), 1u);
+
+    // Moving it fails at the scheduling: it goes back to its own time.
+    power().failNextSchedule(sim::kPowerError);
+    advance(10);
+    send(platform::kIOMessageSystemWillSleep);
+    EXPECT_EQ(timeOf(kMail), t0 + 300);
+    EXPECT_EQ(timeOf(std::string(power::kEngineScheduler)), now() + 15 * 60);
+    EXPECT_EQ(logCount("Schedule of power event failed with err code e00002bc"), 1u);
+
+    // The engine's own event fails: the old one was cancelled, none is pending.
+    ASSERT_EQ(power().cancelScheduledPowerEvent(plist::Date{t0 + 300}, kMail, "wake"), 0);
+    power().failNextSchedule(sim::kPowerError);
+    send(platform::kIOMessageSystemWillSleep);
+    EXPECT_TRUE(power().events().empty());
+    EXPECT_EQ(logCount("Schedule of power event failed with err code e00002bc"), 2u);
+}
+
+TEST_F(PowerEventsTest, BackgroundWakeKeepsTheSystemAwakeFor120Seconds) {
+    allRadiosOn();
+    host->homeScreen().lock();
+    advance(15);
+    ASSERT_FALSE(state().wifiEnabled);
+
+    // The radios are off: the system may sleep, and schedules the next wake.
+    EXPECT_EQ(send(platform::kIOMessageCanSystemSleep).answer, Answer::Allowed);
+    send(platform::kIOMessageSystemWillSleep);
+    ASSERT_TRUE(timeOf(std::string(power::kEngineScheduler)).has_value());
+    host->loop().advanceTo(plist::Date{*timeOf(std::string(power::kEngineScheduler))});
+
+    // Too early after the switch-off (15 minutes exactly): nothing restored.
+    markChanges();
+    send(platform::kIOMessageSystemWillPowerOn);
+    EXPECT_THAT(changeNames(), ::testing::IsEmpty());
+    EXPECT_EQ(logCount("Wake radios in background canceled since not enough elapsed time"), 1u);
+
+    advance(1);
+    send(platform::kIOMessageSystemWillPowerOn);
+    EXPECT_TRUE(changed("wifi on"));
+    EXPECT_TRUE(engine->awokeInBackground);
+    const double restoredAt = now();
+
+    advance(60);
+    const SimPowerManagement::Message refused = send(platform::kIOMessageCanSystemSleep);
+    EXPECT_EQ(refused.answer, Answer::Cancelled);
+    EXPECT_TRUE(refused.answeredDuringCallback);
+    EXPECT_TRUE(state().wifiEnabled);
+
+    host->loop().advanceTo(plist::Date{restoredAt + 121});
+    markChanges();
+    EXPECT_EQ(send(platform::kIOMessageCanSystemSleep).answer, Answer::Allowed);
+    EXPECT_TRUE(changed("wifi off"));
+    EXPECT_FALSE(engine->awokeInBackground);
+
+    // A message the engine does not handle changes nothing.
+    markChanges();
+    EXPECT_EQ(send(platform::kIOMessageSystemHasPoweredOn).answer, Answer::None);
+    EXPECT_THAT(changeNames(), ::testing::IsEmpty());
+}
+
+TEST_F(PowerEventsTest, WithTheScreenOnSleepIsAlwaysAllowed) {
+    allRadiosOn();
+    host->homeScreen().lock();
+    advance(15);
+    advance(16 * 60);
+    send(platform::kIOMessageSystemWillPowerOn);
+    ASSERT_TRUE(engine->awokeInBackground);
+    host->phone().withState([](sim::PhoneState& s) { s.screenOff = false; });
+    EXPECT_EQ(send(platform::kIOMessageCanSystemSleep).answer, Answer::Allowed);
+    EXPECT_TRUE(engine->awokeInBackground);  // the switch-off was not even asked
+}
+
+TEST_F(PowerEventsTest, WithoutAnEngineTheSystemIsStillAnswered) {
+    Corvane* running = Corvane::sharedEngine();
+    Corvane::setSharedEngine(nullptr);
+    EXPECT_EQ(send(platform::kIOMessageCanSystemSleep).answer, Answer::Allowed);
+    EXPECT_EQ(send(platform::kIOMessageSystemWillSleep).answer, Answer::Allowed);
+    send(platform::kIOMessageSystemWillPowerOn);
+    EXPECT_EQ(logCount("_self is nil : it won't work"), 3u);
+    EXPECT_TRUE(power().events().empty());
+    Corvane::setSharedEngine(running);
+}
+
+TEST_F(PowerEventsTest, TheSimulatedSchedulerReportsErrors) {
+    const plist::Date at{now() + 60};
+    EXPECT_EQ(power().cancelScheduledPowerEvent(at, kMail, "wake"), sim::kPowerNotFound);
+    EXPECT_EQ(power().schedulePowerEvent(at, "", "wake"), sim::kPowerBadArgument);
+    EXPECT_EQ(power().schedulePowerEvent(at, kMail, "wake"), sim::kPowerSuccess);
+    EXPECT_EQ(power().cancelScheduledPowerEvent(at, kMail, "poweron"), sim::kPowerNotFound);
+    EXPECT_EQ(power().cancelScheduledPowerEvent(at, kMail, "wake"), sim::kPowerSuccess);
+    EXPECT_EQ(power().cancelScheduledPowerEvent(at, kMail, "wake"), sim::kPowerNotFound);
+
+    // An unreadable list is neither extended nor replaced.
+    std::ofstream(paths::resolve(paths::kScheduledPowerEvents)) << "garbage";
+    EXPECT_EQ(power().schedulePowerEvent(at, kMail, "wake"), sim::kPowerError);
+    EXPECT_TRUE(power().copyScheduledPowerEvents().empty());
+}
+
+}  // namespace
+}  // namespace corvane::testing
