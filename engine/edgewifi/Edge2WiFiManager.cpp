@@ -33,8 +33,9 @@ Edge2WiFiManager::~Edge2WiFiManager() {
     // ends. A verification still running reads this object, so wait for it
     // (it pauses ten seconds at most).
     for (const std::shared_ptr<platform::Timer>& timer : verificationTimers_) timer->invalidate();
-    std::unique_lock guard(threadsMutex_);
-    threadsDone_.wait(guard, [this] { return runningThreads_ == 0; });
+    std::unique_lock guard(gate_->mutex);
+    gate_->open = false;
+    gate_->finished.wait(guard, [this] { return gate_->running == 0; });
 }
 
 void Edge2WiFiManager::setRadioLib(RadiosLib* radiosLib) { radioLib.store(radiosLib); }
@@ -161,20 +162,17 @@ void Edge2WiFiManager::timerVerifyWiFiAndEdge(bool wifiState, platform::Date tur
 }
 
 void Edge2WiFiManager::timerVerifyWiFiAndEdge() {
-    {
-        std::lock_guard guard(threadsMutex_);
-        ++runningThreads_;
-    }
-    platform_.threads().detachNewThread([this] {
+    platform_.threads().detachNewThread([this, gate = gate_] {
+        {
+            std::lock_guard guard(gate->mutex);
+            if (!gate->open) return;
+            ++gate->running;
+        }
         timerVerifyWiFiAndEdgeImpl();
-        threadFinished();
+        std::lock_guard guard(gate->mutex);
+        --gate->running;
+        gate->finished.notify_all();
     });
-}
-
-void Edge2WiFiManager::threadFinished() {
-    std::lock_guard guard(threadsMutex_);
-    --runningThreads_;
-    threadsDone_.notify_all();
 }
 
 void Edge2WiFiManager::timerVerifyWiFiAndEdgeImpl() {

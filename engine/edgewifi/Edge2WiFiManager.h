@@ -54,7 +54,6 @@ private:
     // associate; answers the state asked once more afterwards.
     bool waitForAssociation(platform::Object* wifiManager);
     void verifyUnderLock(RadiosLib& radios);
-    void threadFinished();
 
     platform::Platform& platform_;
     // Fields shared with the verification threads: the strategy as an
@@ -72,10 +71,15 @@ private:
 
     // Pending one-shot verification timers, invalidated on destruction.
     std::vector<std::shared_ptr<platform::Timer>> verificationTimers_;
-    // Verification threads still running; the destructor waits for them.
-    std::mutex threadsMutex_;
-    std::condition_variable threadsDone_;
-    int runningThreads_ = 0;
+    // Verification threads: a thread that starts after the manager is gone
+    // does nothing; the destructor waits for those already running.
+    struct VerificationGate {
+        std::mutex mutex;
+        std::condition_variable finished;
+        bool open = true;
+        int running = 0;
+    };
+    std::shared_ptr<VerificationGate> gate_ = std::make_shared<VerificationGate>();
 };
 
 }  // namespace corvane

@@ -6,7 +6,7 @@
 #include <fstream>
 
 #include "shared/AtomicFile.h"
-#include "tests/shared/TemporaryRoot.h"
+#include "tests/support/TemporaryRoot.h"
 
 namespace corvane {
 namespace {

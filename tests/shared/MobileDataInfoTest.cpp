@@ -9,7 +9,7 @@
 #include "shared/Names.h"
 #include "shared/Paths.h"
 #include "shared/PropertyListFile.h"
-#include "tests/shared/TemporaryRoot.h"
+#include "tests/support/TemporaryRoot.h"
 
 namespace corvane {
 namespace {

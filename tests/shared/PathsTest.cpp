@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "shared/Paths.h"
-#include "tests/shared/TemporaryRoot.h"
+#include "tests/support/TemporaryRoot.h"
 
 namespace corvane::paths {
 namespace {

@@ -14,7 +14,7 @@
 #include "shared/PropertyListFile.h"
 #include "shared/PropertyListNesting.h"
 #include "tests/shared/PropertyListPrinting.h"
-#include "tests/shared/TemporaryRoot.h"
+#include "tests/support/TemporaryRoot.h"
 
 namespace corvane::plist {
 namespace {

@@ -1,0 +1,339 @@
+// The Edge/WiFi manager on the simulated phone in virtual time: signal
+// events, the lock rule for cellular data, the verification after a wake-up
+// (its 4.5-second threshold and its ten one-second pauses), car mode on AC
+// changes and the persistence of its two flags.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "engine/controller/Corvane.h"
+#include "engine/edgewifi/Edge2WiFiManager.h"
+#include "engine/platform/HomeScreen.h"
+#include "engine/strategies/Strategie.h"
+#include "engine/strategies/StrategyTypes.h"
+#include "shared/Names.h"
+#include "tests/engine/RadioPhoneFixture.h"
+
+namespace corvane::testing {
+namespace {
+
+class Edge2WiFiManagerTest : public RadioPhoneTest {
+protected:
+    void SetUp() override {
+        RadioPhoneTest::SetUp();
+        makeRadios();
+        manager = std::make_unique<Edge2WiFiManager>(*host);
+        manager->setRadioLib(radios.get());
+        useStrategy([](Strategie&) {});
+    }
+    void TearDown() override {
+        manager.reset();
+        RadioPhoneTest::TearDown();
+    }
+
+    // An Aggressive strategy (cellular data off on WiFi), adjusted, put in force.
+    void useStrategy(const std::function<void(Strategie&)>& adjust) {
+        std::shared_ptr<Strategie> strategy = Strategie::strategyFromEnum(kStrategyAggressive);
+        ASSERT_TRUE(strategy->enabledEdgeOffOnWifi);
+        adjust(*strategy);
+        manager->strategyDidChanged(strategy);
+    }
+
+    double now() const { return host->loop().now().secondsSince1970; }
+
+    // Arms the verification after a wake-up `woke` seconds from now (it fires 5 s later).
+    double arm(bool wifiWasOn, double woke = 0.0) {
+        const double armedAt = now();
+        manager->timerVerifyWiFiAndEdge(wifiWasOn, platform::Date{armedAt + woke});
+        return armedAt + 5.0;
+    }
+
+    void wifi(bool enabled, bool associated) {
+        phoneState([=](sim::PhoneState& s) {
+            s.wifiEnabled = enabled;
+            s.wifiAssociated = associated;
+        });
+    }
+
+    // Seconds after `from` at which each switch of a radio took effect.
+    std::vector<std::pair<double, bool>> switchesOf(std::string_view radio, double from) const {
+        std::vector<std::pair<double, bool>> found;
+        for (const sim::RadioChange& change : changesOf(radio)) {
+            found.emplace_back(change.time.secondsSince1970 - from, change.on);
+        }
+        return found;
+    }
+
+    std::unique_ptr<Edge2WiFiManager> manager;
+};
+
+using Switches = std::vector<std::pair<double, bool>>;
+
+TEST_F(Edge2WiFiManagerTest, SignalEventsSwitchCellularDataThroughTheEngine) {
+    Corvane engine(*host);
+    engine.postInit();
+    std::shared_ptr<Strategie> aggressive = Strategie::strategyFromEnum(kStrategyAggressive);
+    engine.baseStrategy = engine.strategy = aggressive;
+    engine.strategyDidChanged();
+    engine.edge2WiFiManager->deviceUnlocked();
+    platform::HomeScreen homeScreen(host->runtime());
+    platform::Object* wifiManager = homeScreen.sharedWiFiManager();
+
+    phoneState([](sim::PhoneState& s) { s.wifiAssociated = true; });
+    engine.wifiBarsChanged(3, wifiManager);
+    EXPECT_FALSE(state().cellularData);
+    engine.wifiBarsChanged(2, wifiManager);  // repeated events change nothing more
+    EXPECT_EQ(changesOf("edge").size(), 1u);
+
+    // Zero bars while associated counts as lost.
+    engine.wifiBarsChanged(0, wifiManager);
+    EXPECT_TRUE(state().cellularData);
+
+    phoneState([](sim::PhoneState& s) { s.wifiAssociated = false; });
+    engine.wifiBarsChanged(3, wifiManager);
+    EXPECT_TRUE(state().cellularData);
+    EXPECT_EQ(changesOf("edge").size(), 2u);
+
+    // A strategy that keeps both leaves cellular data alone.
+    engine.strategy = Strategie::strategyFromEnum(kStrategyNormal);
+    engine.strategyDidChanged();
+    phoneState([](sim::PhoneState& s) { s.wifiAssociated = true; });
+    engine.wifiBarsChanged(3, wifiManager);
+    EXPECT_TRUE(state().cellularData);
+}
+
+TEST_F(Edge2WiFiManagerTest, LockedPhoneGetsCellularDataBackOnlyWhenTheStrategyForcesIt) {
+    phoneState([](sim::PhoneState& s) { s.cellularData = false; });
+    // Locked since creation: WiFi loss does not bring cellular data back.
+    manager->wifiDisconnected();
+    EXPECT_FALSE(state().cellularData);
+    EXPECT_TRUE(logged("Do not turn Edge ON since device is locked and EdgeAtSleep not forcing it to ON"));
+    // Turning it off is never held back.
+    manager->deviceLocked();
+    phoneState([](sim::PhoneState& s) { s.cellularData = true; });
+    manager->wifiConnected();
+    EXPECT_FALSE(state().cellularData);
+
+    useStrategy([](Strategie& s) { s.edgeAtSleep = kRadioOn; });
+    manager->wifiDisconnected();
+    EXPECT_TRUE(state().cellularData);
+
+    useStrategy([](Strategie&) {});
+    phoneState([](sim::PhoneState& s) { s.cellularData = false; });
+    manager->deviceUnlocked();
+    manager->wifiDisconnected();
+    EXPECT_TRUE(state().cellularData);
+    manager->deviceLocked();
+    manager->switchEdge(false);
+    manager->switchEdge(true);
+    EXPECT_FALSE(state().cellularData);
+
+    // Without a strategy nothing is switched either way.
+    manager->strategyDidChanged(nullptr);
+    manager->deviceUnlocked();
+    manager->switchEdge(true);
+    EXPECT_FALSE(state().cellularData);
+    phoneState([](sim::PhoneState& s) { s.cellularData = true; });
+    manager->wifiConnected();
+    manager->switchEdge(false);
+    EXPECT_TRUE(state().cellularData);
+    EXPECT_TRUE(logged("switchEdge to ON canceled since currentStrategy is nil"));
+    EXPECT_TRUE(logged("switchEdge to OFF canceled since currentStrategy is nil"));
+}
+
+TEST_F(Edge2WiFiManagerTest, VerificationNeedsFourAndAHalfSecondsOfWakefulness) {
+    manager->deviceUnlocked();
+    wifi(true, false);
+
+    // Woke 0.6 s after arming: the timer fires 4.4 s after the wake-up.
+    arm(true, 0.6);
+    host->loop().advance(20.0);
+    EXPECT_TRUE(logged("Timer action canceled since mobile woke up for less than 4.5 seconds"));
+    EXPECT_TRUE(changesOf("wifi").empty());
+    EXPECT_TRUE(changesOf("edge").empty());
+
+    // Woke 0.5 s after arming: 4.5 s, the verification runs.
+    phoneState([](sim::PhoneState& s) { s.cellularData = false; });
+    const double fired = arm(true, 0.5);
+    host->loop().advance(20.0);
+    EXPECT_EQ(switchesOf("wifi", fired), (Switches{{10.0, false}}));
+    EXPECT_EQ(switchesOf("edge", fired), (Switches{{10.0, true}}));
+}
+
+TEST_F(Edge2WiFiManagerTest, UnassociatedWiFiIsGivenTenOneSecondPauses) {
+    manager->deviceUnlocked();
+    phoneState([](sim::PhoneState& s) { s.cellularData = false; });
+    wifi(true, false);
+    const double fired = arm(true);
+    // Association exactly at the tenth pause is still seen.
+    host->phone().scheduleAssociation(platform::Date{fired + 10.0}, std::string("home"), 3);
+    host->loop().advance(30.0);
+    EXPECT_TRUE(changesOf("wifi").empty());
+    EXPECT_TRUE(changesOf("edge").empty());
+    EXPECT_TRUE(state().wifiAssociated);
+
+    // Half a second later is too late: WiFi off, cellular data on, after ten pauses.
+    wifi(true, false);
+    const double second = arm(true);
+    host->phone().scheduleAssociation(platform::Date{second + 10.5}, std::string("home"), 3);
+    host->loop().advance(30.0);
+    EXPECT_EQ(switchesOf("wifi", second), (Switches{{10.0, false}}));
+    EXPECT_EQ(switchesOf("edge", second), (Switches{{10.0, true}}));
+    EXPECT_TRUE(logged("WiFi is ON but no network is visible : turn OFF WiFi and turn ON Edge"));
+}
+
+TEST_F(Edge2WiFiManagerTest, VerificationSwitchesFromItsOwnThread) {
+    std::vector<bool> onMainThread;
+    host->phone().setChangeObserver(
+        [this, &onMainThread](const sim::RadioChange&) { onMainThread.push_back(host->loop().isMainThread()); });
+    manager->deviceUnlocked();
+    phoneState([](sim::PhoneState& s) { s.cellularData = false; });
+    wifi(true, false);
+    arm(true);
+    host->loop().advance(20.0);
+    host->phone().setChangeObserver({});
+    EXPECT_EQ(onMainThread, (std::vector<bool>{false, false}));
+}
+
+TEST_F(Edge2WiFiManagerTest, AssociatedWiFiNeedsNothing) {
+    manager->deviceUnlocked();
+    wifi(true, true);
+    arm(true);
+    host->loop().advance(10.0);
+    EXPECT_TRUE(host->phone().radioChanges().empty());
+}
+
+TEST_F(Edge2WiFiManagerTest, WiFiFoundOffIsTriedAgain) {
+    manager->deviceUnlocked();
+    wifi(false, false);
+    // Association three seconds into the attempt: cellular data goes off then.
+    double fired = arm(true);
+    host->phone().scheduleAssociation(platform::Date{fired + 3.0}, std::string("office"), 2);
+    host->loop().advance(30.0);
+    EXPECT_EQ(switchesOf("wifi", fired), (Switches{{0.0, true}}));
+    EXPECT_EQ(switchesOf("edge", fired), (Switches{{3.0, false}}));
+    EXPECT_TRUE(logged("We got a network : we should turn Edge OFF"));
+
+    // No network at all: WiFi back off and cellular data on, ten seconds later.
+    freshPhone();
+    manager->deviceUnlocked();
+    phoneState([](sim::PhoneState& s) { s.cellularData = false; });
+    wifi(false, false);
+    fired = arm(true);
+    host->loop().advance(30.0);
+    EXPECT_EQ(switchesOf("wifi", fired), (Switches{{0.0, true}, {10.0, false}}));
+    EXPECT_EQ(switchesOf("edge", fired), (Switches{{10.0, true}}));
+    EXPECT_TRUE(logged("We did not got a network : turn WiFi back OFF"));
+}
+
+TEST_F(Edge2WiFiManagerTest, VerificationStopsEarlyWhenThereIsNothingToVerify) {
+    manager->deviceUnlocked();
+    wifi(false, false);
+    // WiFi was off before sleep and not by the engine's doing.
+    arm(false);
+    host->loop().advance(10.0);
+    EXPECT_TRUE(logged("Timer verify WiFi is still connected disabled since wifi was not enabled"));
+
+    phoneState([](sim::PhoneState& s) { s.airplaneMode = true; });
+    arm(true);
+    host->loop().advance(10.0);
+    EXPECT_TRUE(logged("Timer verify WiFi is still connected canceled because we are in airplane mode"));
+    phoneState([](sim::PhoneState& s) { s.airplaneMode = false; });
+
+    useStrategy([](Strategie& s) { s.enabledEdgeOffOnWifi = false; });
+    arm(true);
+    host->loop().advance(10.0);
+    EXPECT_TRUE(logged("enabledEdgeOffOnWifi is NO : no WiFi/Edge management"));
+    EXPECT_TRUE(host->phone().radioChanges().empty());
+
+    // WiFi off by the engine's own doing counts as memorized on.
+    useStrategy([](Strategie&) {});
+    manager->reloadStates(plist::Dictionary{{std::string(statistics::kWifiDisabledByMySelf), plist::Value(true)}});
+    const double fired = arm(false);
+    host->loop().advance(20.0);
+    EXPECT_EQ(switchesOf("wifi", fired), (Switches{{0.0, true}, {10.0, false}}));
+}
+
+TEST_F(Edge2WiFiManagerTest, EachTimerFireStartsItsOwnVerification) {
+    manager->deviceUnlocked();
+    wifi(true, false);
+    arm(true, -10.0);
+    manager->timerVerifyWiFiAndEdge();  // e.g. the background monitor, before the one-shot timer
+    host->loop().advance(20.0);
+    // The first one turned WiFi off; the second found it off and tried again.
+    EXPECT_EQ(changesOf("wifi").size(), 3u);
+    EXPECT_TRUE(logged("WiFi should be ON but is OFF : try to connect to WiFi"));
+}
+
+TEST_F(Edge2WiFiManagerTest, VerificationsOfAGoneManagerDoNothing) {
+    manager->deviceUnlocked();
+    wifi(true, false);
+    arm(true, -10.0);                   // a timer pending...
+    manager->timerVerifyWiFiAndEdge();  // ...and a thread not started yet
+    manager.reset();                    // returns at once
+    host->loop().advance(20.0);
+    EXPECT_TRUE(host->phone().radioChanges().empty());
+}
+
+TEST_F(Edge2WiFiManagerTest, FlagsArePersistedUnderTheirKeys) {
+    EXPECT_FALSE(manager->edgeDisabledByMySelf());
+    EXPECT_FALSE(manager->wifiDisabledByMySelf());
+    manager->reloadStates(plist::Dictionary{{std::string(statistics::kEdgeDisabledByMyself), plist::Value(1)},
+                                            {std::string(statistics::kWifiDisabledByMySelf), plist::Value("YES")}});
+    EXPECT_TRUE(manager->edgeDisabledByMySelf());
+    EXPECT_TRUE(manager->wifiDisabledByMySelf());
+
+    plist::Dictionary persisted{{"other", plist::Value(7)}};
+    manager->edgeDisabledByMySelf(false);
+    manager->persistData(persisted);
+    EXPECT_EQ(persisted, (plist::Dictionary{{"other", plist::Value(7)},
+                                            {std::string(statistics::kEdgeDisabledByMyself), plist::Value(false)},
+                                            {std::string(statistics::kWifiDisabledByMySelf), plist::Value(true)}}));
+
+    // A dictionary without the keys resets both flags.
+    manager->edgeDisabledByMySelf(true);
+    manager->reloadStates(plist::Dictionary{{"other", plist::Value(7)}});
+    EXPECT_FALSE(manager->edgeDisabledByMySelf());
+    EXPECT_FALSE(manager->wifiDisabledByMySelf());
+}
+
+TEST_F(Edge2WiFiManagerTest, CarModeOnACChanges) {
+    CommonToAllStrategies& common = CommonToAllStrategies::sharedInstance();
+    phoneState([](sim::PhoneState& s) {
+        s.bluetoothEnabled = false;
+        s.locationServices = false;
+    });
+    manager->ACPowerChanged(true);
+    EXPECT_TRUE(logged("Car mode is OFF, no BT/Location management on AC change"));
+    EXPECT_TRUE(host->phone().radioChanges().empty());
+
+    common.setCarMode(true);
+    phoneState([](sim::PhoneState& s) { s.airplaneMode = true; });
+    manager->ACPowerChanged(true);
+    EXPECT_TRUE(host->phone().radioChanges().empty());
+    phoneState([](sim::PhoneState& s) { s.airplaneMode = false; });
+
+    manager->ACPowerChanged(true);
+    EXPECT_TRUE(state().bluetoothEnabled);
+    EXPECT_TRUE(state().locationServices);
+
+    useStrategy([](Strategie& s) {
+        s.bluetoothAtSleep = kRadioOn;
+        s.locationAtSleep = kRadioOff;
+    });
+    manager->ACPowerChanged(false);
+    EXPECT_TRUE(state().bluetoothEnabled);
+    EXPECT_FALSE(state().locationServices);
+
+    manager->ACPowerChanged(true);
+    useStrategy([](Strategie& s) {
+        s.bluetoothAtSleep = kRadioAuto;
+        s.locationAtSleep = kRadioOn;
+    });
+    manager->ACPowerChanged(false);
+    EXPECT_FALSE(state().bluetoothEnabled);
+    EXPECT_TRUE(state().locationServices);
+}
+
+}  // namespace
+}  // namespace corvane::testing

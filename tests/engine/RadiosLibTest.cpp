@@ -1,0 +1,367 @@
+// The radio gateway on the simulated phone: guarded switches, refusals
+// during calls and with a connected accessory, the network-speed rules by
+// device kind and allowed rates, and the answers when parts of the system
+// are missing.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <thread>
+
+#include "engine/strategies/StrategyTypes.h"
+#include "shared/Names.h"
+#include "shared/PropertyListFile.h"
+#include "tests/engine/RadioPhoneFixture.h"
+
+namespace corvane::testing {
+namespace {
+
+using platform::DataRate;
+
+std::vector<DataRate> ratesOfKind(int kind) {
+    if (kind == 2) return {DataRate::Rate2G, DataRate::Rate3G, DataRate::Rate4G};
+    if (kind == 1) return {DataRate::Rate2G, DataRate::Rate3G};
+    return {DataRate::Rate2G};
+}
+
+class RadiosLibTest : public RadioPhoneTest {
+protected:
+    RadiosLib& deviceOfKind(int kind) {
+        phoneState([kind](sim::PhoneState& s) { s.supportedDataRates = ratesOfKind(kind); });
+        RadiosLib& lib = makeRadios();
+        EXPECT_EQ(lib.deviceKind, kind);
+        return lib;
+    }
+    void setCall(bool sim::PhoneState::*call, bool value) {
+        phoneState([call, value](sim::PhoneState& s) { s.*call = value; });
+    }
+};
+
+TEST_F(RadiosLibTest, WiFiSwitchesOnlyOnAChangeAndFollowsThePower) {
+    RadiosLib& lib = makeRadios();
+    ASSERT_TRUE(lib.isWiFiEnabled());
+    lib.setWiFiEnabled(true);
+    EXPECT_TRUE(changesOf("wifi").empty());
+    EXPECT_EQ(darwinPosts(notifications::kRefreshAllToggles), 0u);
+    EXPECT_TRUE(logged("Switching WiFi to ENABLED canceled because it's already in that state !"));
+
+    lib.setWiFiEnabled(false);
+    EXPECT_FALSE(state().wifiEnabled);
+    EXPECT_EQ(darwinPosts(notifications::kRefreshAllToggles), 1u);
+
+    // An unpowered WiFi counts as off whatever its enabled flag says.
+    phoneState([](sim::PhoneState& s) {
+        s.wifiEnabled = true;
+        s.wifiPowered = false;
+    });
+    EXPECT_FALSE(lib.isWiFiEnabled());
+}
+
+TEST_F(RadiosLibTest, EdgeIsRefusedDuringEveryKindOfCall) {
+    RadiosLib& lib = makeRadios();
+    for (bool sim::PhoneState::*call : {&sim::PhoneState::inCall, &sim::PhoneState::outgoingCall,
+                                        &sim::PhoneState::incomingCall, &sim::PhoneState::activeCall}) {
+        setCall(call, true);
+        EXPECT_TRUE(lib.isCallActive());
+        EXPECT_FALSE(lib.setEdgeEnabled(false));
+        EXPECT_TRUE(state().cellularData);
+        setCall(call, false);
+    }
+    EXPECT_TRUE(logged("Switching Edge to DISABLED canceled because a call is active !"));
+    EXPECT_TRUE(changesOf("edge").empty());
+    EXPECT_EQ(darwinPosts(notifications::kRefreshAllToggles), 0u);
+    EXPECT_TRUE(host->local().posted().empty());
+}
+
+TEST_F(RadiosLibTest, EdgeAlreadyInStateAnswersYesSilentlyAndAChangeIsAnnounced) {
+    RadiosLib& lib = makeRadios();
+    EXPECT_TRUE(lib.setEdgeEnabled(true));
+    EXPECT_TRUE(changesOf("edge").empty());
+    EXPECT_TRUE(host->local().posted().empty());
+
+    EXPECT_TRUE(lib.setEdgeEnabled(false));
+    EXPECT_FALSE(lib.isEdgeEnabled());
+    EXPECT_EQ(darwinPosts(notifications::kRefreshAllToggles), 1u);
+    const auto posted = host->local().posted();
+    ASSERT_EQ(posted.size(), 1u);
+    EXPECT_EQ(posted[0].name, notifications::kCellDataChanged);
+    EXPECT_EQ(posted[0].userInfo,
+              (plist::Dictionary{{std::string(notifications::kCellDataChangedDataEnabledKey), plist::Value(false)}}));
+}
+
+TEST_F(RadiosLibTest, NetworkSpeedCodesOutsideTheRangeAndGSM) {
+    RadiosLib& lib = deviceOfKind(2);
+    for (std::int32_t code : {kSpeedNoChange, 5, -1}) EXPECT_FALSE(lib.set3GState(code)) << code;
+    EXPECT_TRUE(requestedSpeeds().empty());
+    EXPECT_TRUE(logged("Unexpected level of network requested : you have asked for 0G !?!"));
+
+    // GSM means cellular data off, with the cellular refusal during a call.
+    setCall(&sim::PhoneState::inCall, true);
+    EXPECT_FALSE(lib.set3GState(kSpeedGSM));
+    EXPECT_TRUE(state().cellularData);
+    setCall(&sim::PhoneState::inCall, false);
+    EXPECT_TRUE(lib.set3GState(kSpeedGSM));
+    EXPECT_FALSE(state().cellularData);
+    EXPECT_TRUE(requestedSpeeds().empty());
+}
+
+TEST_F(RadiosLibTest, RequestedRateByDeviceKindAndMinimumRate) {
+    struct Case {
+        int kind;
+        std::optional<DataRate> minimum;
+        std::int32_t code;
+        bool answer;
+        std::vector<std::string> requested;
+    };
+    const Case cases[] = {
+        {2, std::nullopt, kSpeed4G, true, {"4G"}},     {2, std::nullopt, kSpeed2G, true, {"2G"}},
+        {2, DataRate::Rate3G, kSpeed4G, true, {"3G"}},  // the minimum replaces any code
+        {2, DataRate::Rate2G, kSpeed3G, true, {"2G"}}, {1, std::nullopt, kSpeed4G, true, {"3G"}},  // no 4G on kind 1
+        {1, std::nullopt, kSpeed2G, true, {"2G"}},     {1, DataRate::Rate2G, kSpeed4G, true, {"2G"}},
+        {0, std::nullopt, kSpeed3G, true, {}},  // not 3G capable: nothing to do, and that is fine
+    };
+    for (const Case& c : cases) {
+        freshPhone();
+        RadiosLib& lib = deviceOfKind(c.kind);
+        lib.setMinAllowedRate(c.minimum);
+        EXPECT_EQ(lib.set3GState(c.code), c.answer) << "kind " << c.kind << " code " << c.code;
+        EXPECT_EQ(requestedSpeeds(), c.requested) << "kind " << c.kind << " code " << c.code;
+    }
+}
+
+TEST_F(RadiosLibTest, SpeedRefusalsAndThePlatformAnswer) {
+    // Capable device during a call: refused, nothing requested.
+    RadiosLib& lib = deviceOfKind(2);
+    setCall(&sim::PhoneState::activeCall, true);
+    EXPECT_FALSE(lib.set3GState(kSpeed3G));
+    EXPECT_TRUE(logged("Switching network to 3G canceled because a call is active !"));
+    setCall(&sim::PhoneState::activeCall, false);
+
+    // The platform's failure is passed on, nothing is retried.
+    phoneState([](sim::PhoneState& s) { s.setMaxAllowedDataRateSucceeds = false; });
+    EXPECT_FALSE(lib.set3GState(kSpeed3G));
+    phoneState([](sim::PhoneState& s) { s.setMaxAllowedDataRateSucceeds = true; });
+    EXPECT_TRUE(requestedSpeeds().empty());
+
+    // The speed is requested even when already reached.
+    EXPECT_TRUE(lib.set3GState(kSpeed4G));
+    EXPECT_TRUE(lib.set3GState(kSpeed4G));
+    EXPECT_EQ(requestedSpeeds(), (std::vector<std::string>{"4G", "4G"}));
+
+    // A device that cannot switch answers YES and changes nothing.
+    phoneState([](sim::PhoneState& s) { s.machine = "iPod5,1"; });
+    RadiosLib& iPod = makeRadios();
+    EXPECT_FALSE(iPod._is3GCapable);
+    EXPECT_TRUE(iPod.set3GState(kSpeed3G));
+    EXPECT_EQ(requestedSpeeds().size(), 2u);
+}
+
+TEST_F(RadiosLibTest, SpeedMemorizedByDeviceKindAndMaximumRate) {
+    struct Case {
+        int kind;
+        std::optional<DataRate> maximum;
+        std::int32_t expected;
+    };
+    const Case cases[] = {
+        {2, std::nullopt, kSpeed4G}, {2, DataRate::Rate3G, kSpeed3G}, {2, DataRate::Rate2G, kSpeed2G},
+        {1, std::nullopt, kSpeed3G}, {1, DataRate::Rate2G, kSpeed2G}, {1, DataRate::Rate4G, kSpeedGSM},
+        {0, std::nullopt, kSpeed3G},  // not capable
+    };
+    for (const Case& c : cases) {
+        freshPhone();
+        RadiosLib& lib = deviceOfKind(c.kind);
+        lib.setMaxAllowedRate(c.maximum);
+        EXPECT_EQ(lib.get3GState(), c.expected) << "kind " << c.kind;
+    }
+}
+
+TEST_F(RadiosLibTest, SpeedMemorizedThroughTheOlderInterface) {
+    phoneState([](sim::PhoneState& s) { s.systemVersion = "5.0"; });
+    const std::pair<platform::RATSelection, std::int32_t> selections[] = {
+        {platform::RATSelection::Selection1, kSpeed3G},
+        {platform::RATSelection::Selection2, kSpeed3G},
+        {platform::RATSelection::Other, kSpeed2G},
+    };
+    RadiosLib& lib = makeRadios();
+    ASSERT_FALSE(lib.supportsNew3GAPI);
+    ASSERT_TRUE(lib._is3GCapable);
+    for (const auto& [selection, expected] : selections) {
+        phoneState([selection](sim::PhoneState& s) { s.ratSelection = selection; });
+        EXPECT_EQ(lib.get3GState(), expected);
+    }
+    phoneState([](sim::PhoneState& s) { s.telephonyServerReachable = false; });
+    EXPECT_EQ(lib.get3GState(), kSpeedGSM);
+}
+
+TEST_F(RadiosLibTest, OlderInterfaceChangesSpeedOnlyForAKnownSwitchableKind) {
+    // The older interface decides capability by RAT selection; the kind is
+    // determined at the first change, and a kind 0 device refuses it.
+    phoneState([](sim::PhoneState& s) {
+        s.systemVersion = "5.0";
+        s.supportedDataRates = std::vector<DataRate>{DataRate::Rate2G};
+    });
+    RadiosLib& lib = makeRadios();
+    ASSERT_TRUE(lib._is3GCapable);
+    EXPECT_EQ(lib.deviceKind, -1);
+    EXPECT_FALSE(lib.set3GState(kSpeed3G));
+    EXPECT_EQ(lib.deviceKind, 0);
+
+    freshPhone();
+    phoneState([](sim::PhoneState& s) { s.systemVersion = "5.0"; });
+    RadiosLib& unreachable = makeRadios();
+    phoneState([](sim::PhoneState& s) { s.telephonyServerReachable = false; });
+    EXPECT_FALSE(unreachable.set3GState(kSpeed3G));
+    EXPECT_TRUE(logged("Unmanaged RATKind : -1"));
+    EXPECT_TRUE(requestedSpeeds().empty());
+}
+
+TEST_F(RadiosLibTest, SpeedChangeOffTheMainThreadIsDeferredToTheMainRunLoop) {
+    RadiosLib& lib = deviceOfKind(2);
+    bool answer = false;
+    std::thread background([&] { answer = lib.set3GState(kSpeed3G); });
+    background.join();
+    EXPECT_TRUE(answer);
+    EXPECT_TRUE(requestedSpeeds().empty());  // not yet: it waits for the main run loop
+    host->loop().runPending();
+    EXPECT_EQ(requestedSpeeds(), std::vector<std::string>{"3G"});
+
+    // A virtual background thread is off the main thread too; a refusal there
+    // still answers YES, since the caller cannot wait for it.
+    setCall(&sim::PhoneState::inCall, true);
+    bool deferredAnswer = false;
+    host->loop().detachNewThread([&] { deferredAnswer = lib.set3GState(kSpeed4G); });
+    host->loop().runPending();
+    EXPECT_TRUE(deferredAnswer);
+    EXPECT_EQ(requestedSpeeds(), std::vector<std::string>{"3G"});
+}
+
+TEST_F(RadiosLibTest, DeferredSpeedChangeOfAGoneGatewayIsDropped) {
+    RadiosLib& lib = deviceOfKind(2);
+    std::thread background([&] { lib.set3GState(kSpeed3G); });
+    background.join();
+    radios.reset();
+    host->loop().runPending();
+    EXPECT_TRUE(requestedSpeeds().empty());
+}
+
+TEST_F(RadiosLibTest, BluetoothRefusesToCutAConnectedAccessory) {
+    const std::filesystem::path domain = paths::preferenceDomain(paths::kNetworkPreferencesDomain);
+    phoneState([](sim::PhoneState& s) {
+        s.bluetoothEnabled = true;
+        s.bluetoothConnected = true;
+    });
+    RadiosLib& lib = makeRadios();
+    lib.setBluetoothEnabled(false);
+    EXPECT_TRUE(state().bluetoothEnabled);
+    EXPECT_FALSE(std::filesystem::exists(domain));
+    EXPECT_EQ(darwinPosts(notifications::kRefreshAllToggles), 0u);
+    EXPECT_TRUE(logged("Switching Bluetooth to DISABLED canceled because it is connected to a device"));
+
+    phoneState([](sim::PhoneState& s) { s.bluetoothConnected = false; });
+    lib.setBluetoothEnabled(false);
+    EXPECT_FALSE(state().bluetoothEnabled);
+    auto stored = plist::readDictionary(domain);
+    ASSERT_TRUE(stored.has_value());
+    EXPECT_EQ(*stored->find(bluetooth::kNetworkPreferenceKey), plist::Value(false));
+
+    lib.setBluetoothEnabled(true);
+    EXPECT_TRUE(state().bluetoothEnabled);
+    stored = plist::readDictionary(domain);
+    EXPECT_EQ(*stored->find(bluetooth::kNetworkPreferenceKey), plist::Value(true));
+    EXPECT_EQ(darwinPosts(notifications::kRefreshAllToggles), 2u);
+}
+
+TEST_F(RadiosLibTest, LocationServicesPostTheirOwnNotification) {
+    RadiosLib& lib = makeRadios();
+    lib.setLocationEnabled(true);  // already on
+    EXPECT_EQ(darwinPosts(notifications::kLocationPreferences), 0u);
+    lib.setLocationEnabled(false);
+    EXPECT_FALSE(lib.isLocationEnabled());
+    EXPECT_EQ(darwinPosts(notifications::kLocationPreferences), 1u);
+    EXPECT_EQ(darwinPosts(notifications::kRefreshAllToggles), 0u);
+}
+
+TEST_F(RadiosLibTest, PushRewritesTheWholeListAndKeepsTheOtherKeys) {
+    const std::filesystem::path list = paths::resolve(paths::kPushPropertyList);
+    ASSERT_TRUE(
+        plist::writeFile(list, plist::Value(plist::Dictionary{{"OtherKey", plist::Value(42)},
+                                                              {std::string(push::kEnablePush), plist::Value(false)}})));
+    RadiosLib& lib = makeRadios();
+    EXPECT_FALSE(lib.isPushEnabled());
+    lib.setPushEnabled(true);
+    EXPECT_TRUE(lib.isPushEnabled());
+    const auto stored = plist::readDictionary(list);
+    ASSERT_TRUE(stored.has_value());
+    EXPECT_EQ(stored->size(), 2u);
+    EXPECT_EQ(*stored->find("OtherKey"), plist::Value(42));
+    EXPECT_EQ(darwinPosts(notifications::kPushPreferences), 1u);
+    lib.setPushEnabled(true);
+    EXPECT_EQ(darwinPosts(notifications::kPushPreferences), 1u);
+}
+
+TEST_F(RadiosLibTest, MissingOrForeignPushListIsNeverReplaced) {
+    const std::filesystem::path list = paths::resolve(paths::kPushPropertyList);
+    RadiosLib& lib = makeRadios();
+    EXPECT_FALSE(lib.isPushEnabled());
+    lib.setPushEnabled(true);
+    EXPECT_FALSE(std::filesystem::exists(list));
+
+    // A list whose root is not a dictionary counts as missing and stays as it is.
+    ASSERT_TRUE(plist::writeFile(list, plist::Value(plist::Array{plist::Value(true)})));
+    auto bytes = [&list] {
+        std::ifstream in(list, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    const std::string before = bytes();
+    EXPECT_FALSE(lib.isPushEnabled());
+    lib.setPushEnabled(true);
+    EXPECT_EQ(bytes(), before);
+    EXPECT_EQ(darwinPosts(notifications::kPushPreferences), 0u);
+}
+
+TEST_F(RadiosLibTest, LowPowerModeWithAndWithoutItsSettingsClass) {
+    RadiosLib& lib = makeRadios();
+    lib.setLowPowerModeEnabled(true);
+    EXPECT_TRUE(lib.isLowPowerModeEnabled());
+    EXPECT_TRUE(logged("Setting low power mode to enabled!"));
+    lib.setLowPowerModeEnabled(true);
+    EXPECT_TRUE(logged("Low power mode is already enabled!"));
+    EXPECT_EQ(changesOf("lowPowerMode").size(), 1u);
+    EXPECT_TRUE(host->darwin().posted().empty());
+
+    phoneState([](sim::PhoneState& s) { s.lowPowerModeAvailable = false; });
+    EXPECT_FALSE(lib.isLowPowerModeEnabled());
+    lib.setLowPowerModeEnabled(false);
+    EXPECT_TRUE(logged("Unable to find class PSLowPowerModeSettingsDetail"));
+    EXPECT_EQ(changesOf("lowPowerMode").size(), 1u);
+}
+
+TEST_F(RadiosLibTest, WithoutATelephonyManagerEveryStateQueryAnswersNo) {
+    phoneState([](sim::PhoneState& s) {
+        s.airplaneMode = s.inCall = s.activeCall = s.tethering = true;
+        s.telephonyManagerPresent = false;
+    });
+    RadiosLib& lib = makeRadios();
+    EXPECT_FALSE(lib.isAirplaneModeEnabled());
+    EXPECT_FALSE(lib.isCallActive());
+    EXPECT_FALSE(lib.isTethering());
+    // ...so cellular data may be switched.
+    EXPECT_TRUE(lib.setEdgeEnabled(false));
+    EXPECT_FALSE(state().cellularData);
+
+    phoneState([](sim::PhoneState& s) { s.telephonyManagerPresent = true; });
+    EXPECT_TRUE(lib.isAirplaneModeEnabled());
+    EXPECT_TRUE(lib.isTethering());
+}
+
+TEST(RadiosLibRates, SettingsCodesGiveTheirRates) {
+    EXPECT_EQ(RadiosLib::minRateFromCode(1), DataRate::Rate2G);
+    EXPECT_EQ(RadiosLib::minRateFromCode(2), DataRate::Rate3G);
+    for (std::int64_t code : {0, 3, -1, 7}) EXPECT_EQ(RadiosLib::minRateFromCode(code), std::nullopt) << code;
+    EXPECT_EQ(RadiosLib::maxRateFromCode(2), DataRate::Rate3G);
+    EXPECT_EQ(RadiosLib::maxRateFromCode(3), DataRate::Rate4G);
+    for (std::int64_t code : {0, 1, 4, -2}) EXPECT_EQ(RadiosLib::maxRateFromCode(code), std::nullopt) << code;
+}
+
+}  // namespace
+}  // namespace corvane::testing
