@@ -42,6 +42,9 @@ inline constexpr std::string_view kNetworkPreferencesDomain = "com.apple.prefere
 inline constexpr std::string_view kScheduledPowerEvents =
     "/Library/Preferences/SystemConfiguration/com.apple.AutoWake.plist";
 inline constexpr std::string_view kSystemVersion = "/System/Library/CoreServices/SystemVersion.plist";
+// The simulated phone's description of itself (hardware model, capabilities,
+// telephony answers), so that other processes see the same device.
+inline constexpr std::string_view kSimulatedDevice = "/System/Library/CoreServices/org.fernhill.phonesim-device.plist";
 inline constexpr std::string_view kMobileGestaltLibrary = "/usr/lib/libMobileGestalt.dylib";
 inline constexpr std::string_view kCrashReporterFolder = "/private/var/mobile/Library/Logs/CrashReporter";
 

@@ -1,0 +1,70 @@
+#include "sim/EnergyMeter.h"
+
+#include <algorithm>
+#include <numeric>
+
+namespace corvane::sim {
+
+EnergyMeter::EnergyMeter(SimBattery& battery, double startTime) : battery_(battery), cursor_(startTime) {
+    for (const char* radio : {"wifi", "edge", "bluetooth", "location", "push", "data"}) offSeconds_[radio] = 0.0;
+}
+
+ComponentState EnergyMeter::stateAt(double time) const {
+    ComponentState s = state_;
+    s.wifiActive = time < wifiActiveUntil_;
+    s.cellularActive = time < cellularActiveUntil_;
+    s.cellularTail = !s.cellularActive && time < cellularTailUntil_;
+    if (s.cellularActive || s.cellularTail) s.speed = transferSpeed_;
+    return s;
+}
+
+double EnergyMeter::drawNow() const {
+    const ComponentPower power = PowerModel::draw(stateAt(cursor_));
+    return std::accumulate(power.begin(), power.end(), 0.0);
+}
+
+void EnergyMeter::charge(double from, double to) {
+    const double seconds = to - from;
+    const ComponentState s = stateAt(from);
+    const ComponentPower power = PowerModel::draw(s);
+    double total = 0.0;
+    for (std::size_t i = 0; i < kComponentCount; ++i) {
+        energy_[i] += power[i] * seconds / 1000.0;
+        total += power[i];
+    }
+    lowPowerModeSaved_ += PowerModel::lowPowerModeSaving(s) * seconds / 1000.0;
+    battery_.run(seconds, total, onAC_);
+
+    if (!s.wifiEnabled) offSeconds_["wifi"] += seconds;
+    if (!s.cellularData || !s.cellularRadio) offSeconds_["edge"] += seconds;
+    if (!s.bluetooth) offSeconds_["bluetooth"] += seconds;
+    if (!s.location) offSeconds_["location"] += seconds;
+    if (!s.push) offSeconds_["push"] += seconds;
+    if (!s.wifiEnabled && (!s.cellularData || !s.cellularRadio)) offSeconds_["data"] += seconds;
+}
+
+void EnergyMeter::advanceTo(double time) {
+    while (time > cursor_) {
+        // The next instant at which a transfer or a tail ends.
+        double next = time;
+        for (double boundary : {wifiActiveUntil_, cellularActiveUntil_, cellularTailUntil_}) {
+            if (boundary > cursor_ && boundary < next) next = boundary;
+        }
+        charge(cursor_, next);
+        cursor_ = next;
+    }
+}
+
+void EnergyMeter::startTransfer(bool overWiFi, double until) {
+    if (overWiFi) {
+        wifiActiveUntil_ = std::max(wifiActiveUntil_, until);
+        return;
+    }
+    transferSpeed_ = state_.speed;
+    cellularActiveUntil_ = std::max(cellularActiveUntil_, until);
+    cellularTailUntil_ = cellularActiveUntil_ + PowerModel::tailSeconds(transferSpeed_);
+}
+
+double EnergyMeter::totalEnergy() const { return std::accumulate(energy_.begin(), energy_.end(), 0.0); }
+
+}  // namespace corvane::sim

@@ -1,0 +1,65 @@
+#pragma once
+// Integrates what the phone draws over virtual time: energy per component,
+// the battery's charge, and how long each radio stayed off. The state in
+// force is changed only after the meter has been brought up to the instant
+// of the change, so every interval is charged at the draw it really had.
+// Transfers and the cellular tail after them end by themselves at their
+// time; the meter splits its intervals there.
+
+#include <array>
+#include <map>
+#include <string>
+
+#include "sim/PowerModel.h"
+#include "sim/SimBattery.h"
+
+namespace corvane::sim {
+
+class EnergyMeter {
+public:
+    EnergyMeter(SimBattery& battery, double startTime);
+
+    // Charges the time from the last call up to `time` (seconds from start);
+    // a time in the past changes nothing.
+    void advanceTo(double time);
+    double time() const { return cursor_; }
+
+    // The state in force from now on (call advanceTo first).
+    ComponentState& state() { return state_; }
+    const ComponentState& state() const { return state_; }
+    void setOnAC(bool onAC) { onAC_ = onAC; }
+    bool onAC() const { return onAC_; }
+
+    // A transfer from now until `until`, over WiFi or cellular data; the
+    // cellular radio then lingers in its tail.
+    void startTransfer(bool overWiFi, double until);
+    bool transferring(double time) const { return time < wifiActiveUntil_ || time < cellularActiveUntil_; }
+
+    // Draw at the meter's instant, milliwatts.
+    double drawNow() const;
+
+    double energy(Component component) const { return energy_[static_cast<std::size_t>(component)]; }  // joules
+    double totalEnergy() const;
+    double lowPowerModeSaved() const { return lowPowerModeSaved_; }
+    // Seconds during which the radio was off ("wifi", "edge", "bluetooth",
+    // "location", "push"), and "data": WiFi and cellular data both off.
+    const std::map<std::string, double>& offSeconds() const { return offSeconds_; }
+
+private:
+    ComponentState stateAt(double time) const;
+    void charge(double from, double to);
+
+    SimBattery& battery_;
+    double cursor_;
+    bool onAC_ = false;
+    ComponentState state_;
+    double wifiActiveUntil_ = -1.0;
+    double cellularActiveUntil_ = -1.0;
+    double cellularTailUntil_ = -1.0;
+    CellularSpeed transferSpeed_ = CellularSpeed::G4;
+    std::array<double, kComponentCount> energy_{};
+    double lowPowerModeSaved_ = 0.0;
+    std::map<std::string, double> offSeconds_;
+};
+
+}  // namespace corvane::sim

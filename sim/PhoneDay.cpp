@@ -1,0 +1,651 @@
+#include "sim/PhoneDay.h"
+
+#include <sqlite3.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <numeric>
+
+#include "engine/platform/PowerManagement.h"
+#include "shared/Names.h"
+#include "shared/Paths.h"
+#include "shared/PropertyListFile.h"
+
+namespace corvane::sim {
+
+namespace {
+
+constexpr double kEpsilon = 1e-6;
+
+std::uint32_t applicationStateCode(AppState state) {
+    switch (state) {
+        case AppState::Foreground: return kApplicationForeground;
+        case AppState::Background: return kApplicationBackground;
+        case AppState::Suspended: return kApplicationSuspended;
+        case AppState::Killed: return kApplicationKilled;
+    }
+    return kApplicationUnknown;
+}
+
+std::string_view powerMessageName(std::uint32_t type) {
+    switch (type) {
+        case platform::kIOMessageCanSystemSleep: return "canSystemSleep";
+        case platform::kIOMessageSystemWillSleep: return "systemWillSleep";
+        case platform::kIOMessageSystemWillPowerOn: return "systemWillPowerOn";
+        case platform::kIOMessageSystemHasPoweredOn: return "systemHasPoweredOn";
+        default: return "other";
+    }
+}
+
+std::string_view answerName(SimPowerManagement::Answer answer) {
+    switch (answer) {
+        case SimPowerManagement::Answer::Allowed: return "allowed";
+        case SimPowerManagement::Answer::Cancelled: return "cancelled";
+        case SimPowerManagement::Answer::None: break;
+    }
+    return "none";
+}
+
+CellularSpeed speedOf(platform::DataRate rate) {
+    switch (rate) {
+        case platform::DataRate::Rate2G: return CellularSpeed::G2;
+        case platform::DataRate::Rate3G: return CellularSpeed::G3;
+        case platform::DataRate::Rate4G: return CellularSpeed::G4;
+    }
+    return CellularSpeed::G3;
+}
+
+std::optional<platform::DataRate> rateNamed(std::string_view name) {
+    if (name == "2G") return platform::DataRate::Rate2G;
+    if (name == "3G") return platform::DataRate::Rate3G;
+    if (name == "4G") return platform::DataRate::Rate4G;
+    return std::nullopt;
+}
+
+long long countStatisticsRows() {
+    const std::filesystem::path database = paths::resolve(paths::kStatisticsDatabase);
+    std::error_code error;
+    if (!std::filesystem::exists(database, error)) return 0;
+    sqlite3* db = nullptr;
+    long long rows = 0;
+    if (sqlite3_open_v2(database.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        sqlite3_stmt* statement = nullptr;
+        if (sqlite3_prepare_v2(db, "SELECT COUNT(*) FROM BATTERY_STATUS", -1, &statement, nullptr) == SQLITE_OK &&
+            sqlite3_step(statement) == SQLITE_ROW) {
+            rows = sqlite3_column_int64(statement, 0);
+        }
+        sqlite3_finalize(statement);
+    }
+    sqlite3_close(db);
+    return rows;
+}
+
+}  // namespace
+
+PhoneDay::PhoneDay(PhoneHost& host, const Scenario& scenario, TraceWriter* trace)
+    : host_(host),
+      scenario_(scenario),
+      trace_(trace),
+      battery_(scenario.battery.designCapacity, scenario.battery.startPercent),
+      meter_(battery_, 0.0),
+      apps_(host.power(), scenario) {
+    counts_.scenario = scenario.name;
+    counts_.batteryStartPercent = battery_.percent();
+    for (const ScenarioApp& app : scenario.apps) appStates_[app.bundle] = AppState::Killed;
+
+    // The phone as the scenario describes it at t = 0.
+    std::vector<platform::DataRate> rates;
+    for (const std::string& name : scenario.device.dataRates) {
+        if (auto rate = rateNamed(name)) rates.push_back(*rate);
+    }
+    host_.phone().withState([&](PhoneState& s) {
+        s.supportedDataRates = rates;
+        s.maxAllowedDataRate = rates.empty() ? std::nullopt : std::optional(*std::max_element(rates.begin(), rates.end()));
+        s.capabilities = std::map<std::string, bool>{{"cellular-data", !rates.empty()}};
+        s.lowPowerModeAvailable = scenario.device.lowPowerMode;
+        s.wifiEnabled = scenario.radios.wifi;
+        s.cellularData = scenario.radios.edge;
+        s.bluetoothEnabled = scenario.radios.bluetooth;
+        s.locationServices = scenario.radios.location;
+    });
+    pushOn_ = host_.phone().pushEnabled();
+
+    host_.phone().setChangeObserver([this](const RadioChange& change) { onRadioChange(change); });
+    host_.log().setObserver([this](const std::string& line) {
+        ++counts_.debugLines;
+        traceLine({{"log", line}});
+    });
+    host_.alerts().setObserver([this](const AlertRecord& alert) {
+        ++counts_.alerts;
+        traceLine({{"alert", alert.title}, {"message", alert.message}});
+    });
+    host_.darwin().registerDispatch(notifications::kPushPreferences, [this] { onPushPreferencesChanged(); });
+    refreshState();
+}
+
+PhoneDay::~PhoneDay() {
+    host_.phone().setChangeObserver({});
+    host_.log().setObserver({});
+    host_.alerts().setObserver({});
+}
+
+double PhoneDay::now() const { return host_.loop().now().secondsSince1970 - scenario_.start; }
+
+void PhoneDay::traceLine(const TraceWriter::Line& fields) { traceLine(now(), fields); }
+
+void PhoneDay::traceLine(double t, const TraceWriter::Line& fields) {
+    if (trace_ != nullptr) trace_->write(t, fields);
+}
+
+// ---- Stepping ------------------------------------------------------------------
+
+void PhoneDay::startUp() {
+    if (started_) return;
+    started_ = true;
+    traceLine({{"system", "start"}, {"wallClock", formatIso8601(scenario_.start)}});
+    host_.homeScreen().finishLaunching();
+    host_.loop().runPending();
+    reportBattery();
+    apps_.start(now());
+    refreshScheduledEvents();
+}
+
+void PhoneDay::run() { runUntil(scenario_.duration); }
+
+void PhoneDay::runUntil(double limit) {
+    startUp();
+    int stuck = 0;
+    for (;;) {
+        const double before = now();
+        const double stop = nextStop(limit);
+        advanceTo(stop);
+        handleDue();
+        if (stop >= limit - kEpsilon) break;
+        // Every due item moves itself into the future; this only guards
+        // against an instant that keeps coming back.
+        if (now() <= before + kEpsilon && ++stuck > 1000) {
+            advanceTo(before + 0.001);
+            stuck = 0;
+        }
+    }
+}
+
+double PhoneDay::nextStop(double limit) const {
+    const double t = now();
+    double stop = limit;
+    if (nextEvent_ < scenario_.events.size()) stop = std::min(stop, scenario_.events[nextEvent_].at);
+    if (auto event = nextPowerEvent()) stop = std::min(stop, *event);
+    if (!asleep_) {
+        stop = std::min(stop, nextReport_);
+        if (askAt_) stop = std::min(stop, *askAt_);
+        if (auto percent = battery_.secondsToNextPercent(meter_.drawNow(), meter_.onAC())) {
+            stop = std::min(stop, t + *percent);
+        }
+    }
+    return std::max(stop, t);
+}
+
+void PhoneDay::advanceTo(double t) {
+    host_.loop().advanceTo(platform::Date{scenario_.start + t});
+    meter_.advanceTo(t);
+    if (!batteryEmptyAt_ && battery_.charge() <= 0.0) batteryEmptyAt_ = t;
+}
+
+void PhoneDay::handleDue() {
+    const double t = now();
+    fireDuePowerEvents();
+    while (nextEvent_ < scenario_.events.size() && scenario_.events[nextEvent_].at <= t + kEpsilon) {
+        apply(scenario_.events[nextEvent_++]);
+    }
+    if (asleep_) return;
+    if (battery_.wholePercent() != lastReportedPercent_ || t >= nextReport_ - kEpsilon) reportBattery();
+    if (askAt_ && t >= *askAt_ - kEpsilon) askToSleep();
+}
+
+// ---- The system ------------------------------------------------------------------
+
+SimPowerManagement::Answer PhoneDay::postPowerMessage(std::uint32_t type) {
+    SimPowerManagement& power = host_.power();
+    char code[16];
+    std::snprintf(code, sizeof code, "0x%08X", type);
+    traceLine({{"power", powerMessageName(type)}, {"code", code}});
+    const std::intptr_t argument = power.postMessage(type);
+    host_.loop().runPending();
+    const auto message = power.message(argument);
+    const auto answer = message ? message->answer : SimPowerManagement::Answer::None;
+    // What the engine did while handling the message comes between the two lines.
+    if (answer != SimPowerManagement::Answer::None) {
+        traceLine({{"power", powerMessageName(type)}, {"answer", answerName(answer)}});
+    }
+    refreshScheduledEvents();
+    return answer;
+}
+
+void PhoneDay::reportBattery() {
+    const double t = now();
+    meter_.advanceTo(t);
+    const plist::Dictionary properties =
+        battery_.properties(scenario_.start + t, meter_.drawNow(), meter_.onAC());
+    lastReportedPercent_ = battery_.wholePercent();
+    nextReport_ = t + kBatteryReportInterval;
+    host_.homeScreen().reportBatteryStatus(&properties);
+    host_.loop().runPending();
+    // The list changes at the power messages and the applications' wakes; a
+    // look every report catches any other change within 20 s.
+    refreshScheduledEvents();
+    // The home screen reads the WiFi signal for its status bar as often.
+    if (meter_.state().wifiEnabled) {
+        host_.homeScreen().querySignalStrengthBars();
+        host_.loop().runPending();
+    }
+}
+
+bool PhoneDay::heldAwake() const {
+    const ComponentState& s = meter_.state();
+    return s.call || s.tethering || s.streaming;
+}
+
+void PhoneDay::askToSleep() {
+    const double t = now();
+    askAt_.reset();
+    if (asleep_ || meter_.state().screenOn) return;
+    if (holdUntil_ > t + kEpsilon) {
+        askAt_ = holdUntil_;
+        return;
+    }
+    if (heldAwake()) {
+        askAt_ = t + kSleepAskRetry;
+        return;
+    }
+    if (postPowerMessage(platform::kIOMessageCanSystemSleep) == SimPowerManagement::Answer::Cancelled) {
+        ++counts_.sleepsRefused;
+        askAt_ = t + kSleepAskRetry;
+        return;
+    }
+    postPowerMessage(platform::kIOMessageSystemWillSleep);
+    meter_.advanceTo(t);
+    asleep_ = true;
+    host_.loop().setSuspended(true);
+    refreshState();
+    traceLine({{"system", "sleep"}});
+    // The captured log is only traced; it need not grow all run long.
+    host_.log().clear();
+}
+
+void PhoneDay::powerOn(const std::string& cause, bool background) {
+    if (!asleep_) return;
+    const double t = now();
+    meter_.advanceTo(t);
+    asleep_ = false;
+    host_.loop().setSuspended(false);
+    refreshState();
+    if (background) {
+        ++counts_.backgroundWakes;
+        if (cause == power::kEngineScheduler) ++counts_.engineWakes;
+    } else {
+        ++counts_.userWakes;
+    }
+    traceLine({{"system", "powerOn"}, {"cause", cause}});
+    postPowerMessage(platform::kIOMessageSystemWillPowerOn);
+    postPowerMessage(platform::kIOMessageSystemHasPoweredOn);
+    refreshState();
+    askAt_ = t + kFirstSleepAsk;
+    nextReport_ = t + kBatteryReportInterval;
+    if (battery_.wholePercent() != lastReportedPercent_) reportBattery();
+}
+
+// ---- Scheduled power events ---------------------------------------------------------
+
+void PhoneDay::refreshScheduledEvents(bool force) {
+    struct stat info {};
+    std::tuple<unsigned long long, long long, long long> stamp{0, -1, -1};
+    if (::stat(paths::resolve(paths::kScheduledPowerEvents).c_str(), &info) == 0) {
+        stamp = {static_cast<unsigned long long>(info.st_ino),
+                 static_cast<long long>(info.st_mtim.tv_sec) * 1'000'000'000LL + info.st_mtim.tv_nsec,
+                 static_cast<long long>(info.st_size)};
+    }
+    if (!force && stamp == scheduledStamp_) return;
+    scheduledStamp_ = stamp;
+
+    std::vector<Scheduled> current;
+    for (const auto& event : host_.power().events()) {
+        current.push_back(Scheduled{event.time.secondsSince1970 - scenario_.start, event.scheduledBy, event.eventType});
+    }
+    std::sort(current.begin(), current.end());
+    if (trace_ != nullptr) {
+        std::vector<Scheduled> removed, added;
+        std::set_difference(scheduled_.begin(), scheduled_.end(), current.begin(), current.end(),
+                            std::back_inserter(removed));
+        std::set_difference(current.begin(), current.end(), scheduled_.begin(), scheduled_.end(),
+                            std::back_inserter(added));
+        for (const Scheduled& event : removed) {
+            traceLine({{"scheduled", "removed"}, {"by", event.by}, {"type", event.type}, {"at", event.time}});
+        }
+        for (const Scheduled& event : added) {
+            traceLine({{"scheduled", "added"}, {"by", event.by}, {"type", event.type}, {"at", event.time}});
+        }
+    }
+    scheduled_ = std::move(current);
+    // Forget fired events that have left the list.
+    std::set<std::pair<std::string, long long>> stillListed;
+    for (const Scheduled& event : scheduled_) {
+        auto key = std::make_pair(event.by, std::llround(std::floor(event.time)));
+        if (firedEvents_.count(key) != 0) stillListed.insert(key);
+    }
+    firedEvents_ = std::move(stillListed);
+}
+
+std::optional<double> PhoneDay::nextPowerEvent() const {
+    std::optional<double> next;
+    for (const Scheduled& event : scheduled_) {
+        if (firedEvents_.count({event.by, std::llround(std::floor(event.time))}) != 0) continue;
+        if (!next || event.time < *next) next = event.time;
+    }
+    if (next && asleep_) *next += kResumeSeconds;
+    return next;
+}
+
+void PhoneDay::fireDuePowerEvents() {
+    const double t = now();
+    std::vector<Scheduled> due;
+    for (const Scheduled& event : scheduled_) {
+        auto key = std::make_pair(event.by, std::llround(std::floor(event.time)));
+        const double runsAt = event.time + (asleep_ ? kResumeSeconds : 0.0);
+        if (runsAt <= t + kEpsilon && firedEvents_.count(key) == 0) {
+            firedEvents_.insert(key);
+            due.push_back(event);
+        }
+    }
+    if (due.empty()) return;
+    if (asleep_) powerOn(due.front().by, true);
+    for (const Scheduled& event : due) {
+        if (auto bundle = apps_.bundleOf(event.by)) {
+            apps_.fired(event.by, event.time, t);
+            traceLine({{"appWake", *bundle}, {"network", networkAvailable()}});
+        }
+    }
+    refreshScheduledEvents();
+    deliverIfPossible();
+}
+
+// ---- Scenario events ------------------------------------------------------------------
+
+void PhoneDay::apply(const ScenarioEvent& event) {
+    const double t = now();
+    // The phone must run to act; only the battery and the WiFi around it
+    // change while it sleeps.
+    if (asleep_ && event.kind != EventKind::Battery && event.kind != EventKind::WiFi) {
+        powerOn(std::string(eventKindName(event.kind)), false);
+    }
+    TraceWriter::Line line{{"event", eventKindName(event.kind)}};
+    HomeScreenHost& home = host_.homeScreen();
+    meter_.advanceTo(t);
+    // The home screen turns the screen and the lock on and off; it never
+    // repeats a state it is already in.
+    const PhoneState before = host_.phone().snapshot();
+    switch (event.kind) {
+        case EventKind::Unlock:
+            if (before.screenOff) home.setScreenOff(false);
+            if (before.uiLocked) home.setUILocked(false);
+            break;
+        case EventKind::Lock:
+            if (!before.uiLocked) home.setUILocked(true);
+            if (!before.screenOff) home.setScreenOff(true);
+            askAt_.reset();
+            break;
+        case EventKind::ScreenOn:
+            if (before.screenOff) home.setScreenOff(false);
+            break;
+        case EventKind::ScreenOff:
+            if (!before.screenOff) home.setScreenOff(true);
+            askAt_.reset();
+            break;
+        case EventKind::AC:
+            line["on"] = event.on;
+            meter_.setOnAC(event.on);
+            home.setOnAC(event.on);
+            break;
+        case EventKind::WiFi:
+            line["network"] = event.network ? TraceWriter::Line(*event.network) : TraceWriter::Line(nullptr);
+            line["bars"] = event.bars;
+            break;
+        case EventKind::App:
+            line["bundle"] = event.bundle;
+            line["state"] = appStateName(event.state);
+            appStates_[event.bundle] = event.state;
+            home.setApplicationState(event.bundle, applicationStateCode(event.state));
+            break;
+        case EventKind::Call:
+            line["active"] = event.on;
+            host_.phone().withState([&](PhoneState& s) {
+                s.inCall = event.on;
+                s.activeCall = event.on;
+            });
+            break;
+        case EventKind::Airplane:
+            line["on"] = event.on;
+            host_.phone().withState([&](PhoneState& s) { s.airplaneMode = event.on; });
+            break;
+        case EventKind::Tether:
+            line["on"] = event.on;
+            host_.phone().withState([&](PhoneState& s) { s.tethering = event.on; });
+            break;
+        case EventKind::Settings: {
+            TraceWriter::Line set = TraceWriter::Line::object();
+            for (const auto& [key, value] : event.set) {
+                if (value.isBoolean()) {
+                    set[key] = value.boolValue();
+                } else if (value.isInteger()) {
+                    set[key] = value.integerValue();
+                } else {
+                    set[key] = value.doubleValue();
+                }
+            }
+            line["set"] = set;
+            writeSettings(event.set);
+            break;
+        }
+        case EventKind::Battery:
+            line["percent"] = event.percent;
+            battery_.forcePercent(event.percent);
+            break;
+        case EventKind::Notify:
+            line["name"] = event.name;
+            host_.darwin().post(event.name);
+            break;
+    }
+    traceLine(t, line);
+    if (event.kind == EventKind::WiFi) applyWiFiEnvironment(event.network, event.bars);
+    host_.loop().runPending();
+    meter_.advanceTo(now());
+    refreshState();
+    refreshScheduledEvents();
+    // The system's idle timer starts again whenever the screen goes dark.
+    if (meter_.state().screenOn) {
+        askAt_.reset();
+    } else if (!asleep_ && !askAt_) {
+        askAt_ = now() + kFirstSleepAsk;
+    }
+    deliverIfPossible();
+}
+
+void PhoneDay::writeSettings(const plist::Dictionary& values) {
+    // As the app does: read the file, change the keys, write it back whole,
+    // then tell the engine.
+    const std::filesystem::path path = paths::resolve(paths::kSettings);
+    plist::Dictionary settings = plist::readDictionary(path).value_or(plist::Dictionary{});
+    for (const auto& [key, value] : values) settings.set(key, value);
+    plist::writeFile(path, plist::Value(std::move(settings)));
+    host_.darwin().post(notifications::kPreferencesChanged);
+}
+
+// ---- Radios and the network ---------------------------------------------------------------
+
+void PhoneDay::refreshState() {
+    const PhoneState s = host_.phone().snapshot();
+    ComponentState& c = meter_.state();
+    c.asleep = asleep_;
+    c.screenOn = !s.screenOff;
+    c.interactive = !s.screenOff && !s.uiLocked;
+    c.lowPowerMode = s.lowPowerModeAvailable && s.lowPowerMode;
+    c.wifiEnabled = s.wifiEnabled && s.wifiPowered;
+    c.wifiAssociated = c.wifiEnabled && s.wifiAssociated;
+    c.cellularData = s.cellularData;
+    c.cellularRadio = !s.airplaneMode;
+    if (s.supportedDataRates && !s.supportedDataRates->empty()) {
+        platform::DataRate rate = *std::max_element(s.supportedDataRates->begin(), s.supportedDataRates->end());
+        if (s.maxAllowedDataRate && *s.maxAllowedDataRate < rate) rate = *s.maxAllowedDataRate;
+        c.speed = speedOf(rate);
+    }
+    c.bluetooth = s.bluetoothEnabled;
+    c.bluetoothConnected = s.bluetoothEnabled && s.bluetoothConnected;
+    c.location = s.locationServices;
+    c.push = pushOn_;
+    c.call = s.inCall || s.activeCall;
+    c.tethering = s.tethering;
+    c.streaming = false;
+    for (const ScenarioApp& app : scenario_.apps) {
+        const AppState state = appStates_[app.bundle];
+        if (app.audio && (state == AppState::Foreground || state == AppState::Background)) c.streaming = true;
+    }
+}
+
+void PhoneDay::onRadioChange(const RadioChange& change) {
+    const double t = change.time.secondsSince1970 - scenario_.start;
+    meter_.advanceTo(t);
+    refreshState();
+    ++counts_.radioSwitches;
+    if (change.radio == "speed") {
+        traceLine(t, {{"radio", "speed"}, {"speed", change.speed}});
+    } else {
+        traceLine(t, {{"radio", change.radio}, {"on", change.on}});
+    }
+    if (change.radio == "wifi") {
+        if (associationTimer_) associationTimer_->invalidate();
+        if (change.on) {
+            // WiFi finds the network within reach a moment after it comes on.
+            if (network_) {
+                associationTimer_ = host_.loop().scheduleTimer(kAssociationSeconds, false, [this] { associateNow(); });
+            }
+        } else {
+            host_.loop().dispatchToMain([this] { host_.homeScreen().wifiLinkChanged(); });
+        }
+    }
+    queueDeliveryCheck();
+}
+
+void PhoneDay::onPushPreferencesChanged() {
+    const bool on = host_.phone().pushEnabled();
+    if (on == pushOn_) return;
+    meter_.advanceTo(now());
+    pushOn_ = on;
+    refreshState();
+    ++counts_.radioSwitches;
+    traceLine({{"radio", "push"}, {"on", on}});
+}
+
+void PhoneDay::applyWiFiEnvironment(const std::optional<std::string>& network, int bars) {
+    network_ = network;
+    bars_ = bars;
+    associateNow();
+}
+
+void PhoneDay::associateNow() {
+    meter_.advanceTo(now());
+    const bool changed = host_.phone().withState([&](PhoneState& s) {
+        const bool associate = network_.has_value() && s.wifiEnabled && s.wifiPowered;
+        const std::optional<std::string> network = associate ? network_ : std::nullopt;
+        const int bars = associate ? bars_ : 0;
+        const bool different = s.wifiAssociated != associate || s.wifiNetwork != network || s.wifiBars != bars;
+        s.wifiAssociated = associate;
+        s.wifiNetwork = network;
+        s.wifiBars = bars;
+        return different;
+    });
+    refreshState();
+    if (!changed) return;
+    const ComponentState& state = meter_.state();
+    traceLine({{"wifiLink", state.wifiAssociated ? TraceWriter::Line(*network_) : TraceWriter::Line(nullptr)},
+               {"bars", state.wifiAssociated ? bars_ : 0}});
+    // The home screen learns of the link change when it runs.
+    auto tellHomeScreen = [this] {
+        host_.homeScreen().wifiLinkChanged();
+        host_.homeScreen().querySignalStrengthBars();
+    };
+    if (asleep_) {
+        host_.loop().scheduleTimer(0.0, false, tellHomeScreen);
+    } else {
+        tellHomeScreen();
+    }
+    queueDeliveryCheck();
+}
+
+bool PhoneDay::networkAvailable() const {
+    const ComponentState& s = meter_.state();
+    return (s.wifiEnabled && s.wifiAssociated) || (s.cellularRadio && s.cellularData);
+}
+
+bool PhoneDay::overWiFi() const {
+    const ComponentState& s = meter_.state();
+    return s.wifiEnabled && s.wifiAssociated;
+}
+
+void PhoneDay::queueDeliveryCheck() {
+    if (deliveryCheckQueued_ || !apps_.hasPending()) return;
+    deliveryCheckQueued_ = true;
+    host_.loop().dispatchToMain([this] {
+        deliveryCheckQueued_ = false;
+        deliverIfPossible();
+    });
+}
+
+void PhoneDay::deliverIfPossible() {
+    if (asleep_ || !apps_.hasPending() || !networkAvailable()) return;
+    const double t = now();
+    const std::size_t delivered = apps_.deliverPending(t);
+    traceLine({{"delivered", delivered}, {"over", overWiFi() ? "wifi" : "cellular"}});
+    startTransfer(kAppTransferSeconds);
+}
+
+void PhoneDay::startTransfer(double seconds) {
+    const double t = now();
+    meter_.advanceTo(t);
+    meter_.startTransfer(overWiFi(), t + seconds);
+    holdUntil_ = std::max(holdUntil_, t + seconds);
+}
+
+// ---- Summary -------------------------------------------------------------------------------
+
+RunSummary PhoneDay::summary() const {
+    RunSummary r = counts_;
+    const double end = now();
+    r.simulatedSeconds = end;
+    r.batteryEndPercent = battery_.percent();
+    r.batteryEmptyAt = batteryEmptyAt_;
+    for (std::size_t i = 0; i < kComponentCount; ++i) r.energy[i] = meter_.energy(static_cast<Component>(i));
+    r.lowPowerModeSaved = meter_.lowPowerModeSaved();
+    r.totalEnergy = meter_.totalEnergy();
+    for (const auto& [radio, seconds] : meter_.offSeconds()) {
+        if (radio == "data") {
+            r.radioOffHours = seconds / 3600.0;
+        } else {
+            r.radioOffHoursByRadio[radio] = seconds / 3600.0;
+        }
+    }
+    r.rowsWritten = countStatisticsRows();
+    r.appEventsFired = apps_.eventsFired();
+    std::vector<double> delays = apps_.deliveredDelays();
+    r.delivered = delays.size();
+    const std::vector<double> waiting = apps_.undeliveredDelays(end);
+    r.undelivered = waiting.size();
+    delays.insert(delays.end(), waiting.begin(), waiting.end());
+    if (!delays.empty()) {
+        r.deliveryDelayMean = std::accumulate(delays.begin(), delays.end(), 0.0) / static_cast<double>(delays.size());
+        r.deliveryDelayWorst = *std::max_element(delays.begin(), delays.end());
+    }
+    return r;
+}
+
+}  // namespace corvane::sim

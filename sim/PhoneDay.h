@@ -1,0 +1,144 @@
+#pragma once
+// The phone between the scenario's events: the system's side of a phone day.
+// It reports the battery (at start-up, every 20 s while awake and at each
+// percent of charge); with the screen off and nothing holding the phone
+// awake it asks the engine whether it may sleep (20 s after the screen goes
+// off or the phone powers on, then every 30 s while refused), sleeps until
+// the earliest scheduled power event and powers on for it; it fires other
+// applications' wake events, whose applications then use the network for a
+// few seconds if a radio lets them; and it wakes at once for the user. The
+// power model charges every second of it to the battery.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <set>
+#include <map>
+#include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+#include "sim/BackgroundApps.h"
+#include "sim/EnergyMeter.h"
+#include "sim/PhoneHost.h"
+#include "sim/RunSummary.h"
+#include "sim/Scenario.h"
+#include "sim/SimBattery.h"
+#include "sim/TraceWriter.h"
+
+namespace corvane::sim {
+
+class PhoneDay {
+public:
+    // Seconds after the screen goes off or the phone powers on before the
+    // system first asks to sleep, and between asks while refused.
+    static constexpr double kFirstSleepAsk = 20.0;
+    static constexpr double kSleepAskRetry = 30.0;
+    static constexpr double kBatteryReportInterval = 20.0;
+    // How long an application uses the network at its wake.
+    static constexpr double kAppTransferSeconds = 5.0;
+    // How long WiFi takes to associate after it is switched on.
+    static constexpr double kAssociationSeconds = 3.0;
+    // A phone woken by a scheduled power event runs again this long after
+    // the event's time (the hardware resumes first).
+    static constexpr double kResumeSeconds = 0.5;
+
+    // The phone must be set up (PhoneLayout) and the engine loaded; `trace` may be none.
+    PhoneDay(PhoneHost& host, const Scenario& scenario, TraceWriter* trace);
+    ~PhoneDay();
+    PhoneDay(const PhoneDay&) = delete;
+    PhoneDay& operator=(const PhoneDay&) = delete;
+
+    // The home screen finishes launching and reports the battery for the first time.
+    void startUp();
+    // Runs every event up to the end of the scenario.
+    void run();
+    // Runs up to `t` seconds from start (tests step a day with it).
+    void runUntil(double t);
+    RunSummary summary() const;
+
+    double now() const;  // seconds from start
+    bool asleep() const { return asleep_; }
+    const SimBattery& battery() const { return battery_; }
+    const EnergyMeter& meter() const { return meter_; }
+
+private:
+    struct Scheduled {
+        double time;  // seconds from start
+        std::string by;
+        std::string type;
+        bool operator<(const Scheduled& other) const {
+            return std::tie(time, by, type) < std::tie(other.time, other.by, other.type);
+        }
+    };
+
+    // Stepping.
+    double nextStop(double limit) const;
+    void advanceTo(double t);
+    void handleDue();
+
+    // The system.
+    void powerOn(const std::string& cause, bool background);
+    void askToSleep();
+    bool heldAwake() const;
+    SimPowerManagement::Answer postPowerMessage(std::uint32_t type);
+    void reportBattery();
+
+    // Scheduled power events.
+    void refreshScheduledEvents(bool force = false);
+    void fireDuePowerEvents();
+    std::optional<double> nextPowerEvent() const;
+
+    // Scenario events.
+    void apply(const ScenarioEvent& event);
+    void applyWiFiEnvironment(const std::optional<std::string>& network, int bars);
+    void writeSettings(const plist::Dictionary& values);
+
+    // The radios and the network.
+    void refreshState();
+    void onRadioChange(const RadioChange& change);
+    void onPushPreferencesChanged();
+    void associateNow();
+    void queueDeliveryCheck();
+    void deliverIfPossible();
+    bool networkAvailable() const;
+    bool overWiFi() const;
+    void startTransfer(double seconds);
+
+    void traceLine(const TraceWriter::Line& fields);
+    void traceLine(double t, const TraceWriter::Line& fields);
+
+    PhoneHost& host_;
+    const Scenario& scenario_;
+    TraceWriter* trace_;
+    SimBattery battery_;
+    EnergyMeter meter_;
+    BackgroundApps apps_;
+
+    std::size_t nextEvent_ = 0;
+    bool started_ = false;
+    bool asleep_ = false;
+    std::optional<double> askAt_;
+    double nextReport_ = 0.0;
+    int lastReportedPercent_ = -1;
+    double holdUntil_ = 0.0;  // a transfer keeps the system awake until then
+
+    // The WiFi network within reach.
+    std::optional<std::string> network_;
+    int bars_ = 0;
+    std::shared_ptr<platform::Timer> associationTimer_;
+    bool deliveryCheckQueued_ = false;
+    bool pushOn_ = false;
+    std::map<std::string, AppState> appStates_;
+
+    // The scheduled power events as last read, and those already fired.
+    std::vector<Scheduled> scheduled_;
+    std::tuple<unsigned long long, long long, long long> scheduledStamp_{0, -1, -1};  // inode, mtime, size
+    std::set<std::pair<std::string, long long>> firedEvents_;
+
+    RunSummary counts_;
+    std::optional<double> batteryEmptyAt_;
+};
+
+}  // namespace corvane::sim

@@ -1,0 +1,224 @@
+#include "sim/RunSummary.h"
+
+#include <cmath>
+#include <cstdio>
+#include <sstream>
+
+namespace corvane::sim {
+
+namespace {
+
+std::string format(const char* pattern, double value) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, pattern, value);
+    return buffer;
+}
+
+std::string duration(double seconds) {
+    const long long whole = std::llround(seconds);
+    char buffer[64];
+    if (whole >= 86400) {
+        std::snprintf(buffer, sizeof buffer, "%lldd %02lld:%02lld:%02lld", whole / 86400, whole % 86400 / 3600,
+                      whole % 3600 / 60, whole % 60);
+    } else {
+        std::snprintf(buffer, sizeof buffer, "%02lld:%02lld:%02lld", whole / 3600, whole % 3600 / 60, whole % 60);
+    }
+    return buffer;
+}
+
+const RunSummary* referenceRun(const std::vector<RunSummary>& runs) {
+    for (const RunSummary& run : runs) {
+        if (run.strategy == 0) return &run;
+    }
+    return nullptr;
+}
+
+double round3(double value) { return std::round(value * 1000.0) / 1000.0; }
+
+}  // namespace
+
+std::string strategyName(std::int32_t number) {
+    switch (number) {
+        case 0: return "None";
+        case 1: return "iMessage";
+        case 2: return "Normal";
+        case 3: return "Aggressive";
+        case 4: return "Ultimate";
+        case 5: return "Custom";
+        default: return "Strategy " + std::to_string(number);
+    }
+}
+
+nlohmann::ordered_json RunSummary::toJson() const {
+    nlohmann::ordered_json j;
+    j["scenario"] = scenario;
+    j["strategy"] = strategyName;
+    j["strategyNumber"] = strategy;
+    j["simulatedSeconds"] = round3(simulatedSeconds);
+    j["wallSeconds"] = round3(wallSeconds);
+    j["battery"] = {{"startPercent", round3(batteryStartPercent)},
+                    {"endPercent", round3(batteryEndPercent)},
+                    {"emptyAt", batteryEmptyAt ? nlohmann::ordered_json(round3(*batteryEmptyAt)) : nullptr}};
+    nlohmann::ordered_json components;
+    for (std::size_t i = 0; i < kComponentCount; ++i) {
+        components[std::string(componentName(static_cast<Component>(i)))] = round3(energy[i]);
+    }
+    j["energyJoules"] = components;
+    j["totalEnergyJoules"] = round3(totalEnergy);
+    j["lowPowerModeSavedJoules"] = round3(lowPowerModeSaved);
+    j["radioOffHours"] = round3(radioOffHours);
+    nlohmann::ordered_json byRadio;
+    for (const auto& [radio, hours] : radioOffHoursByRadio) byRadio[radio] = round3(hours);
+    j["radioOffHoursByRadio"] = byRadio;
+    j["backgroundWakes"] = backgroundWakes;
+    j["engineWakes"] = engineWakes;
+    j["userWakes"] = userWakes;
+    j["sleepRequestsRefused"] = sleepsRefused;
+    j["rowsWritten"] = rowsWritten;
+    j["appWakeEvents"] = {{"fired", appEventsFired},
+                          {"delivered", delivered},
+                          {"undelivered", undelivered},
+                          {"meanDelaySeconds", round3(deliveryDelayMean)},
+                          {"worstDelaySeconds", round3(deliveryDelayWorst)}};
+    j["alerts"] = alerts;
+    j["radioSwitches"] = radioSwitches;
+    j["debugLines"] = debugLines;
+    return j;
+}
+
+RunSummary RunSummary::fromJson(const nlohmann::json& j) {
+    RunSummary r;
+    r.scenario = j.value("scenario", "");
+    r.strategyName = j.value("strategy", "");
+    r.strategy = j.value("strategyNumber", 2);
+    r.simulatedSeconds = j.value("simulatedSeconds", 0.0);
+    r.wallSeconds = j.value("wallSeconds", 0.0);
+    const auto& battery = j.at("battery");
+    r.batteryStartPercent = battery.value("startPercent", 0.0);
+    r.batteryEndPercent = battery.value("endPercent", 0.0);
+    if (battery.contains("emptyAt") && battery["emptyAt"].is_number()) r.batteryEmptyAt = battery["emptyAt"].get<double>();
+    const auto& components = j.at("energyJoules");
+    for (std::size_t i = 0; i < kComponentCount; ++i) {
+        r.energy[i] = components.value(std::string(componentName(static_cast<Component>(i))), 0.0);
+    }
+    r.totalEnergy = j.value("totalEnergyJoules", 0.0);
+    r.lowPowerModeSaved = j.value("lowPowerModeSavedJoules", 0.0);
+    r.radioOffHours = j.value("radioOffHours", 0.0);
+    for (auto it = j.at("radioOffHoursByRadio").begin(); it != j.at("radioOffHoursByRadio").end(); ++it) {
+        r.radioOffHoursByRadio[it.key()] = it.value().get<double>();
+    }
+    r.backgroundWakes = j.value("backgroundWakes", 0);
+    r.engineWakes = j.value("engineWakes", 0);
+    r.userWakes = j.value("userWakes", 0);
+    r.sleepsRefused = j.value("sleepRequestsRefused", 0);
+    r.rowsWritten = j.value("rowsWritten", 0LL);
+    const auto& wakes = j.at("appWakeEvents");
+    r.appEventsFired = wakes.value("fired", std::size_t{0});
+    r.delivered = wakes.value("delivered", std::size_t{0});
+    r.undelivered = wakes.value("undelivered", std::size_t{0});
+    r.deliveryDelayMean = wakes.value("meanDelaySeconds", 0.0);
+    r.deliveryDelayWorst = wakes.value("worstDelaySeconds", 0.0);
+    r.alerts = j.value("alerts", std::size_t{0});
+    r.radioSwitches = j.value("radioSwitches", std::size_t{0});
+    r.debugLines = j.value("debugLines", std::size_t{0});
+    return r;
+}
+
+std::string RunSummary::toText() const {
+    std::ostringstream out;
+    out << "Scenario " << (scenario.empty() ? "(unnamed)" : "\"" + scenario + "\"") << ", strategy " << strategyName
+        << ": " << duration(simulatedSeconds) << " simulated in " << format("%.2f", wallSeconds) << " s\n";
+    out << "Battery: " << format("%.1f", batteryStartPercent) << " % at start, " << format("%.1f", batteryEndPercent)
+        << " % at the end";
+    if (batteryEmptyAt) out << " (empty at " << duration(*batteryEmptyAt) << ")";
+    out << "\n";
+    out << "Energy by component:\n";
+    for (std::size_t i = 0; i < kComponentCount; ++i) {
+        char line[128];
+        std::snprintf(line, sizeof line, "  %-10s %9.1f J  %8.1f mWh\n",
+                      std::string(componentName(static_cast<Component>(i))).c_str(), energy[i], energy[i] / 3.6);
+        out << line;
+    }
+    {
+        char line[160];
+        std::snprintf(line, sizeof line, "  %-10s %9.1f J  %8.1f mWh   (low-power mode saved %.1f J)\n", "total",
+                      totalEnergy, totalEnergy / 3.6, lowPowerModeSaved);
+        out << line;
+    }
+    out << "Radios off (WiFi and cellular data both off): " << format("%.2f", radioOffHours) << " h;";
+    for (const auto& [radio, hours] : radioOffHoursByRadio) out << " " << radio << " " << format("%.2f", hours) << " h";
+    out << "\n";
+    out << "Background wakes: " << backgroundWakes << " (engine " << engineWakes << ", other applications "
+        << backgroundWakes - engineWakes << "); woken by the user or the world " << userWakes
+        << "; sleep requests refused " << sleepsRefused << "\n";
+    out << "Statistics rows written: " << rowsWritten << "\n";
+    out << "Other applications' wake events: " << appEventsFired << " fired, " << delivered << " delivered, "
+        << undelivered << " still without network at the end; delay beyond their own time: mean "
+        << format("%.0f", deliveryDelayMean) << " s, worst " << format("%.0f", deliveryDelayWorst) << " s\n";
+    out << "Alerts " << alerts << ", radio switches " << radioSwitches << ", engine debug lines " << debugLines << "\n";
+    return out.str();
+}
+
+std::string comparisonTable(const std::vector<RunSummary>& runs) {
+    const RunSummary* reference = referenceRun(runs);
+    std::ostringstream out;
+    char cell[64];
+    auto row = [&](const std::string& label, auto value) {
+        std::snprintf(cell, sizeof cell, "%-30s", label.c_str());
+        out << cell;
+        for (const RunSummary& run : runs) {
+            std::snprintf(cell, sizeof cell, "%12s", value(run).c_str());
+            out << cell;
+        }
+        out << "\n";
+    };
+    if (!runs.empty()) {
+        out << "Scenario " << (runs.front().scenario.empty() ? "(unnamed)" : "\"" + runs.front().scenario + "\"")
+            << ", " << duration(runs.front().simulatedSeconds) << " simulated per strategy\n";
+    }
+    row("", [](const RunSummary& r) { return r.strategyName; });
+    row("battery left (%)", [](const RunSummary& r) { return format("%.1f", r.batteryEndPercent); });
+    row("saved vs None (% points)", [&](const RunSummary& r) {
+        return reference ? format("%+.1f", r.batteryEndPercent - reference->batteryEndPercent) : std::string("-");
+    });
+    row("energy used (kJ)", [](const RunSummary& r) { return format("%.2f", r.totalEnergy / 1000.0); });
+    row("energy saved vs None (%)", [&](const RunSummary& r) {
+        if (!reference || reference->totalEnergy <= 0.0) return std::string("-");
+        return format("%+.1f", 100.0 * (reference->totalEnergy - r.totalEnergy) / reference->totalEnergy);
+    });
+    row("radio-off hours (WiFi+cell)", [](const RunSummary& r) { return format("%.2f", r.radioOffHours); });
+    row("  WiFi off hours", [](const RunSummary& r) {
+        auto found = r.radioOffHoursByRadio.find("wifi");
+        return format("%.2f", found == r.radioOffHoursByRadio.end() ? 0.0 : found->second);
+    });
+    row("  cellular data off hours", [](const RunSummary& r) {
+        auto found = r.radioOffHoursByRadio.find("edge");
+        return format("%.2f", found == r.radioOffHoursByRadio.end() ? 0.0 : found->second);
+    });
+    row("background wakes", [](const RunSummary& r) { return std::to_string(r.backgroundWakes); });
+    row("  of which the engine's", [](const RunSummary& r) { return std::to_string(r.engineWakes); });
+    row("delivery delay mean (min)", [](const RunSummary& r) { return format("%.1f", r.deliveryDelayMean / 60.0); });
+    row("delivery delay worst (min)", [](const RunSummary& r) { return format("%.1f", r.deliveryDelayWorst / 60.0); });
+    row("wakes without network at end", [](const RunSummary& r) { return std::to_string(r.undelivered); });
+    row("statistics rows", [](const RunSummary& r) { return std::to_string(r.rowsWritten); });
+    return out.str();
+}
+
+nlohmann::ordered_json comparisonJson(const std::vector<RunSummary>& runs) {
+    const RunSummary* reference = referenceRun(runs);
+    nlohmann::ordered_json j;
+    j["scenario"] = runs.empty() ? "" : runs.front().scenario;
+    nlohmann::ordered_json list = nlohmann::ordered_json::array();
+    for (const RunSummary& run : runs) {
+        nlohmann::ordered_json entry = run.toJson();
+        if (reference) {
+            entry["savedVsNonePercentPoints"] = round3(run.batteryEndPercent - reference->batteryEndPercent);
+            entry["savedVsNoneJoules"] = round3(reference->totalEnergy - run.totalEnergy);
+        }
+        list.push_back(entry);
+    }
+    j["runs"] = list;
+    return j;
+}
+
+}  // namespace corvane::sim

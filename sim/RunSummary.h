@@ -1,0 +1,61 @@
+#pragma once
+// What one simulated run measured, and how it is shown: as text, as one JSON
+// object, and side by side with other runs (--compare).
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "sim/PowerModel.h"
+
+namespace corvane::sim {
+
+struct RunSummary {
+    std::string scenario;
+    std::int32_t strategy = 2;
+    std::string strategyName;
+    double simulatedSeconds = 0.0;
+    double wallSeconds = 0.0;
+
+    double batteryStartPercent = 0.0;
+    double batteryEndPercent = 0.0;
+    std::optional<double> batteryEmptyAt;  // seconds from start
+    std::array<double, kComponentCount> energy{};  // joules
+    double lowPowerModeSaved = 0.0;                // joules
+    double totalEnergy = 0.0;                      // joules
+
+    double radioOffHours = 0.0;  // WiFi and cellular data both off
+    std::map<std::string, double> radioOffHoursByRadio;
+
+    int backgroundWakes = 0;  // power-ons for scheduled events
+    int engineWakes = 0;      // ... of which the engine's own
+    int userWakes = 0;        // power-ons for the user or the world
+    int sleepsRefused = 0;
+    long long rowsWritten = 0;
+    std::size_t appEventsFired = 0;
+    std::size_t delivered = 0;
+    std::size_t undelivered = 0;
+    double deliveryDelayMean = 0.0;   // seconds, over every wake (still waiting ones up to the end)
+    double deliveryDelayWorst = 0.0;  // seconds
+    std::size_t alerts = 0;
+    std::size_t radioSwitches = 0;
+    std::size_t debugLines = 0;
+
+    nlohmann::ordered_json toJson() const;
+    static RunSummary fromJson(const nlohmann::json& json);
+    std::string toText() const;
+};
+
+// The --compare table: one column per run; the first run whose strategy is
+// None is the reference for "saved".
+std::string comparisonTable(const std::vector<RunSummary>& runs);
+nlohmann::ordered_json comparisonJson(const std::vector<RunSummary>& runs);
+
+std::string strategyName(std::int32_t number);
+
+}  // namespace corvane::sim

@@ -1,0 +1,493 @@
+#include "sim/Scenario.h"
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+#include <fstream>
+#include <initializer_list>
+#include <sstream>
+
+#include "shared/Names.h"
+
+namespace corvane::sim {
+
+using nlohmann::json;
+
+ScenarioError::ScenarioError(std::string place, const std::string& reason)
+    : std::runtime_error((place.empty() ? std::string("(document)") : place) + ": " + reason), place_(std::move(place)) {}
+
+namespace {
+
+struct KindName {
+    EventKind kind;
+    std::string_view name;
+};
+constexpr KindName kKinds[] = {
+    {EventKind::Unlock, "unlock"},     {EventKind::Lock, "lock"},         {EventKind::ScreenOn, "screenOn"},
+    {EventKind::ScreenOff, "screenOff"}, {EventKind::AC, "ac"},           {EventKind::WiFi, "wifi"},
+    {EventKind::App, "app"},           {EventKind::Call, "call"},         {EventKind::Airplane, "airplane"},
+    {EventKind::Tether, "tether"},     {EventKind::Settings, "settings"}, {EventKind::Battery, "battery"},
+    {EventKind::Notify, "notify"},
+};
+
+struct StateName {
+    AppState state;
+    std::string_view name;
+};
+constexpr StateName kStates[] = {{AppState::Foreground, "foreground"},
+                                 {AppState::Background, "background"},
+                                 {AppState::Suspended, "suspended"},
+                                 {AppState::Killed, "killed"}};
+
+std::string escapePointerToken(std::string_view token) {
+    std::string escaped;
+    for (char c : token) {
+        if (c == '~') {
+            escaped += "~0";
+        } else if (c == '/') {
+            escaped += "~1";
+        } else {
+            escaped += c;
+        }
+    }
+    return escaped;
+}
+
+std::string child(const std::string& place, std::string_view key) { return place + "/" + escapePointerToken(key); }
+std::string child(const std::string& place, std::size_t index) { return place + "/" + std::to_string(index); }
+
+std::string typeName(const json& value) {
+    switch (value.type()) {
+        case json::value_t::null: return "null";
+        case json::value_t::boolean: return "a boolean";
+        case json::value_t::number_integer:
+        case json::value_t::number_unsigned:
+        case json::value_t::number_float: return "a number";
+        case json::value_t::string: return "a string";
+        case json::value_t::array: return "an array";
+        case json::value_t::object: return "an object";
+        default: return "an unusable value";
+    }
+}
+
+[[noreturn]] void wrongType(const json& value, const std::string& place, std::string_view expected) {
+    throw ScenarioError(place, "expected " + std::string(expected) + ", found " + typeName(value));
+}
+
+const json& object(const json& value, const std::string& place) {
+    if (!value.is_object()) wrongType(value, place, "an object");
+    return value;
+}
+
+// Refuses every key of `value` that is not in `known`.
+void onlyKeys(const json& value, const std::string& place, std::initializer_list<std::string_view> known) {
+    for (auto it = value.begin(); it != value.end(); ++it) {
+        if (std::find(known.begin(), known.end(), it.key()) == known.end()) {
+            throw ScenarioError(child(place, it.key()), "unknown key \"" + it.key() + "\"");
+        }
+    }
+}
+
+const json& required(const json& parent, const std::string& place, std::string_view key) {
+    auto found = parent.find(std::string(key));
+    if (found == parent.end()) throw ScenarioError(place, "missing key \"" + std::string(key) + "\"");
+    return *found;
+}
+
+const json* optional(const json& parent, std::string_view key) {
+    auto found = parent.find(std::string(key));
+    return found == parent.end() ? nullptr : &*found;
+}
+
+bool boolean(const json& value, const std::string& place) {
+    if (!value.is_boolean()) wrongType(value, place, "a boolean (true or false)");
+    return value.get<bool>();
+}
+
+std::string string(const json& value, const std::string& place) {
+    if (!value.is_string()) wrongType(value, place, "a string");
+    return value.get<std::string>();
+}
+
+double number(const json& value, const std::string& place) {
+    if (!value.is_number()) wrongType(value, place, "a number");
+    const double number = value.get<double>();
+    if (!std::isfinite(number)) throw ScenarioError(place, "the number is not finite");
+    return number;
+}
+
+double numberIn(const json& value, const std::string& place, double low, double high) {
+    const double n = number(value, place);
+    if (n < low || n > high) {
+        std::ostringstream reason;
+        reason << "expected a number from " << low << " to " << high << ", found " << n;
+        throw ScenarioError(place, reason.str());
+    }
+    return n;
+}
+
+int integerIn(const json& value, const std::string& place, int low, int high) {
+    if (!value.is_number_integer() && !value.is_number_unsigned()) wrongType(value, place, "an integer");
+    const long long n = value.get<long long>();
+    if (n < low || n > high) {
+        throw ScenarioError(place, "expected an integer from " + std::to_string(low) + " to " + std::to_string(high) +
+                                       ", found " + std::to_string(n));
+    }
+    return static_cast<int>(n);
+}
+
+// A time in seconds: a number, or "HH:MM" / "HH:MM:SS" (hours may exceed 23).
+double seconds(const json& value, const std::string& place) {
+    if (value.is_string()) {
+        const std::string text = value.get<std::string>();
+        unsigned hours = 0, minutes = 0, secs = 0;
+        char tail = 0;
+        const int fields = std::sscanf(text.c_str(), "%u:%u:%u%c", &hours, &minutes, &secs, &tail);
+        if ((fields == 2 || fields == 3) && minutes < 60 && secs < 60 && text.find_first_of(" +-") == std::string::npos) {
+            return hours * 3600.0 + minutes * 60.0 + secs;
+        }
+        throw ScenarioError(place, "expected seconds as a number or a time \"HH:MM\" or \"HH:MM:SS\", found \"" + text +
+                                       "\"");
+    }
+    if (!value.is_number()) wrongType(value, place, "seconds (a number, or \"HH:MM[:SS]\")");
+    const double n = number(value, place);
+    if (n < 0) throw ScenarioError(place, "a time cannot be negative");
+    return n;
+}
+
+// A settings value: a boolean or a number, kept as the app would store it.
+plist::Value settingValue(const json& value, const std::string& place) {
+    if (value.is_boolean()) return plist::Value(value.get<bool>());
+    if (value.is_number_integer() || value.is_number_unsigned()) return plist::Value(value.get<long long>());
+    if (value.is_number_float()) return plist::Value(number(value, place));
+    wrongType(value, place, "a boolean or a number");
+}
+
+plist::Dictionary settingsDictionary(const json& value, const std::string& place) {
+    object(value, place);
+    plist::Dictionary settings;
+    for (auto it = value.begin(); it != value.end(); ++it) {
+        settings.set(it.key(), settingValue(it.value(), child(place, it.key())));
+    }
+    return settings;
+}
+
+// An application list: an array of bundle identifiers (each YES), or an
+// object from bundle identifier to a boolean.
+plist::Dictionary applicationList(const json& value, const std::string& place) {
+    plist::Dictionary list;
+    if (value.is_array()) {
+        for (std::size_t i = 0; i < value.size(); ++i) list.set(string(value[i], child(place, i)), plist::Value(true));
+        return list;
+    }
+    if (!value.is_object()) wrongType(value, place, "an array of bundle identifiers or an object of booleans");
+    for (auto it = value.begin(); it != value.end(); ++it) {
+        list.set(it.key(), plist::Value(boolean(it.value(), child(place, it.key()))));
+    }
+    return list;
+}
+
+void readDevice(const json& value, const std::string& place, Scenario::Device& device) {
+    object(value, place);
+    onlyKeys(value, place, {"machine", "systemVersion", "dataRates", "lowPowerMode"});
+    if (auto* v = optional(value, "machine")) device.machine = string(*v, child(place, "machine"));
+    if (auto* v = optional(value, "systemVersion")) device.systemVersion = string(*v, child(place, "systemVersion"));
+    if (auto* v = optional(value, "dataRates")) {
+        const std::string at = child(place, "dataRates");
+        if (!v->is_array()) wrongType(*v, at, "an array of \"2G\", \"3G\", \"4G\"");
+        device.dataRates.clear();
+        for (std::size_t i = 0; i < v->size(); ++i) {
+            std::string rate = string((*v)[i], child(at, i));
+            if (rate != "2G" && rate != "3G" && rate != "4G") {
+                throw ScenarioError(child(at, i), "unknown data rate \"" + rate + "\"; expected \"2G\", \"3G\" or \"4G\"");
+            }
+            if (std::find(device.dataRates.begin(), device.dataRates.end(), rate) == device.dataRates.end()) {
+                device.dataRates.push_back(std::move(rate));
+            }
+        }
+    }
+    if (auto* v = optional(value, "lowPowerMode")) device.lowPowerMode = boolean(*v, child(place, "lowPowerMode"));
+}
+
+void readBattery(const json& value, const std::string& place, Scenario::Battery& battery) {
+    object(value, place);
+    onlyKeys(value, place, {"designCapacity", "startPercent"});
+    if (auto* v = optional(value, "designCapacity")) {
+        battery.designCapacity = numberIn(*v, child(place, "designCapacity"), 100, 20000);
+    }
+    if (auto* v = optional(value, "startPercent")) battery.startPercent = numberIn(*v, child(place, "startPercent"), 0, 100);
+}
+
+void readRadios(const json& value, const std::string& place, Scenario::Radios& radios) {
+    object(value, place);
+    onlyKeys(value, place, {"wifi", "edge", "bluetooth", "location", "push"});
+    if (auto* v = optional(value, "wifi")) radios.wifi = boolean(*v, child(place, "wifi"));
+    if (auto* v = optional(value, "edge")) radios.edge = boolean(*v, child(place, "edge"));
+    if (auto* v = optional(value, "bluetooth")) radios.bluetooth = boolean(*v, child(place, "bluetooth"));
+    if (auto* v = optional(value, "location")) radios.location = boolean(*v, child(place, "location"));
+    if (auto* v = optional(value, "push")) radios.push = boolean(*v, child(place, "push"));
+}
+
+void readLists(const json& value, const std::string& place, Scenario::Lists& lists) {
+    object(value, place);
+    onlyKeys(value, place, {"shutdown", "keep", "delay"});
+    if (auto* v = optional(value, "shutdown")) lists.shutdown = applicationList(*v, child(place, "shutdown"));
+    if (auto* v = optional(value, "keep")) lists.keep = applicationList(*v, child(place, "keep"));
+    if (auto* v = optional(value, "delay")) lists.delay = applicationList(*v, child(place, "delay"));
+}
+
+void readApps(const json& value, const std::string& place, std::vector<ScenarioApp>& apps) {
+    if (!value.is_array()) wrongType(value, place, "an array of applications");
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        const std::string at = child(place, i);
+        const json& entry = object(value[i], at);
+        onlyKeys(entry, at, {"bundle", "name", "wakeEvery", "audio"});
+        ScenarioApp app;
+        app.bundle = string(required(entry, at, "bundle"), child(at, "bundle"));
+        if (app.bundle.empty()) throw ScenarioError(child(at, "bundle"), "the bundle identifier is empty");
+        app.name = string(required(entry, at, "name"), child(at, "name"));
+        if (auto* v = optional(entry, "wakeEvery")) app.wakeEvery = numberIn(*v, child(at, "wakeEvery"), 60, 7 * 86400);
+        if (auto* v = optional(entry, "audio")) app.audio = boolean(*v, child(at, "audio"));
+        for (const ScenarioApp& other : apps) {
+            if (other.bundle == app.bundle) {
+                throw ScenarioError(child(at, "bundle"), "application \"" + app.bundle + "\" is listed twice");
+            }
+        }
+        apps.push_back(std::move(app));
+    }
+}
+
+ScenarioEvent readEvent(const json& entry, const std::string& at, const Scenario& scenario) {
+    object(entry, at);
+    ScenarioEvent event;
+    event.place = at;
+    event.at = seconds(required(entry, at, "at"), child(at, "at"));
+    const std::string kindName = string(required(entry, at, "do"), child(at, "do"));
+    const auto kind = std::find_if(std::begin(kKinds), std::end(kKinds), [&](const KindName& k) { return k.name == kindName; });
+    if (kind == std::end(kKinds)) {
+        std::string expected;
+        for (const KindName& k : kKinds) expected += (expected.empty() ? "" : ", ") + std::string(k.name);
+        throw ScenarioError(child(at, "do"), "unknown event kind \"" + kindName + "\"; expected one of " + expected);
+    }
+    event.kind = kind->kind;
+
+    switch (event.kind) {
+        case EventKind::Unlock:
+        case EventKind::Lock:
+        case EventKind::ScreenOn:
+        case EventKind::ScreenOff:
+            onlyKeys(entry, at, {"at", "do", "comment"});
+            break;
+        case EventKind::AC:
+        case EventKind::Airplane:
+        case EventKind::Tether:
+            onlyKeys(entry, at, {"at", "do", "on", "comment"});
+            event.on = boolean(required(entry, at, "on"), child(at, "on"));
+            break;
+        case EventKind::Call:
+            onlyKeys(entry, at, {"at", "do", "active", "comment"});
+            event.on = boolean(required(entry, at, "active"), child(at, "active"));
+            break;
+        case EventKind::WiFi: {
+            onlyKeys(entry, at, {"at", "do", "network", "bars", "comment"});
+            const json& network = required(entry, at, "network");
+            if (!network.is_null()) event.network = string(network, child(at, "network"));
+            if (auto* v = optional(entry, "bars")) event.bars = integerIn(*v, child(at, "bars"), 0, 3);
+            if (!event.network) event.bars = 0;
+            break;
+        }
+        case EventKind::App: {
+            onlyKeys(entry, at, {"at", "do", "bundle", "state", "comment"});
+            event.bundle = string(required(entry, at, "bundle"), child(at, "bundle"));
+            if (scenario.app(event.bundle) == nullptr) {
+                throw ScenarioError(child(at, "bundle"), "application \"" + event.bundle + "\" is not in /apps");
+            }
+            const std::string state = string(required(entry, at, "state"), child(at, "state"));
+            const auto found =
+                std::find_if(std::begin(kStates), std::end(kStates), [&](const StateName& s) { return s.name == state; });
+            if (found == std::end(kStates)) {
+                throw ScenarioError(child(at, "state"), "unknown application state \"" + state +
+                                                            "\"; expected foreground, background, suspended or killed");
+            }
+            event.state = found->state;
+            break;
+        }
+        case EventKind::Settings:
+            onlyKeys(entry, at, {"at", "do", "set", "comment"});
+            event.set = settingsDictionary(required(entry, at, "set"), child(at, "set"));
+            break;
+        case EventKind::Battery:
+            onlyKeys(entry, at, {"at", "do", "percent", "comment"});
+            event.percent = numberIn(required(entry, at, "percent"), child(at, "percent"), 0, 100);
+            break;
+        case EventKind::Notify:
+            onlyKeys(entry, at, {"at", "do", "name", "comment"});
+            event.name = string(required(entry, at, "name"), child(at, "name"));
+            if (event.name.empty()) throw ScenarioError(child(at, "name"), "the notification name is empty");
+            break;
+    }
+    if (auto* v = optional(entry, "comment")) string(*v, child(at, "comment"));
+    return event;
+}
+
+}  // namespace
+
+Scenario Scenario::parse(std::string_view text) {
+    json document;
+    try {
+        document = json::parse(text.begin(), text.end());
+    } catch (const json::parse_error& error) {
+        std::string reason = error.what();
+        // Keep the library's own words, without its exception tag.
+        if (auto tag = reason.find("] "); reason.rfind("[json.exception", 0) == 0 && tag != std::string::npos) {
+            reason.erase(0, tag + 2);
+        }
+        throw ScenarioError("", "not JSON: " + reason);
+    }
+
+    Scenario scenario;
+    const std::string root;
+    object(document, root);
+    onlyKeys(document, root,
+             {"name", "comment", "start", "duration", "device", "battery", "radios", "settings", "lists", "apps", "events"});
+    if (auto* v = optional(document, "name")) scenario.name = string(*v, "/name");
+    if (auto* v = optional(document, "comment")) string(*v, "/comment");
+    {
+        const std::string text = string(required(document, root, "start"), "/start");
+        auto start = parseIso8601(text);
+        if (!start) throw ScenarioError("/start", "expected an ISO 8601 UTC time such as \"2027-01-15T00:00:00Z\", found \"" + text + "\"");
+        scenario.start = *start;
+    }
+    scenario.duration = seconds(required(document, root, "duration"), "/duration");
+    if (!(scenario.duration > 0)) throw ScenarioError("/duration", "the duration must be positive");
+    if (auto* v = optional(document, "device")) readDevice(*v, "/device", scenario.device);
+    if (auto* v = optional(document, "battery")) readBattery(*v, "/battery", scenario.battery);
+    if (auto* v = optional(document, "radios")) readRadios(*v, "/radios", scenario.radios);
+    if (auto* v = optional(document, "settings")) scenario.settings = settingsDictionary(*v, "/settings");
+    if (auto* v = optional(document, "lists")) readLists(*v, "/lists", scenario.lists);
+    if (auto* v = optional(document, "apps")) readApps(*v, "/apps", scenario.apps);
+    if (auto* v = optional(document, "events")) {
+        if (!v->is_array()) wrongType(*v, "/events", "an array of events");
+        for (std::size_t i = 0; i < v->size(); ++i) {
+            const std::string at = child(std::string("/events"), i);
+            ScenarioEvent event = readEvent((*v)[i], at, scenario);
+            if (!scenario.events.empty() && event.at < scenario.events.back().at) {
+                throw ScenarioError(child(at, "at"), "event out of time order: it comes before the previous event");
+            }
+            if (event.at > scenario.duration) {
+                throw ScenarioError(child(at, "at"), "event after the end of the scenario (its duration)");
+            }
+            scenario.events.push_back(std::move(event));
+        }
+    }
+    return scenario;
+}
+
+Scenario Scenario::load(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) throw ScenarioError("", "cannot read " + file.string());
+    std::ostringstream contents;
+    contents << in.rdbuf();
+    return parse(contents.str());
+}
+
+const ScenarioApp* Scenario::app(std::string_view bundle) const {
+    for (const ScenarioApp& app : apps) {
+        if (app.bundle == bundle) return &app;
+    }
+    return nullptr;
+}
+
+std::int32_t Scenario::strategyNumber() const {
+    if (settings) {
+        if (const plist::Value* strategy = settings->find(settings::kStrategy)) return strategy->intValue();
+    }
+    return 2;
+}
+
+std::string_view eventKindName(EventKind kind) {
+    for (const KindName& k : kKinds) {
+        if (k.kind == kind) return k.name;
+    }
+    return "?";
+}
+
+std::string_view appStateName(AppState state) {
+    for (const StateName& s : kStates) {
+        if (s.state == state) return s.name;
+    }
+    return "?";
+}
+
+std::optional<double> parseIso8601(std::string_view text) {
+    const std::string s(text);
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0;
+    double second = 0;
+    int consumed = 0;
+    if (std::sscanf(s.c_str(), "%4d-%2d-%2dT%2d:%2d:%lf%n", &year, &month, &day, &hour, &minute, &second, &consumed) != 6) {
+        return std::nullopt;
+    }
+    const std::string zone = s.substr(static_cast<std::size_t>(consumed));
+    if (zone != "Z" && zone != "+00:00" && zone != "+0000") return std::nullopt;
+    if (month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59 || second < 0 || second >= 61) {
+        return std::nullopt;
+    }
+    std::tm time{};
+    time.tm_year = year - 1900;
+    time.tm_mon = month - 1;
+    time.tm_mday = day;
+    time.tm_hour = hour;
+    time.tm_min = minute;
+    time.tm_sec = 0;
+    const std::time_t whole = timegm(&time);
+    if (time.tm_mday != day) return std::nullopt;  // 31 February and the like
+    return static_cast<double>(whole) + second;
+}
+
+std::string formatIso8601(double secondsSince1970) {
+    const std::time_t whole = static_cast<std::time_t>(std::floor(secondsSince1970));
+    std::tm time{};
+    gmtime_r(&whole, &time);
+    char buffer[32];
+    std::strftime(buffer, sizeof buffer, "%Y-%m-%dT%H:%M:%SZ", &time);
+    return buffer;
+}
+
+std::string_view scenarioFormatHelp() {
+    return R"(Scenario format (JSON; every key is checked, an unknown key is an error):
+  "name"      optional label                 "comment"  optional text, ignored
+  "start"     wall-clock time of t = 0, ISO 8601 UTC, e.g. "2027-01-15T00:00:00Z"  (required)
+  "duration"  seconds, or "HH:MM[:SS]"                                              (required)
+  "device"    {"machine": "iPhone6,1", "systemVersion": "8.1",
+               "dataRates": ["2G","3G","4G"] (what the network and radio support),
+               "lowPowerMode": true (whether the low-power-mode class exists)}
+  "battery"   {"designCapacity": mAh (default 1560), "startPercent": 0-100 (default 100)}
+  "radios"    initial states: {"wifi", "edge", "bluetooth", "location", "push"}: booleans
+  "settings"  the settings file written before start-up, key -> boolean or number
+              (absent: no settings file; the engine then runs its defaults)
+  "lists"     {"shutdown", "keep", "delay"}: each an array of bundle identifiers,
+              or an object bundle identifier -> boolean; written as the three list files
+  "apps"      [{"bundle", "name", "wakeEvery": seconds between the application's
+               persistent-connection wake events (optional), "audio": true when it plays
+               audio in the background (keeps the phone awake, streams; optional)}]
+  "events"    [{"at": seconds from start or "HH:MM[:SS]", "do": KIND, ...}] in time order:
+     unlock                      screen on, then user interface unlocked
+     lock                        user interface locked, then screen off
+     screenOn / screenOff        the screen alone
+     ac        "on": bool        external power connected or not
+     wifi      "network": name or null, "bars": 0-3 (default 3)
+     app       "bundle", "state": "foreground" | "background" | "suspended" | "killed"
+     call      "active": bool
+     airplane  "on": bool        tether  "on": bool
+     settings  "set": {key: value}  written into the settings file, then
+               "org.fernhill.Corvane-preferencesChanged" is posted
+     battery   "percent": 0-100  forces the charge
+     notify    "name": a Darwin notification to post
+   Every event may carry a "comment".
+)";
+}
+
+}  // namespace corvane::sim

@@ -1,0 +1,167 @@
+// Reading scenarios: what a good one gives, and how a bad one is refused
+// (one message naming the place, exit status 2, nothing written).
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "sim/PhoneSimCommand.h"
+#include "sim/Scenario.h"
+#include "tests/support/TemporaryRoot.h"
+
+namespace corvane::testing {
+namespace {
+
+using sim::Scenario;
+using sim::ScenarioError;
+
+constexpr const char* kHead = R"("start": "2027-01-18T08:00:00Z", "duration": 3600)";
+
+std::string placeOfError(const std::string& json) {
+    try {
+        Scenario::parse(json);
+    } catch (const ScenarioError& error) {
+        return error.place();
+    }
+    return "(accepted)";
+}
+
+std::string messageOfError(const std::string& json) {
+    try {
+        Scenario::parse(json);
+    } catch (const ScenarioError& error) {
+        return error.what();
+    }
+    return "(accepted)";
+}
+
+TEST(ScenarioTest, ReadsEveryPartOfAScenario) {
+    const Scenario s = Scenario::parse(std::string("{") + kHead + R"(,
+        "name": "day", "comment": "free text",
+        "device": {"machine": "iPhone7,2", "systemVersion": "9.3", "dataRates": ["2G", "3G"], "lowPowerMode": false},
+        "battery": {"designCapacity": 1810, "startPercent": 55.5},
+        "radios": {"wifi": false, "edge": true, "bluetooth": true, "location": false, "push": false},
+        "settings": {"Strategy": 3, "WakeInterval": 20.5, "Debug": true},
+        "lists": {"shutdown": ["com.game"], "keep": {"com.music": true, "com.old": false}},
+        "apps": [{"bundle": "com.mail", "name": "Mail", "wakeEvery": 900},
+                 {"bundle": "com.music", "name": "Music", "audio": true}],
+        "events": [
+            {"at": 0, "do": "wifi", "network": "Home", "bars": 2},
+            {"at": "00:10", "do": "lock", "comment": "ten minutes in"},
+            {"at": 700, "do": "wifi", "network": null},
+            {"at": "00:20:30", "do": "app", "bundle": "com.music", "state": "background"},
+            {"at": 1300, "do": "settings", "set": {"Strategy": 4, "MinRate": 1}},
+            {"at": 1400, "do": "call", "active": true},
+            {"at": 1500, "do": "battery", "percent": 12},
+            {"at": 1600, "do": "notify", "name": "com.quibbit.Corvane-wake"},
+            {"at": 3600, "do": "ac", "on": true}
+        ]})");
+    EXPECT_EQ(s.name, "day");
+    EXPECT_DOUBLE_EQ(s.start, 1800259200.0);  // 2027-01-18T08:00:00Z
+    EXPECT_EQ(s.device.machine, "iPhone7,2");
+    EXPECT_EQ(s.device.dataRates, (std::vector<std::string>{"2G", "3G"}));
+    EXPECT_FALSE(s.device.lowPowerMode);
+    EXPECT_DOUBLE_EQ(s.battery.startPercent, 55.5);
+    EXPECT_FALSE(s.radios.wifi);
+    EXPECT_TRUE(s.radios.bluetooth);
+    ASSERT_TRUE(s.settings.has_value());
+    EXPECT_EQ(s.strategyNumber(), 3);
+    EXPECT_TRUE(s.settings->find("WakeInterval")->isReal());
+    EXPECT_TRUE(s.settings->find("Debug")->isBoolean());
+    EXPECT_TRUE(s.lists.shutdown->find("com.game")->boolValue());
+    EXPECT_FALSE(s.lists.keep->find("com.old")->boolValue());
+    EXPECT_FALSE(s.lists.delay.has_value());
+    ASSERT_EQ(s.apps.size(), 2u);
+    EXPECT_EQ(s.apps[0].wakeEvery, 900.0);
+    EXPECT_TRUE(s.apps[1].audio);
+    ASSERT_EQ(s.events.size(), 9u);
+    EXPECT_EQ(s.events[0].bars, 2);
+    EXPECT_DOUBLE_EQ(s.events[1].at, 600.0);
+    EXPECT_FALSE(s.events[2].network.has_value());
+    EXPECT_DOUBLE_EQ(s.events[3].at, 1230.0);
+    EXPECT_EQ(s.events[3].state, sim::AppState::Background);
+    EXPECT_EQ(s.events[4].set.find("Strategy")->intValue(), 4);
+    EXPECT_TRUE(s.events[5].on);
+    EXPECT_EQ(s.events[7].name, "com.quibbit.Corvane-wake");
+}
+
+TEST(ScenarioTest, RefusesBadInputNamingThePlace) {
+    const std::string head = std::string("{") + kHead;
+    // Unknown keys, at the top, nested, and in an event.
+    EXPECT_EQ(placeOfError(head + R"(, "colour": 1})"), "/colour");
+    EXPECT_EQ(placeOfError(head + R"(, "battery": {"startPercent": 50, "capacity": 1}})"), "/battery/capacity");
+    EXPECT_EQ(placeOfError(head + R"(, "events": [{"at": 0, "do": "lock"}, {"at": 1, "do": "ac", "on": true, "volts": 5}]})"),
+              "/events/1/volts");
+    EXPECT_NE(messageOfError(head + R"(, "colour": 1})").find("unknown key \"colour\""), std::string::npos);
+    // A key that belongs to another kind of event is unknown for this one.
+    EXPECT_EQ(placeOfError(head + R"(, "events": [{"at": 0, "do": "lock", "on": true}]})"), "/events/0/on");
+    // Wrong types.
+    EXPECT_EQ(placeOfError(head + R"(, "battery": {"startPercent": "full"}})"), "/battery/startPercent");
+    EXPECT_EQ(placeOfError(head + R"(, "radios": {"wifi": 1}})"), "/radios/wifi");
+    EXPECT_EQ(placeOfError(head + R"(, "events": {"at": 0}})"), "/events");
+    EXPECT_EQ(placeOfError(head + R"(, "settings": {"Strategy": "Normal"}})"), "/settings/Strategy");
+    EXPECT_NE(messageOfError(head + R"(, "radios": {"wifi": 1}})").find("expected a boolean"), std::string::npos);
+    // Out of time order, after the end, unknown kinds, unknown applications.
+    EXPECT_EQ(placeOfError(head + R"(, "events": [{"at": 10, "do": "lock"}, {"at": 20, "do": "unlock"}, {"at": 15, "do": "lock"}]})"),
+              "/events/2/at");
+    EXPECT_EQ(placeOfError(head + R"(, "events": [{"at": 3601, "do": "lock"}]})"), "/events/0/at");
+    EXPECT_EQ(placeOfError(head + R"(, "events": [{"at": 0, "do": "lock"}, {"at": 5, "do": "dance"}]})"), "/events/1/do");
+    EXPECT_NE(messageOfError(head + R"(, "events": [{"at": 5, "do": "dance"}]})").find("unknown event kind \"dance\""),
+              std::string::npos);
+    EXPECT_EQ(placeOfError(head + R"(, "events": [{"at": 0, "do": "app", "bundle": "com.nope", "state": "foreground"}]})"),
+              "/events/0/bundle");
+    EXPECT_EQ(placeOfError(head + R"(, "events": [{"at": 0, "do": "wifi", "network": "x", "bars": 7}]})"), "/events/0/bars");
+    // Missing keys name the object that lacks them; JSON pointers escape '/' and '~'.
+    EXPECT_EQ(placeOfError(R"({"duration": 10})"), "");
+    EXPECT_EQ(placeOfError(head + R"(, "events": [{"at": 0}]})"), "/events/0");
+    EXPECT_EQ(placeOfError(head + R"(, "a/b~c": 1})"), "/a~1b~0c");
+    EXPECT_EQ(placeOfError(R"({"start": "yesterday", "duration": 10})"), "/start");
+    EXPECT_EQ(placeOfError(R"({"start": "2027-02-30T00:00:00Z", "duration": 10})"), "/start");
+    // Not JSON at all.
+    EXPECT_NE(messageOfError("{\"start\": ").find("not JSON"), std::string::npos);
+}
+
+TEST(ScenarioTest, BadScenarioExitsWithStatusTwoBeforeWritingAnything) {
+    TemporaryRoot folder;
+    const std::filesystem::path scenario = folder.path() / "bad.json";
+    const std::filesystem::path phoneRoot = folder.path() / "phone";
+    const std::filesystem::path trace = folder.path() / "trace.jsonl";
+    std::ofstream(scenario) << std::string("{") + kHead + R"(, "events": [{"at": 0, "do": "lock"}, {"at": 3, "do": "fly"}]})";
+
+    std::ostringstream out, err;
+    const int status = sim::PhoneSimCommand::run(
+        {"--root", phoneRoot.string(), "--trace", trace.string(), scenario.string()}, "unused.so", out, err);
+    EXPECT_EQ(status, sim::PhoneSimCommand::kBadInput);
+    EXPECT_TRUE(out.str().empty());
+    EXPECT_NE(err.str().find("/events/1/do"), std::string::npos) << err.str();
+    const std::string message = err.str();
+    EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1) << "one message: " << message;
+    EXPECT_FALSE(std::filesystem::exists(phoneRoot));
+    EXPECT_FALSE(std::filesystem::exists(trace));
+
+    // A bad command line too; --help documents the options and the format.
+    std::ostringstream out2, err2;
+    EXPECT_EQ(sim::PhoneSimCommand::run({"--frobnicate", scenario.string()}, "unused.so", out2, err2),
+              sim::PhoneSimCommand::kBadInput);
+    std::ostringstream help, none;
+    EXPECT_EQ(sim::PhoneSimCommand::run({"--help"}, "unused.so", help, none), sim::PhoneSimCommand::kSuccess);
+    for (const char* documented : {"--root", "--trace", "--json", "--compare", "\"wakeEvery\"", "tether", "notify"}) {
+        EXPECT_NE(help.str().find(documented), std::string::npos) << documented;
+    }
+}
+
+TEST(ScenarioTest, AFolderThatPhonesimDidNotLayOutIsNeverEmptied) {
+    TemporaryRoot folder;
+    std::ofstream(folder.path() / "precious.txt") << "keep me";
+    const std::filesystem::path scenario = folder.path() / "ok.json";
+    std::ofstream(scenario) << std::string("{") + kHead + "}";
+    std::ostringstream out, err;
+    EXPECT_EQ(sim::PhoneSimCommand::run({"--root", folder.path().string(), scenario.string()}, "unused.so", out, err),
+              sim::PhoneSimCommand::kRunFailed);
+    EXPECT_NE(err.str().find("not empty"), std::string::npos) << err.str();
+    EXPECT_TRUE(std::filesystem::exists(folder.path() / "precious.txt"));
+}
+
+}  // namespace
+}  // namespace corvane::testing
