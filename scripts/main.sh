@@ -1,10 +1,16 @@
 #!/usr/bin/env bash
 # The main job: installs what is missing, builds in Release and runs the
-# simulated phone with the engine loaded.
+# simulated phone through a workday once per strategy, side by side.
+# Extra arguments replace the default ones (see `phonesim --help`).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/install-deps.sh"
 cmake -S "$top" -B "$top/build/release" -DCMAKE_BUILD_TYPE=Release -DCORVANE_TESTS=OFF >/dev/null
 cmake --build "$top/build/release" --target phonesim Corvane -j"$(nproc)"
-root=$(mktemp -d "${TMPDIR:-/tmp}/corvane-root.XXXXXX")
+# The phone's files go to a fresh root, in memory when the machine has it:
+# the engine flushes every file it writes to disk, as a phone must.
+base=/dev/shm
+[ -d "$base" ] && [ -w "$base" ] || base=${TMPDIR:-/tmp}
+root=$(mktemp -d "$base/corvane-root.XXXXXX")
+if [ "$#" -eq 0 ]; then set -- --compare "$top/scenarios/workday.json"; fi
 exec "$top/build/release/sim/phonesim" --root "$root" "$@"
