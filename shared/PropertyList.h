@@ -18,6 +18,9 @@ namespace corvane::plist {
 
 class Value;
 
+// Seconds from 1 January 1970 to the platform's reference date, 1 January 2001.
+inline constexpr double kSecondsFrom1970To2001 = 978307200.0;
+
 // A point in time, seconds since 1 January 1970 (UTC).
 struct Date {
     double secondsSince1970 = 0.0;

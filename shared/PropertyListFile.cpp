@@ -15,7 +15,6 @@ namespace corvane::plist {
 namespace {
 
 // Seconds between 1 January 1970 and 1 January 2001, the epoch of property-list dates.
-constexpr double kSecondsFrom1970To2001 = 978307200.0;
 
 // More nested containers than this are refused, on reading and on writing:
 // the conversions recurse, and so does libplist.

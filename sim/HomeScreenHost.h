@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/platform/HomeScreen.h"
 #include "shared/PropertyList.h"
 #include "sim/SimRuntime.h"
 #include "sim/SimulatedPhone.h"
@@ -25,14 +26,7 @@ struct HomeScreenOptions {
     bool awayControllerPresent = false;
 };
 
-// Application state codes of setApplicationState:.
-enum ApplicationState : std::uint32_t {
-    kApplicationUnknown = 0,
-    kApplicationKilled = 1,
-    kApplicationSuspended = 2,
-    kApplicationBackground = 4,
-    kApplicationForeground = 8,
-};
+using enum platform::ApplicationState;
 
 class HomeScreenHost {
 public:

@@ -180,6 +180,8 @@ bool Corvane::alertUser(std::string_view message, std::string_view withTitle, do
     return true;
 }
 
+void Corvane::showUltimateWarning() { alertUser("Switching to Ultimate mode", "Ampwise warning", 4.0); }
+
 void Corvane::createAutodismissTimer(double seconds) {
     if (autoDismissTimer) return;
     autoDismissTimer = platform_.mainRunLoop().scheduleTimer(seconds, false, [this] { autoDismissAlertItem(); });

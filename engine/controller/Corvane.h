@@ -65,6 +65,9 @@ public:
     void autoDismissAlertItem();
     void ensureLibStatusBarInit();
     void strategyDidChanged();
+    // The alert "Switching to Ultimate mode", shown when Ultimate is forced
+    // over the user's strategy.
+    void showUltimateWarning();
 
     // Strategies.
     bool shouldEnableRadio(bool memorizedState, std::int32_t forStrategyState) const;

@@ -20,9 +20,6 @@ constexpr double kAirplaneRetrySeconds = 15.0;
 // Radios restored during a background wake stay on at least this long.
 constexpr double kMinimumBackgroundOnSeconds = 120.0;
 
-constexpr std::string_view kUltimateMessage = "Switching to Ultimate mode";
-constexpr std::string_view kUltimateTitle = "Ampwise warning";
-constexpr double kUltimateAlertSeconds = 4.0;
 
 // The value a switch takes for an at-sleep setting of 1 (on) or 2 (off).
 bool switchOnFor(RadioSetting setting) { return setting == kRadioOn; }
@@ -77,7 +74,7 @@ void Corvane::awakeRadiosAsync() {
         return;
     }
     if (strategy->strategy == kStrategyUltimate && temporaryStrategyInForce()) {
-        alertUser(kUltimateMessage, kUltimateTitle, kUltimateAlertSeconds);
+        showUltimateWarning();
     }
 }
 
@@ -92,7 +89,7 @@ void Corvane::restoreStates(bool inBackground) {
 
     if (!s.enabledAllRadios) {
         if (s.strategy == kStrategyUltimate && temporaryStrategyInForce()) {
-            alertUser(kUltimateMessage, kUltimateTitle, kUltimateAlertSeconds);
+            showUltimateWarning();
         }
     } else {
         if (manageLowPowerMode && !shouldEnableRadio(lowPowerModeLastState, s.lowPowerMode)) {

@@ -38,8 +38,6 @@ constexpr double kBusyRetryPauseSeconds = 1.0;
 constexpr int kMaximumBusyRetries = 3;
 constexpr double kAlertDuration = 4.0;
 
-constexpr std::string_view kUltimateWarning = "Switching to Ultimate mode";
-constexpr std::string_view kWarningTitle = "Ampwise warning";
 constexpr std::string_view kInfoTitle = "Ampwise info";
 
 // Keeps `Corvane::statsDB` open for one operation and closes it on every path.
@@ -151,7 +149,7 @@ void applyCriticalLevelRule(Corvane& engine, const BatteryStatus& status) {
         engine.strategy = Strategie::strategyFromEnum(kStrategyUltimate);
         engine.strategyDidChanged();
         if (!engine.isDimmed()) {
-            engine.alertUser(kUltimateWarning, kWarningTitle, kAlertDuration);
+            engine.showUltimateWarning();
             engine.switchAllOFF();
         }
     } else if (temporaryUltimate && reading.charge == Charge::Sufficient) {

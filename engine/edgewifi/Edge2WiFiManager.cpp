@@ -12,15 +12,13 @@ namespace corvane {
 
 namespace {
 
-// Seconds from 1 January 1970 to the platform's reference date, 1 January 2001.
-constexpr double kReferenceDateSince1970 = 978307200.0;
 constexpr double kVerificationDelaySeconds = 5.0;
 // A verification this soon after the wake-up has nothing to verify yet.
 constexpr double kMinimumAwakeSeconds = 4.5;
 constexpr int kAssociationPauses = 10;
 constexpr double kAssociationPauseSeconds = 1.0;
 
-double sinceReferenceDate(platform::Date date) { return date.secondsSince1970 - kReferenceDateSince1970; }
+double sinceReferenceDate(platform::Date date) { return date.secondsSince1970 - plist::kSecondsFrom1970To2001; }
 
 const char* onOff(bool enabled) { return enabled ? "ON" : "OFF"; }
 

@@ -123,31 +123,24 @@ void replacementACPowerChanged(Object* self) {
     });
 }
 
-// Application state codes as the home screen passes them.
-constexpr std::uint32_t kStateUnknown = 0;
-constexpr std::uint32_t kStateKilled = 1;
-constexpr std::uint32_t kStateSuspended = 2;
-constexpr std::uint32_t kStateBackground = 4;
-constexpr std::uint32_t kStateForeground = 8;
-
 void replacementSetApplicationState(Object* self, std::uint32_t state) {
     originalSetApplicationState(self, state);
     tellEngine([&](Corvane& engine) {
         switch (state) {
-            case kStateUnknown: CORVANE_DEBUG("Application state changed to UNKNOWN"); break;
-            case kStateKilled:
+            case platform::kApplicationUnknown: CORVANE_DEBUG("Application state changed to UNKNOWN"); break;
+            case platform::kApplicationKilled:
                 CORVANE_DEBUG("Application state changed to KILLED");
                 engine.handleAppDidDied(self);
                 break;
-            case kStateSuspended:
+            case platform::kApplicationSuspended:
                 CORVANE_DEBUG("Application state changed to SUSPENDED");
                 engine.handleAppDidGoneSuspended(self);
                 break;
-            case kStateBackground:
+            case platform::kApplicationBackground:
                 CORVANE_DEBUG("Application state changed to BACKGROUND");
                 engine.handleAppDidGoneBackground(self);
                 break;
-            case kStateForeground:
+            case platform::kApplicationForeground:
                 CORVANE_DEBUG("Application state changed to FOREGROUND");
                 engine.handleAppDidGoneForeground(self);
                 break;

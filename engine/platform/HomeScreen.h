@@ -2,6 +2,7 @@
 // The home-screen objects the engine queries, reached by message through the
 // object runtime. A missing class, object or method answers NO or none.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -9,6 +10,15 @@
 #include "engine/platform/ObjectRuntime.h"
 
 namespace corvane::platform {
+
+// Application state codes, as the home screen passes them to setApplicationState:.
+enum ApplicationState : std::uint32_t {
+    kApplicationUnknown = 0,
+    kApplicationKilled = 1,
+    kApplicationSuspended = 2,
+    kApplicationBackground = 4,
+    kApplicationForeground = 8,
+};
 
 class HomeScreen {
 public:
