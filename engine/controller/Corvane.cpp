@@ -46,7 +46,8 @@ Corvane::Corvane(platform::Platform& platform)
 
 Corvane::~Corvane() {
     // Only tests destroy an engine; the host's instance lives until the process ends.
-    for (auto* timer : {&awakeTimer, &asleepTimer, &autoDismissTimer, &backgroundWiFiMonitorTimer, &iconRetryTimer_}) {
+    for (auto* timer : {&awakeTimer, &asleepTimer, &autoDismissTimer, &backgroundWiFiMonitorTimer, &busyRetryTimer,
+                        &iconRetryTimer_}) {
         if (*timer) (*timer)->invalidate();
     }
 }

@@ -162,6 +162,9 @@ public:
     std::optional<std::string> currentWiFiNetwork;
     std::int32_t state = 0;
 
+    // A statistics save waiting for a busy database; a newer reading replaces it.
+    std::shared_ptr<platform::Timer> busyRetryTimer;
+
 private:
     bool temporaryStrategyInForce() const { return strategy != baseStrategy; }
     void scheduleIconRetry();

@@ -249,10 +249,11 @@ void saveReading(Corvane& engine, const Reading& reading, int busyRetriesLeft) {
         case InsertResult::Busy:
             CORVANE_DEBUG("Failed to add stat in DB cause SQLITE_BUSY");
             if (busyRetriesLeft > 0) {
-                platform.mainRunLoop().scheduleTimer(kBusyRetryPauseSeconds, false,
-                                                     [&engine, reading, busyRetriesLeft] {
-                                                         saveReading(engine, reading, busyRetriesLeft - 1);
-                                                     });
+                engine.busyRetryTimer = platform.mainRunLoop().scheduleTimer(
+                    kBusyRetryPauseSeconds, false, [&engine, reading, busyRetriesLeft] {
+                        engine.busyRetryTimer.reset();
+                        saveReading(engine, reading, busyRetriesLeft - 1);
+                    });
                 return;
             }
             CORVANE_DEBUG("Database still busy after %d retries, battery status dropped", kMaximumBusyRetries);
@@ -302,7 +303,12 @@ void Corvane::storeBatteryStatusInDB(const BatteryStatus& status) {
     applyCriticalLevelRule(*this, status);
     // A busy retry starts again at the interval check: the rule above has
     // already acted on this reading, and by the time of the retry a newer
-    // reading may have been applied.
+    // reading may have been applied. A newer reading replaces one still
+    // waiting for the database.
+    if (busyRetryTimer) {
+        busyRetryTimer->invalidate();
+        busyRetryTimer.reset();
+    }
     saveReading(*this, readingOf(status), kMaximumBusyRetries);
 }
 

@@ -3,8 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "engine/strategies/StrategyTypes.h"
-#include "tests/engine/CycleFixture.h"
+#include "tests/support/HookedPhone.h"
 
 namespace corvane::testing {
 namespace {
@@ -16,14 +15,14 @@ constexpr const char* kPuzzle = "com.example.puzzle";
 constexpr const char* kMusic = "com.example.music";
 constexpr const char* kNotes = "com.example.notes";
 
-class ApplicationsTest : public CycleTest {
+class ApplicationsTest : public LaunchedPhoneTest {
 protected:
     // The lists of the settings, loaded the way the engine loads them.
     void loadLists(const plist::Dictionary& radiosOff, const plist::Dictionary& keep) {
         writeSettings({{"Strategy", 2}});
         writeFile(paths::kShutdownList, radiosOff);
         writeFile(paths::kKeepList, keep);
-        engine->reloadPrefs();
+        engine()->reloadPrefs();
     }
 
     void addApplications() {
@@ -44,14 +43,14 @@ TEST_F(ApplicationsTest, ARadiosOffApplicationSwitchesTheRadiosOffWhileInFront) 
     allRadiosOn();
 
     report(kGame, sim::kApplicationForeground);
-    EXPECT_EQ(engine->frontMostApp, host->homeScreen().application(kGame));
+    EXPECT_EQ(engine()->frontMostApp, host->homeScreen().application(kGame));
     advance(15);
     EXPECT_TRUE(changed("wifi off"));
     EXPECT_TRUE(changed("edge off"));
 
     markChanges();
     report(kGame, sim::kApplicationBackground);
-    EXPECT_EQ(engine->frontMostApp, nullptr);
+    EXPECT_EQ(engine()->frontMostApp, nullptr);
     advance(3);
     EXPECT_TRUE(changed("wifi on"));
     EXPECT_TRUE(changed("edge on"));
@@ -59,7 +58,7 @@ TEST_F(ApplicationsTest, ARadiosOffApplicationSwitchesTheRadiosOffWhileInFront) 
     // An application of the list with NO, and one not listed: nothing.
     markChanges();
     report(kNotes, sim::kApplicationForeground);
-    EXPECT_EQ(engine->frontMostApp, host->homeScreen().application(kNotes));
+    EXPECT_EQ(engine()->frontMostApp, host->homeScreen().application(kNotes));
     advance(60);
     report(kPuzzle, sim::kApplicationForeground);
     advance(60);
@@ -67,7 +66,7 @@ TEST_F(ApplicationsTest, ARadiosOffApplicationSwitchesTheRadiosOffWhileInFront) 
 
     // Any background report clears the front application, whoever it is from.
     report(kNotes, sim::kApplicationSuspended);
-    EXPECT_EQ(engine->frontMostApp, nullptr);
+    EXPECT_EQ(engine()->frontMostApp, nullptr);
 }
 
 TEST_F(ApplicationsTest, LeavingBeforeTheSleepDelayOrSwitchingBetweenRadiosOffApplications) {
@@ -89,14 +88,14 @@ TEST_F(ApplicationsTest, LeavingBeforeTheSleepDelayOrSwitchingBetweenRadiosOffAp
     markChanges();
     report(kGame, sim::kApplicationSuspended);
     report(kPuzzle, sim::kApplicationForeground);
-    EXPECT_EQ(engine->awakeTimer, nullptr);
+    EXPECT_EQ(engine()->awakeTimer, nullptr);
     advance(60);
     EXPECT_THAT(changeNames(), IsEmpty());
 
     // Unknown state codes change nothing.
     report(kPuzzle, 3);
     report(kPuzzle, 16);
-    EXPECT_EQ(engine->frontMostApp, host->homeScreen().application(kPuzzle));
+    EXPECT_EQ(engine()->frontMostApp, host->homeScreen().application(kPuzzle));
     advance(60);
     EXPECT_THAT(changeNames(), IsEmpty());
     EXPECT_EQ(logCount("Unknown state"), 2u);
@@ -124,15 +123,17 @@ TEST_F(ApplicationsTest, ARunningKeepRadiosApplicationCancelsTheSwitchOff) {
         SCOPED_TRACE(withProcess ? "applications answer process" : "applications answer isRunning");
         sim::PhoneOptions options;
         options.homeScreen.applicationsHaveProcess = withProcess;
-        createPhone(options);
+        startPhone(options);
+        launchHomeScreen();
         addApplications();
+        host->homeScreen().setApplicationRunning(kMusic, true);
+        host->homeScreen().setApplicationRunning(kNotes, true);
+        EXPECT_FALSE(engine()->isAnApplicationStreaming());  // no list loaded yet
         loadLists({}, {{kMusic, true}, {kNotes, false}});
         allRadiosOn();
 
         // Running, on the list with YES: nothing is switched off.
-        host->homeScreen().setApplicationRunning(kMusic, true);
-        host->homeScreen().setApplicationRunning(kNotes, true);
-        EXPECT_TRUE(engine->isAnApplicationStreaming());
+        EXPECT_TRUE(engine()->isAnApplicationStreaming());
         host->homeScreen().lock();
         advance(15);
         EXPECT_THAT(changeNames(), IsEmpty());
@@ -143,23 +144,12 @@ TEST_F(ApplicationsTest, ARunningKeepRadiosApplicationCancelsTheSwitchOff) {
 
         // Not running any more (the NO entry still runs): switched off as usual.
         host->homeScreen().setApplicationRunning(kMusic, false);
-        EXPECT_FALSE(engine->isAnApplicationStreaming());
+        EXPECT_FALSE(engine()->isAnApplicationStreaming());
         markChanges();
         host->homeScreen().lock();
         advance(15);
         EXPECT_TRUE(changed("wifi off"));
     }
-}
-
-TEST_F(ApplicationsTest, NoKeepRadiosListMeansNothingStreams) {
-    addApplications();
-    for (const char* identifier : {kGame, kPuzzle, kMusic, kNotes}) {
-        host->homeScreen().setApplicationRunning(identifier, true);
-    }
-    EXPECT_FALSE(engine->isAnApplicationStreaming());  // never loaded
-    loadLists({}, {});
-    EXPECT_FALSE(engine->isAnApplicationStreaming());  // empty
-    EXPECT_FALSE(engine->isShutdownApp(nullptr));
 }
 
 }  // namespace

@@ -2,57 +2,31 @@
 
 #include <filesystem>
 
-#include "BatteryEngineFixture.h"
 #include "engine/battery/AdapterDetails.h"
 #include "engine/battery/BatteryStatus.h"
 #include "shared/PropertyListFile.h"
+#include "tests/support/HookedPhone.h"
+#include "tests/support/StatisticsQueries.h"
 
-namespace corvane {
+namespace corvane::testing {
 namespace {
-
-using testing::BatteryEngineTest;
 
 using Field = std::optional<plist::Value> BatteryStatus::*;
 
 // Every plain field with the key it must read.
+// clang-format off
+#define FIELD(name) {&BatteryStatus::name, #name}
 const std::pair<Field, std::string_view> kFields[] = {
-    {&BatteryStatus::AdapterInfo, "AdapterInfo"},
-    {&BatteryStatus::Amperage, "Amperage"},
-    {&BatteryStatus::AppleRawCurrentCapacity, "AppleRawCurrentCapacity"},
-    {&BatteryStatus::AppleRawMaxCapacity, "AppleRawMaxCapacity"},
-    {&BatteryStatus::AtCriticalLevel, "AtCriticalLevel"},
-    {&BatteryStatus::AtWarnLevel, "AtWarnLevel"},
-    {&BatteryStatus::BatteryInstalled, "BatteryInstalled"},
-    {&BatteryStatus::BatteryKey, "BatteryKey"},
-    {&BatteryStatus::BootBBCapacity, "BootBBCapacity"},
-    {&BatteryStatus::BootCapacityEstimate, "BootCapacityEstimate"},
-    {&BatteryStatus::BootVoltage, "BootVoltage"},
-    {&BatteryStatus::CFBundleIdentifier, "CFBundleIdentifier"},
-    {&BatteryStatus::ChargerConfiguration, "ChargerConfiguration"},
-    {&BatteryStatus::CurrentCapacity, "CurrentCapacity"},
-    {&BatteryStatus::CycleCount, "CycleCount"},
-    {&BatteryStatus::DesignCapacity, "DesignCapacity"},
-    {&BatteryStatus::ExternalChargeCapable, "ExternalChargeCapable"},
-    {&BatteryStatus::ExternalConnected, "ExternalConnected"},
-    {&BatteryStatus::FullyCharged, "FullyCharged"},
-    {&BatteryStatus::IOClass, "IOClass"},
-    {&BatteryStatus::IOGeneralInterest, "IOGeneralInterest"},
-    {&BatteryStatus::IOMatchCategory, "IOMatchCategory"},
-    {&BatteryStatus::IOProbeScore, "IOProbeScore"},
-    {&BatteryStatus::IOProviderClass, "IOProviderClass"},
-    {&BatteryStatus::InstantAmperage, "InstantAmperage"},
-    {&BatteryStatus::IsCharging, "IsCharging"},
-    {&BatteryStatus::_Location, "Location"},
-    {&BatteryStatus::Manufacturer, "Manufacturer"},
-    {&BatteryStatus::MaxCapacity, "MaxCapacity"},
-    {&BatteryStatus::Model, "Model"},
-    {&BatteryStatus::Serial, "Serial"},
-    {&BatteryStatus::Temperature, "Temperature"},
-    {&BatteryStatus::TimeRemaining, "TimeRemaining"},
-    {&BatteryStatus::UpdateTime, "UpdateTime"},
-    {&BatteryStatus::Voltage, "Voltage"},
-    {&BatteryStatus::builtIn, "built-in"},
-};
+    FIELD(AdapterInfo), FIELD(Amperage), FIELD(AppleRawCurrentCapacity), FIELD(AppleRawMaxCapacity),
+    FIELD(AtCriticalLevel), FIELD(AtWarnLevel), FIELD(BatteryInstalled), FIELD(BatteryKey), FIELD(BootBBCapacity),
+    FIELD(BootCapacityEstimate), FIELD(BootVoltage), FIELD(CFBundleIdentifier), FIELD(ChargerConfiguration),
+    FIELD(CurrentCapacity), FIELD(CycleCount), FIELD(DesignCapacity), FIELD(ExternalChargeCapable),
+    FIELD(ExternalConnected), FIELD(FullyCharged), FIELD(IOClass), FIELD(IOGeneralInterest), FIELD(IOMatchCategory),
+    FIELD(IOProbeScore), FIELD(IOProviderClass), FIELD(InstantAmperage), FIELD(IsCharging), FIELD(Manufacturer),
+    FIELD(MaxCapacity), FIELD(Model), FIELD(Serial), FIELD(Temperature), FIELD(TimeRemaining), FIELD(UpdateTime),
+    FIELD(Voltage), {&BatteryStatus::_Location, "Location"}, {&BatteryStatus::builtIn, "built-in"}};
+#undef FIELD
+// clang-format on
 
 // Every key the record knows, each with a value of its own so that a field
 // reading the wrong key shows.
@@ -110,7 +84,7 @@ TEST(BatteryStatusRecord, AdapterDetailsFromTheNestedDictionary) {
     }
 }
 
-TEST_F(BatteryEngineTest, LastBatteryStateFileIsTheReceivedDictionary) {
+TEST_F(StartedEngineTest, LastBatteryStateFileIsTheReceivedDictionary) {
     plist::Dictionary dictionary = everyKey();
     dictionary.set("AdapterDetails", plist::Dictionary{{"Watts", 12}});
     dictionary.set("KeyTheRecordDoesNotKnow", plist::Array{plist::Value(1), plist::Value("two")});
@@ -120,24 +94,23 @@ TEST_F(BatteryEngineTest, LastBatteryStateFileIsTheReceivedDictionary) {
     // the statistics folder before), yet the file is written with every key.
     useStrategy(kStrategyAggressive, [](Strategie& s) { s.enableSaveStats = false; });
     advance(40);
-    event(dictionary);
+    battery(dictionary);
     EXPECT_EQ(plist::readDictionary(file), dictionary);
     EXPECT_FALSE(std::filesystem::exists(databasePath()));
-    ASSERT_NE(engine->lastBatteryStatus, nullptr);
-    EXPECT_EQ(engine->lastBatteryStatus->Serial, *dictionary.find("Serial"));
+    ASSERT_NE(engine()->lastBatteryStatus, nullptr);
+    EXPECT_EQ(engine()->lastBatteryStatus->Serial, *dictionary.find("Serial"));
 
     // The switch off: the file keeps the previous event.
     useStrategy(kStrategyAggressive, [](Strategie& s) { s.enableSaveLastBattStat = false; });
-    const plist::Dictionary next = reading(50, 100);
-    event(next);
+    battery(50, 100);
     EXPECT_EQ(plist::readDictionary(file), dictionary);
-    EXPECT_EQ(engine->lastBatteryStatus->CurrentCapacity, plist::Value(50));
+    EXPECT_EQ(engine()->lastBatteryStatus->CurrentCapacity, plist::Value(50));
     EXPECT_EQ(logCount("Battery last status save is disabled"), 1u);
 
     // No dictionary: nothing at all.
-    engine->batteryStateChanged(nullptr);
-    EXPECT_EQ(engine->lastBatteryStatus->CurrentCapacity, plist::Value(50));
+    engine()->batteryStateChanged(nullptr);
+    EXPECT_EQ(engine()->lastBatteryStatus->CurrentCapacity, plist::Value(50));
 }
 
 }  // namespace
-}  // namespace corvane
+}  // namespace corvane::testing

@@ -7,7 +7,7 @@
 #include "shared/Names.h"
 #include "shared/PropertyListFile.h"
 #include "sim/PlatformOverlay.h"
-#include "tests/engine/RadioPhoneFixture.h"
+#include "tests/support/HookedPhone.h"
 
 namespace corvane::testing {
 namespace {
@@ -15,7 +15,7 @@ namespace {
 using platform::DataRate;
 using Rates = std::vector<DataRate>;
 
-class DeviceCapabilitiesTest : public RadioPhoneTest {
+class DeviceCapabilitiesTest : public HookedPhoneTest {
 protected:
     static std::filesystem::path mobileDataFile() { return paths::resolve(paths::kMobileData); }
 };
@@ -55,20 +55,7 @@ TEST_F(DeviceCapabilitiesTest, SupportedRatesGiveTheKindAndTheFileFlags) {
     }
 }
 
-TEST_F(DeviceCapabilitiesTest, KindIsDeterminedOncePerEngine) {
-    RadiosLib& lib = makeRadios();
-    ASSERT_EQ(lib.deviceKind, 2);
-    std::filesystem::remove(mobileDataFile());
-    phoneState([](sim::PhoneState& s) { s.supportedDataRates = Rates{DataRate::Rate2G}; });
-    EXPECT_EQ(lib.getDeviceKind(), 2);
-    EXPECT_FALSE(std::filesystem::exists(mobileDataFile()));
-
-    // A new engine determines it again.
-    EXPECT_EQ(makeRadios().deviceKind, 0);
-    EXPECT_EQ(MobileDataInfo::loadFromFile().deviceKind(), 0);
-}
-
-TEST_F(DeviceCapabilitiesTest, UnreachableTelephonyServerIsRetriedAtEachQuestion) {
+TEST_F(DeviceCapabilitiesTest, KindIsRetriedWhileTheServerIsUnreachableThenKeptPerEngine) {
     phoneState([](sim::PhoneState& s) { s.telephonyServerReachable = false; });
     RadiosLib& lib = makeRadios();
     EXPECT_EQ(lib.deviceKind, -1);
@@ -84,6 +71,14 @@ TEST_F(DeviceCapabilitiesTest, UnreachableTelephonyServerIsRetriedAtEachQuestion
     phoneState([](sim::PhoneState& s) { s.telephonyServerReachable = true; });
     EXPECT_EQ(lib.getDeviceKind(), 2);
     EXPECT_EQ(MobileDataInfo::loadFromFile().deviceKind(), 2);
+
+    // Once known, the kind is kept for this engine; a new one determines it again.
+    std::filesystem::remove(mobileDataFile());
+    phoneState([](sim::PhoneState& s) { s.supportedDataRates = Rates{DataRate::Rate2G}; });
+    EXPECT_EQ(lib.getDeviceKind(), 2);
+    EXPECT_FALSE(std::filesystem::exists(mobileDataFile()));
+    EXPECT_EQ(makeRadios().deviceKind, 0);
+    EXPECT_EQ(MobileDataInfo::loadFromFile().deviceKind(), 0);
 }
 
 TEST_F(DeviceCapabilitiesTest, ThreeGCapabilityByMachineIdiomAndKind) {

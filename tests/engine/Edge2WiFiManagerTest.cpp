@@ -4,42 +4,34 @@
 // changes and the persistence of its two flags.
 #include <gtest/gtest.h>
 
-#include <cmath>
-
-#include "engine/controller/Corvane.h"
 #include "engine/edgewifi/Edge2WiFiManager.h"
 #include "engine/platform/HomeScreen.h"
-#include "engine/strategies/Strategie.h"
-#include "engine/strategies/StrategyTypes.h"
-#include "shared/Names.h"
-#include "tests/engine/RadioPhoneFixture.h"
+#include "tests/support/HookedPhone.h"
 
 namespace corvane::testing {
 namespace {
 
-class Edge2WiFiManagerTest : public RadioPhoneTest {
+class Edge2WiFiManagerTest : public HookedPhoneTest {
 protected:
     void SetUp() override {
-        RadioPhoneTest::SetUp();
+        HookedPhoneTest::SetUp();
         makeRadios();
         manager = std::make_unique<Edge2WiFiManager>(*host);
         manager->setRadioLib(radios.get());
-        useStrategy([](Strategie&) {});
+        useAggressive([](Strategie&) {});
     }
     void TearDown() override {
         manager.reset();
-        RadioPhoneTest::TearDown();
+        HookedPhoneTest::TearDown();
     }
 
     // An Aggressive strategy (cellular data off on WiFi), adjusted, put in force.
-    void useStrategy(const std::function<void(Strategie&)>& adjust) {
+    void useAggressive(const std::function<void(Strategie&)>& adjust) {
         std::shared_ptr<Strategie> strategy = Strategie::strategyFromEnum(kStrategyAggressive);
         ASSERT_TRUE(strategy->enabledEdgeOffOnWifi);
         adjust(*strategy);
         manager->strategyDidChanged(strategy);
     }
-
-    double now() const { return host->loop().now().secondsSince1970; }
 
     // Arms the verification after a wake-up `woke` seconds from now (it fires 5 s later).
     double arm(bool wifiWasOn, double woke = 0.0) {
@@ -70,35 +62,31 @@ protected:
 using Switches = std::vector<std::pair<double, bool>>;
 
 TEST_F(Edge2WiFiManagerTest, SignalEventsSwitchCellularDataThroughTheEngine) {
-    Corvane engine(*host);
-    engine.postInit();
-    std::shared_ptr<Strategie> aggressive = Strategie::strategyFromEnum(kStrategyAggressive);
-    engine.baseStrategy = engine.strategy = aggressive;
-    engine.strategyDidChanged();
-    engine.edge2WiFiManager->deviceUnlocked();
-    platform::HomeScreen homeScreen(host->runtime());
-    platform::Object* wifiManager = homeScreen.sharedWiFiManager();
+    launchHomeScreen();
+    useStrategy(kStrategyAggressive);
+    engine()->edge2WiFiManager->deviceUnlocked();
+    platform::Object* wifiManager = platform::HomeScreen(host->runtime()).sharedWiFiManager();
 
     phoneState([](sim::PhoneState& s) { s.wifiAssociated = true; });
-    engine.wifiBarsChanged(3, wifiManager);
+    engine()->wifiBarsChanged(3, wifiManager);
     EXPECT_FALSE(state().cellularData);
-    engine.wifiBarsChanged(2, wifiManager);  // repeated events change nothing more
+    engine()->wifiBarsChanged(2, wifiManager);  // repeated events change nothing more
     EXPECT_EQ(changesOf("edge").size(), 1u);
 
     // Zero bars while associated counts as lost.
-    engine.wifiBarsChanged(0, wifiManager);
+    engine()->wifiBarsChanged(0, wifiManager);
     EXPECT_TRUE(state().cellularData);
 
     phoneState([](sim::PhoneState& s) { s.wifiAssociated = false; });
-    engine.wifiBarsChanged(3, wifiManager);
+    engine()->wifiBarsChanged(3, wifiManager);
     EXPECT_TRUE(state().cellularData);
     EXPECT_EQ(changesOf("edge").size(), 2u);
 
     // A strategy that keeps both leaves cellular data alone.
-    engine.strategy = Strategie::strategyFromEnum(kStrategyNormal);
-    engine.strategyDidChanged();
+    engine()->strategy = Strategie::strategyFromEnum(kStrategyNormal);
+    engine()->strategyDidChanged();
     phoneState([](sim::PhoneState& s) { s.wifiAssociated = true; });
-    engine.wifiBarsChanged(3, wifiManager);
+    engine()->wifiBarsChanged(3, wifiManager);
     EXPECT_TRUE(state().cellularData);
 }
 
@@ -114,11 +102,11 @@ TEST_F(Edge2WiFiManagerTest, LockedPhoneGetsCellularDataBackOnlyWhenTheStrategyF
     manager->wifiConnected();
     EXPECT_FALSE(state().cellularData);
 
-    useStrategy([](Strategie& s) { s.edgeAtSleep = kRadioOn; });
+    useAggressive([](Strategie& s) { s.edgeAtSleep = kRadioOn; });
     manager->wifiDisconnected();
     EXPECT_TRUE(state().cellularData);
 
-    useStrategy([](Strategie&) {});
+    useAggressive([](Strategie&) {});
     phoneState([](sim::PhoneState& s) { s.cellularData = false; });
     manager->deviceUnlocked();
     manager->wifiDisconnected();
@@ -147,7 +135,7 @@ TEST_F(Edge2WiFiManagerTest, VerificationNeedsFourAndAHalfSecondsOfWakefulness) 
 
     // Woke 0.6 s after arming: the timer fires 4.4 s after the wake-up.
     arm(true, 0.6);
-    host->loop().advance(20.0);
+    advance(20.0);
     EXPECT_TRUE(logged("Timer action canceled since mobile woke up for less than 4.5 seconds"));
     EXPECT_TRUE(changesOf("wifi").empty());
     EXPECT_TRUE(changesOf("edge").empty());
@@ -155,7 +143,7 @@ TEST_F(Edge2WiFiManagerTest, VerificationNeedsFourAndAHalfSecondsOfWakefulness) 
     // Woke 0.5 s after arming: 4.5 s, the verification runs.
     phoneState([](sim::PhoneState& s) { s.cellularData = false; });
     const double fired = arm(true, 0.5);
-    host->loop().advance(20.0);
+    advance(20.0);
     EXPECT_EQ(switchesOf("wifi", fired), (Switches{{10.0, false}}));
     EXPECT_EQ(switchesOf("edge", fired), (Switches{{10.0, true}}));
 }
@@ -167,40 +155,25 @@ TEST_F(Edge2WiFiManagerTest, UnassociatedWiFiIsGivenTenOneSecondPauses) {
     const double fired = arm(true);
     // Association exactly at the tenth pause is still seen.
     host->phone().scheduleAssociation(platform::Date{fired + 10.0}, std::string("home"), 3);
-    host->loop().advance(30.0);
+    advance(30.0);
     EXPECT_TRUE(changesOf("wifi").empty());
     EXPECT_TRUE(changesOf("edge").empty());
     EXPECT_TRUE(state().wifiAssociated);
 
-    // Half a second later is too late: WiFi off, cellular data on, after ten pauses.
+    // Half a second later is too late: WiFi off, cellular data on, after ten
+    // pauses, switched from the verification's own thread.
+    std::vector<bool> onMainThread;
+    host->phone().setChangeObserver(
+        [&](const sim::RadioChange&) { onMainThread.push_back(host->loop().isMainThread()); });
     wifi(true, false);
     const double second = arm(true);
     host->phone().scheduleAssociation(platform::Date{second + 10.5}, std::string("home"), 3);
-    host->loop().advance(30.0);
+    advance(30.0);
+    host->phone().setChangeObserver({});
     EXPECT_EQ(switchesOf("wifi", second), (Switches{{10.0, false}}));
     EXPECT_EQ(switchesOf("edge", second), (Switches{{10.0, true}}));
-    EXPECT_TRUE(logged("WiFi is ON but no network is visible : turn OFF WiFi and turn ON Edge"));
-}
-
-TEST_F(Edge2WiFiManagerTest, VerificationSwitchesFromItsOwnThread) {
-    std::vector<bool> onMainThread;
-    host->phone().setChangeObserver(
-        [this, &onMainThread](const sim::RadioChange&) { onMainThread.push_back(host->loop().isMainThread()); });
-    manager->deviceUnlocked();
-    phoneState([](sim::PhoneState& s) { s.cellularData = false; });
-    wifi(true, false);
-    arm(true);
-    host->loop().advance(20.0);
-    host->phone().setChangeObserver({});
     EXPECT_EQ(onMainThread, (std::vector<bool>{false, false}));
-}
-
-TEST_F(Edge2WiFiManagerTest, AssociatedWiFiNeedsNothing) {
-    manager->deviceUnlocked();
-    wifi(true, true);
-    arm(true);
-    host->loop().advance(10.0);
-    EXPECT_TRUE(host->phone().radioChanges().empty());
+    EXPECT_TRUE(logged("WiFi is ON but no network is visible : turn OFF WiFi and turn ON Edge"));
 }
 
 TEST_F(Edge2WiFiManagerTest, WiFiFoundOffIsTriedAgain) {
@@ -209,7 +182,7 @@ TEST_F(Edge2WiFiManagerTest, WiFiFoundOffIsTriedAgain) {
     // Association three seconds into the attempt: cellular data goes off then.
     double fired = arm(true);
     host->phone().scheduleAssociation(platform::Date{fired + 3.0}, std::string("office"), 2);
-    host->loop().advance(30.0);
+    advance(30.0);
     EXPECT_EQ(switchesOf("wifi", fired), (Switches{{0.0, true}}));
     EXPECT_EQ(switchesOf("edge", fired), (Switches{{3.0, false}}));
     EXPECT_TRUE(logged("We got a network : we should turn Edge OFF"));
@@ -220,7 +193,7 @@ TEST_F(Edge2WiFiManagerTest, WiFiFoundOffIsTriedAgain) {
     phoneState([](sim::PhoneState& s) { s.cellularData = false; });
     wifi(false, false);
     fired = arm(true);
-    host->loop().advance(30.0);
+    advance(30.0);
     EXPECT_EQ(switchesOf("wifi", fired), (Switches{{0.0, true}, {10.0, false}}));
     EXPECT_EQ(switchesOf("edge", fired), (Switches{{10.0, true}}));
     EXPECT_TRUE(logged("We did not got a network : turn WiFi back OFF"));
@@ -228,29 +201,33 @@ TEST_F(Edge2WiFiManagerTest, WiFiFoundOffIsTriedAgain) {
 
 TEST_F(Edge2WiFiManagerTest, VerificationStopsEarlyWhenThereIsNothingToVerify) {
     manager->deviceUnlocked();
+    wifi(true, true);  // associated: nothing to do
+    arm(true);
+    advance(10.0);
+
     wifi(false, false);
     // WiFi was off before sleep and not by the engine's doing.
     arm(false);
-    host->loop().advance(10.0);
+    advance(10.0);
     EXPECT_TRUE(logged("Timer verify WiFi is still connected disabled since wifi was not enabled"));
 
     phoneState([](sim::PhoneState& s) { s.airplaneMode = true; });
     arm(true);
-    host->loop().advance(10.0);
+    advance(10.0);
     EXPECT_TRUE(logged("Timer verify WiFi is still connected canceled because we are in airplane mode"));
     phoneState([](sim::PhoneState& s) { s.airplaneMode = false; });
 
-    useStrategy([](Strategie& s) { s.enabledEdgeOffOnWifi = false; });
+    useAggressive([](Strategie& s) { s.enabledEdgeOffOnWifi = false; });
     arm(true);
-    host->loop().advance(10.0);
+    advance(10.0);
     EXPECT_TRUE(logged("enabledEdgeOffOnWifi is NO : no WiFi/Edge management"));
     EXPECT_TRUE(host->phone().radioChanges().empty());
 
     // WiFi off by the engine's own doing counts as memorized on.
-    useStrategy([](Strategie&) {});
+    useAggressive([](Strategie&) {});
     manager->reloadStates(plist::Dictionary{{std::string(statistics::kWifiDisabledByMySelf), plist::Value(true)}});
     const double fired = arm(false);
-    host->loop().advance(20.0);
+    advance(20.0);
     EXPECT_EQ(switchesOf("wifi", fired), (Switches{{0.0, true}, {10.0, false}}));
 }
 
@@ -259,7 +236,7 @@ TEST_F(Edge2WiFiManagerTest, EachTimerFireStartsItsOwnVerification) {
     wifi(true, false);
     arm(true, -10.0);
     manager->timerVerifyWiFiAndEdge();  // e.g. the background monitor, before the one-shot timer
-    host->loop().advance(20.0);
+    advance(20.0);
     // The first one turned WiFi off; the second found it off and tried again.
     EXPECT_EQ(changesOf("wifi").size(), 3u);
     EXPECT_TRUE(logged("WiFi should be ON but is OFF : try to connect to WiFi"));
@@ -271,7 +248,7 @@ TEST_F(Edge2WiFiManagerTest, VerificationsOfAGoneManagerDoNothing) {
     arm(true, -10.0);                   // a timer pending...
     manager->timerVerifyWiFiAndEdge();  // ...and a thread not started yet
     manager.reset();                    // returns at once
-    host->loop().advance(20.0);
+    advance(20.0);
     EXPECT_TRUE(host->phone().radioChanges().empty());
 }
 
@@ -317,7 +294,7 @@ TEST_F(Edge2WiFiManagerTest, CarModeOnACChanges) {
     EXPECT_TRUE(state().bluetoothEnabled);
     EXPECT_TRUE(state().locationServices);
 
-    useStrategy([](Strategie& s) {
+    useAggressive([](Strategie& s) {
         s.bluetoothAtSleep = kRadioOn;
         s.locationAtSleep = kRadioOff;
     });
@@ -326,7 +303,7 @@ TEST_F(Edge2WiFiManagerTest, CarModeOnACChanges) {
     EXPECT_FALSE(state().locationServices);
 
     manager->ACPowerChanged(true);
-    useStrategy([](Strategie& s) {
+    useAggressive([](Strategie& s) {
         s.bluetoothAtSleep = kRadioAuto;
         s.locationAtSleep = kRadioOn;
     });

@@ -6,24 +6,24 @@
 
 #include <fstream>
 
-#include "engine/strategies/StrategyTypes.h"
-#include "shared/Names.h"
 #include "sim/SimPowerManagement.h"
-#include "tests/engine/CycleFixture.h"
+#include "tests/support/HookedPhone.h"
 
 namespace corvane::testing {
 namespace {
 
 using sim::SimPowerManagement;
 using Answer = SimPowerManagement::Answer;
+using ::testing::IsEmpty;
 
 constexpr const char* kMail = "com.apple.persistentconnection.com.example.mail";
 constexpr const char* kChat = "com.apple.persistentconnection.com.example.chat";
 constexpr const char* kAlarm = "com.apple.persistentconnection.com.apple.mobiletimer";
 constexpr const char* kCalendar = "com.apple.eventkit.alarmengine";
 constexpr const char* kOtherTool = "com.example.backup";
+const std::string kEngine(power::kEngineScheduler);
 
-class PowerEventsTest : public CycleTest {
+class PowerEventsTest : public LaunchedPhoneTest {
 protected:
     SimPowerManagement& power() { return host->power(); }
 
@@ -47,7 +47,7 @@ TEST_F(PowerEventsTest, RegistrationHappensOnceAtLaunch) {
     EXPECT_EQ(host->darwin().handlerCount(notifications::kWake), 1u);
     EXPECT_EQ(host->darwin().handlerCount(notifications::kPreferencesChanged), 1u);
 
-    engine->registerPowerListener();
+    engine()->registerPowerListener();
     EXPECT_EQ(logCount("already registered to power events!"), 1u);
     EXPECT_EQ(host->darwin().handlerCount(notifications::kPreferencesChanged), 1u);
 
@@ -58,11 +58,11 @@ TEST_F(PowerEventsTest, RegistrationHappensOnceAtLaunch) {
     host->loop().runPending();
     EXPECT_EQ(logCount("Reveived a pref event"), 1u);
     EXPECT_EQ(logCount("Reveived a wake event"), 1u);
-    EXPECT_EQ(engine->strategy->strategy, kStrategyAggressive);
+    EXPECT_EQ(engine()->strategy->strategy, kStrategyAggressive);
 }
 
 TEST_F(PowerEventsTest, AFailedRegistrationLeavesTheDarwinNotifications) {
-    createPhone({}, false);
+    startPhone();
     power().setRegistrationFails(true);
     launchHomeScreen();
     EXPECT_EQ(logCount("IORegisterForSystemPower failed"), 1u);
@@ -84,7 +84,7 @@ TEST_F(PowerEventsTest, SleepGathersTheMovableWakeEventsBehindTheEnginesOwn) {
     // The chat service is on the no-delay list; the mail entry with NO protects nothing.
     writeSettings({{"Strategy", 2}});
     writeFile(paths::kDelayList, {{"com.example.chat", true}, {"com.example.mail", false}});
-    engine->reloadPrefs();
+    engine()->reloadPrefs();
 
     const SimPowerManagement::Message message = send(platform::kIOMessageSystemWillSleep);
     EXPECT_EQ(message.answer, Answer::Allowed);
@@ -96,8 +96,8 @@ TEST_F(PowerEventsTest, SleepGathersTheMovableWakeEventsBehindTheEnginesOwn) {
     std::vector<SimPowerManagement::Event> mail = power().eventsScheduledBy(kMail);
     ASSERT_EQ(mail.size(), 2u);
     for (const auto& event : mail) EXPECT_EQ(event.time.secondsSince1970, next + 20);
-    EXPECT_EQ(timeOf(std::string(power::kEngineScheduler)), next);
-    EXPECT_EQ(power().eventsScheduledBy(std::string(power::kEngineScheduler))[0].eventType, "wake");
+    EXPECT_EQ(timeOf(kEngine), next);
+    EXPECT_EQ(power().eventsScheduledBy(kEngine)[0].eventType, "wake");
     EXPECT_EQ(timeOf(kChat), t0 + 400);
     EXPECT_EQ(timeOf(kAlarm), t0 + 500);
     EXPECT_EQ(timeOf(kCalendar), t0 + 600);
@@ -107,8 +107,8 @@ TEST_F(PowerEventsTest, SleepGathersTheMovableWakeEventsBehindTheEnginesOwn) {
     // A second sleep replaces the engine's event: only one is ever pending.
     advance(60);
     send(platform::kIOMessageSystemWillSleep);
-    EXPECT_EQ(power().eventsScheduledBy(std::string(power::kEngineScheduler)).size(), 1u);
-    EXPECT_EQ(timeOf(std::string(power::kEngineScheduler)), now() + 15 * 60);
+    EXPECT_EQ(power().eventsScheduledBy(kEngine).size(), 1u);
+    EXPECT_EQ(timeOf(kEngine), now() + 15 * 60);
     EXPECT_EQ(power().events().size(), 7u);
 
     // The list is the system's file, readable by other tools.
@@ -138,7 +138,7 @@ TEST_F(PowerEventsTest, FailedCancelsAndSchedulesAreOnlyLogged) {
     advance(10);
     send(platform::kIOMessageSystemWillSleep);
     EXPECT_EQ(timeOf(kMail), t0 + 300);
-    EXPECT_EQ(timeOf(std::string(power::kEngineScheduler)), now() + 15 * 60);
+    EXPECT_EQ(timeOf(kEngine), now() + 15 * 60);
     EXPECT_EQ(logCount("Schedule of power event failed with err code e00002bc"), 1u);
 
     // The engine's own event fails: the old one was cancelled, none is pending.
@@ -158,19 +158,19 @@ TEST_F(PowerEventsTest, BackgroundWakeKeepsTheSystemAwakeFor120Seconds) {
     // The radios are off: the system may sleep, and schedules the next wake.
     EXPECT_EQ(send(platform::kIOMessageCanSystemSleep).answer, Answer::Allowed);
     send(platform::kIOMessageSystemWillSleep);
-    ASSERT_TRUE(timeOf(std::string(power::kEngineScheduler)).has_value());
-    host->loop().advanceTo(plist::Date{*timeOf(std::string(power::kEngineScheduler))});
+    ASSERT_TRUE(timeOf(kEngine).has_value());
+    host->loop().advanceTo(plist::Date{*timeOf(kEngine)});
 
     // Too early after the switch-off (15 minutes exactly): nothing restored.
     markChanges();
     send(platform::kIOMessageSystemWillPowerOn);
-    EXPECT_THAT(changeNames(), ::testing::IsEmpty());
+    EXPECT_THAT(changeNames(), IsEmpty());
     EXPECT_EQ(logCount("Wake radios in background canceled since not enough elapsed time"), 1u);
 
     advance(1);
     send(platform::kIOMessageSystemWillPowerOn);
     EXPECT_TRUE(changed("wifi on"));
-    EXPECT_TRUE(engine->awokeInBackground);
+    EXPECT_TRUE(engine()->awokeInBackground);
     const double restoredAt = now();
 
     advance(60);
@@ -178,29 +178,22 @@ TEST_F(PowerEventsTest, BackgroundWakeKeepsTheSystemAwakeFor120Seconds) {
     EXPECT_EQ(refused.answer, Answer::Cancelled);
     EXPECT_TRUE(refused.answeredDuringCallback);
     EXPECT_TRUE(state().wifiEnabled);
+    // With the screen on, sleep is allowed without even asking for the switch-off.
+    phoneState([](sim::PhoneState& s) { s.screenOff = false; });
+    EXPECT_EQ(send(platform::kIOMessageCanSystemSleep).answer, Answer::Allowed);
+    EXPECT_TRUE(engine()->awokeInBackground);
+    phoneState([](sim::PhoneState& s) { s.screenOff = true; });
 
     host->loop().advanceTo(plist::Date{restoredAt + 121});
     markChanges();
     EXPECT_EQ(send(platform::kIOMessageCanSystemSleep).answer, Answer::Allowed);
     EXPECT_TRUE(changed("wifi off"));
-    EXPECT_FALSE(engine->awokeInBackground);
+    EXPECT_FALSE(engine()->awokeInBackground);
 
     // A message the engine does not handle changes nothing.
     markChanges();
     EXPECT_EQ(send(platform::kIOMessageSystemHasPoweredOn).answer, Answer::None);
-    EXPECT_THAT(changeNames(), ::testing::IsEmpty());
-}
-
-TEST_F(PowerEventsTest, WithTheScreenOnSleepIsAlwaysAllowed) {
-    allRadiosOn();
-    host->homeScreen().lock();
-    advance(15);
-    advance(16 * 60);
-    send(platform::kIOMessageSystemWillPowerOn);
-    ASSERT_TRUE(engine->awokeInBackground);
-    host->phone().withState([](sim::PhoneState& s) { s.screenOff = false; });
-    EXPECT_EQ(send(platform::kIOMessageCanSystemSleep).answer, Answer::Allowed);
-    EXPECT_TRUE(engine->awokeInBackground);  // the switch-off was not even asked
+    EXPECT_THAT(changeNames(), IsEmpty());
 }
 
 TEST_F(PowerEventsTest, WithoutAnEngineTheSystemIsStillAnswered) {

@@ -6,14 +6,11 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <fstream>
 #include <thread>
 
 #include "engine/edgewifi/Edge2WiFiManager.h"
-#include "engine/radios/RadiosLib.h"
-#include "engine/strategies/StrategyTypes.h"
-#include "shared/Names.h"
-#include "tests/engine/CycleFixture.h"
+#include "shared/AtomicFile.h"
+#include "tests/support/HookedPhone.h"
 
 namespace corvane::testing {
 namespace {
@@ -58,57 +55,28 @@ const std::string kSettingsName = std::filesystem::path(paths::kSettings).filena
 
 std::optional<plist::Dictionary> readSettings() { return plist::readDictionary(paths::resolve(paths::kSettings)); }
 
-std::string fileBytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+std::string fileBytes(const std::filesystem::path& path) { return readWholeFile(path).value_or(""); }
 
-void writeBytes(const std::filesystem::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-using PreferencesTest = CycleTest;
+using PreferencesTest = LaunchedPhoneTest;
 
 TEST_F(PreferencesTest, OnlyStrategyFiveWritesEveryMissingKeyOnceAndPostsNothing) {
     writeSettings({{"Strategy", 5}});
     RewriteCounter rewrites(settingsPath().parent_path());
     ASSERT_TRUE(rewrites.watching());
 
-    engine->reloadPrefs();
+    engine()->reloadPrefs();
 
     // Each missing key in the table's order, with the type the app expects.
+    // clang-format off
     const std::vector<std::pair<std::string, plist::Value>> expected = {
-        {"Strategy", 5},
-        {"Debug", 1},
-        {"NoneOnAC", 1},
-        {"SwitchRadiosOnLock", 0},
-        {"MinRate", 0},
-        {"MaxRate", 0},
-        {"EnabledAllRadios", true},
-        {"EnabledAllRadiosInBackground", true},
-        {"EnabledEdgeOffOnWifi", true},
-        {"RadioTimerDurationAtSleep", 5.0},
-        {"RadioTimerDurationAtWakeup", 3.0},
-        {"WakeInterval", 30.0},
-        {"ManageCriticalLevel", true},
-        {"SaveStats", true},
-        {"SaveLastState", true},
-        {"BlockPopups", false},
-        {"Edge", 0},
-        {"3G", 0},
-        {"4G", 0},
-        {"WiFi", 0},
-        {"Location", 0},
-        {"Push", 0},
-        {"Bluetooth", 0},
-        {"EdgeAtSleep", 0},
-        {"3GAtSleep", 0},
-        {"4GAtSleep", 0},
-        {"WiFiAtSleep", 0},
-        {"LocationAtSleep", 0},
-        {"PushAtSleep", 0},
-        {"BluetoothAtSleep", 0},
-    };
+        {"Strategy", 5}, {"Debug", 1}, {"NoneOnAC", 1}, {"SwitchRadiosOnLock", 0}, {"MinRate", 0}, {"MaxRate", 0},
+        {"EnabledAllRadios", true}, {"EnabledAllRadiosInBackground", true}, {"EnabledEdgeOffOnWifi", true},
+        {"RadioTimerDurationAtSleep", 5.0}, {"RadioTimerDurationAtWakeup", 3.0}, {"WakeInterval", 30.0},
+        {"ManageCriticalLevel", true}, {"SaveStats", true}, {"SaveLastState", true}, {"BlockPopups", false},
+        {"Edge", 0}, {"3G", 0}, {"4G", 0}, {"WiFi", 0}, {"Location", 0}, {"Push", 0}, {"Bluetooth", 0},
+        {"EdgeAtSleep", 0}, {"3GAtSleep", 0}, {"4GAtSleep", 0}, {"WiFiAtSleep", 0}, {"LocationAtSleep", 0},
+        {"PushAtSleep", 0}, {"BluetoothAtSleep", 0}};
+    // clang-format on
     std::optional<plist::Dictionary> settings = readSettings();
     ASSERT_TRUE(settings.has_value());
     std::vector<std::pair<std::string, plist::Value>> stored(settings->begin(), settings->end());
@@ -117,17 +85,17 @@ TEST_F(PreferencesTest, OnlyStrategyFiveWritesEveryMissingKeyOnceAndPostsNothing
     EXPECT_EQ(host->darwin().postCount(notifications::kPreferencesChanged), 0u);
 
     // The Custom strategy is in force with those values.
-    ASSERT_NE(engine->strategy, nullptr);
-    EXPECT_EQ(engine->strategy, engine->baseStrategy);
-    EXPECT_EQ(engine->strategy->strategy, kStrategyCustom);
-    EXPECT_DOUBLE_EQ(engine->strategy->radioTimerDurationAtSleep, 5.0);
-    EXPECT_EQ(engine->strategy->edgeAtSleep, kRadioAuto);
-    EXPECT_TRUE(engine->manageLowPowerMode);
+    ASSERT_NE(engine()->strategy, nullptr);
+    EXPECT_EQ(engine()->strategy, engine()->baseStrategy);
+    EXPECT_EQ(engine()->strategy->strategy, kStrategyCustom);
+    EXPECT_DOUBLE_EQ(engine()->strategy->radioTimerDurationAtSleep, 5.0);
+    EXPECT_EQ(engine()->strategy->edgeAtSleep, kRadioAuto);
+    EXPECT_TRUE(engine()->manageLowPowerMode);
     EXPECT_TRUE(CommonToAllStrategies::sharedInstance().carMode());
     EXPECT_FALSE(CommonToAllStrategies::sharedInstance().blockPopups());
 
     // Nothing is missing any more: a second reload writes nothing.
-    engine->reloadPrefs();
+    engine()->reloadPrefs();
     EXPECT_EQ(rewrites.take(kSettingsName), 0);
 }
 
@@ -142,33 +110,33 @@ TEST_F(PreferencesTest, CustomKeysCountOnlyForTheCustomStrategy) {
                                      {"WiFi", 1}};
     writeSettings(settings);
     const std::string before = fileBytes(settingsPath());
-    engine->reloadPrefs();
+    engine()->reloadPrefs();
     EXPECT_EQ(fileBytes(settingsPath()), before);
-    EXPECT_EQ(engine->strategy->strategy, kStrategyAggressive);
-    EXPECT_DOUBLE_EQ(engine->strategy->radioTimerDurationAtSleep, 5.0);
-    EXPECT_EQ(engine->strategy->wifi, kRadioAuto);
+    EXPECT_EQ(engine()->strategy->strategy, kStrategyAggressive);
+    EXPECT_DOUBLE_EQ(engine()->strategy->radioTimerDurationAtSleep, 5.0);
+    EXPECT_EQ(engine()->strategy->wifi, kRadioAuto);
     EXPECT_TRUE(CommonToAllStrategies::sharedInstance().switchRadiosOnLock());
 
     // As Custom, the same keys are read, and odd values are kept as they are.
     writeSettings({{"Strategy", 5}, {"RadioTimerDurationAtSleep", 99.0}, {"WiFi", 7}, {"3GAtSleep", "1"}});
-    engine->reloadPrefs();
-    EXPECT_EQ(engine->strategy->strategy, kStrategyCustom);
-    EXPECT_DOUBLE_EQ(engine->strategy->radioTimerDurationAtSleep, 99.0);
-    EXPECT_EQ(engine->strategy->wifi, 7);
-    EXPECT_EQ(engine->strategy->threeGAtSleep, kRadioOn);
+    engine()->reloadPrefs();
+    EXPECT_EQ(engine()->strategy->strategy, kStrategyCustom);
+    EXPECT_DOUBLE_EQ(engine()->strategy->radioTimerDurationAtSleep, 99.0);
+    EXPECT_EQ(engine()->strategy->wifi, 7);
+    EXPECT_EQ(engine()->strategy->threeGAtSleep, kRadioOn);
 }
 
 TEST_F(PreferencesTest, CustomOnACStartsWithNoneAndKeepsTheCustomValuesForLater) {
-    engine->onAC = true;
+    engine()->onAC = true;
     writeSettings({{"Strategy", 5}, {"NoneOnAC", true}, {"RadioTimerDurationAtSleep", 42.0}});
-    engine->reloadPrefs();
-    EXPECT_EQ(engine->strategy->strategy, kStrategyNone);
-    EXPECT_EQ(engine->baseStrategy->strategy, kStrategyCustom);
-    EXPECT_DOUBLE_EQ(engine->baseStrategy->radioTimerDurationAtSleep, 42.0);
+    engine()->reloadPrefs();
+    EXPECT_EQ(engine()->strategy->strategy, kStrategyNone);
+    EXPECT_EQ(engine()->baseStrategy->strategy, kStrategyCustom);
+    EXPECT_DOUBLE_EQ(engine()->baseStrategy->radioTimerDurationAtSleep, 42.0);
 
-    engine->acPowerChanged(false, nullptr);
-    EXPECT_EQ(engine->strategy, engine->baseStrategy);
-    EXPECT_DOUBLE_EQ(engine->strategy->radioTimerDurationAtSleep, 42.0);
+    engine()->acPowerChanged(false, nullptr);
+    EXPECT_EQ(engine()->strategy, engine()->baseStrategy);
+    EXPECT_DOUBLE_EQ(engine()->strategy->radioTimerDurationAtSleep, 42.0);
 }
 
 TEST_F(PreferencesTest, RateCodesBecomeTheRadioGatewaysLimits) {
@@ -186,21 +154,21 @@ TEST_F(PreferencesTest, RateCodesBecomeTheRadioGatewaysLimits) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.code);
         writeSettings({{"Strategy", 2}, {"MinRate", c.code}, {"MaxRate", c.code}});
-        engine->reloadPrefs();
-        EXPECT_EQ(engine->radiosLib->minAllowedRate(), c.minimum);
-        EXPECT_EQ(engine->radiosLib->maxAllowedRate(), c.maximum);
+        engine()->reloadPrefs();
+        EXPECT_EQ(engine()->radiosLib->minAllowedRate(), c.minimum);
+        EXPECT_EQ(engine()->radiosLib->maxAllowedRate(), c.maximum);
     }
 }
 
 TEST_F(PreferencesTest, AnUnknownStrategyNumberKeepsTheStrategyInForce) {
     writeSettings({{"Strategy", 3}});
-    engine->reloadPrefs();
-    const Strategie* inForce = engine->currentStrategy();
+    engine()->reloadPrefs();
+    const Strategie* inForce = engine()->currentStrategy();
     for (int number : {9, -1}) {
         writeSettings({{"Strategy", number}, {"RadioTimerDurationAtSleep", 1.0}});
-        engine->reloadPrefs();
-        EXPECT_EQ(engine->currentStrategy(), inForce);
-        EXPECT_EQ(engine->userStrategy(), inForce);
+        engine()->reloadPrefs();
+        EXPECT_EQ(engine()->currentStrategy(), inForce);
+        EXPECT_EQ(engine()->userStrategy(), inForce);
         EXPECT_EQ(logCount("Strategy " + std::to_string(number) + " is unknown"), 1u);
     }
     EXPECT_DOUBLE_EQ(inForce->radioTimerDurationAtSleep, 5.0);
@@ -208,8 +176,8 @@ TEST_F(PreferencesTest, AnUnknownStrategyNumberKeepsTheStrategyInForce) {
 
 TEST_F(PreferencesTest, UnreadableSettingsGiveTheDefaultsAndStayUntouched) {
     writeSettings({{"Strategy", 3}, {"LowPowerMode", false}});
-    engine->reloadPrefs();
-    ASSERT_EQ(engine->strategy->strategy, kStrategyAggressive);
+    engine()->reloadPrefs();
+    ASSERT_EQ(engine()->strategy->strategy, kStrategyAggressive);
 
     const std::vector<std::string> unreadable = {
         "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>Strategy</key><integer>3",  // torn
@@ -217,12 +185,12 @@ TEST_F(PreferencesTest, UnreadableSettingsGiveTheDefaultsAndStayUntouched) {
         "<?xml version=\"1.0\"?><plist version=\"1.0\"><array><integer>3</integer></array></plist>",  // wrong root
     };
     for (const std::string& bytes : unreadable) {
-        writeBytes(settingsPath(), bytes);
+        writeFileAtomically(settingsPath(), bytes);
         useStrategy(kStrategyAggressive);
-        engine->manageLowPowerMode = false;
-        engine->reloadPrefs();
-        EXPECT_EQ(engine->strategy->strategy, kStrategyNormal);
-        EXPECT_TRUE(engine->manageLowPowerMode);
+        engine()->manageLowPowerMode = false;
+        engine()->reloadPrefs();
+        EXPECT_EQ(engine()->strategy->strategy, kStrategyNormal);
+        EXPECT_TRUE(engine()->manageLowPowerMode);
         EXPECT_EQ(fileBytes(settingsPath()), bytes);  // not replaced by a file of defaults
     }
     EXPECT_EQ(logCount("is not a readable dictionary, using the defaults"), unreadable.size());
@@ -238,15 +206,15 @@ TEST_F(PreferencesTest, ValuesOfUnexpectedTypesGiveDefaultsOrConversions) {
     std::string bytes = fileBytes(settingsPath());
     const std::string nan = "<key>RadioTimerDurationAtWakeup</key><real>nan</real>";
     bytes.insert(bytes.rfind("</dict>"), nan);
-    writeBytes(settingsPath(), bytes);
-    engine->reloadPrefs();
+    writeFileAtomically(settingsPath(), bytes);
+    engine()->reloadPrefs();
     EXPECT_TRUE(DebugLog::debugEnabled());
-    EXPECT_EQ(engine->strategy->strategy, kStrategyCustom);
-    EXPECT_TRUE(engine->manageLowPowerMode);
-    EXPECT_DOUBLE_EQ(engine->strategy->radioTimerDurationAtSleep, 12.5);
-    EXPECT_DOUBLE_EQ(engine->strategy->wakeIntervalMinutes, 30.0);
-    EXPECT_DOUBLE_EQ(engine->strategy->radioTimerDurationAtWakeup, 3.0);
-    EXPECT_EQ(engine->strategy->edge, kRadioAuto);
+    EXPECT_EQ(engine()->strategy->strategy, kStrategyCustom);
+    EXPECT_TRUE(engine()->manageLowPowerMode);
+    EXPECT_DOUBLE_EQ(engine()->strategy->radioTimerDurationAtSleep, 12.5);
+    EXPECT_DOUBLE_EQ(engine()->strategy->wakeIntervalMinutes, 30.0);
+    EXPECT_DOUBLE_EQ(engine()->strategy->radioTimerDurationAtWakeup, 3.0);
+    EXPECT_EQ(engine()->strategy->edge, kRadioAuto);
     EXPECT_GE(logCount("holds no number"), 4u);
     EXPECT_EQ(logCount("RadioTimerDurationAtWakeup holds no finite number"), 1u);
 
@@ -259,30 +227,30 @@ TEST_F(PreferencesTest, ValuesOfUnexpectedTypesGiveDefaultsOrConversions) {
 TEST_F(PreferencesTest, ADeletedSettingsFileChangesNothing) {
     writeSettings({{"Strategy", 3}});
     writeFile(paths::kShutdownList, {{"com.example.game", true}});
-    engine->reloadPrefs();
-    const Strategie* inForce = engine->currentStrategy();
+    engine()->reloadPrefs();
+    const Strategie* inForce = engine()->currentStrategy();
 
     std::filesystem::remove(settingsPath());
     std::filesystem::remove(paths::resolve(paths::kShutdownList));
-    engine->reloadPrefs();
-    EXPECT_EQ(engine->currentStrategy(), inForce);
-    EXPECT_EQ(engine->shutdownApps.size(), 1u);
+    engine()->reloadPrefs();
+    EXPECT_EQ(engine()->currentStrategy(), inForce);
+    EXPECT_EQ(engine()->shutdownApps.size(), 1u);
     EXPECT_FALSE(std::filesystem::exists(settingsPath()));
     EXPECT_EQ(logCount("File not found : "), 1u);
 
     // It counts again once it reappears.
     writeSettings({{"Strategy", 1}});
-    engine->reloadPrefs();
-    EXPECT_EQ(engine->strategy->strategy, kStrategyIMessage);
-    EXPECT_TRUE(engine->shutdownApps.empty());
+    engine()->reloadPrefs();
+    EXPECT_EQ(engine()->strategy->strategy, kStrategyIMessage);
+    EXPECT_TRUE(engine()->shutdownApps.empty());
 }
 
 TEST_F(PreferencesTest, ApplicationListsAreLoadedUnderTheManagersLock) {
     writeSettings({{"Strategy", 2}});
     writeFile(paths::kShutdownList, {{"com.example.game", true}, {"com.example.quiet", false}});
-    writeBytes(paths::resolve(paths::kKeepList), "not a property list");
-    writeBytes(paths::resolve(paths::kDelayList),
-               "<?xml version=\"1.0\"?><plist version=\"1.0\"><array><string>x</string></array></plist>");
+    writeFileAtomically(paths::resolve(paths::kKeepList), "not a property list");
+    writeFileAtomically(paths::resolve(paths::kDelayList),
+                        "<?xml version=\"1.0\"?><plist version=\"1.0\"><array><string>x</string></array></plist>");
     host->homeScreen().addApplication("com.example.game", "Game");
     host->homeScreen().addApplication("com.example.quiet", "Quiet");
 
@@ -290,7 +258,7 @@ TEST_F(PreferencesTest, ApplicationListsAreLoadedUnderTheManagersLock) {
     host->log().setObserver([&](const std::string& line) {
         if (line.find("Radios-off list") == std::string::npos || lockedWhileLoading.load() != -1) return;
         std::thread probe([&] {
-            std::mutex& lock = engine->edge2WiFiManager->lock();
+            std::mutex& lock = engine()->edge2WiFiManager->lock();
             if (lock.try_lock()) {
                 lock.unlock();
                 lockedWhileLoading = 0;
@@ -300,14 +268,14 @@ TEST_F(PreferencesTest, ApplicationListsAreLoadedUnderTheManagersLock) {
         });
         probe.join();
     });
-    engine->reloadPrefs();
+    engine()->reloadPrefs();
     host->log().setObserver({});
 
     EXPECT_EQ(lockedWhileLoading.load(), 1);
-    EXPECT_TRUE(engine->isShutdownApp(host->homeScreen().application("com.example.game")));
-    EXPECT_FALSE(engine->isShutdownApp(host->homeScreen().application("com.example.quiet")));
-    EXPECT_TRUE(engine->keepApps.empty());
-    EXPECT_TRUE(engine->noDelayApps.empty());
+    EXPECT_TRUE(engine()->isShutdownApp(host->homeScreen().application("com.example.game")));
+    EXPECT_FALSE(engine()->isShutdownApp(host->homeScreen().application("com.example.quiet")));
+    EXPECT_TRUE(engine()->keepApps.empty());
+    EXPECT_TRUE(engine()->noDelayApps.empty());
     EXPECT_EQ(logCount("is not a readable dictionary, the list is empty"), 2u);
 }
 
@@ -335,7 +303,7 @@ TEST_F(PreferencesTest, AnotherWriterNeverLeavesATornSettingsFile) {
         }
     });
     while (writes.load() < 3) std::this_thread::yield();
-    for (int round = 0; round < 4; ++round) engine->reloadPrefs();
+    for (int round = 0; round < 4; ++round) engine()->reloadPrefs();
     stop = true;
     writer.join();
     reader.join();
@@ -345,7 +313,7 @@ TEST_F(PreferencesTest, AnotherWriterNeverLeavesATornSettingsFile) {
     std::optional<plist::Dictionary> last = readSettings();
     ASSERT_TRUE(last.has_value());
     EXPECT_TRUE(last->contains("Strategy"));
-    EXPECT_EQ(engine->strategy->strategy, kStrategyCustom);
+    EXPECT_EQ(engine()->strategy->strategy, kStrategyCustom);
     // No temporary file is left behind.
     for (const auto& entry : std::filesystem::directory_iterator(settingsPath().parent_path())) {
         EXPECT_EQ(entry.path().filename().string().find(kSettingsName + "."), std::string::npos) << entry.path();
@@ -356,7 +324,7 @@ TEST_F(PreferencesTest, TheApplicationNamesFileListsEveryApplicationOnce) {
     host->homeScreen().addApplication("com.example.mail", "Mail");
     host->homeScreen().addApplication("com.example.game", "Game");
     host->homeScreen().addApplication("com.example.mail", "Mail Two");
-    engine->postPostInit();
+    engine()->postPostInit();
     host->darwin().post(notifications::kApplicationListRequest);
     host->loop().runPending();
 

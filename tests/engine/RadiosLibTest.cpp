@@ -4,14 +4,10 @@
 // are missing.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <thread>
 
-#include "engine/strategies/StrategyTypes.h"
-#include "shared/Names.h"
-#include "shared/PropertyListFile.h"
-#include "tests/engine/RadioPhoneFixture.h"
+#include "shared/AtomicFile.h"
+#include "tests/support/HookedPhone.h"
 
 namespace corvane::testing {
 namespace {
@@ -24,7 +20,7 @@ std::vector<DataRate> ratesOfKind(int kind) {
     return {DataRate::Rate2G};
 }
 
-class RadiosLibTest : public RadioPhoneTest {
+class RadiosLibTest : public HookedPhoneTest {
 protected:
     RadiosLib& deviceOfKind(int kind) {
         phoneState([kind](sim::PhoneState& s) { s.supportedDataRates = ratesOfKind(kind); });
@@ -32,32 +28,35 @@ protected:
         EXPECT_EQ(lib.deviceKind, kind);
         return lib;
     }
+    std::size_t darwinPosts(std::string_view name) const { return host->darwin().postCount(name); }
     void setCall(bool sim::PhoneState::*call, bool value) {
         phoneState([call, value](sim::PhoneState& s) { s.*call = value; });
     }
 };
 
-TEST_F(RadiosLibTest, WiFiSwitchesOnlyOnAChangeAndFollowsThePower) {
+TEST_F(RadiosLibTest, WiFiAndLocationSwitchOnlyOnAChangeAndPostTheirNotifications) {
     RadiosLib& lib = makeRadios();
     ASSERT_TRUE(lib.isWiFiEnabled());
     lib.setWiFiEnabled(true);
-    EXPECT_TRUE(changesOf("wifi").empty());
-    EXPECT_EQ(darwinPosts(notifications::kRefreshAllToggles), 0u);
+    lib.setLocationEnabled(true);
+    EXPECT_TRUE(changes().empty());
+    EXPECT_TRUE(host->darwin().posted().empty());
     EXPECT_TRUE(logged("Switching WiFi to ENABLED canceled because it's already in that state !"));
 
     lib.setWiFiEnabled(false);
     EXPECT_FALSE(state().wifiEnabled);
     EXPECT_EQ(darwinPosts(notifications::kRefreshAllToggles), 1u);
+    lib.setLocationEnabled(false);
+    EXPECT_FALSE(lib.isLocationEnabled());
+    EXPECT_EQ(darwinPosts(notifications::kLocationPreferences), 1u);
+    EXPECT_EQ(darwinPosts(notifications::kRefreshAllToggles), 1u);
 
     // An unpowered WiFi counts as off whatever its enabled flag says.
-    phoneState([](sim::PhoneState& s) {
-        s.wifiEnabled = true;
-        s.wifiPowered = false;
-    });
+    phoneState([](sim::PhoneState& s) { s.wifiEnabled = true, s.wifiPowered = false; });
     EXPECT_FALSE(lib.isWiFiEnabled());
 }
 
-TEST_F(RadiosLibTest, EdgeIsRefusedDuringEveryKindOfCall) {
+TEST_F(RadiosLibTest, EdgeIsRefusedDuringEveryKindOfCallAndAnnouncedWhenItChanges) {
     RadiosLib& lib = makeRadios();
     for (bool sim::PhoneState::*call : {&sim::PhoneState::inCall, &sim::PhoneState::outgoingCall,
                                         &sim::PhoneState::incomingCall, &sim::PhoneState::activeCall}) {
@@ -68,15 +67,10 @@ TEST_F(RadiosLibTest, EdgeIsRefusedDuringEveryKindOfCall) {
         setCall(call, false);
     }
     EXPECT_TRUE(logged("Switching Edge to DISABLED canceled because a call is active !"));
-    EXPECT_TRUE(changesOf("edge").empty());
-    EXPECT_EQ(darwinPosts(notifications::kRefreshAllToggles), 0u);
-    EXPECT_TRUE(host->local().posted().empty());
-}
-
-TEST_F(RadiosLibTest, EdgeAlreadyInStateAnswersYesSilentlyAndAChangeIsAnnounced) {
-    RadiosLib& lib = makeRadios();
+    // Already in that state: YES, silently.
     EXPECT_TRUE(lib.setEdgeEnabled(true));
-    EXPECT_TRUE(changesOf("edge").empty());
+    EXPECT_TRUE(changes().empty());
+    EXPECT_TRUE(host->darwin().posted().empty());
     EXPECT_TRUE(host->local().posted().empty());
 
     EXPECT_TRUE(lib.setEdgeEnabled(false));
@@ -86,7 +80,7 @@ TEST_F(RadiosLibTest, EdgeAlreadyInStateAnswersYesSilentlyAndAChangeIsAnnounced)
     ASSERT_EQ(posted.size(), 1u);
     EXPECT_EQ(posted[0].name, notifications::kCellDataChanged);
     EXPECT_EQ(posted[0].userInfo,
-              (plist::Dictionary{{std::string(notifications::kCellDataChangedDataEnabledKey), plist::Value(false)}}));
+              (plist::Dictionary{{std::string(notifications::kCellDataChangedDataEnabledKey), false}}));
 }
 
 TEST_F(RadiosLibTest, NetworkSpeedCodesOutsideTheRangeAndGSM) {
@@ -175,43 +169,32 @@ TEST_F(RadiosLibTest, SpeedMemorizedByDeviceKindAndMaximumRate) {
     }
 }
 
-TEST_F(RadiosLibTest, SpeedMemorizedThroughTheOlderInterface) {
+TEST_F(RadiosLibTest, OlderInterfaceReadsTheRATSelectionAndChangesOnlyAKnownSwitchableKind) {
     phoneState([](sim::PhoneState& s) { s.systemVersion = "5.0"; });
-    const std::pair<platform::RATSelection, std::int32_t> selections[] = {
-        {platform::RATSelection::Selection1, kSpeed3G},
-        {platform::RATSelection::Selection2, kSpeed3G},
-        {platform::RATSelection::Other, kSpeed2G},
-    };
     RadiosLib& lib = makeRadios();
     ASSERT_FALSE(lib.supportsNew3GAPI);
     ASSERT_TRUE(lib._is3GCapable);
-    for (const auto& [selection, expected] : selections) {
+    using platform::RATSelection;
+    for (const auto& [selection, expected] :
+         {std::pair{RATSelection::Selection1, kSpeed3G}, std::pair{RATSelection::Selection2, kSpeed3G},
+          std::pair{RATSelection::Other, kSpeed2G}}) {
         phoneState([selection](sim::PhoneState& s) { s.ratSelection = selection; });
         EXPECT_EQ(lib.get3GState(), expected);
     }
+    // The kind is determined at the first change; unknown (-1) refuses it.
     phoneState([](sim::PhoneState& s) { s.telephonyServerReachable = false; });
     EXPECT_EQ(lib.get3GState(), kSpeedGSM);
-}
-
-TEST_F(RadiosLibTest, OlderInterfaceChangesSpeedOnlyForAKnownSwitchableKind) {
-    // The older interface decides capability by RAT selection; the kind is
-    // determined at the first change, and a kind 0 device refuses it.
-    phoneState([](sim::PhoneState& s) {
-        s.systemVersion = "5.0";
-        s.supportedDataRates = std::vector<DataRate>{DataRate::Rate2G};
-    });
-    RadiosLib& lib = makeRadios();
-    ASSERT_TRUE(lib._is3GCapable);
     EXPECT_EQ(lib.deviceKind, -1);
     EXPECT_FALSE(lib.set3GState(kSpeed3G));
-    EXPECT_EQ(lib.deviceKind, 0);
-
-    freshPhone();
-    phoneState([](sim::PhoneState& s) { s.systemVersion = "5.0"; });
-    RadiosLib& unreachable = makeRadios();
-    phoneState([](sim::PhoneState& s) { s.telephonyServerReachable = false; });
-    EXPECT_FALSE(unreachable.set3GState(kSpeed3G));
     EXPECT_TRUE(logged("Unmanaged RATKind : -1"));
+
+    // A kind 0 device refuses it too.
+    phoneState([](sim::PhoneState& s) {
+        s.telephonyServerReachable = true;
+        s.supportedDataRates = std::vector<DataRate>{DataRate::Rate2G};
+    });
+    EXPECT_FALSE(makeRadios().set3GState(kSpeed3G));
+    EXPECT_EQ(radios->deviceKind, 0);
     EXPECT_TRUE(requestedSpeeds().empty());
 }
 
@@ -271,35 +254,7 @@ TEST_F(RadiosLibTest, BluetoothRefusesToCutAConnectedAccessory) {
     EXPECT_EQ(darwinPosts(notifications::kRefreshAllToggles), 2u);
 }
 
-TEST_F(RadiosLibTest, LocationServicesPostTheirOwnNotification) {
-    RadiosLib& lib = makeRadios();
-    lib.setLocationEnabled(true);  // already on
-    EXPECT_EQ(darwinPosts(notifications::kLocationPreferences), 0u);
-    lib.setLocationEnabled(false);
-    EXPECT_FALSE(lib.isLocationEnabled());
-    EXPECT_EQ(darwinPosts(notifications::kLocationPreferences), 1u);
-    EXPECT_EQ(darwinPosts(notifications::kRefreshAllToggles), 0u);
-}
-
-TEST_F(RadiosLibTest, PushRewritesTheWholeListAndKeepsTheOtherKeys) {
-    const std::filesystem::path list = paths::resolve(paths::kPushPropertyList);
-    ASSERT_TRUE(
-        plist::writeFile(list, plist::Value(plist::Dictionary{{"OtherKey", plist::Value(42)},
-                                                              {std::string(push::kEnablePush), plist::Value(false)}})));
-    RadiosLib& lib = makeRadios();
-    EXPECT_FALSE(lib.isPushEnabled());
-    lib.setPushEnabled(true);
-    EXPECT_TRUE(lib.isPushEnabled());
-    const auto stored = plist::readDictionary(list);
-    ASSERT_TRUE(stored.has_value());
-    EXPECT_EQ(stored->size(), 2u);
-    EXPECT_EQ(*stored->find("OtherKey"), plist::Value(42));
-    EXPECT_EQ(darwinPosts(notifications::kPushPreferences), 1u);
-    lib.setPushEnabled(true);
-    EXPECT_EQ(darwinPosts(notifications::kPushPreferences), 1u);
-}
-
-TEST_F(RadiosLibTest, MissingOrForeignPushListIsNeverReplaced) {
+TEST_F(RadiosLibTest, PushRewritesTheWholeListButNeverReplacesAMissingOrForeignOne) {
     const std::filesystem::path list = paths::resolve(paths::kPushPropertyList);
     RadiosLib& lib = makeRadios();
     EXPECT_FALSE(lib.isPushEnabled());
@@ -307,16 +262,21 @@ TEST_F(RadiosLibTest, MissingOrForeignPushListIsNeverReplaced) {
     EXPECT_FALSE(std::filesystem::exists(list));
 
     // A list whose root is not a dictionary counts as missing and stays as it is.
-    ASSERT_TRUE(plist::writeFile(list, plist::Value(plist::Array{plist::Value(true)})));
-    auto bytes = [&list] {
-        std::ifstream in(list, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    };
-    const std::string before = bytes();
+    ASSERT_TRUE(plist::writeFile(list, plist::Value(plist::Array{true})));
+    const std::optional<std::string> before = readWholeFile(list);
     EXPECT_FALSE(lib.isPushEnabled());
     lib.setPushEnabled(true);
-    EXPECT_EQ(bytes(), before);
+    EXPECT_EQ(readWholeFile(list), before);
     EXPECT_EQ(darwinPosts(notifications::kPushPreferences), 0u);
+
+    writeFile(paths::kPushPropertyList, {{"OtherKey", 42}, {std::string(push::kEnablePush), false}});
+    EXPECT_FALSE(lib.isPushEnabled());
+    lib.setPushEnabled(true);
+    lib.setPushEnabled(true);
+    EXPECT_TRUE(lib.isPushEnabled());
+    EXPECT_EQ(plist::readDictionary(list),
+              (plist::Dictionary{{"OtherKey", 42}, {std::string(push::kEnablePush), true}}));
+    EXPECT_EQ(darwinPosts(notifications::kPushPreferences), 1u);
 }
 
 TEST_F(RadiosLibTest, LowPowerModeWithAndWithoutItsSettingsClass) {
@@ -352,15 +312,6 @@ TEST_F(RadiosLibTest, WithoutATelephonyManagerEveryStateQueryAnswersNo) {
     phoneState([](sim::PhoneState& s) { s.telephonyManagerPresent = true; });
     EXPECT_TRUE(lib.isAirplaneModeEnabled());
     EXPECT_TRUE(lib.isTethering());
-}
-
-TEST(RadiosLibRates, SettingsCodesGiveTheirRates) {
-    EXPECT_EQ(RadiosLib::minRateFromCode(1), DataRate::Rate2G);
-    EXPECT_EQ(RadiosLib::minRateFromCode(2), DataRate::Rate3G);
-    for (std::int64_t code : {0, 3, -1, 7}) EXPECT_EQ(RadiosLib::minRateFromCode(code), std::nullopt) << code;
-    EXPECT_EQ(RadiosLib::maxRateFromCode(2), DataRate::Rate3G);
-    EXPECT_EQ(RadiosLib::maxRateFromCode(3), DataRate::Rate4G);
-    for (std::int64_t code : {0, 1, 4, -2}) EXPECT_EQ(RadiosLib::maxRateFromCode(code), std::nullopt) << code;
 }
 
 }  // namespace

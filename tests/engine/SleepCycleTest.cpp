@@ -4,9 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/edgewifi/Edge2WiFiManager.h"
-#include "engine/radios/RadiosLib.h"
-#include "engine/strategies/StrategyTypes.h"
-#include "tests/engine/CycleFixture.h"
+#include "tests/support/HookedPhone.h"
 
 namespace corvane::testing {
 namespace {
@@ -14,31 +12,31 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-using SleepCycleTest = CycleTest;
+using SleepCycleTest = LaunchedPhoneTest;
 
 TEST_F(SleepCycleTest, NormalCycleSwitchesOffAfterTheDelayAndRestoresTheMemorizedStates) {
     allRadiosOn();
-    engine->manageLowPowerMode = true;
-    const double savedBefore = engine->savedRadioTime;
+    engine()->manageLowPowerMode = true;
+    const double savedBefore = engine()->savedRadioTime;
 
     host->homeScreen().lock();
     advance(14);
     EXPECT_THAT(changeNames(), IsEmpty());
-    EXPECT_FALSE(engine->memorizedOnce);
+    EXPECT_FALSE(engine()->memorizedOnce);
 
     advance(1);
     // Normal at sleep: everything off, cellular data too, and no speed set.
     EXPECT_THAT(changeNames(), ElementsAre("lowPowerMode on", "wifi off", "edge off", "location off", "bluetooth off"));
     EXPECT_FALSE(host->phone().pushEnabled());
-    EXPECT_TRUE(engine->memorizedOnce);
-    EXPECT_TRUE(engine->wifiLastState && engine->edgeLastState && engine->bluetoothLastState &&
-                engine->locationLastState && engine->pushLastState);
-    EXPECT_FALSE(engine->lowPowerModeLastState);
-    EXPECT_EQ(engine->_3GLastState, kSpeed4G);
-    ASSERT_TRUE(engine->lastTurnOff.has_value());
+    EXPECT_TRUE(engine()->memorizedOnce);
+    EXPECT_TRUE(engine()->wifiLastState && engine()->edgeLastState && engine()->bluetoothLastState &&
+                engine()->locationLastState && engine()->pushLastState);
+    EXPECT_FALSE(engine()->lowPowerModeLastState);
+    EXPECT_EQ(engine()->_3GLastState, kSpeed4G);
+    ASSERT_TRUE(engine()->lastTurnOff.has_value());
     const double offAt = now();
-    EXPECT_EQ(engine->lastTurnOff->secondsSince1970, offAt);
-    EXPECT_EQ(engine->asleepTimer, nullptr);
+    EXPECT_EQ(engine()->lastTurnOff->secondsSince1970, offAt);
+    EXPECT_EQ(engine()->asleepTimer, nullptr);
 
     // Radios off for exactly half an hour: unlock 3 seconds before.
     markChanges();
@@ -50,11 +48,11 @@ TEST_F(SleepCycleTest, NormalCycleSwitchesOffAfterTheDelayAndRestoresTheMemorize
     EXPECT_THAT(changeNames(),
                 ElementsAre("lowPowerMode off", "location on", "wifi on", "bluetooth on", "speed 4G", "edge on"));
     EXPECT_TRUE(host->phone().pushEnabled());
-    EXPECT_DOUBLE_EQ(engine->lastSavedRadioTime, 1800.0);
-    EXPECT_DOUBLE_EQ(engine->savedRadioTime, savedBefore + 1800.0);
-    EXPECT_FALSE(engine->lastTurnOff.has_value());
-    EXPECT_EQ(engine->lastTurnOn.secondsSince1970, now());
-    EXPECT_EQ(engine->awakeTimer, nullptr);
+    EXPECT_DOUBLE_EQ(engine()->lastSavedRadioTime, 1800.0);
+    EXPECT_DOUBLE_EQ(engine()->savedRadioTime, savedBefore + 1800.0);
+    EXPECT_FALSE(engine()->lastTurnOff.has_value());
+    EXPECT_EQ(engine()->lastTurnOn.secondsSince1970, now());
+    EXPECT_EQ(engine()->awakeTimer, nullptr);
 }
 
 TEST_F(SleepCycleTest, IMessageKeepsCellularDataOnAt2GWhileAsleep) {
@@ -75,11 +73,11 @@ TEST_F(SleepCycleTest, WakeUpSpeedFollowsTheMemorizedSpeedAndTheSettings) {
         const char* expected;
     };
     const Case cases[] = {
-        {platform::DataRate::Rate4G, kRadioAuto, kRadioAuto, "speed 4G"},
-        {platform::DataRate::Rate3G, kRadioAuto, kRadioAuto, "speed 3G"},
-        {platform::DataRate::Rate2G, kRadioOn, kRadioOn, "speed 4G"},  // 4G wins over 3G
-        {platform::DataRate::Rate2G, kRadioOn, kRadioAuto, "speed 3G"},
-        {platform::DataRate::Rate4G, kRadioOff, kRadioOff, "speed 2G"},
+        {platform::DataRate::Rate4G, kRadioAuto, kRadioAuto, "4G"},
+        {platform::DataRate::Rate3G, kRadioAuto, kRadioAuto, "3G"},
+        {platform::DataRate::Rate2G, kRadioOn, kRadioOn, "4G"},  // 4G wins over 3G
+        {platform::DataRate::Rate2G, kRadioOn, kRadioAuto, "3G"},
+        {platform::DataRate::Rate4G, kRadioOff, kRadioOff, "2G"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.expected);
@@ -87,25 +85,21 @@ TEST_F(SleepCycleTest, WakeUpSpeedFollowsTheMemorizedSpeedAndTheSettings) {
             s.threeG = c.threeG;
             s.fourG = c.fourG;
         });
-        engine->radiosLib->setMaxAllowedRate(c.memorizedRate);
+        engine()->radiosLib->setMaxAllowedRate(c.memorizedRate);
         allRadiosOn();
         host->homeScreen().lock();
         advance(5);
         host->homeScreen().unlock();
         markChanges();
         advance(3);
-        std::vector<std::string> speeds;
-        for (const std::string& name : changeNames()) {
-            if (name.starts_with("speed")) speeds.push_back(name);
-        }
-        EXPECT_THAT(speeds, ElementsAre(c.expected));
+        EXPECT_THAT(requestedSpeeds(), ElementsAre(c.expected));
         advance(60);  // let the Edge/WiFi verification finish before the next round
     }
 }
 
 TEST_F(SleepCycleTest, UltimateSwitchesEverythingOffAndNothingBack) {
     useStrategy(kStrategyUltimate);
-    engine->manageLowPowerMode = true;
+    engine()->manageLowPowerMode = true;
     allRadiosOn();
     host->homeScreen().lock();
     advance(10);
@@ -113,14 +107,14 @@ TEST_F(SleepCycleTest, UltimateSwitchesEverythingOffAndNothingBack) {
     EXPECT_FALSE(host->phone().pushEnabled());
     markChanges();
     host->homeScreen().unlock();
-    EXPECT_EQ(engine->awakeTimer, nullptr);
+    EXPECT_EQ(engine()->awakeTimer, nullptr);
     advance(120);
     EXPECT_THAT(changeNames(), IsEmpty());
     EXPECT_TRUE(host->alerts().alerts().empty());  // Ultimate is the user's own choice: no warning
 
     // A temporary Ultimate over another strategy warns at the unlock.
     std::shared_ptr<Strategie> normal = Strategie::strategyFromEnum(kStrategyNormal);
-    engine->baseStrategy = normal;
+    engine()->baseStrategy = normal;
     host->homeScreen().lock();
     advance(10);
     host->homeScreen().unlock();
@@ -137,25 +131,11 @@ TEST_F(SleepCycleTest, NoneNeverSwitchesAnything) {
     host->homeScreen().lock();
     advance(60);
     EXPECT_THAT(changeNames(), IsEmpty());
-    EXPECT_FALSE(engine->lastTurnOff.has_value());
+    EXPECT_FALSE(engine()->lastTurnOff.has_value());
     host->homeScreen().unlock();
-    EXPECT_EQ(engine->awakeTimer, nullptr);
+    EXPECT_EQ(engine()->awakeTimer, nullptr);
     advance(60);
     EXPECT_THAT(changeNames(), IsEmpty());
-}
-
-TEST_F(SleepCycleTest, UnlockBeforeTheSleepDelayCancelsTheSwitchOff) {
-    allRadiosOn();
-    host->homeScreen().lock();
-    advance(10);
-    host->homeScreen().unlock();
-    EXPECT_EQ(engine->asleepTimer, nullptr);
-    EXPECT_EQ(engine->awakeTimer, nullptr);  // the unlock only cancels
-    EXPECT_EQ(logCount("Annulation du timer d'extinction des radios"), 1u);
-    advance(600);
-    EXPECT_THAT(changeNames(), IsEmpty());
-    EXPECT_FALSE(engine->memorizedOnce);
-    EXPECT_FALSE(engine->lastTurnOff.has_value());
 }
 
 TEST_F(SleepCycleTest, LockBeforeTheWakeDelayCancelsTheSwitchOnAndKeepsTheFirstSwitchOff) {
@@ -163,77 +143,69 @@ TEST_F(SleepCycleTest, LockBeforeTheWakeDelayCancelsTheSwitchOnAndKeepsTheFirstS
     host->homeScreen().lock();
     advance(15);
     const double offAt = now();
-    EXPECT_TRUE(engine->wifiLastState);
+    EXPECT_TRUE(engine()->wifiLastState);
 
     // Meanwhile the user's WiFi would read off; a new memorization would see it.
-    host->phone().withState([](sim::PhoneState& s) { s.wifiEnabled = false; });
+    phoneState([](sim::PhoneState& s) { s.wifiEnabled = false; });
     markChanges();
     advance(100);
     host->homeScreen().unlock();
     advance(2);
     host->homeScreen().lock();  // before the 3-second wake delay
-    EXPECT_EQ(engine->awakeTimer, nullptr);
+    EXPECT_EQ(engine()->awakeTimer, nullptr);
     advance(600);
     EXPECT_THAT(changeNames(), IsEmpty());
-    EXPECT_TRUE(engine->wifiLastState);
-    ASSERT_TRUE(engine->lastTurnOff.has_value());
-    EXPECT_EQ(engine->lastTurnOff->secondsSince1970, offAt);
+    EXPECT_TRUE(engine()->wifiLastState);
+    ASSERT_TRUE(engine()->lastTurnOff.has_value());
+    EXPECT_EQ(engine()->lastTurnOff->secondsSince1970, offAt);
 
     // The next unlock restores, and the radios-off time runs from the first switch-off.
     host->homeScreen().unlock();
     advance(3);
     EXPECT_TRUE(changed("wifi on"));
-    EXPECT_DOUBLE_EQ(engine->lastSavedRadioTime, now() - offAt);
+    EXPECT_DOUBLE_EQ(engine()->lastSavedRadioTime, now() - offAt);
 }
 
-TEST_F(SleepCycleTest, AirplaneModeAtWakeUpRetriesOnceInBackgroundMode) {
+TEST_F(SleepCycleTest, AirplaneModeAtWakeUpRetriesOnceInBackgroundModeUnlessALockCameFirst) {
+    const auto airplane = [this](bool on) { phoneState([on](sim::PhoneState& s) { s.airplaneMode = on; }); };
     allRadiosOn();
     host->homeScreen().lock();
     advance(15);
-    host->phone().withState([](sim::PhoneState& s) { s.airplaneMode = true; });
+    airplane(true);
     host->homeScreen().unlock();
     markChanges();
     advance(3);
     EXPECT_THAT(changeNames(), IsEmpty());
-    ASSERT_NE(engine->awakeTimer, nullptr);  // the retry is pending
+    ASSERT_NE(engine()->awakeTimer, nullptr);  // the retry is pending
+
+    // A lock cancels the retry: nothing is switched on behind the user's back.
+    airplane(false);
+    host->homeScreen().lock();
+    EXPECT_EQ(engine()->awakeTimer, nullptr);
+    advance(60);
+    EXPECT_THAT(changeNames(), IsEmpty());
 
     // Still in airplane mode at the retry: only the switch-on date moves.
-    advance(15);
+    airplane(true);
+    host->homeScreen().unlock();
+    advance(3 + 15);
     EXPECT_THAT(changeNames(), IsEmpty());
-    EXPECT_EQ(engine->lastTurnOn.secondsSince1970, now());
-    EXPECT_FALSE(engine->awokeInBackground);
-
-    // The next cycle: the pending wake timer is only cancelled by the lock.
+    EXPECT_EQ(engine()->lastTurnOn.secondsSince1970, now());
+    EXPECT_FALSE(engine()->awokeInBackground);
     host->homeScreen().lock();
-    EXPECT_EQ(engine->awakeTimer, nullptr);
-    EXPECT_EQ(engine->asleepTimer, nullptr);
+    EXPECT_EQ(engine()->awakeTimer, nullptr);
+    EXPECT_EQ(engine()->asleepTimer, nullptr);
 
     // Airplane mode off before a retry: the radios come back in background mode.
-    host->phone().withState([](sim::PhoneState& s) { s.airplaneMode = false; });
+    airplane(false);
     host->homeScreen().unlock();
-    host->phone().withState([](sim::PhoneState& s) { s.airplaneMode = true; });
+    airplane(true);
     advance(3);
-    host->phone().withState([](sim::PhoneState& s) { s.airplaneMode = false; });
+    airplane(false);
     advance(15);
     EXPECT_TRUE(changed("wifi on"));
-    EXPECT_TRUE(engine->awokeInBackground);
-    EXPECT_EQ(engine->awakeTimer, nullptr);
-}
-
-TEST_F(SleepCycleTest, ALockCancelsAPendingAirplaneRetry) {
-    allRadiosOn();
-    host->homeScreen().lock();
-    advance(15);
-    host->phone().withState([](sim::PhoneState& s) { s.airplaneMode = true; });
-    host->homeScreen().unlock();
-    advance(3);
-    host->phone().withState([](sim::PhoneState& s) { s.airplaneMode = false; });
-    host->homeScreen().lock();
-    markChanges();
-    advance(60);
-    // The phone is locked again: nothing is switched on behind the user's back.
-    EXPECT_THAT(changeNames(), IsEmpty());
-    EXPECT_FALSE(engine->awokeInBackground);
+    EXPECT_TRUE(engine()->awokeInBackground);
+    EXPECT_EQ(engine()->awakeTimer, nullptr);
 }
 
 TEST_F(SleepCycleTest, CarModeKeepsLocationAndBluetoothOnlyOnAC) {
@@ -241,7 +213,7 @@ TEST_F(SleepCycleTest, CarModeKeepsLocationAndBluetoothOnlyOnAC) {
     for (bool onAC : {true, false}) {
         SCOPED_TRACE(onAC ? "on AC" : "on battery");
         useStrategy(kStrategyNormal);
-        engine->onAC = onAC;
+        engine()->onAC = onAC;
         allRadiosOn();
         host->homeScreen().lock();
         advance(15);
@@ -257,12 +229,12 @@ TEST_F(SleepCycleTest, CarModeKeepsLocationAndBluetoothOnlyOnAC) {
 
 TEST_F(SleepCycleTest, TetheringCancelsTheSwitchOff) {
     allRadiosOn();
-    host->phone().withState([](sim::PhoneState& s) { s.tethering = true; });
+    phoneState([](sim::PhoneState& s) { s.tethering = true; });
     host->homeScreen().lock();
     advance(15);
     EXPECT_THAT(changeNames(), IsEmpty());
-    EXPECT_TRUE(engine->memorizedOnce);  // memorized all the same
-    EXPECT_FALSE(engine->lastTurnOff.has_value());
+    EXPECT_TRUE(engine()->memorizedOnce);  // memorized all the same
+    EXPECT_FALSE(engine()->lastTurnOff.has_value());
     EXPECT_EQ(logCount("Switching all radios off canceled because we are tethered"), 1u);
 }
 
@@ -271,21 +243,21 @@ TEST_F(SleepCycleTest, ARefusedCellularSwitchOnIsLeftToTheEdgeWiFiManager) {
     host->homeScreen().lock();
     advance(15);
     EXPECT_FALSE(state().cellularData);
-    host->phone().withState([](sim::PhoneState& s) { s.inCall = true; });
+    phoneState([](sim::PhoneState& s) { s.inCall = true; });
     host->homeScreen().unlock();
     advance(3);
     EXPECT_FALSE(state().cellularData);
-    EXPECT_TRUE(engine->edge2WiFiManager->edgeDisabledByMySelf());
+    EXPECT_TRUE(engine()->edge2WiFiManager->edgeDisabledByMySelf());
 
     // Memorized as on at the next sleep, so it comes back at the next wake-up.
-    host->phone().withState([](sim::PhoneState& s) { s.inCall = false; });
+    phoneState([](sim::PhoneState& s) { s.inCall = false; });
     host->homeScreen().lock();
     advance(15);
-    EXPECT_TRUE(engine->edgeLastState);
+    EXPECT_TRUE(engine()->edgeLastState);
     host->homeScreen().unlock();
     advance(3);
     EXPECT_TRUE(state().cellularData);
-    EXPECT_FALSE(engine->edge2WiFiManager->edgeDisabledByMySelf());
+    EXPECT_FALSE(engine()->edge2WiFiManager->edgeDisabledByMySelf());
 }
 
 }  // namespace

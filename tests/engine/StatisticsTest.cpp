@@ -6,17 +6,17 @@
 #include <string>
 #include <vector>
 
-#include "BatteryEngineFixture.h"
 #include "engine/battery/BatteryStatus.h"
 #include "engine/edgewifi/Edge2WiFiManager.h"
+#include "shared/AtomicFile.h"
 #include "shared/PropertyListFile.h"
-#include "shared/StatisticsSchema.h"
+#include "tests/support/HookedPhone.h"
+#include "tests/support/StatisticsQueries.h"
 
-namespace corvane {
+namespace corvane::testing {
 namespace {
 
-using testing::BatteryEngineTest;
-using testing::StoredValue;
+using StatisticsTest = StartedEngineTest;
 
 constexpr const char* kColumns =
     "CurrentCapacity, DesignCapacity, MaxCapacity, Temperature, TimeRemaining, InstantAmperage, CycleCount, "
@@ -28,39 +28,36 @@ std::vector<std::string> alertTexts(sim::PhoneHost& host) {
     return texts;
 }
 
-TEST_F(BatteryEngineTest, OneRowPer30SecondsAndTheCriticalRuleOnEveryEvent) {
+TEST_F(StatisticsTest, OneRowPer30SecondsAndTheCriticalRuleOnEveryEvent) {
     useStrategy(kStrategyAggressive);
     // An event every 10 s for two minutes, the charge alternating between
     // critical and sufficient.
     for (int second = 10; second <= 120; second += 10) {
         advance(10);
         const bool critical = (second / 10) % 2 == 1;
-        plist::Dictionary dictionary = reading(critical ? 10 : 50, 100);
+        plist::Dictionary dictionary = batteryReading(critical ? 10 : 50, 100);
         dictionary.set(battery::kUpdateTime, plist::Value(second));
-        event(dictionary);
-        EXPECT_EQ(engine->currentStrategy()->strategy, critical ? kStrategyUltimate : kStrategyAggressive) << second;
-        EXPECT_EQ(engine->userStrategy()->strategy, kStrategyAggressive);
+        battery(dictionary);
+        EXPECT_EQ(engine()->currentStrategy()->strategy, critical ? kStrategyUltimate : kStrategyAggressive) << second;
+        EXPECT_EQ(engine()->userStrategy()->strategy, kStrategyAggressive);
     }
     // Exactly 30 seconds after start-up passes, then every 30 seconds.
     std::vector<std::string> times;
     for (const auto& row : query("SELECT UpdateTime FROM BATTERY_STATUS ORDER BY ID")) times.push_back(*row[0].text);
     EXPECT_EQ(times, (std::vector<std::string>{"30", "60", "90", "120"}));
 
-    const std::vector<std::string> alerts = alertTexts(*host);
-    ASSERT_EQ(alerts.size(), 12u);
-    EXPECT_EQ(alerts[0], "Ampwise warning: Switching to Ultimate mode");
-    EXPECT_EQ(alerts[1], "Ampwise info: Back to Aggressive mode");
+    EXPECT_EQ(alertTexts(*host).size(), 12u) << "every switch is announced";
 }
 
-TEST_F(BatteryEngineTest, CriticalLevelSwitchesRadiosAndRespectsDimmedScreenAndUserUltimate) {
-    host->phone().withState([](sim::PhoneState& s) { s.wifiEnabled = true; });
+TEST_F(StatisticsTest, CriticalLevelSwitchesRadiosAndRespectsDimmedScreenAndUserUltimate) {
+    phoneState([](sim::PhoneState& s) { s.wifiEnabled = true; });
     useStrategy(kStrategyAggressive);
-    event(reading(14, 100));
-    EXPECT_EQ(engine->currentStrategy()->strategy, kStrategyUltimate);
-    EXPECT_FALSE(host->phone().snapshot().wifiEnabled) << "all radios go off at once";
+    battery(14, 100);
+    EXPECT_EQ(engine()->currentStrategy()->strategy, kStrategyUltimate);
+    EXPECT_FALSE(state().wifiEnabled) << "all radios go off at once";
     advance(5);  // the alert closes itself after 4 seconds
-    event(reading(15, 100));
-    EXPECT_EQ(engine->currentStrategy(), engine->userStrategy());
+    battery(15, 100);
+    EXPECT_EQ(engine()->currentStrategy(), engine()->userStrategy());
     advance(5);
     EXPECT_EQ(alertTexts(*host), (std::vector<std::string>{"Ampwise warning: Switching to Ultimate mode",
                                                            "Ampwise info: Back to Aggressive mode"}));
@@ -72,67 +69,68 @@ TEST_F(BatteryEngineTest, CriticalLevelSwitchesRadiosAndRespectsDimmedScreenAndU
     // The user's own Ultimate is never switched back, and no rule applies
     // while the current strategy does not manage the critical level.
     useStrategy(kStrategyUltimate);
-    event(reading(90, 100));
-    EXPECT_EQ(engine->currentStrategy()->strategy, kStrategyUltimate);
+    battery(90, 100);
+    EXPECT_EQ(engine()->currentStrategy()->strategy, kStrategyUltimate);
     useStrategy(kStrategyAggressive, [](Strategie& s) { s.enableNoRadioAtCriticalLevel = false; });
-    event(reading(1, 100));
-    EXPECT_EQ(engine->currentStrategy()->strategy, kStrategyAggressive);
+    battery(1, 100);
+    EXPECT_EQ(engine()->currentStrategy()->strategy, kStrategyAggressive);
 
     // A dimmed screen: the strategy switches, silently and without radio moves.
     sim::PhoneOptions options;
     options.homeScreen.awayControllerPresent = true;
     startPhone(options);
-    host->phone().withState([](sim::PhoneState& s) { s.dimmed = true; });
+    restartEngine();
+    phoneState([](sim::PhoneState& s) { s.dimmed = true; });
     useStrategy(kStrategyAggressive);
     const std::size_t changesBefore = host->phone().radioChanges().size();
-    event(reading(5, 100));
-    EXPECT_EQ(engine->currentStrategy()->strategy, kStrategyUltimate);
-    event(reading(80, 100));
-    EXPECT_EQ(engine->currentStrategy()->strategy, kStrategyAggressive);
+    battery(5, 100);
+    EXPECT_EQ(engine()->currentStrategy()->strategy, kStrategyUltimate);
+    battery(80, 100);
+    EXPECT_EQ(engine()->currentStrategy()->strategy, kStrategyAggressive);
     EXPECT_TRUE(host->alerts().alerts().empty());
     EXPECT_EQ(host->phone().radioChanges().size(), changesBefore);
 }
 
-TEST_F(BatteryEngineTest, ZeroMissingOrWrongTypedCapacitiesNeverSwitchWrongly) {
+TEST_F(StatisticsTest, ZeroMissingOrWrongTypedCapacitiesNeverSwitchWrongly) {
     useStrategy(kStrategyAggressive);
     const plist::Dictionary undefinedOrInfinite[] = {
-        reading(0, 0),                               // undefined
-        reading(10, 0),                              // infinite: counts as enough
-        reading(-5, 0),                              // infinite too, whatever its sign
-        plist::Dictionary{{"CurrentCapacity", 10}},  // no maximum: infinite
-        plist::Dictionary{{"MaxCapacity", 100}},     // no charge: undefined
-        plist::Dictionary{},                         // nothing at all
-        reading(plist::Dictionary{{"x", 1}}, 100),   // not a number
-        reading(plist::Date{1.0}, 100),              // not a number
-        reading("abc", 100),                         // text without a number
-        reading(0, "abc"),                           // 0 over 0
+        batteryReading(0, 0),                              // undefined
+        batteryReading(10, 0),                             // infinite: counts as enough
+        batteryReading(-5, 0),                             // infinite too, whatever its sign
+        plist::Dictionary{{"CurrentCapacity", 10}},        // no maximum: infinite
+        plist::Dictionary{{"MaxCapacity", 100}},           // no charge: undefined
+        plist::Dictionary{},                               // nothing at all
+        batteryReading(plist::Dictionary{{"x", 1}}, 100),  // not a number
+        batteryReading(plist::Date{1.0}, 100),             // not a number
+        batteryReading("abc", 100),                        // text without a number
+        batteryReading(0, "abc"),                          // 0 over 0
     };
     for (const plist::Dictionary& dictionary : undefinedOrInfinite) {
-        event(dictionary);
-        EXPECT_EQ(engine->currentStrategy()->strategy, kStrategyAggressive);
+        battery(dictionary);
+        EXPECT_EQ(engine()->currentStrategy()->strategy, kStrategyAggressive);
     }
     // Numeric text converts as numbers do.
-    event(reading("10", "100"));
-    EXPECT_EQ(engine->currentStrategy()->strategy, kStrategyUltimate);
+    battery("10", "100");
+    EXPECT_EQ(engine()->currentStrategy()->strategy, kStrategyUltimate);
 
     // On the temporary Ultimate an undefined fraction stays, an infinite one returns.
-    event(reading(0, 0));
-    EXPECT_EQ(engine->currentStrategy()->strategy, kStrategyUltimate);
-    event(plist::Dictionary{{"CurrentCapacity", 10}});
-    EXPECT_EQ(engine->currentStrategy()->strategy, kStrategyAggressive);
+    battery(0, 0);
+    EXPECT_EQ(engine()->currentStrategy()->strategy, kStrategyUltimate);
+    battery(plist::Dictionary{{"CurrentCapacity", 10}});
+    EXPECT_EQ(engine()->currentStrategy()->strategy, kStrategyAggressive);
 
     // The rows of such readings are stored all the same.
     advance(30);
-    event(reading(plist::Array{plist::Value(1)}, plist::Date{5.0}));
+    battery(plist::Array{plist::Value(1)}, plist::Date{5.0});
     const auto rows = query("SELECT CurrentCapacity, MaxCapacity FROM BATTERY_STATUS");
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0][0].type, "null");
     EXPECT_EQ(rows[0][1].type, "null");
 }
 
-TEST_F(BatteryEngineTest, RowHoldsTheTextOfEachValueBoundAsParameters) {
+TEST_F(StatisticsTest, RowHoldsTheTextOfEachValueBoundAsParameters) {
     useStrategy(kStrategyNormal);
-    host->phone().withState([](sim::PhoneState& s) { s.loadAverages = std::array<double, 3>{0.004, 0.005, 1.234}; });
+    phoneState([](sim::PhoneState& s) { s.loadAverages = std::array<double, 3>{0.004, 0.005, 1.234}; });
     const std::string injection = "1); DROP TABLE BATTERY_STATUS; --";
     const std::string quote = "'); DELETE FROM BATTERY_STATUS; --";
     plist::Dictionary hostile;
@@ -143,13 +141,13 @@ TEST_F(BatteryEngineTest, RowHoldsTheTextOfEachValueBoundAsParameters) {
         hostile.set(key, plist::Value(key == battery::kVoltage ? quote : injection));
     }
     advance(30);
-    event(hostile);
+    battery(hostile);
     advance(30);
     const plist::Dictionary plain{{"CurrentCapacity", 1520}, {"MaxCapacity", 1600},     {"DesignCapacity", 1810},
                                   {"Temperature", 2950},     {"InstantAmperage", -312}, {"CycleCount", 211},
                                   {"Amperage", 3.5},         {"Voltage", 4012},         {"UpdateTime", 1800000060},
                                   {"FullyCharged", true},    {"IsCharging", false}};
-    event(plain);
+    battery(plain);
 
     const auto rows = query(std::string("SELECT ") + kColumns + " FROM BATTERY_STATUS ORDER BY ID");
     ASSERT_EQ(rows.size(), 2u) << "the table survives and holds both rows";
@@ -167,36 +165,20 @@ TEST_F(BatteryEngineTest, RowHoldsTheTextOfEachValueBoundAsParameters) {
     }
 }
 
-TEST_F(BatteryEngineTest, SchemaTextIsExactlyTheSharedStatements) {
+TEST_F(StatisticsTest, SchemaTextIsExactlyTheSharedStatements) {
     useStrategy(kStrategyNormal);
-    // The statements, built independently: 13 spaces after each comma, 12
-    // before the closing parenthesis.
-    const std::vector<std::string> definitions = {"ID INTEGER PRIMARY KEY AUTOINCREMENT",
-                                                  "CurrentCapacity INT",
-                                                  "DesignCapacity INT",
-                                                  "MaxCapacity INT",
-                                                  "Temperature INT",
-                                                  "TimeRemaining INT",
-                                                  "InstantAmperage INT",
-                                                  "CycleCount INT",
-                                                  "Amperage INT",
-                                                  "Voltage INT",
-                                                  "UpdateTime INT",
-                                                  "FullyCharged CHAR(1)",
-                                                  "IsCharging CHAR(1)",
-                                                  "LoadAvg1 INT",
-                                                  "LoadAvg5 INT",
-                                                  "LoadAvg15 INT"};
-    std::string body;
-    for (const std::string& definition : definitions)
-        body += (body.empty() ? "" : "," + std::string(13, ' ')) + definition;
-    const std::string table = "CREATE TABLE IF NOT EXISTS BATTERY_STATUS (" + body + std::string(12, ' ') + ")";
-    EXPECT_EQ(statistics::kCreateTableStatement, table);
-    EXPECT_EQ(statistics::kCreateIndexStatement,
-              "CREATE INDEX IF NOT EXISTS UPDATE_TIME_IDX ON BATTERY_STATUS (UpdateTime)");
+    // The table's text, built independently: 13 spaces after each comma, 12
+    // before the closing parenthesis; the two flags are CHAR(1), the rest INT.
+    std::string body = "ID INTEGER PRIMARY KEY AUTOINCREMENT";
+    const std::string columns = std::string(kColumns) + ", ";
+    for (std::size_t at = 0, comma; (comma = columns.find(", ", at)) != std::string::npos; at = comma + 2) {
+        const std::string name = columns.substr(at, comma - at);
+        body += "," + std::string(13, ' ') + name +
+                (name.ends_with("Charged") || name == "IsCharging" ? " CHAR(1)" : " INT");
+    }
 
-    ASSERT_TRUE(engine->createDatabaseIfNeeded());
-    EXPECT_EQ(engine->statsDB, nullptr) << "closed after the set-up";
+    ASSERT_TRUE(engine()->createDatabaseIfNeeded());
+    EXPECT_EQ(engine()->statsDB, nullptr) << "closed after the set-up";
     // SQLite keeps the statement's text as given, without its IF NOT EXISTS.
     const auto stored =
         query("SELECT name, sql FROM sqlite_master WHERE name IN ('BATTERY_STATUS', 'UPDATE_TIME_IDX') ORDER BY name");
@@ -207,20 +189,19 @@ TEST_F(BatteryEngineTest, SchemaTextIsExactlyTheSharedStatements) {
     // An existing file is taken as it is, without opening it.
     std::filesystem::remove(databasePath());
     std::ofstream(databasePath()) << "not a database";
-    EXPECT_TRUE(engine->createDatabaseIfNeeded());
-    std::ifstream reread(databasePath());
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(reread), {}), "not a database");
+    EXPECT_TRUE(engine()->createDatabaseIfNeeded());
+    EXPECT_EQ(readWholeFile(databasePath()), "not a database");
     // ...and a save into it fails, is logged, and leaves the engine running.
     advance(30);
-    event(reading(80, 100));
+    battery(80, 100);
     EXPECT_EQ(logCount("Failed to add stat in DB cause"), 1u);
-    EXPECT_EQ(engine->statsDB, nullptr);
+    EXPECT_EQ(engine()->statsDB, nullptr);
 }
 
-TEST_F(BatteryEngineTest, BusyDatabaseIsRetriedAFewTimesThenTheReadingDropped) {
+TEST_F(StatisticsTest, BusyDatabaseIsRetriedAFewTimesThenTheReadingDropped) {
     useStrategy(kStrategyNormal);
     advance(30);
-    event(reading(80, 100));
+    battery(80, 100);
     ASSERT_EQ(rowCount(), 1u);
 
     sqlite3* other = nullptr;
@@ -230,8 +211,8 @@ TEST_F(BatteryEngineTest, BusyDatabaseIsRetriedAFewTimesThenTheReadingDropped) {
               SQLITE_OK);
 
     advance(30);
-    const platform::Date savedBefore = engine->lastDbSave;
-    event(reading(70, 100));
+    const platform::Date savedBefore = engine()->lastDbSave;
+    battery(70, 100);
     EXPECT_EQ(logCount("SQLITE_BUSY"), 1u);
     for (int retry = 1; retry <= 3; ++retry) {
         advance(1);
@@ -240,63 +221,75 @@ TEST_F(BatteryEngineTest, BusyDatabaseIsRetriedAFewTimesThenTheReadingDropped) {
     EXPECT_EQ(logCount("battery status dropped"), 1u);
     advance(60);
     EXPECT_EQ(logCount("SQLITE_BUSY"), 4u) << "no retry after the bound";
-    EXPECT_EQ(engine->lastDbSave, savedBefore);
-    EXPECT_EQ(engine->statsDB, nullptr);
+    EXPECT_EQ(engine()->lastDbSave, savedBefore);
+    EXPECT_EQ(engine()->statsDB, nullptr);
 
     ASSERT_EQ(sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr), SQLITE_OK);
     EXPECT_EQ(query("PRAGMA integrity_check")[0][0].text, "ok");
     EXPECT_EQ(rowCount(), 2u);
 
     // The engine goes on: the next reading is stored.
-    event(reading(60, 100));
+    battery(60, 100);
     EXPECT_EQ(rowCount(), 3u);
 
     // A lock released between two attempts: the retry stores the reading.
     advance(30);
     ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
-    event(reading(50, 100));
+    battery(50, 100);
     ASSERT_EQ(sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr), SQLITE_OK);
     EXPECT_EQ(rowCount(), 3u);
     advance(1);
     EXPECT_EQ(rowCount(), 4u);
-    EXPECT_EQ(engine->lastDbSave, host->clock().now());
+    EXPECT_EQ(engine()->lastDbSave, host->clock().now());
+
+    // A newer reading replaces one still waiting: only the newer is stored.
+    advance(30);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    battery(40, 100);
+    ASSERT_EQ(sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr), SQLITE_OK);
+    battery(39, 100);
+    const std::size_t skipped = logCount("Not saving battery status");
+    advance(5);
+    EXPECT_EQ(logCount("Not saving battery status"), skipped) << "the older reading's retry was dropped";
+    EXPECT_EQ(rowCount(), 5u);
+    EXPECT_EQ(query("SELECT CurrentCapacity FROM BATTERY_STATUS ORDER BY ID DESC LIMIT 1")[0][0].text, "39");
     sqlite3_close(other);
 }
 
-TEST_F(BatteryEngineTest, BackgroundCheckRunsOnlyWithASavedRowWhileTheScreenIsOff) {
+TEST_F(StatisticsTest, BackgroundCheckRunsOnlyWithASavedRowWhileTheScreenIsOff) {
     useStrategy(kStrategyAggressive, [](Strategie& s) { s.enabledAllRadiosInBackground = true; });
-    host->phone().withState([](sim::PhoneState& s) { s.screenOff = true; });
-    engine->awokeInBackground = true;
-    engine->lastRestoreInBackground = host->clock().now();
+    phoneState([](sim::PhoneState& s) { s.screenOff = true; });
+    engine()->awokeInBackground = true;
+    engine()->lastRestoreInBackground = host->clock().now();
     advance(150);
     // Radios on in background long enough: a stored row is followed by the
     // switch-off; the next event within the interval does no check.
-    event(reading(80, 100));
-    EXPECT_FALSE(engine->awokeInBackground);
-    engine->awokeInBackground = true;
-    engine->lastRestoreInBackground = platform::addSeconds(host->clock().now(), -200);
+    battery(80, 100);
+    EXPECT_FALSE(engine()->awokeInBackground);
+    engine()->awokeInBackground = true;
+    engine()->lastRestoreInBackground = platform::addSeconds(host->clock().now(), -200);
     advance(10);
-    event(reading(80, 100));
-    EXPECT_TRUE(engine->awokeInBackground);
+    battery(80, 100);
+    EXPECT_TRUE(engine()->awokeInBackground);
     // Screen on: no check either.
-    host->phone().withState([](sim::PhoneState& s) { s.screenOff = false; });
+    phoneState([](sim::PhoneState& s) { s.screenOff = false; });
     advance(30);
-    event(reading(80, 100));
-    EXPECT_TRUE(engine->awokeInBackground);
+    battery(80, 100);
+    EXPECT_TRUE(engine()->awokeInBackground);
     EXPECT_EQ(rowCount(), 2u);
     // Statistics saving off: no row and no check, even with the screen off.
-    host->phone().withState([](sim::PhoneState& s) { s.screenOff = true; });
+    phoneState([](sim::PhoneState& s) { s.screenOff = true; });
     useStrategy(kStrategyAggressive, [](Strategie& s) {
         s.enabledAllRadiosInBackground = true;
         s.enableSaveStats = false;
     });
     advance(30);
-    event(reading(80, 100));
-    EXPECT_TRUE(engine->awokeInBackground);
+    battery(80, 100);
+    EXPECT_TRUE(engine()->awokeInBackground);
     EXPECT_EQ(rowCount(), 2u);
 }
 
-TEST_F(BatteryEngineTest, CountersAndFlagsSurviveARestartAndForeignKeysSurvivePersist) {
+TEST_F(StatisticsTest, CountersAndFlagsSurviveARestartAndForeignKeysSurvivePersist) {
     const std::filesystem::path file = paths::resolve(paths::kStatisticsPropertyList);
     std::filesystem::create_directories(file.parent_path());
     ASSERT_TRUE(plist::writeFile(file, plist::Dictionary{{"savedRadioTimeSinceFirstUse", 100.0},
@@ -304,17 +297,17 @@ TEST_F(BatteryEngineTest, CountersAndFlagsSurviveARestartAndForeignKeysSurvivePe
                                                          {"edgeDesactivatedByMyself", true},
                                                          {"wifiDisabledByMySelf", false},
                                                          {"org.other.tool", "kept"}}));
-    host->phone().withState([](sim::PhoneState& s) { s.cellularData = false; });
-    startEngine();
-    EXPECT_DOUBLE_EQ(engine->savedRadioTimeSinceFirstUse, 100.0);
-    EXPECT_TRUE(engine->edgeLastState);
-    EXPECT_TRUE(engine->edge2WiFiManager->edgeDisabledByMySelf());
+    phoneState([](sim::PhoneState& s) { s.cellularData = false; });
+    restartEngine();
+    EXPECT_DOUBLE_EQ(engine()->savedRadioTimeSinceFirstUse, 100.0);
+    EXPECT_TRUE(engine()->edgeLastState);
+    EXPECT_TRUE(engine()->edge2WiFiManager->edgeDisabledByMySelf());
 
-    engine->lastSavedRadioTime = 50.0;
-    engine->savedRadioTime = 50.0;
-    engine->savedRadioTimeSinceFirstUse = 150.0;
-    engine->edge2WiFiManager->edgeDisabledByMySelf(false);
-    engine->persistData();
+    engine()->lastSavedRadioTime = 50.0;
+    engine()->savedRadioTime = 50.0;
+    engine()->savedRadioTimeSinceFirstUse = 150.0;
+    engine()->edge2WiFiManager->edgeDisabledByMySelf(false);
+    engine()->persistData();
     const auto written = plist::readDictionary(file);
     ASSERT_TRUE(written.has_value());
     EXPECT_EQ(*written->find("org.other.tool"), plist::Value("kept"));
@@ -323,41 +316,41 @@ TEST_F(BatteryEngineTest, CountersAndFlagsSurviveARestartAndForeignKeysSurvivePe
     EXPECT_EQ(*written->find("savedRadioTime"), plist::Value(50.0));
     EXPECT_EQ(*written->find("edgeDesactivatedByMyself"), plist::Value(false));
 
-    startEngine();
-    EXPECT_DOUBLE_EQ(engine->savedRadioTimeSinceFirstUse, 150.0);
-    EXPECT_DOUBLE_EQ(engine->savedRadioTime, 0.0);
-    EXPECT_FALSE(engine->edge2WiFiManager->edgeDisabledByMySelf());
+    restartEngine();
+    EXPECT_DOUBLE_EQ(engine()->savedRadioTimeSinceFirstUse, 150.0);
+    EXPECT_DOUBLE_EQ(engine()->savedRadioTime, 0.0);
+    EXPECT_FALSE(engine()->edge2WiFiManager->edgeDisabledByMySelf());
 
     // Without "edgeLastState" the cellular data state of the phone counts.
     ASSERT_TRUE(plist::writeFile(file, plist::Dictionary{{"savedRadioTimeSinceFirstUse", "12.5"}}));
-    host->phone().withState([](sim::PhoneState& s) { s.cellularData = true; });
-    startEngine();
-    EXPECT_TRUE(engine->edgeLastState);
-    EXPECT_DOUBLE_EQ(engine->savedRadioTimeSinceFirstUse, 12.5);
+    phoneState([](sim::PhoneState& s) { s.cellularData = true; });
+    restartEngine();
+    EXPECT_TRUE(engine()->edgeLastState);
+    EXPECT_DOUBLE_EQ(engine()->savedRadioTimeSinceFirstUse, 12.5);
 
     // An unreadable file counts as absent and is replaced by a whole one.
     std::ofstream(file) << "<plist><dict><key>savedRadio";
-    startEngine();
-    EXPECT_DOUBLE_EQ(engine->savedRadioTimeSinceFirstUse, 0.0);
-    engine->persistData();
+    restartEngine();
+    EXPECT_DOUBLE_EQ(engine()->savedRadioTimeSinceFirstUse, 0.0);
+    engine()->persistData();
     EXPECT_TRUE(plist::readDictionary(file).has_value());
 }
 
-TEST_F(BatteryEngineTest, BackgroundWiFiMonitorFollowsTheStrategyAtReload) {
+TEST_F(StatisticsTest, BackgroundWiFiMonitorFollowsTheStrategyAtReload) {
     useStrategy(kStrategyAggressive);
-    engine->reloadData();
-    ASSERT_NE(engine->backgroundWiFiMonitorTimer, nullptr);
-    const std::shared_ptr<platform::Timer> monitor = engine->backgroundWiFiMonitorTimer;
-    engine->reloadData();
-    EXPECT_EQ(engine->backgroundWiFiMonitorTimer, monitor) << "an existing monitor is kept";
-    advance(engine->currentStrategy()->wakeIntervalMinutes * 60.0 * 2 + 1);
+    engine()->reloadData();
+    ASSERT_NE(engine()->backgroundWiFiMonitorTimer, nullptr);
+    const std::shared_ptr<platform::Timer> monitor = engine()->backgroundWiFiMonitorTimer;
+    engine()->reloadData();
+    EXPECT_EQ(engine()->backgroundWiFiMonitorTimer, monitor) << "an existing monitor is kept";
+    advance(engine()->currentStrategy()->wakeIntervalMinutes * 60.0 * 2 + 1);
     EXPECT_TRUE(monitor->isValid()) << "the monitor repeats";
 
     useStrategy(kStrategyNormal);
-    engine->reloadData();
-    EXPECT_EQ(engine->backgroundWiFiMonitorTimer, nullptr);
+    engine()->reloadData();
+    EXPECT_EQ(engine()->backgroundWiFiMonitorTimer, nullptr);
     EXPECT_FALSE(monitor->isValid());
 }
 
 }  // namespace
-}  // namespace corvane
+}  // namespace corvane::testing

@@ -35,12 +35,6 @@ TEST(DictionaryTest, SetReplacesInPlaceAndAppendsNewKeysInOrder) {
     Dictionary twice{{"k", 1}, {"k", 2}};
     EXPECT_EQ(twice.size(), 1u);
     EXPECT_EQ(twice.find("k")->integerValue(), 2);
-
-    // find hands out a pointer the caller may change through.
-    *d.find("b") = Value(Dictionary{{"inner", true}});
-    ASSERT_NE(d.find("b")->asDictionary(), nullptr);
-    d.find("b")->asDictionary()->set("inner", false);
-    EXPECT_EQ(*d.find("b"), Value(Dictionary{{"inner", false}}));
 }
 
 TEST(DictionaryTest, EqualityIgnoresOrderButNotKindsOrValues) {
@@ -60,13 +54,10 @@ TEST(DictionaryTest, EqualityIgnoresOrderButNotKindsOrValues) {
 TEST(ValueConversionTest, NumbersConvertAsNumbers) {
     EXPECT_EQ(Value(true).integerValue(), 1);
     EXPECT_EQ(Value(false).doubleValue(), 0.0);
-    EXPECT_EQ(Value(-7).integerValue(), -7);
     EXPECT_TRUE(Value(-7).boolValue());
     EXPECT_FALSE(Value(0).boolValue());
-    EXPECT_EQ(Value(2.9).integerValue(), 2);
     EXPECT_EQ(Value(-2.9).integerValue(), -2);
     EXPECT_TRUE(Value(0.1).boolValue());
-    EXPECT_DOUBLE_EQ(Value(42).doubleValue(), 42.0);
 
     // Reals beyond the integer range clamp; NaN gives 0: no undefined conversion.
     EXPECT_EQ(Value(1e300).integerValue(), kInt64Max);
@@ -78,7 +69,6 @@ TEST(ValueConversionTest, NumbersConvertAsNumbers) {
     // intValue keeps to the 32-bit range.
     EXPECT_EQ(Value(5000000000LL).intValue(), std::numeric_limits<std::int32_t>::max());
     EXPECT_EQ(Value(-5000000000LL).intValue(), std::numeric_limits<std::int32_t>::min());
-    EXPECT_EQ(Value(-123).intValue(), -123);
 
     // Containers, dates and data are not numbers.
     for (const Value& v : {Value(Array{1}), Value(Dictionary{{"a", 1}}), Value(Date{100}), Value(Data{1})}) {
@@ -93,14 +83,12 @@ TEST(ValueConversionTest, StringsConvertByTheirLeadingNumber) {
     EXPECT_EQ(Value(" -3").integerValue(), -3);
     EXPECT_EQ(Value("\t\n+8").intValue(), 8);
     EXPECT_EQ(Value("abc").integerValue(), 0);
-    EXPECT_EQ(Value("").integerValue(), 0);
     EXPECT_EQ(Value("- 3").integerValue(), 0);
     EXPECT_EQ(Value("1.5e2").integerValue(), 1);
     EXPECT_DOUBLE_EQ(Value("1.5e2").doubleValue(), 150.0);
     EXPECT_DOUBLE_EQ(Value("  -.25xyz").doubleValue(), -0.25);
     EXPECT_DOUBLE_EQ(Value("7.").doubleValue(), 7.0);
     EXPECT_DOUBLE_EQ(Value("3e").doubleValue(), 3.0);  // an exponent without digits is not part of the number
-    EXPECT_DOUBLE_EQ(Value("2E-1").doubleValue(), 0.2);
     EXPECT_EQ(Value(".").doubleValue(), 0.0);
     EXPECT_EQ(Value("inf").doubleValue(), 0.0);  // only decimal text counts
     EXPECT_EQ(Value("0x10").integerValue(), 0);
@@ -133,10 +121,8 @@ TEST(ValueTextTest, TextOfEachKind) {
     EXPECT_EQ(Value(static_cast<long long>(kInt64Min)).text(), "-9223372036854775808");
     EXPECT_EQ(Value(true).text(), "1");
     EXPECT_EQ(Value(false).text(), "0");
-    EXPECT_EQ(Value("as is ").text(), "as is ");
     EXPECT_EQ(Value(150.0).text(), "150");
     EXPECT_EQ(Value(0.1).text(), "0.1");
-    EXPECT_EQ(Value(-2.5).text(), "-2.5");
     // The shortest text reads back as the very same double.
     for (double d : {0.1 + 0.2, 1.0 / 3.0, 1e-300, 123456789.123456789, 5e22}) {
         const std::optional<std::string> text = Value(d).text();
@@ -144,10 +130,9 @@ TEST(ValueTextTest, TextOfEachKind) {
         EXPECT_EQ(std::stod(*text), d) << *text;
         EXPECT_LE(text->size(), 24u);
     }
-    EXPECT_FALSE(Value(Date{1}).text().has_value());
-    EXPECT_FALSE(Value(Data{}).text().has_value());
-    EXPECT_FALSE(Value(Array{}).text().has_value());
-    EXPECT_FALSE(Value(Dictionary{}).text().has_value());
+    for (const Value& v : {Value(Date{1}), Value(Data{}), Value(Array{}), Value(Dictionary{})}) {
+        EXPECT_FALSE(v.text().has_value());
+    }
 }
 
 }  // namespace
