@@ -5,18 +5,15 @@
 // (/dev/shm when it exists) so that the disk's flushes do not dominate.
 
 #include <benchmark/benchmark.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
-#include <nlohmann/json.hpp>
-
 #include "sim/Scenario.h"
+#include "sim/IsolatedRun.h"
 #include "sim/SimulationRun.h"
 
 namespace {
@@ -38,35 +35,21 @@ void BM_SevenDayScenario(benchmark::State& state) {
     double wall = 0.0;
     double engineWall = 0.0;
     for (auto _ : state) {
-        const std::filesystem::path summary = folder / "summary.json";
+        corvane::sim::RunOptions options;
+        options.root = folder / "root";
+        options.engine = CORVANE_ENGINE_LIBRARY;
         const auto begin = std::chrono::steady_clock::now();
-        std::fflush(nullptr);
-        const pid_t child = fork();
-        if (child == 0) {
-            corvane::sim::RunOptions options;
-            options.root = folder / "root";
-            options.engine = CORVANE_ENGINE_LIBRARY;
-            int status = 0;
-            try {
-                std::ofstream(summary) << corvane::sim::SimulationRun::run(week, options).toJson().dump();
-            } catch (const std::exception& error) {
-                std::fprintf(stderr, "%s\n", error.what());
-                status = 1;
-            }
-            std::fflush(nullptr);
-            _exit(status);
-        }
-        int status = 0;
-        waitpid(child, &status, 0);
-        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
-        state.SetIterationTime(seconds);
-        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-            state.SkipWithError("the simulation failed");
+        corvane::sim::RunSummary result;
+        try {
+            result = corvane::sim::IsolatedRun::run(week, options);
+        } catch (const corvane::sim::SimulationError& error) {
+            state.SkipWithError(error.what());
             break;
         }
-        const nlohmann::json result = nlohmann::json::parse(std::ifstream(summary));
-        simulated += result["simulatedSeconds"].get<double>();
-        engineWall += result["wallSeconds"].get<double>();
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+        state.SetIterationTime(seconds);
+        simulated += result.simulatedSeconds;
+        engineWall += result.wallSeconds;
         wall += seconds;
     }
     std::error_code ignored;

@@ -3,7 +3,6 @@
 // process) and hands back its summary and its trace.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -17,6 +16,7 @@
 
 #include "sim/RunSummary.h"
 #include "sim/Scenario.h"
+#include "sim/IsolatedRun.h"
 #include "sim/SimulationRun.h"
 #include "tests/support/TemporaryRoot.h"
 
@@ -66,37 +66,22 @@ inline std::vector<nlohmann::json> readTrace(const std::filesystem::path& file) 
     return lines;
 }
 
-// `folder` receives the phone's root ("root"), the trace and the summary.
+// `folder` receives the phone's root ("root") and the trace.
 inline SimulatedDay simulateInChild(const sim::Scenario& scenario, const std::filesystem::path& folder,
                                     std::optional<std::int32_t> strategy = std::nullopt) {
     SimulatedDay day;
     day.root = folder / "root";
-    const std::filesystem::path trace = folder / "trace.jsonl";
-    const std::filesystem::path summary = folder / "summary.json";
-    std::fflush(nullptr);
-    const pid_t child = fork();
-    if (child == 0) {
-        int status = 0;
-        try {
-            sim::RunOptions options;
-            options.root = day.root;
-            options.trace = trace;
-            options.strategy = strategy;
-            options.engine = CORVANE_ENGINE_LIBRARY;
-            std::ofstream(summary) << sim::SimulationRun::run(scenario, options).toJson().dump();
-        } catch (const std::exception& error) {
-            std::fprintf(stderr, "simulation failed: %s\n", error.what());
-            status = 1;
-        }
-        std::fflush(nullptr);
-        _exit(status);
+    sim::RunOptions options;
+    options.root = day.root;
+    options.trace = folder / "trace.jsonl";
+    options.strategy = strategy;
+    options.engine = CORVANE_ENGINE_LIBRARY;
+    try {
+        day.summary = sim::IsolatedRun::run(scenario, options);
+    } catch (const sim::SimulationError& error) {
+        ADD_FAILURE() << "simulation failed: " << error.what();
     }
-    int status = 0;
-    EXPECT_EQ(waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the simulation's process failed";
-    std::ifstream in(summary);
-    if (in) day.summary = sim::RunSummary::fromJson(nlohmann::json::parse(in));
-    day.trace = readTrace(trace);
+    day.trace = readTrace(*options.trace);
     return day;
 }
 
