@@ -4,6 +4,7 @@
 
 #include "engine/battery/BatteryStatus.h"
 #include "engine/controller/DebugLog.h"
+#include "engine/controller/Guarded.h"
 #include "engine/edgewifi/Edge2WiFiManager.h"
 #include "engine/radios/RadiosLib.h"
 #include "engine/strategies/CommonToAllStrategies.h"
@@ -71,9 +72,8 @@ void Corvane::postPostInit() {
     if (postPostInitDone) return;
     reloadData();
     reloadPrefs();
-    platform_.darwinNotifications().registerDispatch(notifications::kApplicationListRequest, [this] {
-        generateAppList();
-    });
+    platform_.darwinNotifications().registerDispatch(notifications::kApplicationListRequest,
+                                                     guarded([this] { generateAppList(); }));
     postPostInitDone = true;
 }
 
@@ -144,10 +144,10 @@ void Corvane::scheduleIconRetry() {
     // Pending retries are merged: one timer serves every strategy change made
     // while the item is missing, and shows the strategy in force when it fires.
     if (iconRetryTimer_ && iconRetryTimer_->isValid()) return;
-    iconRetryTimer_ = platform_.mainRunLoop().scheduleTimer(kIconRetrySeconds, false, [this] {
-        iconRetryTimer_.reset();
-        strategyDidChanged();
-    });
+    iconRetryTimer_ = platform_.mainRunLoop().scheduleTimer(kIconRetrySeconds, false, guarded([this] {
+                                                                iconRetryTimer_.reset();
+                                                                strategyDidChanged();
+                                                            }));
 }
 
 void Corvane::ensureLibStatusBarInit() {
@@ -185,7 +185,8 @@ void Corvane::showUltimateWarning() { alertUser("Switching to Ultimate mode", "A
 
 void Corvane::createAutodismissTimer(double seconds) {
     if (autoDismissTimer) return;
-    autoDismissTimer = platform_.mainRunLoop().scheduleTimer(seconds, false, [this] { autoDismissAlertItem(); });
+    autoDismissTimer =
+        platform_.mainRunLoop().scheduleTimer(seconds, false, guarded([this] { autoDismissAlertItem(); }));
 }
 
 void Corvane::autoDismissAlertItem() {

@@ -5,6 +5,7 @@
 
 #include "engine/controller/Corvane.h"
 #include "engine/controller/DebugLog.h"
+#include "engine/controller/Guarded.h"
 #include "shared/Names.h"
 
 namespace corvane {
@@ -89,14 +90,14 @@ void Corvane::registerPowerListener() {
     platform::PowerManagement& powerManagement = platform_.powerManagement();
     // The messages go to the engine instance of the moment, so a message that
     // arrives while there is none is still answered.
-    powerRegistered_ =
-        powerManagement.registerForSystemPower([&powerManagement](std::uint32_t messageType, std::intptr_t argument) {
+    powerRegistered_ = powerManagement.registerForSystemPower(
+        guarded([&powerManagement](std::uint32_t messageType, std::intptr_t argument) {
             if (Corvane* engine = Corvane::sharedEngine()) {
                 engine->powerMessageCallback(messageType, argument);
             } else {
                 answerWithoutEngine(powerManagement, messageType, argument);
             }
-        });
+        }));
     if (powerRegistered_) {
         CORVANE_DEBUG("IORegisterForSystemPower done");
     } else {
@@ -104,11 +105,11 @@ void Corvane::registerPowerListener() {
     }
 
     platform::DarwinNotificationCenter& darwin = platform_.darwinNotifications();
-    darwin.registerDispatch(notifications::kWake, [] { CORVANE_DEBUG("Reveived a wake event"); });
-    darwin.registerDispatch(notifications::kPreferencesChanged, [] {
-        CORVANE_DEBUG("Reveived a pref event");
-        if (Corvane* engine = Corvane::sharedEngine()) engine->reloadPrefs();
-    });
+    darwin.registerDispatch(notifications::kWake, guarded([] { CORVANE_DEBUG("Reveived a wake event"); }));
+    darwin.registerDispatch(notifications::kPreferencesChanged, guarded([] {
+                                CORVANE_DEBUG("Reveived a pref event");
+                                if (Corvane* engine = Corvane::sharedEngine()) engine->reloadPrefs();
+                            }));
 }
 
 void Corvane::powerMessageCallback(std::uint32_t messageType, std::intptr_t messageArgument) {

@@ -5,6 +5,7 @@
 
 #include "engine/controller/Corvane.h"
 #include "engine/controller/DebugLog.h"
+#include "engine/controller/Guarded.h"
 #include "engine/edgewifi/Edge2WiFiManager.h"
 #include "engine/radios/RadiosLib.h"
 #include "engine/strategies/CommonToAllStrategies.h"
@@ -19,7 +20,6 @@ namespace {
 constexpr double kAirplaneRetrySeconds = 15.0;
 // Radios restored during a background wake stay on at least this long.
 constexpr double kMinimumBackgroundOnSeconds = 120.0;
-
 
 // The value a switch takes for an at-sleep setting of 1 (on) or 2 (off).
 bool switchOnFor(RadioSetting setting) { return setting == kRadioOn; }
@@ -51,7 +51,7 @@ void Corvane::asleepRadiosAsync() {
     if (asleepTimer || !strategy) return;
     CORVANE_DEBUG("Switching radios off in %.1f seconds", strategy->radioTimerDurationAtSleep);
     asleepTimer = platform_.mainRunLoop().scheduleTimer(strategy->radioTimerDurationAtSleep, false,
-                                                        [this] { asleepRadiosSync(); });
+                                                        guarded([this] { asleepRadiosSync(); }));
 }
 
 void Corvane::asleepRadiosSync() {
@@ -70,7 +70,7 @@ void Corvane::awakeRadiosAsync() {
     if (!awakeTimer && strategy->enabledAllRadios) {
         CORVANE_DEBUG("Switching radios on in %.1f seconds", strategy->radioTimerDurationAtWakeup);
         awakeTimer = platform_.mainRunLoop().scheduleTimer(strategy->radioTimerDurationAtWakeup, false,
-                                                           [this] { restoreStates(); });
+                                                           guarded([this] { restoreStates(); }));
         return;
     }
     if (strategy->strategy == kStrategyUltimate && temporaryStrategyInForce()) {
@@ -103,7 +103,7 @@ void Corvane::restoreStates(bool inBackground) {
                 CORVANE_DEBUG("Airplane mode is on, restoring radios again in %.0f seconds", kAirplaneRetrySeconds);
                 if (awakeTimer) awakeTimer->invalidate();
                 awakeTimer = platform_.mainRunLoop().scheduleTimer(kAirplaneRetrySeconds, false,
-                                                                   [this] { restoreStatesInBackground(); });
+                                                                   guarded([this] { restoreStatesInBackground(); }));
                 return;
             }
             CORVANE_DEBUG("Airplane mode is still on, radios stay as they are");

@@ -17,6 +17,7 @@
 #include "engine/battery/BatteryStatus.h"
 #include "engine/controller/Corvane.h"
 #include "engine/controller/DebugLog.h"
+#include "engine/controller/Guarded.h"
 #include "engine/edgewifi/Edge2WiFiManager.h"
 #include "engine/radios/RadiosLib.h"
 #include "engine/strategies/Strategie.h"
@@ -180,9 +181,9 @@ enum class InsertResult { Done, Busy, Failed };
 
 InsertResult insertRow(sqlite3* database, const Reading& reading, const std::array<std::int64_t, 3>& loads) {
     sqlite3_stmt* prepared = nullptr;
-    const int prepareResult = sqlite3_prepare_v2(database, statistics::kInsertStatement.data(),
-                                                 static_cast<int>(statistics::kInsertStatement.size()), &prepared,
-                                                 nullptr);
+    const int prepareResult =
+        sqlite3_prepare_v2(database, statistics::kInsertStatement.data(),
+                           static_cast<int>(statistics::kInsertStatement.size()), &prepared, nullptr);
     Statement statement(prepared);
     if (prepareResult == SQLITE_BUSY) return InsertResult::Busy;
     if (prepareResult != SQLITE_OK || !statement) {
@@ -250,10 +251,10 @@ void saveReading(Corvane& engine, const Reading& reading, int busyRetriesLeft) {
             CORVANE_DEBUG("Failed to add stat in DB cause SQLITE_BUSY");
             if (busyRetriesLeft > 0) {
                 engine.busyRetryTimer = platform.mainRunLoop().scheduleTimer(
-                    kBusyRetryPauseSeconds, false, [&engine, reading, busyRetriesLeft] {
+                    kBusyRetryPauseSeconds, false, guarded([&engine, reading, busyRetriesLeft] {
                         engine.busyRetryTimer.reset();
                         saveReading(engine, reading, busyRetriesLeft - 1);
-                    });
+                    }));
                 return;
             }
             CORVANE_DEBUG("Database still busy after %d retries, battery status dropped", kMaximumBusyRetries);
@@ -261,8 +262,7 @@ void saveReading(Corvane& engine, const Reading& reading, int busyRetriesLeft) {
             // check runs as it would have after a successful retry.
             backgroundCheck(engine);
             return;
-        case InsertResult::Failed:
-            return;  // the reading is lost; already logged
+        case InsertResult::Failed: return;  // the reading is lost; already logged
     }
 }
 
@@ -345,9 +345,8 @@ void Corvane::reloadData() {
             CORVANE_DEBUG("Background WiFi monitor not started: interval %f is unusable", interval);
             return;
         }
-        backgroundWiFiMonitorTimer = platform_.mainRunLoop().scheduleTimer(interval, true, [this] {
-            edge2WiFiManager->timerVerifyWiFiAndEdge();
-        });
+        backgroundWiFiMonitorTimer = platform_.mainRunLoop().scheduleTimer(
+            interval, true, guarded([this] { edge2WiFiManager->timerVerifyWiFiAndEdge(); }));
     }
 }
 

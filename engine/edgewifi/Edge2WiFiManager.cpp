@@ -1,6 +1,7 @@
 #include "engine/edgewifi/Edge2WiFiManager.h"
 
 #include "engine/controller/DebugLog.h"
+#include "engine/controller/Guarded.h"
 #include "engine/platform/HomeScreen.h"
 #include "engine/radios/RadiosLib.h"
 #include "engine/strategies/CommonToAllStrategies.h"
@@ -155,8 +156,8 @@ void Edge2WiFiManager::timerVerifyWiFiAndEdge(bool wifiState, platform::Date tur
     wifiLastState.store(wifiState);
     lastTurnOn.store(sinceReferenceDate(turnedOnAt));
     std::erase_if(verificationTimers_, [](const std::shared_ptr<platform::Timer>& timer) { return !timer->isValid(); });
-    verificationTimers_.push_back(
-        platform_.mainRunLoop().scheduleTimer(kVerificationDelaySeconds, false, [this] { timerVerifyWiFiAndEdge(); }));
+    verificationTimers_.push_back(platform_.mainRunLoop().scheduleTimer(kVerificationDelaySeconds, false,
+                                                                        guarded([this] { timerVerifyWiFiAndEdge(); })));
 }
 
 void Edge2WiFiManager::timerVerifyWiFiAndEdge() {
@@ -166,7 +167,8 @@ void Edge2WiFiManager::timerVerifyWiFiAndEdge() {
             if (!gate->open) return;
             ++gate->running;
         }
-        timerVerifyWiFiAndEdgeImpl();
+        // The count must come down whatever the verification does.
+        guarded([this] { timerVerifyWiFiAndEdgeImpl(); })();
         std::lock_guard guard(gate->mutex);
         --gate->running;
         gate->finished.notify_all();

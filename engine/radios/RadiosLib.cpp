@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "engine/controller/DebugLog.h"
+#include "engine/controller/Guarded.h"
 #include "engine/strategies/StrategyTypes.h"
 #include "shared/Names.h"
 #include "shared/Paths.h"
@@ -77,9 +78,9 @@ bool RadiosLib::set3GState(std::int32_t speed) {
     // Off the main thread: the change runs later on the main run loop, unless
     // this object is gone by then.
     std::weak_ptr<int> alive = lifeToken_;
-    platform_.mainRunLoop().dispatchToMain([this, alive, speed] {
+    platform_.mainRunLoop().dispatchToMain(guarded([this, alive, speed] {
         if (alive.lock()) set3GStateMainThread(speed);
-    });
+    }));
     return true;
 }
 
@@ -115,11 +116,10 @@ bool RadiosLib::set3GStateMainThread(std::int32_t speed) {
             if (_minAllowedRate) rate = *_minAllowedRate;
             return setDataRate(rate);
         case 0:
-            CORVANE_DEBUG("Switching network to %dG canceled because the speed cannot be switched on this device", speed);
+            CORVANE_DEBUG("Switching network to %dG canceled because the speed cannot be switched on this device",
+                          speed);
             return false;
-        default:
-            CORVANE_DEBUG("Unmanaged RATKind : %d", kind);
-            return false;
+        default: CORVANE_DEBUG("Unmanaged RATKind : %d", kind); return false;
     }
 }
 
@@ -181,8 +181,10 @@ void RadiosLib::setBluetoothEnabled(bool enabled) {
     }
     platform::Preferences& preferences = platform_.preferences();
     preferences.setAppValue(paths::kNetworkPreferencesDomain, bluetooth::kNetworkPreferenceKey, plist::Value(enabled));
-    if (enabled) bluetooth.setPowered(true);
-    else bluetooth.setEnabled(false);
+    if (enabled)
+        bluetooth.setPowered(true);
+    else
+        bluetooth.setEnabled(false);
     preferences.appSynchronize(paths::kNetworkPreferencesDomain);
     platform_.darwinNotifications().post(notifications::kRefreshAllToggles);
 }

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
+#include "engine/controller/Guarded.h"
 #include "tests/support/HookedPhone.h"
 
 namespace corvane::testing {
@@ -242,6 +245,16 @@ TEST_F(EngineSpineTest, DebugLinesCarryThePrefixAndStopWhenDebugIsOff) {
     advance(60);
     EXPECT_TRUE(host->log().lines().empty());
     EXPECT_FALSE(host->phone().radioChanges().empty());
+}
+
+TEST_F(EngineSpineTest, WorkHandedToTheHostNeverThrowsIntoIt) {
+    sim::PhoneHost& phone = startPhone();
+    launch();
+    phone.loop().scheduleTimer(1.0, false, guarded([] { throw std::runtime_error("boom"); }));
+    phone.loop().dispatchToMain(guarded([] { throw 42; }));
+    EXPECT_NO_THROW(advance(2.0));
+    EXPECT_EQ(logCount("Engine work failed: boom"), 1u);
+    EXPECT_EQ(logCount("Engine work failed"), 2u);
 }
 
 }  // namespace
