@@ -12,10 +12,8 @@ namespace {
 PhoneHost* currentPhone = nullptr;
 }
 
-PhoneOptions PhoneHost::withDefaults(PhoneOptions options) { return options; }
-
 PhoneHost::PhoneHost(PhoneOptions options)
-    : options_(withDefaults(std::move(options))),
+    : options_(std::move(options)),
       loop_(platform::Date{options_.start}),
       phone_(loop_),
       darwin_(loop_),

@@ -73,8 +73,6 @@ public:
     platform::LoadAverage& loadAverage() override { return phone_.loadAverage(); }
 
 private:
-    static PhoneOptions withDefaults(PhoneOptions options);
-
     PhoneOptions options_;
     SimRuntime runtime_;
     VirtualRunLoop loop_;
