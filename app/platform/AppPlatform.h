@@ -1,0 +1,29 @@
+#pragma once
+// Everything the companion app asks of the system it runs on, gathered in one
+// object. The program installs one platform at start; tests install their own.
+
+#include "app/platform/AppDevice.h"
+#include "app/platform/ScheduledPowerEvents.h"
+#include "shared/DarwinNotificationCenter.h"
+
+namespace corvane::app {
+
+class AppPlatform {
+public:
+    virtual ~AppPlatform() = default;
+    virtual platform::DarwinNotificationCenter& darwinNotifications() = 0;
+    // Seconds since 1 January 1970.
+    virtual double currentTime() = 0;
+    virtual AppDevice& device() = 0;
+    virtual ScheduledPowerEvents& powerEvents() = 0;
+
+    // The installed platform. Before any is installed, a detached one that
+    // delivers notifications inside the process, reads the system clock and
+    // knows nothing about the device.
+    static AppPlatform& current();
+    // Installs a platform (none restores the detached one). The caller keeps
+    // it alive while installed.
+    static void install(AppPlatform* platform);
+};
+
+}  // namespace corvane::app

@@ -1,0 +1,94 @@
+#include "app/screens/NavigationStack.h"
+
+#include <algorithm>
+
+#include "app/screens/TableViewController.h"
+
+namespace corvane::app {
+
+NavigationStack::NavigationStack(Storyboard storyboard) : storyboard_(std::move(storyboard)) {}
+
+NavigationStack::~NavigationStack() {
+    pendingAlerts_.clear();
+    while (!stack_.empty()) stack_.pop_back();
+}
+
+void NavigationStack::appear(ViewController& screen, bool firstTime) {
+    screen.loadViewIfNeeded();
+    screen.viewWillAppear(false);
+    if (auto* table = dynamic_cast<TableViewController*>(&screen)) {
+        if (table->clearsSelectionOnViewWillAppear) {
+            if (auto selected = table->tableView().indexPathForSelectedRow()) {
+                table->tableView().deselectRowAtIndexPath(*selected, false);
+            }
+        }
+        if (firstTime) table->tableView().reloadData();
+    }
+    screen.viewDidAppear(false);
+}
+
+void NavigationStack::setRootViewController(std::unique_ptr<ViewController> root) {
+    pendingAlerts_.clear();
+    stack_.clear();
+    if (!root) return;
+    root->setNavigationController(this);
+    stack_.push_back(std::move(root));
+    appear(*stack_.back(), true);
+    if (onStackChange) onStackChange();
+}
+
+ViewController* NavigationStack::topViewController() const { return stack_.empty() ? nullptr : stack_.back().get(); }
+
+void NavigationStack::performSegue(ViewController& source, std::string_view identifier, TableCell* sender) {
+    performedSegues_.emplace_back(identifier);
+    std::unique_ptr<ViewController> destination = storyboard_.instantiate(identifier);
+    if (!destination) return;
+    destination->setNavigationController(this);
+    source.prepareForSegue(StoryboardSegue{std::string(identifier), &source, destination.get()}, sender);
+
+    ViewController* previous = topViewController();
+    if (previous != nullptr) previous->viewWillDisappear(false);
+    stack_.push_back(std::move(destination));
+    appear(*stack_.back(), true);
+    if (previous != nullptr) previous->viewDidDisappear(false);
+    if (onStackChange) onStackChange();
+}
+
+void NavigationStack::popViewControllerAnimated(bool /*animated*/) {
+    if (stack_.size() < 2) return;
+    std::unique_ptr<ViewController> leaving = std::move(stack_.back());
+    stack_.pop_back();
+    leaving->viewWillDisappear(false);
+    appear(*stack_.back(), false);
+    leaving->viewDidDisappear(false);
+    forgetAlertsOf(*leaving);
+    if (onStackChange) onStackChange();
+}
+
+void NavigationStack::forgetAlertsOf(ViewController& screen) {
+    auto* delegate = dynamic_cast<AlertViewDelegate*>(&screen);
+    if (delegate == nullptr) return;
+    for (AlertView& alert : pendingAlerts_) {
+        if (alert.delegate == delegate) alert.delegate = nullptr;
+    }
+}
+
+void NavigationStack::showAlert(const AlertView& alertView) {
+    pendingAlerts_.push_back(alertView);
+    if (onAlert) onAlert(alertView);
+}
+
+bool NavigationStack::answerAlert(int buttonIndex) {
+    if (pendingAlerts_.empty()) return false;
+    const AlertView alert = pendingAlerts_.back();
+    pendingAlerts_.pop_back();
+    alert.clickButtonAtIndex(buttonIndex);
+    return true;
+}
+
+bool NavigationStack::openURL(std::string_view url) {
+    openedURLs_.emplace_back(url);
+    return urlOpener ? urlOpener(url) : true;
+}
+
+}  // namespace corvane::app

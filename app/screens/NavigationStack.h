@@ -1,0 +1,60 @@
+#pragma once
+// The app's single navigation stack: screens are pushed by segues and popped
+// back, each through its full lifecycle. Alerts wait here until the user
+// answers them; a front end shows them as they come (onAlert) and forwards
+// the answer with answerAlert.
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/screens/Navigator.h"
+#include "app/screens/Storyboard.h"
+#include "app/screens/ViewController.h"
+
+namespace corvane::app {
+
+class NavigationStack final : public Navigator {
+public:
+    explicit NavigationStack(Storyboard storyboard);
+    ~NavigationStack() override;
+
+    // Replaces the whole stack with this screen, loaded and shown.
+    void setRootViewController(std::unique_ptr<ViewController> root);
+    ViewController* topViewController() const;
+    std::size_t depth() const { return stack_.size(); }
+
+    void performSegue(ViewController& source, std::string_view identifier, TableCell* sender) override;
+    void popViewControllerAnimated(bool animated) override;
+    void showAlert(const AlertView& alertView) override;
+    bool openURL(std::string_view url) override;
+
+    // Alerts shown and not answered yet, oldest first.
+    const std::vector<AlertView>& pendingAlerts() const { return pendingAlerts_; }
+    // The user presses a button of the newest pending alert. NO when none.
+    bool answerAlert(int buttonIndex);
+
+    // Every segue performed and every address opened, in order.
+    const std::vector<std::string>& performedSegues() const { return performedSegues_; }
+    const std::vector<std::string>& openedURLs() const { return openedURLs_; }
+
+    std::function<void(const AlertView&)> onAlert;
+    // Opens an address for real; without it addresses are only recorded.
+    std::function<bool(std::string_view)> urlOpener;
+    // Told after each push and pop.
+    std::function<void()> onStackChange;
+
+private:
+    void appear(ViewController& screen, bool firstTime);
+    void forgetAlertsOf(ViewController& screen);
+
+    Storyboard storyboard_;
+    std::vector<std::unique_ptr<ViewController>> stack_;
+    std::vector<AlertView> pendingAlerts_;
+    std::vector<std::string> performedSegues_;
+    std::vector<std::string> openedURLs_;
+};
+
+}  // namespace corvane::app

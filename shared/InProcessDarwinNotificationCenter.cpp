@@ -1,0 +1,41 @@
+#include "shared/InProcessDarwinNotificationCenter.h"
+
+#include <algorithm>
+
+namespace corvane::platform {
+
+void InProcessDarwinNotificationCenter::post(std::string_view name) {
+    std::vector<std::shared_ptr<std::function<void()>>> handlers;
+    {
+        std::lock_guard guard(mutex_);
+        posted_.emplace_back(name);
+        auto [first, last] = handlers_.equal_range(name);
+        for (auto it = first; it != last; ++it) handlers.push_back(it->second);
+    }
+    // Handlers run outside the lock so that they may post or register in turn.
+    for (const auto& handler : handlers) (*handler)();
+}
+
+bool InProcessDarwinNotificationCenter::registerDispatch(std::string_view name, std::function<void()> handler) {
+    if (!handler) return false;
+    std::lock_guard guard(mutex_);
+    handlers_.emplace(std::string(name), std::make_shared<std::function<void()>>(std::move(handler)));
+    return true;
+}
+
+std::vector<std::string> InProcessDarwinNotificationCenter::posted() const {
+    std::lock_guard guard(mutex_);
+    return posted_;
+}
+
+std::size_t InProcessDarwinNotificationCenter::postCount(std::string_view name) const {
+    std::lock_guard guard(mutex_);
+    return static_cast<std::size_t>(std::count(posted_.begin(), posted_.end(), name));
+}
+
+void InProcessDarwinNotificationCenter::clear() {
+    std::lock_guard guard(mutex_);
+    posted_.clear();
+}
+
+}  // namespace corvane::platform

@@ -1,0 +1,132 @@
+// The toolkit-free screen layer: log line format, table selection and taps,
+// the navigation stack's lifecycle and its alerts.
+
+#include <gtest/gtest.h>
+
+#include "app/screens/StrategyChooserCell.h"
+#include "app/screens/TableViewController.h"
+#include "tests/support/AppHarness.h"
+
+namespace corvane::testing {
+namespace {
+
+using app::IndexPath;
+
+TEST(AppLogTest, NamesTheClassAndOperationOfTheWriter) {
+    EXPECT_EQ(app::AppLog::methodName("void corvane::app::PlistController::reloadPrefs()"),
+              "-[PlistController reloadPrefs]");
+    EXPECT_EQ(app::AppLog::methodName("static corvane::app::PlistController& corvane::app::PlistController::"
+                                      "sharedInstance()"),
+              "+[PlistController sharedInstance]");
+    EXPECT_EQ(app::AppLog::methodName("corvane::app::X::run()::<lambda()>"), "-[X run]");
+
+    std::string captured;
+    auto previous = app::AppLog::setSink([&](const std::string& line) { captured = line; });
+    AMPWISE_LOG("File not found : %s", "/a/b");
+    app::AppLog::setSink(previous);
+    EXPECT_TRUE(captured.starts_with("=== CorvaneApp === -[AppLogTest_NamesTheClassAndOperationOfTheWriter_Test "
+                                     "TestBody] [Line "))
+        << captured;
+    EXPECT_TRUE(captured.ends_with("] File not found : /a/b")) << captured;
+}
+
+// A screen of two sections whose rows record what reaches them.
+class RecordingScreen : public app::TableViewController, public app::StrategyChooserDelegate,
+                        public app::AlertViewDelegate {
+public:
+    RecordingScreen() {
+        tableView().registerPrototype("cell", [] { return std::make_shared<app::StrategyChooserCell>("cell"); });
+    }
+    int numberOfSectionsInTableView(app::TableView&) override { return 2; }
+    int numberOfRowsInSection(app::TableView&, int section) override { return section == 0 ? 1 : 3; }
+    std::shared_ptr<app::TableCell> cellForRowAtIndexPath(app::TableView& table, IndexPath indexPath) override {
+        auto cell = std::static_pointer_cast<app::StrategyChooserCell>(table.dequeueReusableCellWithIdentifier("cell"));
+        cell->tag = indexPath.section * 10 + indexPath.row;
+        cell->delegate = this;
+        cell->userInteractionEnabled = indexPath.section == 1;
+        return cell;
+    }
+    void didSelectRowAtIndexPath(app::TableView&, IndexPath indexPath) override { selections.push_back(indexPath); }
+    void didDeselectRowAtIndexPath(app::TableView&, IndexPath indexPath) override { deselections.push_back(indexPath); }
+    void strategyChanged(std::int32_t strategy) override { strategies.push_back(strategy); }
+    void alertViewClickedButtonAtIndex(const app::AlertView&, int index) override { answers.push_back(index); }
+    void viewDidLoad() override { ++loads; }
+    void viewDidAppear(bool) override { ++appearances; }
+
+    std::vector<IndexPath> selections, deselections;
+    std::vector<std::int32_t> strategies;
+    std::vector<int> answers;
+    int loads = 0, appearances = 0;
+};
+
+TEST(TableViewTest, TapsSelectOneRowAtATimeAndCellsHearIt) {
+    RecordingScreen screen;
+    screen.tableView().reloadData();
+    ASSERT_EQ(screen.tableView().numberOfSections(), 2);
+    ASSERT_EQ(screen.tableView().numberOfRowsInSection(1), 3);
+
+    screen.tableView().tapRowAtIndexPath({0, 0});  // refuses interaction
+    screen.tableView().tapRowAtIndexPath({1, 5});  // no such row
+    EXPECT_TRUE(screen.selections.empty());
+
+    screen.tableView().tapRowAtIndexPath({1, 1});
+    screen.tableView().tapRowAtIndexPath({1, 2});
+    EXPECT_EQ(screen.selections, (std::vector<IndexPath>{{1, 1}, {1, 2}}));
+    EXPECT_EQ(screen.deselections, (std::vector<IndexPath>{{1, 1}}));
+    EXPECT_EQ(screen.strategies, (std::vector<std::int32_t>{11, 12}));
+    EXPECT_EQ(screen.tableView().cellForRowAtIndexPath({1, 1})->accessoryType, app::CellAccessory::None);
+    EXPECT_EQ(screen.tableView().cellForRowAtIndexPath({1, 2})->accessoryType, app::CellAccessory::Checkmark);
+
+    // A programmatic selection reaches the cell but not the delegate, and a
+    // reload keeps it on the new cell.
+    screen.tableView().selectRowAtIndexPath({1, 0}, true, app::TableScrollPosition::Top);
+    EXPECT_EQ(screen.selections.size(), 2u);
+    screen.tableView().reloadData();
+    EXPECT_TRUE(screen.tableView().cellForRowAtIndexPath({1, 0})->isSelected());
+    EXPECT_EQ(screen.strategies.back(), 10);
+}
+
+TEST(NavigationStackTest, PushesPopsAndForgetsTheAlertsOfAPoppedScreen) {
+    app::Storyboard storyboard;
+    RecordingScreen* pushed = nullptr;
+    storyboard.registerScene("next", [&] {
+        auto screen = std::make_unique<RecordingScreen>();
+        pushed = screen.get();
+        return screen;
+    });
+    app::NavigationStack stack(std::move(storyboard));
+    auto rootScreen = std::make_unique<RecordingScreen>();
+    RecordingScreen* root = rootScreen.get();
+    stack.setRootViewController(std::move(rootScreen));
+    EXPECT_EQ(root->loads, 1);
+    EXPECT_EQ(root->appearances, 1);
+    EXPECT_EQ(root->tableView().numberOfSections(), 2);
+
+    root->performSegueWithIdentifier("nowhere", nullptr);
+    EXPECT_EQ(stack.depth(), 1u);
+    root->performSegueWithIdentifier("next", nullptr);
+    ASSERT_NE(pushed, nullptr);
+    EXPECT_EQ(stack.topViewController(), pushed);
+    EXPECT_EQ(stack.performedSegues(), (std::vector<std::string>{"nowhere", "next"}));
+
+    app::AlertView alert;
+    alert.title = "Caution";
+    alert.cancelButtonTitle = "Cancel";
+    alert.otherButtonTitles = {"Do purge"};
+    alert.delegate = pushed;
+    pushed->showAlert(alert);
+    ASSERT_EQ(stack.pendingAlerts().size(), 1u);
+    EXPECT_EQ(stack.pendingAlerts()[0].buttonTitles(), (std::vector<std::string>{"Cancel", "Do purge"}));
+
+    stack.popViewControllerAnimated(true);
+    EXPECT_EQ(stack.topViewController(), root);
+    EXPECT_EQ(root->appearances, 2);
+    EXPECT_EQ(root->loads, 1);
+    // The alert outlives its screen but no longer reaches it.
+    EXPECT_TRUE(stack.answerAlert(1));
+    EXPECT_TRUE(root->answers.empty());
+    EXPECT_FALSE(stack.answerAlert(0));
+}
+
+}  // namespace
+}  // namespace corvane::testing
