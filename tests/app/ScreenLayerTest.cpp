@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/model/DateText.h"
 #include "app/screens/StrategyChooserCell.h"
 #include "app/screens/TableViewController.h"
 #include "tests/support/AppHarness.h"
@@ -126,6 +127,25 @@ TEST(NavigationStackTest, PushesPopsAndForgetsTheAlertsOfAPoppedScreen) {
     EXPECT_TRUE(stack.answerAlert(1));
     EXPECT_TRUE(root->answers.empty());
     EXPECT_FALSE(stack.answerAlert(0));
+}
+
+}  // namespace
+}  // namespace corvane::testing
+
+namespace corvane::testing {
+namespace {
+
+TEST(DateTextTest, ShortStylesAndDefaultDescription) {
+    SavedEnvironment environment({"TZ"});
+    ::setenv("TZ", "UTC", 1);
+    ::tzset();
+    EXPECT_EQ(app::DateText::shortDateShortTime(1'420'070'400.0), "1/1/15, 12:00 AM");
+    EXPECT_EQ(app::DateText::shortDateShortTime(1'796'592'740.0), "12/6/26, 9:32 PM");
+    EXPECT_EQ(app::DateText::defaultDescription(1'796'592'740.0), "2026-12-06 21:32:20 +0000");
+    // Out-of-range times are clamped rather than overflowing.
+    EXPECT_FALSE(app::DateText::defaultDescription(1e300).empty());
+    ::unsetenv("TZ");
+    ::tzset();
 }
 
 }  // namespace
