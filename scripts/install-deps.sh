@@ -6,6 +6,7 @@ packages=(
   build-essential cmake pkg-config
   libsqlite3-dev libplist-dev libplist++-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  python3
 )
 
 missing=()
