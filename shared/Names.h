@@ -157,3 +157,26 @@ inline constexpr std::string_view kRATSelection = "ratSelection";
 inline constexpr std::string_view kSupportedDataRates = "supportedDataRates";
 inline constexpr std::string_view kLowPowerModeAvailable = "lowPowerModeAvailable";
 }  // namespace corvane::simdevice
+
+namespace corvane::deviceinfo {
+// What the app's device-information screen asks of the system: the telephony
+// server's data-rate names, the capability that marks a tablet with cellular
+// data, and the low-power-mode settings class with its class operation.
+inline constexpr std::string_view kDataRate2G = "kCTRegistrationDataRate2G";
+inline constexpr std::string_view kDataRate3G = "kCTRegistrationDataRate3G";
+inline constexpr std::string_view kDataRate4G = "kCTRegistrationDataRate4G";
+inline constexpr std::string_view kCellularDataCapability = "cellular-data";
+inline constexpr std::string_view kLowPowerModeSettingsClass = "PSLowPowerModeSettingsDetail";
+inline constexpr std::string_view kLowPowerModeEnabledOperation = "isEnabled";
+}  // namespace corvane::deviceinfo
+
+namespace corvane::batterydetail {
+// The entry of the last-battery-state file that the battery detail screens
+// leave out.
+inline constexpr std::string_view kBatteryData = "battery-data";
+}  // namespace corvane::batterydetail
+
+namespace corvane::userdefaults {
+// The pull-to-refresh header's last "Last update: ..." text.
+inline constexpr std::string_view kRefreshHeaderLastRefresh = "EGORefreshTableView_LastRefresh";
+}  // namespace corvane::userdefaults

@@ -59,3 +59,17 @@ std::filesystem::path resolve(std::string_view absolutePath);
 std::filesystem::path preferenceDomain(std::string_view domain);
 
 }  // namespace corvane::paths
+
+namespace corvane::paths {
+// Crash-report messages written by the app, one standard e-mail file each,
+// for the user's mail program to send.
+inline constexpr std::string_view kMailOutbox = "/private/var/mobile/Library/Mail/Outbox";
+}  // namespace corvane::paths
+
+namespace corvane::paths {
+// The companion app's own user defaults (what the app remembers for its
+// screens, such as the pull-to-refresh header's last text). Kept apart from
+// the settings file, which the engine reads.
+inline constexpr std::string_view kAppUserDefaults =
+    "/private/var/mobile/Library/Preferences/org.fernhill.Ampwise-userdefaults.plist";
+}  // namespace corvane::paths

@@ -8,6 +8,7 @@
 // Used from the main thread only.
 
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string_view>
 
@@ -33,8 +34,9 @@ public:
     // Writes the whole model into the settings file (keeping keys the model
     // does not own) and notifies the engine on success.
     void savePrefs();
-    // Writes one key into the settings file (an empty path means the
-    // settings file) and notifies the engine on success.
+    // Writes one key into a property-list file (a phone path, resolved under
+    // the root; empty means the settings file), keeping the file's other
+    // keys, and notifies the engine on success.
     void _saveValueToFile(std::string_view path, std::string_view key, const plist::Value& value);
     // The key's integer value, or 0 after writing 0 for a missing key.
     std::int32_t getValueFromDict(const plist::Dictionary& dictionary, std::string_view forKey);
@@ -121,6 +123,13 @@ private:
     PlistController();
     // Sets the creation defaults and loads the supported rates.
     void _init();
+    // Whether the device lacks the speed of a rate value (1 2G, 2 3G, 3 4G).
+    bool lacksSpeed(std::int64_t rate) const;
+    // The dictionary of a file about to be rewritten: empty when the file is
+    // missing, or unreadable (it is then replaced whole).
+    static plist::Dictionary settingsToUpdate(const std::filesystem::path& path);
+    // Writes atomically; on success logs and notifies the engine.
+    void writeAndNotify(const std::filesystem::path& path, plist::Dictionary prefs);
 
     bool debug_ = false;
     bool carMode_ = false;

@@ -1,0 +1,245 @@
+#include "app/screens/AppListViewController.h"
+
+#include <algorithm>
+#include <regex>
+#include <system_error>
+
+#include "app/model/AppLog.h"
+#include "app/model/Localized.h"
+#include "app/platform/AppPlatform.h"
+#include "app/screens/SwitchUITableViewCell.h"
+#include "shared/Names.h"
+#include "shared/Paths.h"
+#include "shared/PropertyListFile.h"
+
+namespace corvane::app {
+
+namespace {
+
+constexpr std::string_view kSwitchCell = "switchCell";
+
+// A wake event scheduled for an application through the home screen's
+// persistent connection: home-screen process id, a token, the application.
+const char* const kPersistentConnectionPattern =
+    R"(com.apple.persistentconnection\[SpringBoard,([0-9]+),0x([0-9a-f]+),([^\]]+)\])";
+
+// Scheduler names are short; a name longer than this is not searched, so a
+// pathological name cannot exhaust the regular expression engine's stack.
+constexpr std::size_t kLongestSchedulerName = 4096;
+
+bool fileExists(const std::filesystem::path& path) {
+    std::error_code ignored;
+    return std::filesystem::exists(path, ignored);
+}
+
+std::vector<std::string> sortedKeys(const plist::Dictionary& dictionary) {
+    std::vector<std::string> keys;
+    for (const auto& [key, value] : dictionary) keys.push_back(key);
+    std::sort(keys.begin(), keys.end());
+    return keys;
+}
+
+}  // namespace
+
+AppListViewController::AppListViewController() {
+    tableView().registerPrototype(std::string(kSwitchCell),
+                                  [] { return std::make_shared<SwitchUITableViewCell>(std::string(kSwitchCell)); });
+}
+
+// ---- Lifecycle ------------------------------------------------------------------
+
+void AppListViewController::viewDidLoad() { reloadApps(); }
+
+void AppListViewController::viewWillAppear(bool /*animated*/) {
+    // The engine answers by rewriting the names file; it is read again once
+    // the screen has appeared, without waiting for the engine.
+    AppPlatform::current().darwinNotifications().post(notifications::kApplicationListRequest);
+}
+
+void AppListViewController::viewDidAppear(bool /*animated*/) {
+    title = mTitle;
+    reloadApps();
+    tableView().reloadData();
+}
+
+// ---- Table ----------------------------------------------------------------------
+
+int AppListViewController::numberOfRowsInSection(TableView& /*tableView*/, int /*section*/) {
+    if (!apps) return 0;
+    // The scheduled applications as of the last reload, the ones the rows show.
+    const std::size_t count = shutdowApp == 2 ? notificationAppsSorted.size() : apps->size();
+    return static_cast<int>(std::min<std::size_t>(count, INT32_MAX));
+}
+
+std::optional<AppListViewController::RowApplication> AppListViewController::applicationAtRow(std::uint32_t row) const {
+    if (shutdowApp == 2) {
+        if (row >= notificationAppsSorted.size()) return std::nullopt;
+        const std::string& key = notificationAppsSorted[row];
+        const plist::Value* name = apps ? apps->find(key) : nullptr;
+        return RowApplication{key, name != nullptr ? *name->asString() : key};
+    }
+    if (!apps || row >= sortedApps.size()) return std::nullopt;
+    const std::string& label = sortedApps[row];
+    // Two applications with the same name both show the first one's identifier.
+    for (const auto& [identifier, name] : *apps) {
+        if (*name.asString() == label) return RowApplication{identifier, label};
+    }
+    return std::nullopt;
+}
+
+bool AppListViewController::isForced(const std::string& key) {
+    return key == power::kAlarmScheduler || key == power::kCalendarScheduler;
+}
+
+std::shared_ptr<TableCell> AppListViewController::cellForRowAtIndexPath(TableView& tableView, IndexPath indexPath) {
+    auto cell =
+        std::dynamic_pointer_cast<SwitchUITableViewCell>(tableView.dequeueReusableCellWithIdentifier(kSwitchCell));
+    if (!cell) return nullptr;
+    const auto row = static_cast<std::uint32_t>(std::max(0, indexPath.row));
+    cell->row = row;
+    cell->delegate = this;
+
+    const std::optional<RowApplication> application = applicationAtRow(row);
+    if (!application) {
+        cell->label = L("Unknown app");
+        cell->subLabel = L("None");
+        cell->switchCtrl = Switch{false, true};
+        return cell;
+    }
+    cell->label = application->label;
+    cell->subLabel = application->key;
+    if (shutdowApp == 2 && isForced(application->key)) {
+        // Alarms and calendar alerts are never delayed: shown on, not switchable.
+        cell->switchCtrl = Switch{true, false};
+    } else {
+        const plist::Value* state = appsToMonitor.find(application->key);
+        // The engine reads list values with the boolean conversion; so does the switch.
+        cell->switchCtrl = Switch{state != nullptr && state->boolValue(), true};
+    }
+    return cell;
+}
+
+void AppListViewController::didSelectRowAtIndexPath(TableView& tableView, IndexPath indexPath) {
+    tableView.deselectRowAtIndexPath(indexPath, true);
+}
+
+// ---- Reading --------------------------------------------------------------------
+
+void AppListViewController::reloadApps() {
+    const std::filesystem::path namesFile = paths::resolve(paths::kApplicationNames);
+    if (!fileExists(namesFile)) {
+        AMPWISE_LOG("File not found : %s", namesFile.c_str());
+        return;
+    }
+    std::optional<plist::Dictionary> names = plist::readDictionary(namesFile);
+    if (!names) {
+        // Unreadable is treated as not written yet: the rows shown so far stay.
+        AMPWISE_LOG("File %s is not a readable dictionary, ignored", namesFile.c_str());
+        return;
+    }
+    plist::Dictionary readable;
+    for (const auto& [identifier, name] : *names) {
+        if (name.isString())
+            readable.set(identifier, name);
+        else
+            AMPWISE_LOG("Application %s has no name string, left out", identifier.c_str());
+    }
+    apps = std::move(readable);
+
+    sortedApps.clear();
+    for (const auto& [identifier, name] : *apps) sortedApps.push_back(*name.asString());
+    std::sort(sortedApps.begin(), sortedApps.end());
+
+    loadAppsState();
+    notificationAppsSorted = sortedKeys(notificationApps);
+}
+
+std::optional<std::filesystem::path> AppListViewController::listFile() const {
+    switch (shutdowApp) {
+        case 0: return paths::resolve(paths::kShutdownList);
+        case 1: return paths::resolve(paths::kKeepList);
+        case 2: return paths::resolve(paths::kDelayList);
+        default: return std::nullopt;
+    }
+}
+
+void AppListViewController::loadAppsState() {
+    if (shutdowApp == 2) notificationApps = findNotificationApps();
+
+    appsToMonitor = plist::Dictionary{};
+    const std::optional<std::filesystem::path> file = listFile();
+    if (!file) {
+        AMPWISE_LOG("No application list for mode %d", shutdowApp);
+        return;
+    }
+    if (!fileExists(*file)) return;
+    std::optional<plist::Dictionary> list = plist::readDictionary(*file);
+    if (!list) {
+        AMPWISE_LOG("File %s is not a readable dictionary, the list starts empty", file->c_str());
+        return;
+    }
+    appsToMonitor = std::move(*list);
+}
+
+plist::Dictionary AppListViewController::findNotificationApps() {
+    plist::Dictionary found;
+    std::optional<plist::Array> events = AppPlatform::current().powerEvents().copyScheduledPowerEvents();
+    if (!events) {
+        AMPWISE_LOG("Scheduled power events are not available");
+        return found;
+    }
+    static const std::regex pattern(kPersistentConnectionPattern);
+    for (const plist::Value& event : *events) {
+        const plist::Dictionary* fields = event.asDictionary();
+        const plist::Value* scheduledBy = fields != nullptr ? fields->find(power::kEventScheduledBy) : nullptr;
+        const std::string* name = scheduledBy != nullptr ? scheduledBy->asString() : nullptr;
+        if (name == nullptr) continue;
+        if (name->size() > kLongestSchedulerName) {
+            AMPWISE_LOG("Scheduler name of %zu characters not searched", name->size());
+            continue;
+        }
+        for (std::sregex_iterator match(name->begin(), name->end(), pattern), end; match != end; ++match) {
+            if (match->size() < 4) continue;
+            const std::string application = (*match)[3].str();
+            found.set(application, application);
+        }
+    }
+    return found;
+}
+
+// ---- Writing --------------------------------------------------------------------
+
+void AppListViewController::switchChanged(SwitchUITableViewCell& cell) { saveValue(cell.switchCtrl.on, cell.row); }
+
+void AppListViewController::saveValue(bool value, std::uint32_t row) {
+    // Whatever the file holds now is kept apart from the one key set here.
+    loadAppsState();
+    const std::optional<RowApplication> application = applicationAtRow(row);
+    if (!application) {
+        AMPWISE_LOG("No application at row %u, nothing saved", row);
+        return;
+    }
+    if (shutdowApp == 2 && isForced(application->key)) {
+        AMPWISE_LOG("%s is never delayed, nothing saved", application->key.c_str());
+        return;
+    }
+    // Switched off stays in the file as NO.
+    appsToMonitor.set(application->key, plist::Value(value));
+    saveAppsState();
+}
+
+void AppListViewController::saveAppsState() {
+    const std::optional<std::filesystem::path> file = listFile();
+    if (!file) {
+        AMPWISE_LOG("No application list for mode %d, nothing saved", shutdowApp);
+        return;
+    }
+    if (plist::writeFile(*file, plist::Value(appsToMonitor)))
+        AMPWISE_LOG("file %s saved", file->c_str());
+    else
+        AMPWISE_LOG("file %s COULD NOT be saved", file->c_str());
+    // Told even after a failed write: the engine then re-reads the old list.
+    AppPlatform::current().darwinNotifications().post(notifications::kPreferencesChanged);
+}
+
+}  // namespace corvane::app

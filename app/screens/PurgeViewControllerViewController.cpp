@@ -1,0 +1,184 @@
+#include "app/screens/PurgeViewControllerViewController.h"
+
+#include <sqlite3.h>
+
+#include <array>
+#include <cmath>
+#include <filesystem>
+#include <limits>
+#include <string>
+#include <system_error>
+
+#include "app/model/AppLog.h"
+#include "app/model/Localized.h"
+#include "app/platform/AppPlatform.h"
+#include "shared/Paths.h"
+
+namespace corvane::app {
+
+namespace {
+
+constexpr std::string_view kTitleCell = "titleCell";
+constexpr std::string_view kPurgeCell = "purgeCell";
+constexpr int kChoicesSection = 1;
+
+struct PurgeChoice {
+    const char* label;
+    std::int32_t hoursKept;
+};
+
+constexpr std::array<PurgeChoice, 5> kChoices{{
+    {"Keep last month only", 744},
+    {"Keep last week only", 168},
+    {"Keep last 2 days only", 48},
+    {"Keep today only", 24},
+    {"Keep nothing", PurgeViewControllerViewController::kKeepNothing},
+}};
+
+constexpr const char* kDeleteAll = "DELETE FROM BATTERY_STATUS";
+constexpr const char* kDeleteOlder = "DELETE FROM BATTERY_STATUS WHERE UpdateTime < ?";
+constexpr const char* kVacuum = "VACUUM";
+
+constexpr std::int64_t kSecondsPerHour = 3600;
+
+std::int32_t clampTo32Bits(std::int64_t value) {
+    constexpr std::int64_t lowest = std::numeric_limits<std::int32_t>::min();
+    constexpr std::int64_t highest = std::numeric_limits<std::int32_t>::max();
+    return static_cast<std::int32_t>(value < lowest ? lowest : value > highest ? highest : value);
+}
+
+// The current second since 1970, truncated towards zero to 32 bits (a clock
+// beyond the 32-bit range stays at its end).
+std::int32_t currentSecond() {
+    const double now = AppPlatform::current().currentTime();
+    if (std::isnan(now)) return 0;
+    if (now <= static_cast<double>(std::numeric_limits<std::int32_t>::min()))
+        return std::numeric_limits<std::int32_t>::min();
+    if (now >= static_cast<double>(std::numeric_limits<std::int32_t>::max()))
+        return std::numeric_limits<std::int32_t>::max();
+    return static_cast<std::int32_t>(now);
+}
+
+}  // namespace
+
+PurgeViewControllerViewController::PurgeViewControllerViewController() {
+    tableView().registerPrototype(std::string(kTitleCell),
+                                  [] { return std::make_shared<TableCell>(std::string(kTitleCell)); });
+    tableView().registerPrototype(std::string(kPurgeCell),
+                                  [] { return std::make_shared<TableCell>(std::string(kPurgeCell)); });
+}
+
+void PurgeViewControllerViewController::viewDidLoad() { title = L("Purge graph data"); }
+
+int PurgeViewControllerViewController::numberOfSectionsInTableView(TableView& /*tableView*/) { return 2; }
+
+int PurgeViewControllerViewController::numberOfRowsInSection(TableView& /*tableView*/, int section) {
+    return section == kChoicesSection ? static_cast<int>(kChoices.size()) : 0;
+}
+
+std::shared_ptr<TableCell> PurgeViewControllerViewController::cellForRowAtIndexPath(TableView& tableView,
+                                                                                    IndexPath indexPath) {
+    if (indexPath.section != kChoicesSection || indexPath.row < 0 ||
+        indexPath.row >= static_cast<int>(kChoices.size())) {
+        return nullptr;
+    }
+    std::shared_ptr<TableCell> cell = tableView.dequeueReusableCellWithIdentifier(kPurgeCell);
+    if (cell) cell->text = L(kChoices[static_cast<std::size_t>(indexPath.row)].label);
+    return cell;
+}
+
+void PurgeViewControllerViewController::didSelectRowAtIndexPath(TableView& /*tableView*/, IndexPath indexPath) {
+    if (indexPath.section != kChoicesSection || indexPath.row < 0 ||
+        indexPath.row >= static_cast<int>(kChoices.size())) {
+        return;
+    }
+    purge(kChoices[static_cast<std::size_t>(indexPath.row)].hoursKept);
+}
+
+void PurgeViewControllerViewController::purge(std::int32_t hours) {
+    if (hours == 0) return;
+    if (hours == kKeepNothing) {
+        timePurge = -1;
+    } else {
+        // Computed in 64 bits: a cut-off outside the 32-bit range stays at
+        // its end instead of wrapping round to an unrelated time.
+        std::int32_t cutOff = clampTo32Bits(std::int64_t{currentSecond()} - std::int64_t{hours} * kSecondsPerHour);
+        // -1 means "everything"; a cut-off that lands there keeps one more second.
+        if (cutOff == -1) cutOff = -2;
+        timePurge = cutOff;
+    }
+    AlertView confirmation;
+    confirmation.title = L("Caution");
+    confirmation.message = L("Are you sure ?");
+    confirmation.cancelButtonTitle = L("Cancel");
+    confirmation.otherButtonTitles = {L("Do purge")};
+    confirmation.delegate = this;
+    showAlert(confirmation);
+}
+
+void PurgeViewControllerViewController::alertViewClickedButtonAtIndex(const AlertView& /*alertView*/, int buttonIndex) {
+    if (buttonIndex == 1) purgeDatabase();
+}
+
+void PurgeViewControllerViewController::showOutcome(const char* alertTitle, const char* message) {
+    AlertView outcome;
+    outcome.title = L(alertTitle);
+    outcome.message = L(message);
+    outcome.cancelButtonTitle = L("Dismiss");
+    showAlert(outcome);
+}
+
+void PurgeViewControllerViewController::purgeDatabase() {
+    const std::filesystem::path file = paths::resolve(paths::kStatisticsDatabase);
+    std::error_code ignored;
+    if (!std::filesystem::exists(file, ignored)) {
+        showOutcome("Warning", "No database found !?");
+        return;
+    }
+
+    // Read-write only: a database that is not there is never created here.
+    sqlite3* database = nullptr;
+    const int opened = sqlite3_open_v2(file.c_str(), &database, SQLITE_OPEN_READWRITE, nullptr);
+    if (opened != SQLITE_OK) {
+        AMPWISE_LOG("Cannot open database %s : %d", file.c_str(), opened);
+        sqlite3_close(database);
+        // The user asked for a purge: a database that cannot be opened is a failed one.
+        showOutcome("Error", "Purge failed, try again");
+        return;
+    }
+
+    const bool everything = timePurge == -1;
+    sqlite3_stmt* statement = nullptr;
+    const int prepared = sqlite3_prepare_v2(database, everything ? kDeleteAll : kDeleteOlder, -1, &statement, nullptr);
+    if (prepared != SQLITE_OK) {
+        AMPWISE_LOG("Cannot prepare purge : %d %s", prepared, sqlite3_errmsg(database));
+        sqlite3_finalize(statement);
+        sqlite3_close(database);
+        showOutcome("Error", "Purge failed, try again");
+        return;
+    }
+    if (!everything) sqlite3_bind_int(statement, 1, timePurge);
+
+    const int stepped = sqlite3_step(statement);
+    const bool purged = stepped == SQLITE_OK || stepped == SQLITE_DONE;
+    if (purged)
+        AMPWISE_LOG("Purged %d records older than %d", sqlite3_changes(database), timePurge);
+    else
+        AMPWISE_LOG("Purge failed : %d %s", stepped, sqlite3_errmsg(database));
+    sqlite3_finalize(statement);
+
+    // Compact whatever the outcome; its result is only logged.
+    sqlite3_stmt* vacuum = nullptr;
+    int compacted = sqlite3_prepare_v2(database, kVacuum, -1, &vacuum, nullptr);
+    if (compacted == SQLITE_OK) compacted = sqlite3_step(vacuum);
+    AMPWISE_LOG("VACUUM : %d", compacted);
+    sqlite3_finalize(vacuum);
+    sqlite3_close(database);
+
+    if (purged)
+        showOutcome("Information", "Purge done");
+    else
+        showOutcome("Error", "Purge failed, try again");
+}
+
+}  // namespace corvane::app

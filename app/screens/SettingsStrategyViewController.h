@@ -1,0 +1,46 @@
+#pragma once
+// The strategy chooser: the six saving strategies, the current one checked.
+// Choosing a row saves the whole model at once; the Custom row also leads to
+// the custom strategy settings.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string_view>
+
+#include "app/screens/StrategyChooserDelegate.h"
+#include "app/screens/TableViewController.h"
+
+namespace corvane::app {
+
+class PlistController;
+
+class SettingsStrategyViewController : public TableViewController, public StrategyChooserDelegate {
+public:
+    static constexpr std::string_view kCustomSegue = "customSegue";
+    static constexpr int kStrategiesSection = 1;
+    static constexpr std::int32_t kCustomStrategy = 5;
+
+    SettingsStrategyViewController();
+
+    // The shared preference model, held while the screen is loaded.
+    PlistController* plistController = nullptr;
+
+    void viewDidLoad() override;
+    void viewDidAppear(bool animated) override;
+    void viewDidUnload() override;
+
+    int numberOfSectionsInTableView(TableView& tableView) override;
+    int numberOfRowsInSection(TableView& tableView, int section) override;
+    std::shared_ptr<TableCell> cellForRowAtIndexPath(TableView& tableView, IndexPath indexPath) override;
+    void didSelectRowAtIndexPath(TableView& tableView, IndexPath indexPath) override;
+
+    void strategyChanged(std::int32_t strategy) override;
+
+private:
+    PlistController& model();
+    // The row of the current strategy, none when the strategy has no row.
+    std::optional<IndexPath> currentStrategyRow();
+};
+
+}  // namespace corvane::app

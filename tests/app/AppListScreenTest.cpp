@@ -1,0 +1,277 @@
+// The application-list editor in its three modes, opened from a settings
+// screen through the navigation stack, and the scheduled power events read
+// from the phone's AutoWake file.
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <map>
+
+#include "app/platform/AutoWakeFileEvents.h"
+#include "app/screens/AppListViewController.h"
+#include "app/screens/SwitchUITableViewCell.h"
+#include "tests/support/AppHarness.h"
+
+namespace corvane::testing {
+namespace {
+
+using app::AppListViewController;
+using app::SwitchUITableViewCell;
+
+// Stands in for the main settings screen: sets the mode and title of the
+// editor it opens, as that screen does.
+class ListOpener final : public app::ViewController {
+public:
+    void prepareForSegue(const app::StoryboardSegue& segue, app::TableCell* /*sender*/) override {
+        static const std::map<std::string, std::pair<int, std::string>> modes{
+            {"shutdownSegue", {0, "Turn off radios apps"}},
+            {"noTurnOffSegue", {1, "Turn on radios apps"}},
+            {"noDelayApps", {2, "No delay notifications"}},
+            {"unknownListSegue", {7, "Unknown list"}}};
+        auto* editor = dynamic_cast<AppListViewController*>(segue.destination);
+        const auto mode = modes.find(segue.identifier);
+        if (editor == nullptr || mode == modes.end()) return;
+        editor->shutdowApp = mode->second.first;
+        editor->mTitle = mode->second.second;
+    }
+};
+
+plist::Value wakeEvent(std::string scheduledBy) {
+    return plist::Value(plist::Dictionary{{std::string(power::kEventTime), plist::Value(plist::Date{1.7e9})},
+                                          {std::string(power::kEventScheduledBy), std::move(scheduledBy)},
+                                          {std::string(power::kEventType), "wake"}});
+}
+
+std::string springBoardScheduler(std::string_view application, std::string_view token = "1a2b") {
+    return "com.apple.persistentconnection[SpringBoard,42,0x" + std::string(token) + "," + std::string(application) +
+           "]";
+}
+
+class AppListScreenTest : public AppTest {
+protected:
+    AppListScreenTest() {
+        app::Storyboard storyboard;
+        for (const char* segue : {"shutdownSegue", "noTurnOffSegue", "noDelayApps", "unknownListSegue"})
+            storyboard.registerScene(segue, [] { return std::make_unique<AppListViewController>(); });
+        storyboard.registerScene("elsewhere", [] { return std::make_unique<app::ViewController>(); });
+        stack = std::make_unique<app::NavigationStack>(std::move(storyboard));
+        stack->setRootViewController(std::make_unique<ListOpener>());
+    }
+    ~AppListScreenTest() override { stack.reset(); }
+
+    AppListViewController& open(const char* segue) {
+        stack->performSegue(*stack->topViewController(), segue, nullptr);
+        return dynamic_cast<AppListViewController&>(*stack->topViewController());
+    }
+
+    // What each shown row reads: "label|subLabel|on|enabled".
+    static std::vector<std::string> rows(AppListViewController& screen) {
+        std::vector<std::string> shown;
+        for (int row = 0; row < screen.tableView().numberOfRowsInSection(0); ++row) {
+            auto cell =
+                std::dynamic_pointer_cast<SwitchUITableViewCell>(screen.tableView().cellForRowAtIndexPath({0, row}));
+            if (!cell) {
+                shown.push_back("no cell");
+                continue;
+            }
+            EXPECT_EQ(cell->row, static_cast<std::uint32_t>(row));
+            shown.push_back(cell->label + "|" + cell->subLabel + "|" + (cell->switchCtrl.on ? "on" : "off") + "|" +
+                            (cell->switchCtrl.enabled ? "enabled" : "disabled"));
+        }
+        return shown;
+    }
+
+    static SwitchUITableViewCell& cell(AppListViewController& screen, int row) {
+        return dynamic_cast<SwitchUITableViewCell&>(*screen.tableView().cellForRowAtIndexPath({0, row}));
+    }
+
+    static std::optional<plist::Dictionary> list(std::string_view file) {
+        return plist::readDictionary(paths::resolve(file));
+    }
+
+    std::size_t requestCount() const {
+        return platform.notifications.postCount(notifications::kApplicationListRequest);
+    }
+
+    std::unique_ptr<app::NavigationStack> stack;
+};
+
+TEST_F(AppListScreenTest, AsksTheEngineForTheNamesBeforeAppearingAndShowsItsAnswer) {
+    writeFile(paths::kShutdownList, plist::Dictionary{{"com.b.mail", true}, {"com.c.maps", false}, {"com.d.notes", 1}});
+    // The engine answers each request by writing the names file at once.
+    plist::Dictionary installed{{"com.c.maps", "Maps"}, {"com.b.mail", "Mail"}, {"com.d.notes", "notes"}};
+    std::vector<std::string> titlesAtRequest;
+    platform.notifications.registerDispatch(notifications::kApplicationListRequest, [&] {
+        titlesAtRequest.push_back(stack->topViewController()->title);
+        writeFile(paths::kApplicationNames, installed);
+    });
+
+    AppListViewController& screen = open("shutdownSegue");
+    EXPECT_EQ(requestCount(), 1u);
+    EXPECT_EQ(titlesAtRequest, (std::vector<std::string>{""}));  // asked before the screen appeared
+    EXPECT_EQ(screen.title, "Turn off radios apps");
+    // Plain character-code order: capitals first.
+    EXPECT_EQ(rows(screen), (std::vector<std::string>{"Mail|com.b.mail|on|enabled", "Maps|com.c.maps|off|enabled",
+                                                      "notes|com.d.notes|on|enabled"}));
+
+    // Each later appearance asks again and shows the new answer.
+    installed.set("com.a.store", "App Store");
+    stack->performSegue(screen, "elsewhere", nullptr);
+    stack->popViewControllerAnimated(true);
+    EXPECT_EQ(requestCount(), 2u);
+    EXPECT_EQ(rows(screen), (std::vector<std::string>{"App Store|com.a.store|off|enabled", "Mail|com.b.mail|on|enabled",
+                                                      "Maps|com.c.maps|off|enabled", "notes|com.d.notes|on|enabled"}));
+
+    // Selecting a row only deselects it.
+    screen.tableView().tapRowAtIndexPath({0, 1});
+    EXPECT_FALSE(screen.tableView().indexPathForSelectedRow());
+    EXPECT_EQ(preferencesChangedCount(), 0u);
+}
+
+TEST_F(AppListScreenTest, SwitchingWritesTheOneKeyIntoTheListAsItIsOnDisk) {
+    writeFile(paths::kApplicationNames, plist::Dictionary{{"com.a.mail", "Mail"}, {"com.b.music", "Music"}});
+    writeFile(paths::kKeepList, plist::Dictionary{{"com.b.music", true}, {"com.elsewhere", true}});
+    AppListViewController& screen = open("noTurnOffSegue");
+    EXPECT_EQ(screen.title, "Turn on radios apps");
+    ASSERT_EQ(rows(screen), (std::vector<std::string>{"Mail|com.a.mail|off|enabled", "Music|com.b.music|on|enabled"}));
+
+    // Another writer changed the file meanwhile: its entry survives.
+    writeFile(paths::kKeepList, plist::Dictionary{{"com.b.music", true}, {"com.elsewhere", true}, {"com.late", false}});
+    cell(screen, 1).userSetSwitch(false);
+    EXPECT_EQ(list(paths::kKeepList),
+              (plist::Dictionary{{"com.b.music", false}, {"com.elsewhere", true}, {"com.late", false}}));
+    EXPECT_EQ(preferencesChangedCount(), 1u);
+
+    cell(screen, 0).userSetSwitch(true);
+    const auto kept = list(paths::kKeepList);
+    ASSERT_TRUE(kept);
+    ASSERT_NE(kept->find("com.a.mail"), nullptr);
+    EXPECT_TRUE(kept->find("com.a.mail")->isBoolean());
+    EXPECT_TRUE(kept->find("com.a.mail")->boolValue());
+    EXPECT_EQ(preferencesChangedCount(), 2u);
+    // Other lists untouched.
+    EXPECT_FALSE(list(paths::kShutdownList));
+    EXPECT_FALSE(list(paths::kDelayList));
+}
+
+TEST_F(AppListScreenTest, TwoApplicationsWithOneNameBothResolveToTheFirstInTheFile) {
+    writeFile(paths::kApplicationNames,
+              plist::Dictionary{{"com.z.first", "Mail"}, {"com.a.second", "Mail"}, {"com.m.alpha", "Alpha"}});
+    AppListViewController& screen = open("shutdownSegue");
+    ASSERT_EQ(rows(screen), (std::vector<std::string>{"Alpha|com.m.alpha|off|enabled", "Mail|com.z.first|off|enabled",
+                                                      "Mail|com.z.first|off|enabled"}));
+    cell(screen, 2).userSetSwitch(true);
+    EXPECT_EQ(list(paths::kShutdownList), (plist::Dictionary{{"com.z.first", true}}));
+}
+
+TEST_F(AppListScreenTest, NoDelayModeListsEachScheduledApplicationOnceAndForcesClockAndAlarms) {
+    writeFile(paths::kApplicationNames,
+              plist::Dictionary{
+                  {"com.example.mail", "Mail"}, {"com.example.chat", "Chat"}, {"com.apple.mobiletimer", "Clock"}});
+    writeFile(paths::kDelayList, plist::Dictionary{{"com.example.chat", true}, {"com.apple.mobiletimer", false}});
+    platform.fakePowerEvents.events = plist::Array{
+        wakeEvent(springBoardScheduler("com.example.mail", "1")),
+        wakeEvent(springBoardScheduler("com.example.mail", "2")),
+        wakeEvent(springBoardScheduler("com.example.mail", "3")),
+        // Two applications in one scheduler name.
+        wakeEvent(springBoardScheduler("com.example.chat") + springBoardScheduler("com.example.news")),
+        wakeEvent(springBoardScheduler("com.apple.mobiletimer")),
+        wakeEvent(springBoardScheduler("com.apple.eventkit.alarmengine")),
+        wakeEvent("com.quibbit.Ampwise"),
+        wakeEvent("com.apple.persistentconnection[SpringBoard,x,0x1,com.bad.pid]"),
+        plist::Value(plist::Dictionary{{std::string(power::kEventScheduledBy), 12}}),
+        plist::Value("not an event"),
+    };
+    AppListViewController& screen = open("noDelayApps");
+    EXPECT_EQ(screen.title, "No delay notifications");
+    ASSERT_EQ(rows(screen), (std::vector<std::string>{
+                                "com.apple.eventkit.alarmengine|com.apple.eventkit.alarmengine|on|disabled",
+                                "Clock|com.apple.mobiletimer|on|disabled",
+                                "Chat|com.example.chat|on|enabled",
+                                "Mail|com.example.mail|off|enabled",
+                                "com.example.news|com.example.news|off|enabled",
+                            }));
+
+    // The forced rows cannot be switched, and nothing is ever written for them.
+    cell(screen, 1).userSetSwitch(false);
+    screen.saveValue(false, 0);
+    EXPECT_EQ(preferencesChangedCount(), 0u);
+    EXPECT_EQ(list(paths::kDelayList),
+              (plist::Dictionary{{"com.example.chat", true}, {"com.apple.mobiletimer", false}}));
+
+    cell(screen, 4).userSetSwitch(true);
+    cell(screen, 2).userSetSwitch(false);
+    EXPECT_EQ(
+        list(paths::kDelayList),
+        (plist::Dictionary{{"com.example.chat", false}, {"com.apple.mobiletimer", false}, {"com.example.news", true}}));
+    EXPECT_EQ(preferencesChangedCount(), 2u);
+}
+
+TEST_F(AppListScreenTest, DamagedFilesAndUnknownModesNeverBreakTheScreen) {
+    // A names file that is not a property list: treated as not written yet.
+    const auto namesPath = paths::resolve(paths::kApplicationNames);
+    { std::ofstream(namesPath) << "<plist><dict><key>broken"; }
+    platform.fakePowerEvents.events = std::nullopt;
+    AppListViewController& broken = open("noDelayApps");
+    EXPECT_FALSE(broken.apps);
+    EXPECT_EQ(broken.tableView().numberOfRowsInSection(0), 0);
+    stack->popViewControllerAnimated(false);
+
+    // Names that are not strings are left out; a list that is not a
+    // dictionary starts empty and is replaced by the first change.
+    writeFile(paths::kApplicationNames, plist::Dictionary{{"com.n.number", 5}, {"com.s.safari", "Safari"}});
+    writeFile(paths::kShutdownList, plist::Array{plist::Value("com.s.safari")});
+    AppListViewController& screen = open("shutdownSegue");
+    ASSERT_EQ(rows(screen), (std::vector<std::string>{"Safari|com.s.safari|off|enabled"}));
+    cell(screen, 0).userSetSwitch(true);
+    EXPECT_EQ(list(paths::kShutdownList), (plist::Dictionary{{"com.s.safari", true}}));
+
+    // A row beyond the list has no application: it shows so and saves nothing.
+    auto stray =
+        std::dynamic_pointer_cast<SwitchUITableViewCell>(screen.cellForRowAtIndexPath(screen.tableView(), {0, 9}));
+    ASSERT_TRUE(stray);
+    EXPECT_EQ(stray->label, "Unknown app");
+    EXPECT_EQ(stray->subLabel, "None");
+    const std::size_t changes = preferencesChangedCount();
+    stray->userSetSwitch(true);
+    EXPECT_EQ(preferencesChangedCount(), changes);
+    stack->popViewControllerAnimated(false);
+
+    // A mode without list: rows to look at, nothing ever saved.
+    AppListViewController& unknown = open("unknownListSegue");
+    ASSERT_EQ(unknown.tableView().numberOfRowsInSection(0), 1);
+    cell(unknown, 0).userSetSwitch(true);
+    EXPECT_EQ(preferencesChangedCount(), changes);
+    EXPECT_EQ(list(paths::kShutdownList), (plist::Dictionary{{"com.s.safari", true}}));
+    EXPECT_FALSE(list(paths::kKeepList));
+    EXPECT_FALSE(list(paths::kDelayList));
+}
+
+TEST_F(AppListScreenTest, AutoWakeFileGivesTheEventsTheSimulatedPhoneScheduled) {
+    app::AutoWakeFileEvents autoWake;
+    EXPECT_EQ(autoWake.copyScheduledPowerEvents(), plist::Array{});  // no file: nothing scheduled
+
+    // The simulated power manager's layout: "events", one dictionary per event.
+    writeFile(paths::kScheduledPowerEvents,
+              plist::Dictionary{
+                  {std::string(power::kEventsKey), plist::Array{wakeEvent(springBoardScheduler("com.example.mail")),
+                                                                wakeEvent("com.quibbit.Ampwise"), plist::Value(3)}}});
+    const auto events = autoWake.copyScheduledPowerEvents();
+    ASSERT_TRUE(events);
+    ASSERT_EQ(events->size(), 2u);
+    EXPECT_EQ(*(*events)[0].asDictionary()->find(power::kEventScheduledBy)->asString(),
+              springBoardScheduler("com.example.mail"));
+    EXPECT_TRUE((*events)[1].asDictionary()->find(power::kEventTime)->isDate());
+
+    platform.fakePowerEvents.events = events;
+    writeFile(paths::kApplicationNames, plist::Dictionary{{"com.example.mail", "Mail"}});
+    EXPECT_EQ(rows(open("noDelayApps")), (std::vector<std::string>{"Mail|com.example.mail|off|enabled"}));
+
+    writeFile(paths::kScheduledPowerEvents, plist::Array{});
+    EXPECT_FALSE(autoWake.copyScheduledPowerEvents());  // not a dictionary: cannot be asked
+    writeFile(paths::kScheduledPowerEvents, plist::Dictionary{{std::string(power::kEventsKey), "none"}});
+    EXPECT_EQ(autoWake.copyScheduledPowerEvents(), plist::Array{});
+}
+
+}  // namespace
+}  // namespace corvane::testing

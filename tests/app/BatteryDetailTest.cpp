@@ -1,0 +1,338 @@
+// The battery detail screens as a user meets them: the rows of the last
+// battery state, the adapter sub-detail, odd or missing files, and the
+// pull-to-refresh header.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <numbers>
+
+#include "app/model/BatteryCellFormatter.h"
+#include "app/model/DateText.h"
+#include "app/model/DisplayFormat.h"
+#include "app/model/UserDefaults.h"
+#include "app/screens/BatteryDetailViewController.h"
+#include "app/screens/BatterySubDetailViewController.h"
+#include "app/screens/GenericViewController.h"
+#include "app/screens/MyUISwitch.h"
+#include "tests/support/AppHarness.h"
+
+namespace corvane::testing {
+namespace {
+
+using app::BatteryDetailViewController;
+using app::BatterySubDetailViewController;
+using app::EGORefreshTableHeaderView;
+using app::IndexPath;
+using Row = std::pair<std::string, std::string>;
+
+constexpr std::string_view kHomeSegue = "lastBattCell";
+constexpr int kAdapterRow = 15;
+
+class BatteryDetailTest : public AppTest {
+protected:
+    BatteryDetailTest() : stack(storyboard()) {}
+
+    static app::Storyboard storyboard() {
+        app::Storyboard board;
+        board.registerScene(std::string(kHomeSegue), [] { return std::make_unique<BatteryDetailViewController>(); });
+        board.registerScene(std::string(BatteryDetailViewController::kSubDetailSegue),
+                            [] { return std::make_unique<BatterySubDetailViewController>(); });
+        board.registerScene("generic", [] { return std::make_unique<app::GenericViewController>(); });
+        return board;
+    }
+
+    // The home screen, then the battery detail screen opened from it.
+    BatteryDetailViewController& openDetail() {
+        stack.setRootViewController(std::make_unique<app::ViewController>());
+        stack.performSegue(*stack.topViewController(), kHomeSegue, nullptr);
+        auto* screen = dynamic_cast<BatteryDetailViewController*>(stack.topViewController());
+        EXPECT_NE(screen, nullptr);
+        return *screen;
+    }
+
+    static std::vector<Row> rows(app::TableViewController& screen) {
+        std::vector<Row> shown;
+        for (int row = 0; row < screen.tableView().numberOfRowsInSection(0); ++row) {
+            auto cell = screen.tableView().cellForRowAtIndexPath({0, row});
+            shown.emplace_back(cell ? cell->text : "<no cell>", cell ? cell->detailText : "");
+        }
+        return shown;
+    }
+
+    static void writeState(const plist::Dictionary& state) { writeFile(paths::kLastBatteryState, plist::Value(state)); }
+
+    static void writeRawState(std::string_view bytes) {
+        writeFile(paths::kLastBatteryState, plist::Value(plist::Dictionary{}));
+        std::ofstream(paths::resolve(paths::kLastBatteryState), std::ios::trunc) << bytes;
+    }
+
+    // Taps the adapter row; the sub-detail screen it opened, if any.
+    BatterySubDetailViewController* openAdapterDetails(BatteryDetailViewController& screen) {
+        screen.tableView().tapRowAtIndexPath({0, kAdapterRow});
+        return dynamic_cast<BatterySubDetailViewController*>(stack.topViewController());
+    }
+
+    app::NavigationStack stack;
+};
+
+TEST_F(BatteryDetailTest, ShowsEveryPropertyInOrderAndOpensTheAdapterDetails) {
+    writeState({{"BatteryInstalled", true},
+                {"CycleCount", 12},
+                {"AppleRawCurrentCapacity", 1500},
+                {"AppleRawMaxCapacity", 1600},
+                {"DesignCapacity", 1810},
+                {"InstantAmperage", -350},
+                {"Temperature", 2500},
+                {"TimeRemaining", 95},
+                {"UpdateTime", 1'700'000'123},
+                {"Voltage", 3850},
+                {"IsCharging", false},
+                {"AtCriticalLevel", false},
+                {"AtWarnLevel", true},
+                {"FullyCharged", false},
+                {"AdapterDetails", plist::Dictionary{{"Description", "pd charger"}, {"Amperage", 2100}, {"Watts", 20}}},
+                {"Manufacturer", "A"},
+                {"Serial", plist::Array{"C0", "X"}},
+                {"battery-data", plist::Dictionary{{"Voltage", 1}}}});
+
+    auto& screen = openDetail();
+    EXPECT_EQ(screen.title, "Last battery state");
+    const std::vector<Row> expected{{"Battery installed ;)", "YES"},
+                                    {"Charge cycle count", "12"},
+                                    {"Current capacity", "1500 mAh"},
+                                    {"Max capacity", "1600 mAh"},
+                                    {"Design capacity", "1810 mAh"},
+                                    {"Instant Amperage", "-350 mA"},
+                                    {"Temperature", "25.00°C (77.00°F)"},
+                                    {"Time remaining", "95 min"},
+                                    {"Measured on", app::DateText::shortDateShortTime(1'700'000'123)},
+                                    {"Voltage ", "3.850 V"},
+                                    {"Is charging", "NO"},
+                                    {"At critical level", "NO"},
+                                    {"At warn level", "YES"},
+                                    {"AC connected", "nil"},
+                                    {"Fully charged", "NO"},
+                                    {"AC Adapter info", ""},
+                                    {"Manufacturer", "Apple"},
+                                    {"#Serial", "N/A"}};
+    EXPECT_EQ(rows(screen), expected);
+    EXPECT_TRUE(logged("IsCharging=Boolean"));
+
+    auto plainCell = screen.tableView().cellForRowAtIndexPath({0, 0});
+    EXPECT_EQ(plainCell->reuseIdentifier(), "items");
+    EXPECT_EQ(plainCell->selectionStyle, app::CellSelectionStyle::None);
+    auto adapterCell = screen.tableView().cellForRowAtIndexPath({0, kAdapterRow});
+    EXPECT_EQ(adapterCell->reuseIdentifier(), "subItem");
+    EXPECT_EQ(adapterCell->accessoryType, app::CellAccessory::DisclosureIndicator);
+
+    // A plain row leads nowhere.
+    screen.tableView().tapRowAtIndexPath({0, 3});
+    EXPECT_EQ(stack.depth(), 2u);
+
+    auto* details = openAdapterDetails(screen);
+    ASSERT_NE(details, nullptr);
+    EXPECT_EQ(details->title, "AdapterDetails");
+    EXPECT_EQ(rows(*details),
+              (std::vector<Row>{{"Description", "pd charger"}, {"Amperage", "2100 mA"}, {"Power", "20 W"}}));
+    EXPECT_TRUE(logged("segue : subDetailSegue"));
+    EXPECT_TRUE(logged("SubView dict = {Description = \"pd charger\"; Amperage = 2100; Watts = 20; }"));
+
+    stack.popViewControllerAnimated(true);
+    EXPECT_EQ(stack.topViewController(), &screen);
+    EXPECT_FALSE(screen.tableView().indexPathForSelectedRow());
+}
+
+TEST_F(BatteryDetailTest, FormatsValuesWithTheirRowsFormats) {
+    const app::BatteryCellFormatter manufacturer("Manufacturer", "%@");
+    EXPECT_EQ(manufacturer.format("A"), "Apple");
+    EXPECT_EQ(manufacturer.format("B"), "B");
+    EXPECT_EQ(manufacturer.format(7), "7");
+
+    const app::BatteryCellFormatter temperature("Temperature", "%0.2f°C (%0.2f°F)");
+    EXPECT_GT(temperature.index, manufacturer.index);
+    EXPECT_EQ(app::BatteryCellFormatter(" ", "").index, temperature.index + 1);
+    EXPECT_EQ(temperature.format(3012), "30.12°C (86.22°F)");
+    EXPECT_EQ(temperature.format("nil"), "nil");
+
+    const app::BatteryCellFormatter voltage("Voltage ", "%0.3f V", 1000.0);
+    EXPECT_EQ(voltage.format(4123), "4.123 V");
+    EXPECT_EQ(voltage.format("3.9e3"), "3.900 V");
+    EXPECT_EQ(voltage.format("high"), "0.000 V");
+    EXPECT_EQ(voltage.format(plist::Data{1, 2}), "0.000 V");
+
+    const app::BatteryCellFormatter measured("Measured on", "%@");
+    EXPECT_EQ(measured.format(plist::Date{1'600'000'000.0}), app::DateText::shortDateShortTime(1'600'000'000.0));
+    EXPECT_EQ(measured.format(1'600'000'000.9), app::DateText::shortDateShortTime(1'600'000'000.0));
+
+    const app::BatteryCellFormatter current("Current capacity", "%@ mAh");
+    EXPECT_EQ(current.format(1.5), "1.5 mAh");
+    EXPECT_EQ(current.format(plist::Data{0x0a, 0x0b, 0x0c, 0x0d, 0x0e}), "<0a0b0c0d 0e> mAh");
+    EXPECT_EQ(current.format(plist::Date{0.0}), "1970-01-01 00:00:00 +0000 mAh");
+
+    // Object and numeric conversions never reach printf with the wrong
+    // argument; missing arguments read as empty text or 0.
+    using app::DisplayFormat;
+    EXPECT_EQ(DisplayFormat::apply("%@ and %@", {std::string("x")}), "x and ");
+    EXPECT_EQ(DisplayFormat::apply("%d%% %x", {std::string("12abc")}), "12% 0");
+    EXPECT_EQ(DisplayFormat::apply("%5.1f|%-4s|%s", {2.26, std::string("ab"), 1.5}), "  2.3|ab  |1.5");
+    EXPECT_EQ(DisplayFormat::apply("%n %c 100%", {std::string("a")}), "%n %c 100%");
+    EXPECT_EQ(DisplayFormat::apply("%99999999999f", {1.0}).size(),
+              static_cast<std::size_t>(DisplayFormat::kMaximumWidth));
+    EXPECT_EQ(DisplayFormat::apply("%d", {std::nan("")}), "0");
+}
+
+TEST_F(BatteryDetailTest, WithoutAFileEveryRowIsNilAndTheAdapterRowStillLeadsOn) {
+    auto& screen = openDetail();
+    ASSERT_EQ(screen.tableView().numberOfRowsInSection(0), 18);
+    for (const auto& [title, detail] : rows(screen)) {
+        EXPECT_EQ(detail, title == "AC Adapter info" ? "" : "nil") << title;
+    }
+    EXPECT_EQ(screen.tableView().cellForRowAtIndexPath({0, kAdapterRow})->reuseIdentifier(), "subItem");
+
+    auto* details = openAdapterDetails(screen);
+    ASSERT_NE(details, nullptr);
+    EXPECT_EQ(details->name, "AdapterDetails");
+    EXPECT_EQ(rows(*details), (std::vector<Row>{{"Description", "nil"}, {"Amperage", "nil"}, {"Power", "nil"}}));
+    EXPECT_FALSE(logged("realName is nil"));
+}
+
+TEST_F(BatteryDetailTest, MalformedFilesAndOddValuesNeverCrash) {
+    auto allNil = [&](BatteryDetailViewController& screen) {
+        for (const auto& [title, detail] : rows(screen)) {
+            if (title != "AC Adapter info" && detail != "nil") return false;
+        }
+        return true;
+    };
+    writeRawState("<?xml version=\"1.0\"?><plist><dict><key>Voltage</key><integer>38");
+    EXPECT_TRUE(allNil(openDetail()));
+    writeState({});
+    writeFile(paths::kLastBatteryState, plist::Value(plist::Array{1, 2}));
+    EXPECT_TRUE(allNil(openDetail()));
+
+    writeState({{"Voltage", plist::Date{1'000.0}},
+                {"Temperature", "warm"},
+                {"UpdateTime", plist::Date{1'600'000'000.0}},
+                {"CycleCount", 3.5},
+                {"Manufacturer", 7},
+                {"Serial", plist::Dictionary{}},
+                {"AdapterDetails", plist::Array{plist::Dictionary{{"Watts", 5}}}}});
+    auto& screen = openDetail();
+    const std::vector<Row> shown = rows(screen);
+    ASSERT_EQ(shown.size(), 18u);
+    EXPECT_EQ(shown[1].second, "3.5");
+    EXPECT_EQ(shown[6].second, "0.00°C (32.00°F)");
+    EXPECT_EQ(shown[8].second, app::DateText::shortDateShortTime(1'600'000'000.0));
+    EXPECT_EQ(shown[9].second, "1.000 V");
+    EXPECT_EQ(shown[15].second, "N/A");
+    EXPECT_EQ(shown[16].second, "7");
+    // A dictionary under another key opens the sub-detail as well.
+    EXPECT_EQ(screen.tableView().cellForRowAtIndexPath({0, 17})->reuseIdentifier(), "subItem");
+
+    // An adapter array is a plain row: tapping it opens nothing.
+    EXPECT_EQ(openAdapterDetails(screen), nullptr);
+    EXPECT_EQ(stack.depth(), 2u);
+
+    // The file changes between showing a dictionary and opening it.
+    writeState({{"AdapterDetails", plist::Dictionary{{"Watts", 5}}}});
+    auto& fresh = openDetail();
+    writeState({{"AdapterDetails", "gone"}});
+    auto* details = openAdapterDetails(fresh);
+    ASSERT_NE(details, nullptr);
+    EXPECT_EQ(rows(*details), (std::vector<Row>{{"Description", "nil"}, {"Amperage", "nil"}, {"Power", "nil"}}));
+    EXPECT_TRUE(logged("AdapterDetails is not a dictionary"));
+
+    // A sender whose title matches no row.
+    BatterySubDetailViewController orphan;
+    app::TableCell stranger("items");
+    stranger.text = "Nothing";
+    fresh.prepareForSegue({std::string(BatteryDetailViewController::kSubDetailSegue), &fresh, &orphan}, &stranger);
+    EXPECT_TRUE(logged("realName is nil !!!!!!!!!!!!!"));
+    EXPECT_EQ(orphan.name, "");
+    EXPECT_FALSE(orphan.batteryState);
+}
+
+TEST_F(BatteryDetailTest, PullingPastTheThresholdReloadsTheFileAndKeepsTheHeaderVisible) {
+    writeFile(paths::kAppUserDefaults, plist::Value(plist::Dictionary{{"Other", 1}}));
+    writeState({{"Voltage", 3850}});
+    auto& screen = openDetail();
+    ASSERT_TRUE(screen._refreshHeaderView);
+    EGORefreshTableHeaderView& header = *screen._refreshHeaderView;
+    EXPECT_EQ(header.frame, (app::ViewRect{0.0, -416.0, 320.0, 416.0}));
+    EXPECT_EQ(header._statusLabel.text, "Pull down to refresh status");
+    app::TableView& table = screen.tableView();
+
+    table.dragTo(-64.0);
+    EXPECT_EQ(header._state, EGORefreshTableHeaderView::RefreshState::Normal);
+    table.endDragging();
+    EXPECT_FALSE(screen.hasPendingWork());
+    EXPECT_EQ(table.contentInset.top, 0.0);
+
+    table.dragTo(-66.0);
+    EXPECT_EQ(header._statusLabel.text, "Release to refresh status");
+    EXPECT_DOUBLE_EQ(header._arrowImage.rotation, std::numbers::pi);
+    table.dragTo(-30.0);
+    EXPECT_EQ(header._statusLabel.text, "Pull down to refresh status");
+    EXPECT_DOUBLE_EQ(header._arrowImage.rotation, 0.0);
+    table.dragTo(-66.0);
+
+    writeState({{"Voltage", 4123}});
+    table.endDragging();
+    EXPECT_EQ(header._statusLabel.text, "Loading Status");
+    EXPECT_TRUE(header._activityView.animating);
+    EXPECT_TRUE(header._arrowImage.hidden);
+    EXPECT_EQ(table.contentInset.top, 60.0);
+    // The refresh runs on the main queue's next turn, not inside the gesture.
+    EXPECT_EQ(rows(screen)[9].second, "3.850 V");
+    table.dragTo(-20.0);
+    EXPECT_EQ(table.contentInset.top, 20.0);
+
+    platform.now = 1'700'000'500.0;
+    EXPECT_EQ(screen.runPendingWork(), 1u);
+    EXPECT_EQ(rows(screen)[9].second, "4.123 V");
+    EXPECT_FALSE(screen._reloading);
+    EXPECT_EQ(header._state, EGORefreshTableHeaderView::RefreshState::Normal);
+    EXPECT_EQ(table.contentInset.top, 60.0);
+    const std::string lastUpdate = "Last update: " + app::DateText::shortDateShortTime(platform.now);
+    EXPECT_EQ(header._lastUpdatedLabel.text, lastUpdate);
+
+    const auto defaults = plist::readDictionary(paths::resolve(paths::kAppUserDefaults));
+    ASSERT_TRUE(defaults);
+    ASSERT_TRUE(defaults->find(userdefaults::kRefreshHeaderLastRefresh));
+    EXPECT_EQ(*defaults->find(userdefaults::kRefreshHeaderLastRefresh)->asString(), lastUpdate);
+    EXPECT_TRUE(defaults->contains("Other"));
+    const auto settings = settingsFile();
+    EXPECT_FALSE(settings && settings->contains(userdefaults::kRefreshHeaderLastRefresh));
+}
+
+TEST_F(BatteryDetailTest, UnreadableUserDefaultsStartEmptyAndAreRewritten) {
+    writeFile(paths::kAppUserDefaults, plist::Value(plist::Dictionary{}));
+    std::ofstream(paths::resolve(paths::kAppUserDefaults), std::ios::trunc) << "not a property list";
+    app::UserDefaults& defaults = app::UserDefaults::standardUserDefaults();
+    EXPECT_FALSE(defaults.objectForKey("Key"));
+    defaults.setObject("Key", "value");
+    EXPECT_EQ(defaults.objectForKey("Key"), plist::Value("value"));
+    ASSERT_TRUE(defaults.synchronize());
+    const auto written = plist::readDictionary(paths::resolve(paths::kAppUserDefaults));
+    ASSERT_TRUE(written);
+    EXPECT_EQ(*written, (plist::Dictionary{{"Key", "value"}}));
+}
+
+TEST_F(BatteryDetailTest, BackButtonGoesBackAndTheLoggingSwitchLogs) {
+    stack.setRootViewController(std::make_unique<app::ViewController>());
+    stack.performSegue(*stack.topViewController(), "generic", nullptr);
+    auto* generic = dynamic_cast<app::GenericViewController*>(stack.topViewController());
+    ASSERT_NE(generic, nullptr);
+    EXPECT_EQ(generic->backButton.title, "Back");
+    generic->touchUpInsideBackButton();
+    EXPECT_EQ(stack.depth(), 1u);
+
+    app::MyUISwitch toggle;
+    toggle.setOn(true, false);
+    EXPECT_TRUE(toggle.on);
+    EXPECT_TRUE(logged("setOn : YES animated : NO"));
+}
+
+}  // namespace
+}  // namespace corvane::testing

@@ -1,0 +1,193 @@
+// The home list and the credits, driven through the navigation stack: the
+// strategy row follows the settings file, rows lead to their screens, and
+// the help alert opens the help page only when asked to.
+
+#include <gtest/gtest.h>
+
+#include "app/screens/GreetingsTableViewController.h"
+#include "app/screens/SettingsStrategyViewController.h"
+#include "app/screens/StartingViewController.h"
+#include "tests/support/AppHarness.h"
+
+namespace corvane::testing {
+namespace {
+
+using app::Color;
+using app::IndexPath;
+using app::StartingViewController;
+
+class HomeScreenTest : public AppTest {
+protected:
+    // Every row's segue leads to a plain screen, except the strategy chooser.
+    void openHome() {
+        app::Storyboard storyboard;
+        for (std::string_view segue : {StartingViewController::kGoGraphCell, StartingViewController::kLastBattCell,
+                                       StartingViewController::kSettingsCell, StartingViewController::kInfoCell,
+                                       StartingViewController::kGreetingsCell}) {
+            storyboard.registerScene(std::string(segue), [] { return std::make_unique<app::ViewController>(); });
+        }
+        storyboard.registerScene(std::string(StartingViewController::kStrategyCell),
+                                 [] { return std::make_unique<app::SettingsStrategyViewController>(); });
+        stack = std::make_unique<app::NavigationStack>(std::move(storyboard));
+        auto screen = std::make_unique<StartingViewController>();
+        home = screen.get();
+        stack->setRootViewController(std::move(screen));
+    }
+    // Every key the model reads is present, so loading writes nothing back.
+    static void writeStrategy(std::int64_t strategy) {
+        plist::Dictionary file;
+        for (std::string_view key :
+             {settings::kDebug, settings::kCarMode, settings::kDisableIcon, settings::kLowPowerMode,
+              settings::kEnabledAllRadios, settings::kEnabledAllRadiosInBackground, settings::kEnabledEdgeOffOnWifi,
+              settings::kRadioTimerDurationAtSleep, settings::kRadioTimerDurationAtWakeup, settings::kWakeInterval,
+              settings::kManageCriticalLevel, settings::kSaveStats, settings::kSaveLastState, settings::kNoneOnAC,
+              settings::kSwitchRadiosOnLock, settings::kMinRate, settings::kMaxRate, settings::kEdge, settings::k3G,
+              settings::k4G, settings::kWiFi, settings::kPush, settings::kLocation, settings::kBluetooth,
+              settings::kEdgeAtSleep, settings::k3GAtSleep, settings::k4GAtSleep, settings::kWiFiAtSleep,
+              settings::kPushAtSleep, settings::kLocationAtSleep, settings::kBluetoothAtSleep}) {
+            file.set(key, plist::Value(1));
+        }
+        file.set(settings::kStrategy, plist::Value(strategy));
+        writeSettings(file);
+    }
+    std::shared_ptr<app::TableCell> strategyRow() const {
+        return home->tableView().cellForRowAtIndexPath({0, StartingViewController::kStrategyRow});
+    }
+
+    std::unique_ptr<app::NavigationStack> stack;
+    StartingViewController* home = nullptr;
+};
+
+TEST_F(HomeScreenTest, ShowsSevenRowsAndTheStrategyOfTheSettingsFile) {
+    writeStrategy(2);
+    openHome();
+    const app::TableView& table = home->tableView();
+    ASSERT_EQ(table.numberOfSections(), 1);
+    ASSERT_EQ(table.numberOfRowsInSection(0), 7);
+    const std::vector<std::string> identifiers{"goGraphCell", "lastBattCell", "settingsCell", "strategyCell",
+                                               "footerCell",  "infoCell",     "greetingsCell"};
+    for (int row = 0; row < 7; ++row) {
+        auto cell = table.cellForRowAtIndexPath({0, row});
+        ASSERT_NE(cell, nullptr) << row;
+        EXPECT_EQ(cell->reuseIdentifier(), identifiers[static_cast<std::size_t>(row)]);
+        EXPECT_EQ(cell, home->getCellForIdentifier(identifiers[static_cast<std::size_t>(row)]));
+    }
+    EXPECT_EQ(table.cellForRowAtIndexPath({0, 0})->text, "View Graphs");
+    EXPECT_EQ(table.cellForRowAtIndexPath({0, 4})->text, "FAQ Ampwise 2.1.1");
+    EXPECT_FALSE(table.cellForRowAtIndexPath({0, 4})->detailText.empty());
+    EXPECT_EQ(table.cellForRowAtIndexPath({0, 5})->detailText, "Infos about your device");
+
+    EXPECT_EQ(strategyRow()->text, "Using : normal mode");
+    ASSERT_TRUE(strategyRow()->textColor.has_value());
+    EXPECT_EQ(*strategyRow()->textColor, (Color{0.3f, 0.8f, 0.35f, 0.6f}));
+    // Single-precision components, as the toolkit takes them.
+    EXPECT_EQ(static_cast<double>(strategyRow()->textColor->green), 0.800000011920929);
+    EXPECT_FALSE(strategyRow()->textFlexibleWidth);
+    EXPECT_TRUE(logged("setting text : Using : normal mode"));
+    EXPECT_TRUE(logged("Cell at 0, 3 is"));
+
+    EXPECT_EQ(home->getCellForIdentifier("bogusCell"), nullptr);
+    EXPECT_TRUE(logged("Unknown cell bogusCell"));
+}
+
+TEST_F(HomeScreenTest, AnUnknownStrategyKeepsThePreviousColour) {
+    writeStrategy(7);
+    openHome();
+    EXPECT_EQ(home->status, "Unknown");
+    EXPECT_EQ(strategyRow()->text, "Unknown");
+    EXPECT_FALSE(strategyRow()->textColor.has_value());
+
+    writeStrategy(1);
+    home->tableView().tapRowAtIndexPath({0, 5});
+    stack->popViewControllerAnimated(true);
+    EXPECT_EQ(strategyRow()->text, "iMessage friendly mode");
+    EXPECT_TRUE(strategyRow()->textFlexibleWidth);
+
+    writeStrategy(7);
+    home->tableView().tapRowAtIndexPath({0, 6});
+    stack->popViewControllerAnimated(true);
+    EXPECT_EQ(strategyRow()->text, "Unknown");
+    EXPECT_EQ(strategyRow()->textColor, (Color{0.3f, 0.9f, 0.35f, 0.5f}));
+    EXPECT_FALSE(strategyRow()->textFlexibleWidth);
+}
+
+TEST_F(HomeScreenTest, ChoosingCustomInTheChooserShowsOnReturn) {
+    writeStrategy(2);
+    openHome();
+    home->tableView().tapRowAtIndexPath({0, StartingViewController::kStrategyRow});
+    auto* chooser = dynamic_cast<app::SettingsStrategyViewController*>(stack->topViewController());
+    ASSERT_NE(chooser, nullptr);
+
+    chooser->tableView().tapRowAtIndexPath({1, 5});
+    EXPECT_EQ(stack->performedSegues().back(), "customSegue");
+    stack->popViewControllerAnimated(true);
+
+    ASSERT_EQ(stack->topViewController(), home);
+    EXPECT_EQ(strategyRow()->text, "Using : custom mode");
+    EXPECT_EQ(strategyRow()->textColor, (Color{0.3f, 0.2f, 0.8f, 0.8f}));
+    ASSERT_TRUE(settingsFile().has_value());
+    EXPECT_EQ(settingsFile()->find(settings::kStrategy)->integerValue(), 5);
+}
+
+TEST_F(HomeScreenTest, RowsLeadOnlyFromTheCellsOfTheLayout) {
+    writeStrategy(2);
+    openHome();
+    for (int row : {0, 1, 2, 5, 6}) {
+        home->tableView().tapRowAtIndexPath({0, row});
+        ASSERT_EQ(stack->depth(), 2u) << row;
+        stack->popViewControllerAnimated(true);
+    }
+    EXPECT_EQ(stack->performedSegues(),
+              (std::vector<std::string>{"goGraphCell", "lastBattCell", "settingsCell", "infoCell", "greetingsCell"}));
+
+    // A cell other than the layout's own does not lead anywhere.
+    home->goGraphCell = std::make_shared<app::TableCell>("goGraphCell");
+    home->tableView().tapRowAtIndexPath({0, 0});
+    EXPECT_EQ(stack->depth(), 1u);
+    EXPECT_EQ(stack->performedSegues().size(), 5u);
+}
+
+TEST_F(HomeScreenTest, HelpAlertOpensThePageOnlyWhenAccepted) {
+    writeStrategy(2);
+    openHome();
+    home->tableView().tapRowAtIndexPath({0, StartingViewController::kFooterRow});
+    ASSERT_EQ(stack->pendingAlerts().size(), 1u);
+    const app::AlertView& alert = stack->pendingAlerts().back();
+    EXPECT_EQ(alert.title, "Info");
+    EXPECT_EQ(alert.message, "Open the help page (needs network)");
+    EXPECT_EQ(alert.buttonTitles(), (std::vector<std::string>{"No, thanks", "Yes, go"}));
+    EXPECT_EQ(alert.delegate, home);
+
+    ASSERT_TRUE(stack->answerAlert(0));
+    EXPECT_TRUE(stack->openedURLs().empty());
+    EXPECT_EQ(stack->topViewController(), home);
+    EXPECT_TRUE(stack->performedSegues().empty());
+
+    home->tableView().tapRowAtIndexPath({0, StartingViewController::kFooterRow});
+    ASSERT_TRUE(stack->answerAlert(1));
+    EXPECT_EQ(stack->openedURLs(), (std::vector<std::string>{std::string(StartingViewController::kHelpPageAddress)}));
+}
+
+TEST_F(HomeScreenTest, CreditsListTwoSectionsAndLeadNowhere) {
+    app::Storyboard storyboard;
+    storyboard.registerScene("greetingsCell", [] { return std::make_unique<app::GreetingsTableViewController>(); });
+    app::NavigationStack credits(std::move(storyboard));
+    credits.setRootViewController(std::make_unique<app::GreetingsTableViewController>());
+    auto& table = dynamic_cast<app::GreetingsTableViewController*>(credits.topViewController())->tableView();
+    ASSERT_EQ(table.numberOfSections(), 2);
+    EXPECT_EQ(table.numberOfRowsInSection(0), 4);
+    EXPECT_EQ(table.numberOfRowsInSection(1), 7);
+    for (IndexPath indexPath : {IndexPath{0, 0}, IndexPath{0, 3}, IndexPath{1, 0}, IndexPath{1, 6}}) {
+        auto cell = table.cellForRowAtIndexPath(indexPath);
+        ASSERT_NE(cell, nullptr);
+        EXPECT_EQ(cell->reuseIdentifier(), "greetingsCell");
+        EXPECT_FALSE(cell->text.empty());
+        EXPECT_FALSE(cell->detailText.empty());
+    }
+    table.tapRowAtIndexPath({1, 2});
+    EXPECT_EQ(credits.depth(), 1u);
+    EXPECT_TRUE(credits.performedSegues().empty());
+}
+
+}  // namespace
+}  // namespace corvane::testing

@@ -1,0 +1,294 @@
+// The preference model: reloading the settings file and filling in missing
+// keys, saving without losing other keys, unreadable files, and keeping the
+// two data-rate restrictions coherent.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <limits>
+#include <vector>
+
+#include "tests/support/AppHarness.h"
+
+namespace corvane::testing {
+namespace {
+
+using app::PlistController;
+using namespace settings;
+
+std::vector<std::string> keysOf(const plist::Dictionary& dictionary) {
+    std::vector<std::string> keys;
+    for (const auto& [key, value] : dictionary) keys.push_back(key);
+    return keys;
+}
+
+class PlistControllerTest : public AppTest {
+protected:
+    PlistController& model() { return PlistController::sharedInstance(); }
+
+    std::size_t logCount(std::string_view fragment) const {
+        std::size_t count = 0;
+        for (const std::string& line : logLines()) count += line.find(fragment) != std::string::npos;
+        return count;
+    }
+
+    static const plist::Value& at(const plist::Dictionary& file, std::string_view key) {
+        static const plist::Value none(std::string("<missing>"));
+        const plist::Value* value = file.find(key);
+        return value != nullptr ? *value : none;
+    }
+
+    // The device as the engine last wrote it; the model reads it when created.
+    void useDevice(bool support2G, bool support3G, bool support4G) {
+        MobileDataInfo info;
+        info.setSupport2G(support2G);
+        info.setSupport3G(support3G);
+        info.setSupport4G(support4G);
+        ASSERT_TRUE(info.saveToFile());
+        PlistController::resetSharedInstance();
+    }
+};
+
+TEST_F(PlistControllerTest, FileLackingEveryKeyIsFilledOneKeyAtATime) {
+    writeSettings({{"Unknown", plist::Value("kept")}});
+    // Values changed on screens but not saved yet are what a missing key gets.
+    model().setStrategy(4);
+    model().setRadioTimerDurationAtSleep(12.5);
+    model().setEnableSaveStats(false);
+
+    model().reloadPrefs();
+
+    EXPECT_EQ(preferencesChangedCount(), 32u);
+    EXPECT_EQ(logCount("] file "), 32u);
+    const auto file = settingsFile();
+    ASSERT_TRUE(file);
+    const std::vector<std::string> expectedOrder{
+        "Unknown", "Debug", "CarMode", "DisableIcon", "LowPowerMode", "EnabledAllRadios",
+        "EnabledAllRadiosInBackground", "EnabledEdgeOffOnWifi", "RadioTimerDurationAtSleep",
+        "RadioTimerDurationAtWakeup", "WakeInterval", "Strategy", "ManageCriticalLevel", "SaveStats", "SaveLastState",
+        "NoneOnAC", "SwitchRadiosOnLock", "MinRate", "MaxRate", "Edge", "3G", "4G", "WiFi", "Push", "Location",
+        "Bluetooth", "EdgeAtSleep", "3GAtSleep", "4GAtSleep", "WiFiAtSleep", "PushAtSleep", "LocationAtSleep",
+        "BluetoothAtSleep"};
+    EXPECT_EQ(keysOf(*file), expectedOrder);
+
+    EXPECT_EQ(at(*file, "Unknown"), plist::Value("kept"));
+    EXPECT_EQ(at(*file, kDebug), plist::Value(false));
+    EXPECT_EQ(at(*file, kCarMode), plist::Value(true));
+    EXPECT_EQ(at(*file, kRadioTimerDurationAtSleep), plist::Value(12.5));
+    EXPECT_EQ(at(*file, kStrategy), plist::Value(4));
+    EXPECT_EQ(at(*file, kSaveStats), plist::Value(0));
+    EXPECT_EQ(at(*file, kSwitchRadiosOnLock), plist::Value(1));
+    EXPECT_EQ(at(*file, kMinRate), plist::Value(0));
+    EXPECT_EQ(at(*file, kBluetoothAtSleep), plist::Value(0));
+
+    // CarMode reaches the model only at the next reload; the radio states
+    // are 0 at once although their creation defaults are 2.
+    EXPECT_FALSE(model().carMode());
+    EXPECT_EQ(model().edge(), 0);
+    EXPECT_EQ(model().edgeAtSleep(), 0);
+    for (const char* key : {"SaveStats", "SaveLastState", "NoneOnAC", "SwitchRadiosOnLock", "MinRate", "MaxRate"}) {
+        EXPECT_EQ(logCount(std::string(key) + " does not exists"), 1u) << key;
+    }
+    EXPECT_EQ(logCount("does not exists"), 6u);
+
+    model().reloadPrefs();
+    EXPECT_TRUE(model().carMode());
+    EXPECT_EQ(preferencesChangedCount(), 32u);
+}
+
+TEST_F(PlistControllerTest, MissingUnreadableOrUnwritableFileNeverLosesTheModel) {
+    model().setStrategy(5);
+    model().reloadPrefs();
+    EXPECT_TRUE(logged("File not found : " + paths::resolve(paths::kSettings).string()));
+    EXPECT_FALSE(std::filesystem::exists(paths::resolve(paths::kSettings)));
+    EXPECT_EQ(model().strategy(), 5);
+    EXPECT_EQ(preferencesChangedCount(), 0u);
+
+    // Malformed: read like a missing file, then a single-key write replaces it.
+    {
+        std::ofstream garbage(paths::resolve(paths::kSettings));
+        garbage << "<?xml version=\"1.0\"?><plist><dict><key>Strategy</key><integer>3";
+    }
+    model().reloadPrefs();
+    EXPECT_EQ(model().strategy(), 5);
+    EXPECT_EQ(preferencesChangedCount(), 0u);
+    model()._saveValueToFile("", kCarMode, plist::Value(true));
+    EXPECT_EQ(settingsFile(), (plist::Dictionary{{"CarMode", plist::Value(true)}}));
+    EXPECT_EQ(preferencesChangedCount(), 1u);
+
+    // A root that is not a dictionary: the whole model replaces it.
+    writeFile(paths::kSettings, plist::Value(plist::Array{plist::Value(1), plist::Value("x")}));
+    model().reloadPrefs();
+    EXPECT_EQ(model().strategy(), 5);
+    model().savePrefs();
+    const auto file = settingsFile();
+    ASSERT_TRUE(file);
+    EXPECT_EQ(file->size(), 31u);
+    EXPECT_EQ(at(*file, kStrategy), plist::Value(5));
+    EXPECT_FALSE(file->contains(kSwitchRadiosOnLock));
+    EXPECT_EQ(preferencesChangedCount(), 2u);
+
+    // A failed write keeps the model's new values and notifies nothing.
+    std::filesystem::remove_all(paths::resolve(paths::kPreferencesFolder));
+    model().setEdge(1);
+    EXPECT_FALSE(model().radioRestrictionChanged(2, true));
+    model()._saveValueToFile("", kDebug, plist::Value(true));
+    EXPECT_EQ(logCount("file " + paths::resolve(paths::kSettings).string() + " COULD NOT be created"), 2u);
+    EXPECT_EQ(preferencesChangedCount(), 2u);
+    EXPECT_EQ(model().edge(), 1);
+    EXPECT_EQ(model().radioRestrictionForType(true), 2);
+}
+
+TEST_F(PlistControllerTest, EngineWrittenKeysAreReadAndKeptByBothWrites) {
+    writeSettings({{"SwitchRadiosOnLock", plist::Value(0)},
+                   {"Debug", plist::Value(1)},
+                   {"BlockPopups", plist::Value(false)},
+                   {"NoneOnAC", plist::Value(1)},
+                   {"Strategy", plist::Value(5)}});
+    model().reloadPrefs();
+    EXPECT_FALSE(model().switchRadiosOnLock());
+    EXPECT_TRUE(model().debug());
+    EXPECT_EQ(model().strategy(), 5);
+    const std::size_t fillIns = preferencesChangedCount();
+    EXPECT_EQ(fillIns, 32u - 4u);
+
+    model().setSwitchRadiosOnLock(true);  // savePrefs does not own this key
+    model().setWakeIntervalMinutes(30.0);
+    model().setEnableSaveLastState(false);
+    model().savePrefs();
+    EXPECT_EQ(preferencesChangedCount(), fillIns + 1);
+    EXPECT_TRUE(logged("file " + paths::resolve(paths::kSettings).string() + " created"));
+    auto file = settingsFile();
+    ASSERT_TRUE(file);
+    EXPECT_EQ(at(*file, kSwitchRadiosOnLock), plist::Value(0));
+    EXPECT_EQ(at(*file, kBlockPopups), plist::Value(false));
+    // Booleans as booleans, reals as reals, integers as integers.
+    EXPECT_EQ(at(*file, kDebug), plist::Value(true));
+    EXPECT_EQ(at(*file, kNoneOnAC), plist::Value(true));
+    EXPECT_EQ(at(*file, kSaveLastState), plist::Value(false));
+    EXPECT_EQ(at(*file, kWakeInterval), plist::Value(30.0));
+    EXPECT_EQ(at(*file, kEdge), plist::Value(0));
+
+    model()._saveValueToFile("", kSwitchRadiosOnLock, plist::Value(true));
+    file = settingsFile();
+    ASSERT_TRUE(file);
+    EXPECT_EQ(at(*file, kSwitchRadiosOnLock), plist::Value(true));
+    EXPECT_EQ(at(*file, kBlockPopups), plist::Value(false));
+    EXPECT_EQ(preferencesChangedCount(), fillIns + 2);
+
+    // Another file is read and rewritten itself, never given the settings.
+    const std::string otherFile = std::string(paths::kPreferencesFolder) + "/org.fernhill.other.plist";
+    writeFile(otherFile, plist::Value(plist::Dictionary{{"Own", plist::Value(3)}}));
+    model()._saveValueToFile(otherFile, "Added", plist::Value(4));
+    EXPECT_EQ(plist::readDictionary(paths::resolve(otherFile)),
+              (plist::Dictionary{{"Own", plist::Value(3)}, {"Added", plist::Value(4)}}));
+}
+
+TEST_F(PlistControllerTest, ValuesOfAnyTypeGoThroughTheNumberConversions) {
+    plist::Dictionary prefs;
+    prefs.set(kDebug, plist::Value("YES"));
+    prefs.set(kCarMode, plist::Value(plist::Date{1e9}));
+    prefs.set(kLowPowerMode, plist::Value(plist::Array{plist::Value(true)}));
+    prefs.set(kWakeInterval, plist::Value("20.5"));
+    prefs.set(kRadioTimerDurationAtSleep, plist::Value(std::numeric_limits<double>::quiet_NaN()));
+    prefs.set(kRadioTimerDurationAtWakeup, plist::Value(std::numeric_limits<double>::infinity()));
+    prefs.set(kStrategy, plist::Value(8589934595LL));  // 2^33 + 3
+    prefs.set(kMinRate, plist::Value(8589934595LL));
+    prefs.set(kMaxRate, plist::Value(2.9));
+    prefs.set(kEdge, plist::Value("2"));
+    prefs.set(k3G, plist::Value(plist::Dictionary{}));
+    prefs.set(kPush, plist::Value(7));
+    prefs.set(kBluetooth, plist::Value(-3));
+    writeSettings(prefs);
+
+    model().reloadPrefs();
+    EXPECT_TRUE(model().debug());
+    EXPECT_FALSE(model().carMode());
+    EXPECT_FALSE(model().manageLowPowerMode());
+    EXPECT_DOUBLE_EQ(model().wakeIntervalMinutes(), 20.5);
+    EXPECT_TRUE(std::isnan(model().radioTimerDurationAtSleep()));
+    EXPECT_TRUE(std::isinf(model().radioTimerDurationAtWakeup()));
+    EXPECT_EQ(model().strategy(), std::numeric_limits<std::int32_t>::max());  // read as 32 bits
+    EXPECT_EQ(model().radioRestrictionForType(true), 8589934595LL);
+    EXPECT_EQ(model().radioRestrictionForType(false), 2);
+    EXPECT_EQ(model().edge(), 2);
+    EXPECT_EQ(model().threeG(), 0);
+    EXPECT_EQ(model().push(), 7);
+    EXPECT_EQ(model().bluetooth(), -3);
+
+    // The next save stores proper types in place of the odd ones.
+    model().savePrefs();
+    const auto file = settingsFile();
+    ASSERT_TRUE(file);
+    EXPECT_EQ(at(*file, kDebug), plist::Value(true));
+    EXPECT_EQ(at(*file, kCarMode), plist::Value(false));
+    EXPECT_EQ(at(*file, kWakeInterval), plist::Value(20.5));
+    EXPECT_EQ(at(*file, k3G), plist::Value(0));
+    EXPECT_EQ(at(*file, kMaxRate), plist::Value(2));
+    // Non-finite durations are written back as they were read.
+    EXPECT_TRUE(std::isnan(at(*file, kRadioTimerDurationAtSleep).doubleValue()));
+    EXPECT_TRUE(std::isinf(at(*file, kRadioTimerDurationAtWakeup).doubleValue()));
+}
+
+struct CoherenceCase {
+    const char* name;
+    bool support2G, support4G;
+    std::int64_t min, max;      // bounds before the change, set in that order
+    bool minimumChanged;        // which bound the user then sets
+    std::int64_t newValue;
+    bool expectedResult;
+    std::int64_t expectedMin, expectedMax;
+};
+
+TEST_F(PlistControllerTest, RateRestrictionsStayCoherentWithEachOtherAndTheDevice) {
+    const CoherenceCase cases[] = {
+        {"min 2G under max 3G, with 4G", true, true, 0, 2, true, 1, true, 1, 3},
+        {"min 2G under max 3G, without 4G", true, false, 0, 2, true, 1, true, 1, 0},
+        {"min 3G under max 4G", true, true, 0, 3, true, 2, true, 2, 0},
+        {"max 2G over min 2G", true, true, 1, 0, false, 1, true, 0, 1},
+        {"max 4G over min 3G, with 2G", true, true, 2, 0, false, 3, true, 1, 3},
+        {"max 4G over min 3G, without 2G", false, true, 2, 0, false, 3, true, 0, 3},
+        {"max 3G over min 2G", true, true, 1, 0, false, 2, true, 0, 2},
+        {"coherent pair", true, true, 1, 0, false, 3, false, 1, 3},
+        {"no maximum", true, true, 0, 0, true, 3, false, 3, 0},
+        {"no minimum", true, true, 0, 1, true, 0, false, 0, 1},
+    };
+    for (const CoherenceCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        useDevice(c.support2G, true, c.support4G);
+        platform.notifications.clear();
+        // Each setting step is coherent by itself (the other bound is still 0).
+        if (c.min != 0) {
+            ASSERT_FALSE(model().radioRestrictionChanged(c.min, true));
+        }
+        if (c.max != 0) {
+            ASSERT_FALSE(model().radioRestrictionChanged(c.max, false));
+        }
+
+        EXPECT_EQ(model().radioRestrictionChanged(c.newValue, c.minimumChanged), c.expectedResult);
+        EXPECT_EQ(model().radioRestrictionForType(true), c.expectedMin);
+        EXPECT_EQ(model().radioRestrictionForType(false), c.expectedMax);
+        const auto file = settingsFile();
+        ASSERT_TRUE(file);
+        EXPECT_EQ(at(*file, kMinRate), plist::Value(static_cast<long long>(c.expectedMin)));
+        EXPECT_EQ(at(*file, kMaxRate), plist::Value(static_cast<long long>(c.expectedMax)));
+        EXPECT_EQ(preferencesChangedCount(), (c.min != 0) + (c.max != 0) + 1u);
+        std::filesystem::remove(paths::resolve(paths::kSettings));
+    }
+
+    // Rates stored by hand are not range-checked: extremes reconcile without overflow.
+    constexpr auto kLargest = std::numeric_limits<std::int64_t>::max();
+    writeSettings({{"MinRate", plist::Value(static_cast<long long>(kLargest))},
+                   {"MaxRate", plist::Value(static_cast<long long>(std::numeric_limits<std::int64_t>::min()))}});
+    model().reloadPrefs();
+    EXPECT_TRUE(model().ensureRateCoherence(true));
+    EXPECT_EQ(model().radioRestrictionForType(false), 0);
+    EXPECT_FALSE(model().ensureRateCoherence(true));
+    EXPECT_TRUE(model().radioRestrictionChanged(kLargest, false));
+    EXPECT_EQ(model().radioRestrictionForType(true), kLargest - 2);
+}
+
+
+}  // namespace
+}  // namespace corvane::testing

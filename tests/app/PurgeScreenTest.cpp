@@ -1,0 +1,194 @@
+// The statistics purge screen on a real SQLite database: the five retention
+// choices, the confirmation, the outcome alerts and what is left in the table.
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <fstream>
+#include <limits>
+
+#include "app/screens/PurgeViewControllerViewController.h"
+#include "shared/StatisticsSchema.h"
+#include "tests/support/AppHarness.h"
+#include "tests/support/StatisticsQueries.h"
+
+namespace corvane::testing {
+namespace {
+
+using app::PurgeViewControllerViewController;
+
+constexpr int kKeepToday = 3;
+constexpr int kKeepNothing = 4;
+
+class PurgeScreenTest : public AppTest {
+protected:
+    void SetUp() override {
+        AppTest::SetUp();
+        platform.now = kNow + 0.75;  // the fraction is dropped
+        stack = std::make_unique<app::NavigationStack>(app::Storyboard{});
+        stack->setRootViewController(std::make_unique<PurgeViewControllerViewController>());
+        screen = dynamic_cast<PurgeViewControllerViewController*>(stack->topViewController());
+        ASSERT_NE(screen, nullptr);
+    }
+    void TearDown() override {
+        stack.reset();
+        AppTest::TearDown();
+    }
+
+    static void execute(sqlite3* database, const char* sql) {
+        ASSERT_EQ(sqlite3_exec(database, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(database);
+    }
+
+    // A database as the engine creates it, holding one record per time.
+    static void createDatabase(const std::vector<std::int64_t>& updateTimes) {
+        std::filesystem::create_directories(paths::resolve(paths::kStatisticsFolder));
+        sqlite3* database = nullptr;
+        ASSERT_EQ(sqlite3_open(databasePath().c_str(), &database), SQLITE_OK);
+        execute(database, std::string(statistics::kCreateTableStatement).c_str());
+        execute(database, std::string(statistics::kCreateIndexStatement).c_str());
+        sqlite3_stmt* insert = nullptr;
+        ASSERT_EQ(sqlite3_prepare_v2(database, std::string(statistics::kInsertStatement).c_str(), -1, &insert, nullptr),
+                  SQLITE_OK);
+        for (std::int64_t updateTime : updateTimes) {
+            sqlite3_reset(insert);
+            for (int column = 1; column <= statistics::kInsertParameterCount; ++column)
+                sqlite3_bind_int(insert, column, 1);
+            sqlite3_bind_int64(insert, 10, updateTime);  // UpdateTime
+            EXPECT_EQ(sqlite3_step(insert), SQLITE_DONE);
+        }
+        sqlite3_finalize(insert);
+        sqlite3_close(database);
+    }
+
+    static std::vector<std::string> storedTimes() {
+        std::vector<std::string> times;
+        for (const auto& row : query("SELECT UpdateTime FROM BATTERY_STATUS ORDER BY UpdateTime"))
+            times.push_back(row.at(0).text.value_or("NULL"));
+        return times;
+    }
+
+    // The user picks a choice and answers the confirmation.
+    void choose(int row, int answer) {
+        const std::size_t before = stack->pendingAlerts().size();
+        screen->tableView().tapRowAtIndexPath({1, row});
+        ASSERT_EQ(stack->pendingAlerts().size(), before + 1);
+        const app::AlertView& confirmation = stack->pendingAlerts().back();
+        EXPECT_EQ(confirmation.title, "Caution");
+        EXPECT_EQ(confirmation.message, "Are you sure ?");
+        EXPECT_EQ(confirmation.buttonTitles(), (std::vector<std::string>{"Cancel", "Do purge"}));
+        ASSERT_TRUE(stack->answerAlert(answer));
+    }
+
+    // The outcome alert shown last, as "title|message|buttons".
+    std::string outcome() const {
+        if (stack->pendingAlerts().empty()) return "none";
+        const app::AlertView& alert = stack->pendingAlerts().back();
+        std::string text = alert.title + "|" + alert.message;
+        for (const std::string& button : alert.buttonTitles()) text += "|" + button;
+        return text;
+    }
+
+    static constexpr std::int64_t kNow = 1'700'000'000;
+    std::unique_ptr<app::NavigationStack> stack;
+    PurgeViewControllerViewController* screen = nullptr;
+};
+
+TEST_F(PurgeScreenTest, FiveChoicesEachSetTheirCutOffAndCancelChangesNothing) {
+    createDatabase({kNow - 40 * 86400, kNow});
+    EXPECT_EQ(screen->title, "Purge graph data");
+    ASSERT_EQ(screen->tableView().numberOfSections(), 2);
+    EXPECT_EQ(screen->tableView().numberOfRowsInSection(0), 0);
+    ASSERT_EQ(screen->tableView().numberOfRowsInSection(1), 5);
+
+    const std::vector<std::string> labels{"Keep last month only", "Keep last week only", "Keep last 2 days only",
+                                          "Keep today only", "Keep nothing"};
+    const std::vector<std::int64_t> hoursKept{744, 168, 48, 24};
+    for (int row = 0; row < 5; ++row) {
+        const auto index = static_cast<std::size_t>(row);
+        EXPECT_EQ(screen->tableView().cellForRowAtIndexPath({1, row})->text, labels[index]);
+        choose(row, 0);
+        EXPECT_EQ(screen->timePurge, row < 4 ? kNow - hoursKept[index] * 3600 : -1) << row;
+    }
+    EXPECT_TRUE(stack->pendingAlerts().empty());
+    EXPECT_EQ(rowCount(), 2u);
+}
+
+TEST_F(PurgeScreenTest, KeepTodayOnlyKeepsExactlyTheLast86400Seconds) {
+    createDatabase({kNow - 86401, kNow - 86400, kNow - 30 * 86400, kNow - 5, kNow});
+    choose(kKeepToday, 1);
+    EXPECT_EQ(outcome(), "Information|Purge done|Dismiss");
+    EXPECT_EQ(storedTimes(),
+              (std::vector<std::string>{std::to_string(kNow - 86400), std::to_string(kNow - 5), std::to_string(kNow)}));
+    EXPECT_TRUE(logged("VACUUM"));
+}
+
+TEST_F(PurgeScreenTest, KeepNothingEmptiesTheTableAndAnEmptyTablePurgesFine) {
+    createDatabase({kNow - 86400 * 400, kNow - 1, kNow + 3600});
+    choose(kKeepNothing, 1);
+    EXPECT_EQ(outcome(), "Information|Purge done|Dismiss");
+    EXPECT_EQ(rowCount(), 0u);
+    EXPECT_EQ(query("SELECT name FROM sqlite_master WHERE name = 'UPDATE_TIME_IDX'").size(), 1u);
+
+    ASSERT_TRUE(stack->answerAlert(0));
+    choose(kKeepToday, 1);
+    EXPECT_EQ(outcome(), "Information|Purge done|Dismiss");
+}
+
+TEST_F(PurgeScreenTest, MissingDatabaseWarnsAndIsNotCreated) {
+    choose(kKeepNothing, 1);
+    EXPECT_EQ(outcome(), "Warning|No database found !?|Dismiss");
+    EXPECT_FALSE(std::filesystem::exists(databasePath()));
+}
+
+TEST_F(PurgeScreenTest, BusyDatabaseFailsAtOnceAndLosesNothing) {
+    createDatabase({kNow - 86400 * 10, kNow});
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(databasePath().c_str(), &other), SQLITE_OK);
+    execute(other, "BEGIN EXCLUSIVE");
+    choose(kKeepNothing, 1);
+    EXPECT_EQ(outcome(), "Error|Purge failed, try again|Dismiss");
+    execute(other, "ROLLBACK");
+    sqlite3_close(other);
+    EXPECT_EQ(rowCount(), 2u);
+}
+
+TEST_F(PurgeScreenTest, AFileThatIsNoDatabaseReportsAFailedPurge) {
+    std::filesystem::create_directories(paths::resolve(paths::kStatisticsFolder));
+    const std::string garbage(4096, 'x');
+    { std::ofstream(databasePath(), std::ios::binary) << garbage; }
+    choose(kKeepToday, 1);
+    EXPECT_EQ(outcome(), "Error|Purge failed, try again|Dismiss");
+    std::ifstream reread(databasePath(), std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(reread), {}), garbage);
+
+    // Not even a file: it cannot be opened, and the user is told so.
+    std::filesystem::remove(databasePath());
+    std::filesystem::create_directory(databasePath());
+    ASSERT_TRUE(stack->answerAlert(0));
+    choose(kKeepToday, 1);
+    EXPECT_EQ(outcome(), "Error|Purge failed, try again|Dismiss");
+    EXPECT_TRUE(logged("Cannot open database"));
+}
+
+TEST_F(PurgeScreenTest, CutOffsBeyondThirtyTwoBitsStayAtTheirEndInsteadOfWrapping) {
+    createDatabase({1'600'000'000, kNow});
+    // 1305556 hours before now is before the 32-bit range; wrapped it would
+    // land in 2011 and delete the 2020 record.
+    screen->purge(1'305'556);
+    EXPECT_EQ(screen->timePurge, std::numeric_limits<std::int32_t>::min());
+    ASSERT_TRUE(stack->answerAlert(1));
+    EXPECT_EQ(outcome(), "Information|Purge done|Dismiss");
+    EXPECT_EQ(rowCount(), 2u);
+
+    // A clock past 2038 counts as the last 32-bit second.
+    platform.now = 5e9;
+    choose(kKeepToday, 0);
+    EXPECT_EQ(screen->timePurge, std::numeric_limits<std::int32_t>::max() - 86400);
+    // No hours at all does nothing.
+    const std::size_t alerts = stack->pendingAlerts().size();
+    screen->purge(0);
+    EXPECT_EQ(stack->pendingAlerts().size(), alerts);
+}
+
+}  // namespace
+}  // namespace corvane::testing

@@ -1,0 +1,161 @@
+// The radio states at sleep time and at wake-up, reached from the custom
+// settings as a user would, checked against the settings file.
+
+#include <gtest/gtest.h>
+
+#include "app/screens/AtSleepViewController.h"
+#include "app/screens/AtWakeUpViewController.h"
+#include "app/screens/CustomSettingsViewController.h"
+#include "app/screens/SegmentedUITableViewCell.h"
+#include "app/screens/SwitchUITableViewCell.h"
+#include "tests/support/AppHarness.h"
+
+namespace corvane::testing {
+namespace {
+
+using app::AtSleepViewController;
+using app::AtWakeUpViewController;
+using app::CustomSettingsViewController;
+
+constexpr int kRadioSection = 0;
+constexpr int kHelpSection = 1;
+constexpr int kWakeUpRow = 8;
+constexpr int kSleepRow = 9;
+constexpr int kWiFi = 3;
+constexpr int kBluetooth = 6;
+
+class RadioStatesTest : public AppTest {
+protected:
+    // The sleep screen's radio rows are built from `sleepRadioCell` when set.
+    app::Storyboard storyboard() {
+        app::Storyboard board;
+        board.registerScene(std::string(CustomSettingsViewController::kAtWakeUpSegue),
+                            [] { return std::make_unique<AtWakeUpViewController>(); });
+        board.registerScene(std::string(CustomSettingsViewController::kAtSleepTimeSegue), [this] {
+            auto screen = std::make_unique<AtSleepViewController>();
+            if (sleepRadioCell) screen->tableView().registerPrototype("radioCell", sleepRadioCell);
+            return screen;
+        });
+        return board;
+    }
+
+    // Opens the custom settings, then the radio states of one of its rows.
+    template <typename Screen>
+    Screen* openStates(int row) {
+        if (stack.depth() == 0) stack.setRootViewController(std::make_unique<CustomSettingsViewController>());
+        while (stack.depth() > 1) stack.popViewControllerAnimated(false);
+        auto* settings = dynamic_cast<CustomSettingsViewController*>(stack.topViewController());
+        if (settings == nullptr) return nullptr;
+        settings->tableView().tapRowAtIndexPath({1, row});
+        return dynamic_cast<Screen*>(stack.topViewController());
+    }
+
+    template <typename Cell>
+    static std::shared_ptr<Cell> radioCell(AtSleepViewController& screen, int row) {
+        return std::dynamic_pointer_cast<Cell>(screen.tableView().cellForRowAtIndexPath({kRadioSection, row}));
+    }
+
+    static std::vector<int> shownSegments(AtSleepViewController& screen) {
+        std::vector<int> segments;
+        for (int row = 0; row < 7; ++row) {
+            auto cell = radioCell<app::SegmentedUITableViewCell>(screen, row);
+            segments.push_back(cell ? cell->switchCtrl.selectedSegmentIndex : -9);
+        }
+        return segments;
+    }
+
+    std::function<std::shared_ptr<app::TableCell>()> sleepRadioCell;
+    app::NavigationStack stack{storyboard()};
+};
+
+TEST_F(RadioStatesTest, WithTheDefaultsSleepShowsOffAndWakeUpShowsOffForEdgeAndBluetoothOnly) {
+    auto* sleep = openStates<AtSleepViewController>(kSleepRow);
+    ASSERT_NE(sleep, nullptr);
+    EXPECT_EQ(sleep->title, "States at sleep time");
+    EXPECT_EQ(shownSegments(*sleep), (std::vector<int>{2, 2, 2, 2, 2, 2, 2}));
+    EXPECT_EQ(radioCell<app::SegmentedUITableViewCell>(*sleep, kBluetooth)->label, "Bluetooth");
+    ASSERT_EQ(sleep->tableView().numberOfRowsInSection(kHelpSection), 3);
+    EXPECT_EQ(sleep->tableView().cellForRowAtIndexPath({kHelpSection, 0})->text,
+              "Auto : radio state does not change at sleep time");
+
+    // Looking at the states writes nothing.
+    auto* wakeUp = openStates<AtWakeUpViewController>(kWakeUpRow);
+    ASSERT_NE(wakeUp, nullptr);
+    EXPECT_EQ(wakeUp->title, "States at wake up");
+    EXPECT_EQ(shownSegments(*wakeUp), (std::vector<int>{2, 0, 0, 0, 0, 0, 2}));
+    EXPECT_EQ(wakeUp->tableView().cellForRowAtIndexPath({kHelpSection, 2})->text, "OFF : turn off radio at wake up");
+    EXPECT_FALSE(settingsFile().has_value());
+    EXPECT_EQ(preferencesChangedCount(), 0u);
+}
+
+TEST_F(RadioStatesTest, EachChoiceSavesTheWholeModelIntoTheRowsOwnKey) {
+    auto* sleep = openStates<AtSleepViewController>(kSleepRow);
+    ASSERT_NE(sleep, nullptr);
+    radioCell<app::SegmentedUITableViewCell>(*sleep, kWiFi)->userSelectSegment(1);
+
+    auto written = settingsFile();
+    ASSERT_TRUE(written.has_value());
+    ASSERT_NE(written->find(settings::kWiFiAtSleep), nullptr);
+    EXPECT_TRUE(written->find(settings::kWiFiAtSleep)->isInteger());
+    EXPECT_EQ(written->find(settings::kWiFiAtSleep)->integerValue(), 1);
+    // A full save: the rest of the model is in the file too.
+    ASSERT_NE(written->find(settings::kStrategy), nullptr);
+    ASSERT_NE(written->find(settings::kWiFi), nullptr);
+    EXPECT_EQ(written->find(settings::kWiFi)->integerValue(), 0);
+    EXPECT_EQ(written->find(settings::kEdgeAtSleep)->integerValue(), 2);
+    EXPECT_EQ(app::PlistController::sharedInstance().wifiAtSleep(), 1);
+    EXPECT_EQ(preferencesChangedCount(), 1u);
+
+    auto* wakeUp = openStates<AtWakeUpViewController>(kWakeUpRow);
+    ASSERT_NE(wakeUp, nullptr);
+    radioCell<app::SegmentedUITableViewCell>(*wakeUp, 0)->userSelectSegment(1);
+    written = settingsFile();
+    ASSERT_TRUE(written.has_value());
+    EXPECT_EQ(written->find(settings::kEdge)->integerValue(), 1);
+    EXPECT_EQ(written->find(settings::kEdgeAtSleep)->integerValue(), 2);
+    EXPECT_EQ(written->find(settings::kWiFiAtSleep)->integerValue(), 1);
+
+    // Only the seven radio rows carry a state.
+    const std::size_t notificationsBefore = preferencesChangedCount();
+    app::SegmentedUITableViewCell stray("radioCell");
+    stray.row = 7;
+    stray.delegate = wakeUp;
+    stray.userSelectSegment(2);
+    EXPECT_EQ(preferencesChangedCount(), notificationsBefore);
+    EXPECT_EQ(settingsFile(), written);
+}
+
+TEST_F(RadioStatesTest, AnUnexpectedStoredStateSelectsNoSegment) {
+    writeSettings({{std::string(settings::kWiFiAtSleep), plist::Value(7)},
+                   {std::string(settings::kBluetoothAtSleep), plist::Value(1)}});
+    auto* sleep = openStates<AtSleepViewController>(kSleepRow);
+    ASSERT_NE(sleep, nullptr);
+    const std::vector<int> segments = shownSegments(*sleep);
+    EXPECT_EQ(segments[kWiFi], -1);
+    EXPECT_EQ(segments[kBluetooth], 1);
+    // Keys missing from the file were written as AUTO by the reload.
+    EXPECT_EQ(segments[0], 0);
+}
+
+TEST_F(RadioStatesTest, TwoStateRowsAtSleepShowOnlyOnAsOnAndStoreOnOrOff) {
+    writeSettings({{std::string(settings::kWiFiAtSleep), plist::Value(0)},
+                   {std::string(settings::kBluetoothAtSleep), plist::Value(1)}});
+    sleepRadioCell = [] { return std::make_shared<app::SwitchUITableViewCell>("radioCell"); };
+    auto* sleep = openStates<AtSleepViewController>(kSleepRow);
+    ASSERT_NE(sleep, nullptr);
+    auto wifi = radioCell<app::SwitchUITableViewCell>(*sleep, kWiFi);
+    auto bluetooth = radioCell<app::SwitchUITableViewCell>(*sleep, kBluetooth);
+    ASSERT_TRUE(wifi && bluetooth);
+    EXPECT_FALSE(wifi->switchCtrl.on);  // AUTO is not ON
+    EXPECT_TRUE(bluetooth->switchCtrl.on);
+
+    wifi->userSetSwitch(true);
+    bluetooth->userSetSwitch(false);
+    const auto written = settingsFile();
+    ASSERT_TRUE(written.has_value());
+    EXPECT_EQ(written->find(settings::kWiFiAtSleep)->integerValue(), 1);
+    EXPECT_EQ(written->find(settings::kBluetoothAtSleep)->integerValue(), 2);
+}
+
+}  // namespace
+}  // namespace corvane::testing
