@@ -58,8 +58,13 @@ std::optional<std::string> PhoneLayout::writeFiles(const Scenario& scenario, std
         return error;
     }
 
+    // The telephony server names its rates by their constants.
     plist::Array rates;
-    for (const std::string& rate : scenario.device.dataRates) rates.push_back(plist::Value(rate));
+    for (const std::string& rate : scenario.device.dataRates) {
+        if (rate == "2G") rates.push_back(plist::Value(deviceinfo::kDataRate2G));
+        if (rate == "3G") rates.push_back(plist::Value(deviceinfo::kDataRate3G));
+        if (rate == "4G") rates.push_back(plist::Value(deviceinfo::kDataRate4G));
+    }
     plist::Dictionary device{
         {std::string(simdevice::kMachine), scenario.device.machine},
         {std::string(simdevice::kSystemVersion), scenario.device.systemVersion},

@@ -17,11 +17,10 @@ public:
     virtual AppDevice& device() = 0;
     virtual ScheduledPowerEvents& powerEvents() = 0;
 
-    // The installed platform. Before any is installed, a detached one that
-    // delivers notifications inside the process, reads the system clock and
-    // knows nothing about the device.
+    // The installed platform; before any is installed, the simulated phone
+    // under the filesystem root.
     static AppPlatform& current();
-    // Installs a platform (none restores the detached one). The caller keeps
+    // Installs a platform (none restores the default one). The caller keeps
     // it alive while installed.
     static void install(AppPlatform* platform);
 };

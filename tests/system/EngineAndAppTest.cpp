@@ -1,0 +1,184 @@
+// The engine and the companion app on one simulated phone: the app's screens
+// write the settings and lists that the engine then follows, and show what
+// the engine wrote (device capabilities, battery state, statistics, wake
+// events). Darwin notifications pass between the two through the phone.
+
+#include <gtest/gtest.h>
+
+#include "app/model/PlistController.h"
+#include "app/platform/AppPlatform.h"
+#include "app/platform/AutoWakeFileEvents.h"
+#include "app/platform/SimulatedPhoneDevice.h"
+#include "app/screens/AmpwiseStoryboard.h"
+#include "app/screens/NavigationStack.h"
+#include "app/screens/ListUITableViewCell.h"
+#include "app/screens/SwitchUITableViewCell.h"
+#include "app/screens/TableViewController.h"
+#include "engine/strategies/StrategyCustom.h"
+#include "engine/strategies/StrategyUltimate.h"
+#include "sim/PhoneLayout.h"
+#include "sim/Scenario.h"
+#include "tests/support/HookedPhone.h"
+#include "tests/support/StatisticsQueries.h"
+
+namespace corvane::testing {
+namespace {
+
+// The app's view of the phone: the phone's own notifications and clock, and
+// the device and power events as the phone's files describe them.
+class AppOnPhone final : public app::AppPlatform {
+public:
+    explicit AppOnPhone(sim::PhoneHost& phone) : phone_(phone) {}
+    platform::DarwinNotificationCenter& darwinNotifications() override { return phone_.darwin(); }
+    double currentTime() override { return phone_.loop().now().secondsSince1970; }
+    app::AppDevice& device() override { return device_; }
+    app::ScheduledPowerEvents& powerEvents() override { return powerEvents_; }
+
+private:
+    sim::PhoneHost& phone_;
+    app::SimulatedPhoneDevice device_;
+    app::AutoWakeFileEvents powerEvents_;
+};
+
+class EngineAndAppTest : public HookedPhoneTest {
+protected:
+    void SetUp() override {
+        HookedPhoneTest::SetUp();
+        sim::Scenario scenario;
+        scenario.device.dataRates = {"2G", "3G"};
+        ASSERT_EQ(sim::PhoneLayout::writeFiles(scenario, 2), std::nullopt);
+        phoneState([](sim::PhoneState& s) {
+            s.supportedDataRates = std::vector<platform::DataRate>{platform::DataRate::Rate2G, platform::DataRate::Rate3G};
+        });
+        launch();
+        appPlatform = std::make_unique<AppOnPhone>(*host);
+        app::AppPlatform::install(appPlatform.get());
+        app::PlistController::resetSharedInstance();
+        navigation.setRootViewController(app::AmpwiseStoryboard::instantiateInitialViewController());
+    }
+    void TearDown() override {
+        navigation.setRootViewController(nullptr);
+        app::PlistController::resetSharedInstance();
+        app::AppPlatform::install(nullptr);
+        HookedPhoneTest::TearDown();
+    }
+
+    app::TableViewController& screen() {
+        auto* table = dynamic_cast<app::TableViewController*>(navigation.topViewController());
+        if (table == nullptr) throw std::logic_error("the top screen is not a table");
+        return *table;
+    }
+    // Taps the first row whose main label or switch label reads `label`.
+    void tap(std::string_view label) {
+        app::TableView& table = screen().tableView();
+        for (int section = 0; section < table.numberOfSections(); ++section) {
+            for (int row = 0; row < table.numberOfRowsInSection(section); ++row) {
+                auto cell = table.cellForRowAtIndexPath({section, row});
+                if (cell && (cell->text == label || labelOf(*cell) == label)) return table.tapRowAtIndexPath({section, row});
+            }
+        }
+        FAIL() << "no row labelled " << label << " on " << screen().title;
+    }
+    static std::string labelOf(const app::TableCell& cell) {
+        if (auto* switchCell = dynamic_cast<const app::SwitchUITableViewCell*>(&cell)) return switchCell->label;
+        if (auto* listCell = dynamic_cast<const app::ListUITableViewCell*>(&cell)) return listCell->label;
+        return {};
+    }
+    std::string detailOf(std::string_view label) {
+        app::TableView& table = screen().tableView();
+        for (int row = 0; row < table.numberOfRowsInSection(0); ++row) {
+            auto cell = table.cellForRowAtIndexPath({0, row});
+            if (cell && cell->text == label) return cell->detailText;
+        }
+        return "(no row " + std::string(label) + ")";
+    }
+    // The engine handles what the app posted.
+    void engineCatchesUp() { advance(1.0); }
+
+    std::unique_ptr<AppOnPhone> appPlatform;
+    app::NavigationStack navigation{app::AmpwiseStoryboard::make()};
+};
+
+TEST_F(EngineAndAppTest, StrategiesChosenInTheAppAreFollowedByTheEngine) {
+    tap("Settings");
+    tap("Strategy");
+    ASSERT_EQ(screen().title, "Saving strategies");
+    tap("Ultimate");
+    engineCatchesUp();
+    EXPECT_NE(dynamic_cast<const StrategyUltimate*>(engine()->userStrategy()), nullptr);
+
+    // Custom, with a one-hour wake interval picked in the custom settings.
+    tap("Custom");
+    ASSERT_EQ(screen().title, "Custom settings");
+    tap("Radios wakeup interval");
+    tap("1 hour");
+    engineCatchesUp();
+    const auto* custom = dynamic_cast<const StrategyCustom*>(engine()->userStrategy());
+    ASSERT_NE(custom, nullptr);
+    EXPECT_DOUBLE_EQ(custom->wakeIntervalMinutes, 60.0);
+
+    // Back home, the strategy row names it.
+    while (navigation.depth() > 1) navigation.popViewControllerAnimated(true);
+    EXPECT_EQ(screen().tableView().cellForRowAtIndexPath({0, 3})->text, "Using : custom mode");
+}
+
+TEST_F(EngineAndAppTest, TheAppShowsWhatTheEngineFoundAndRecorded) {
+    // Device capabilities found by the engine at start-up.
+    tap("Infos");
+    EXPECT_EQ(detailOf("Device"), "iPhone6,1");
+    EXPECT_EQ(detailOf("Supports 3G"), "Yes");
+    EXPECT_EQ(detailOf("Supports 4G"), "No");
+    EXPECT_EQ(detailOf("Device Kind"), "1");
+    navigation.popViewControllerAnimated(true);
+
+    // The last battery state, reported once the statistics interval has passed.
+    advance(31.0);
+    battery(plist::Dictionary{{std::string(battery::kCurrentCapacity), 55},
+                              {std::string(battery::kMaxCapacity), 100},
+                              {std::string(battery::kVoltage), 3850},
+                              {std::string(battery::kTemperature), 2500}});
+    tap("Last battery state");
+    EXPECT_EQ(detailOf("Voltage "), "3.850 V");
+    EXPECT_EQ(detailOf("Temperature"), "25.00°C (77.00°F)");
+    navigation.popViewControllerAnimated(true);
+
+    // The statistics rows, purged from the settings.
+    ASSERT_GE(rowCount(), 1u);
+    tap("Settings");
+    tap("Purge graph data");
+    tap("Keep nothing");
+    ASSERT_TRUE(navigation.answerAlert(1));
+    ASSERT_EQ(navigation.pendingAlerts().size(), 1u);
+    EXPECT_EQ(navigation.pendingAlerts().back().message, "Purge done");
+    EXPECT_EQ(rowCount(), 0u);
+}
+
+TEST_F(EngineAndAppTest, AnApplicationWithWakeEventsCanBeKeptFromBeingDelayed) {
+    const std::string mail = "com.example.mail";
+    const std::string scheduler = "com.apple.persistentconnection[SpringBoard,42,0x1f,com.example.mail]";
+    for (double at : {600.0, 1200.0, 1800.0}) {
+        ASSERT_EQ(host->power().schedulePowerEvent(plist::Date{now() + at}, scheduler, "wake"), 0);
+    }
+    tap("Settings");
+    // The first visit asks the engine for the application names; there is no
+    // handshake, so the rows come at the next visit.
+    tap("Local notification apps");
+    EXPECT_EQ(screen().tableView().numberOfRowsInSection(0), 0);
+    engineCatchesUp();
+    navigation.popViewControllerAnimated(true);
+    tap("Local notification apps");
+    ASSERT_EQ(screen().title, "No delay notifications");
+    ASSERT_EQ(screen().tableView().numberOfRowsInSection(0), 1);
+    auto cell = std::dynamic_pointer_cast<app::SwitchUITableViewCell>(screen().tableView().cellForRowAtIndexPath({0, 0}));
+    ASSERT_NE(cell, nullptr);
+    EXPECT_EQ(cell->subLabel, mail);
+
+    cell->userSetSwitch(true);
+    engineCatchesUp();
+    const plist::Value* kept = engine()->noDelayApps.find(mail);
+    ASSERT_NE(kept, nullptr);
+    EXPECT_TRUE(kept->boolValue());
+}
+
+}  // namespace
+}  // namespace corvane::testing
