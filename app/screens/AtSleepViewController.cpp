@@ -37,11 +37,6 @@ AtSleepViewController::AtSleepViewController() {
     tableView().registerPrototype(kHelpPrototype, [] { return std::make_shared<TableCell>(kHelpPrototype); });
 }
 
-PlistController& AtSleepViewController::model() {
-    if (plistController == nullptr) plistController = &PlistController::sharedInstance();
-    return *plistController;
-}
-
 void AtSleepViewController::viewDidLoad() { cells.clear(); }
 
 void AtSleepViewController::viewWillAppear(bool /*animated*/) {

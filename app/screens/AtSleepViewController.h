@@ -12,20 +12,18 @@
 
 #include "app/screens/SegmentedViewControllerDelegate.h"
 #include "app/screens/SettingsViewControllerDelegate.h"
-#include "app/screens/TableViewController.h"
+#include "app/screens/PreferencesScreen.h"
 
 namespace corvane::app {
 
-class PlistController;
 class SegmentedUITableViewCell;
 
-class AtSleepViewController : public TableViewController,
+class AtSleepViewController : public PreferencesScreen,
                               public SegmentedViewControllerDelegate,
                               public SettingsViewControllerDelegate {
 public:
     AtSleepViewController();
 
-    PlistController* plistController = nullptr;
     // Row label to the row's cell, so that the cell of a row can be found
     // again.
     std::map<std::string, std::shared_ptr<TableCell>> cells;
@@ -57,7 +55,6 @@ protected:
     static constexpr int kRadioRowCount = 7;
     using RadioRows = std::array<RadioRow, kRadioRowCount>;
 
-    PlistController& model();
     // The three help texts of the screen: AUTO, ON, OFF.
     virtual std::array<std::string, 3> helpTexts() const;
 

@@ -20,11 +20,6 @@ CustomSettingsDetailViewController::CustomSettingsDetailViewController() {
                                   [] { return std::make_shared<CustomSettingsDetailCell>(kChoicePrototype); });
 }
 
-PlistController& CustomSettingsDetailViewController::model() {
-    if (plistController == nullptr) plistController = &PlistController::sharedInstance();
-    return *plistController;
-}
-
 std::optional<double> CustomSettingsDetailViewController::currentValue() {
     if (keyInPlist == settings::kWakeInterval) return model().wakeIntervalMinutes();
     if (keyInPlist == settings::kRadioTimerDurationAtSleep) return model().radioTimerDurationAtSleep();

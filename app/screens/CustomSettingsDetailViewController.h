@@ -10,13 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "app/screens/TableViewController.h"
+#include "app/screens/PreferencesScreen.h"
 
 namespace corvane::app {
 
-class PlistController;
 
-class CustomSettingsDetailViewController : public TableViewController {
+class CustomSettingsDetailViewController : public PreferencesScreen {
 public:
     CustomSettingsDetailViewController();
 
@@ -26,7 +25,6 @@ public:
     std::map<std::string, std::int64_t> values;
     // The settings key being edited.
     std::string keyInPlist;
-    PlistController* plistController = nullptr;
 
     void viewDidAppear(bool animated) override;
 
@@ -36,7 +34,6 @@ public:
     void didSelectRowAtIndexPath(TableView& tableView, IndexPath indexPath) override;
 
 private:
-    PlistController& model();
     // The model's current value of the edited setting; none for a key this
     // picker does not know.
     std::optional<double> currentValue();

@@ -108,11 +108,6 @@ CustomSettingsViewController::CustomSettingsViewController() {
     }
 }
 
-PlistController& CustomSettingsViewController::model() {
-    if (plistController == nullptr) plistController = &PlistController::sharedInstance();
-    return *plistController;
-}
-
 void CustomSettingsViewController::viewDidLoad() {
     model().reloadPrefs();
     cells.clear();

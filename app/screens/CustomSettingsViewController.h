@@ -10,14 +10,13 @@
 #include <string_view>
 
 #include "app/screens/SettingsViewControllerDelegate.h"
-#include "app/screens/TableViewController.h"
+#include "app/screens/PreferencesScreen.h"
 
 namespace corvane::app {
 
 class CustomSettingsDetailViewController;
-class PlistController;
 
-class CustomSettingsViewController : public TableViewController, public SettingsViewControllerDelegate {
+class CustomSettingsViewController : public PreferencesScreen, public SettingsViewControllerDelegate {
 public:
     // The transitions this screen performs.
     static constexpr std::string_view kDetailSegue = "goToDetail";
@@ -26,7 +25,6 @@ public:
 
     CustomSettingsViewController();
 
-    PlistController* plistController = nullptr;
     // Row label to the row's cell, so that each row keeps one cell.
     std::map<std::string, std::shared_ptr<TableCell>> cells;
 
@@ -48,7 +46,6 @@ public:
     void configure(CustomSettingsDetailViewController& detail, std::string_view name);
 
 private:
-    PlistController& model();
     // The switch state the model holds for a switch row.
     bool switchStateAtRow(int row);
     std::shared_ptr<TableCell> makeCellAtRow(TableView& tableView, int row);

@@ -29,11 +29,6 @@ RatesViewController::RatesViewController() {
                                   [] { return std::make_shared<TableCell>(std::string(kHintCell)); });
 }
 
-PlistController& RatesViewController::model() {
-    if (plistController == nullptr) plistController = &PlistController::sharedInstance();
-    return *plistController;
-}
-
 void RatesViewController::viewDidLoad() {
     plistController = &PlistController::sharedInstance();
     info = MobileDataInfo::loadFromFile();

@@ -8,14 +8,13 @@
 #include <memory>
 #include <string>
 
-#include "app/screens/TableViewController.h"
+#include "app/screens/PreferencesScreen.h"
 #include "shared/MobileDataInfo.h"
 
 namespace corvane::app {
 
-class PlistController;
 
-class RatesViewController : public TableViewController {
+class RatesViewController : public PreferencesScreen {
 public:
     // Prototypes of the screen.
     static constexpr std::string_view kRateCell = "cell";
@@ -30,8 +29,6 @@ public:
     // the minimum (YES) or the maximum (NO) restriction.
     std::string mTitle;
     bool isMinRate = false;
-    // The shared preference model, held once the screen is loaded.
-    PlistController* plistController = nullptr;
     // The device's supported speeds, read from the mobile-data file on load.
     MobileDataInfo info;
 
@@ -45,7 +42,6 @@ public:
     void unSelectRowAtIndexPath(TableView& tableView, IndexPath indexPath);
 
 private:
-    PlistController& model();
     // Whether the device supports the speed of a rate row (1 to 3).
     bool supports(int row) const;
     // Whether the rate of the row can be chosen on this screen.

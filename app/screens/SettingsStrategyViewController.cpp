@@ -48,11 +48,6 @@ SettingsStrategyViewController::SettingsStrategyViewController() {
     }
 }
 
-PlistController& SettingsStrategyViewController::model() {
-    if (plistController == nullptr) plistController = &PlistController::sharedInstance();
-    return *plistController;
-}
-
 void SettingsStrategyViewController::viewDidLoad() {
     TableViewController::viewDidLoad();
     title = L("Saving strategies");

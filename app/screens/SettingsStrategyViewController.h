@@ -9,13 +9,12 @@
 #include <string_view>
 
 #include "app/screens/StrategyChooserDelegate.h"
-#include "app/screens/TableViewController.h"
+#include "app/screens/PreferencesScreen.h"
 
 namespace corvane::app {
 
-class PlistController;
 
-class SettingsStrategyViewController : public TableViewController, public StrategyChooserDelegate {
+class SettingsStrategyViewController : public PreferencesScreen, public StrategyChooserDelegate {
 public:
     static constexpr std::string_view kCustomSegue = "customSegue";
     static constexpr int kStrategiesSection = 1;
@@ -23,8 +22,6 @@ public:
 
     SettingsStrategyViewController();
 
-    // The shared preference model, held while the screen is loaded.
-    PlistController* plistController = nullptr;
 
     void viewDidLoad() override;
     void viewDidAppear(bool animated) override;
@@ -38,7 +35,6 @@ public:
     void strategyChanged(std::int32_t strategy) override;
 
 private:
-    PlistController& model();
     // The row of the current strategy, none when the strategy has no row.
     std::optional<IndexPath> currentStrategyRow();
 };

@@ -104,11 +104,6 @@ SettingsViewController::SettingsViewController() {
     });
 }
 
-PlistController& SettingsViewController::model() {
-    if (plistController == nullptr) plistController = &PlistController::sharedInstance();
-    return *plistController;
-}
-
 void SettingsViewController::viewDidLoad() {
     TableViewController::viewDidLoad();
     title = L("Settings");

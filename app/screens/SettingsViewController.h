@@ -8,13 +8,12 @@
 #include <string_view>
 
 #include "app/screens/SettingsViewControllerDelegate.h"
-#include "app/screens/TableViewController.h"
+#include "app/screens/PreferencesScreen.h"
 
 namespace corvane::app {
 
-class PlistController;
 
-class SettingsViewController : public TableViewController, public SettingsViewControllerDelegate {
+class SettingsViewController : public PreferencesScreen, public SettingsViewControllerDelegate {
 public:
     // Segues of the screen.
     static constexpr std::string_view kShutdownSegue = "shutdownSegue";
@@ -36,8 +35,6 @@ public:
 
     SettingsViewController();
 
-    // The shared preference model, held while the screen is loaded.
-    PlistController* plistController = nullptr;
 
     void viewDidLoad() override;
     void viewWillAppear(bool animated) override;
@@ -52,7 +49,6 @@ public:
     void switchChanged(SwitchUITableViewCell& cell) override;
 
 private:
-    PlistController& model();
     std::shared_ptr<TableCell> appListCell(TableView& tableView, int row);
     std::shared_ptr<TableCell> switchesSectionCell(TableView& tableView, int row);
     // The current value of the setting of a switch row (0 to 5).

@@ -38,16 +38,6 @@ protected:
         const plist::Value* value = file.find(key);
         return value != nullptr ? *value : none;
     }
-
-    // The device as the engine last wrote it; the model reads it when created.
-    void useDevice(bool support2G, bool support3G, bool support4G) {
-        MobileDataInfo info;
-        info.setSupport2G(support2G);
-        info.setSupport3G(support3G);
-        info.setSupport4G(support4G);
-        ASSERT_TRUE(info.saveToFile());
-        PlistController::resetSharedInstance();
-    }
 };
 
 TEST_F(PlistControllerTest, FileLackingEveryKeyIsFilledOneKeyAtATime) {

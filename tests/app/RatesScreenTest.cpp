@@ -27,15 +27,6 @@ public:
 
 class RatesScreenTest : public AppTest {
 protected:
-    void useDevice(bool support2G, bool support3G, bool support4G) {
-        MobileDataInfo info;
-        info.setSupport2G(support2G);
-        info.setSupport3G(support3G);
-        info.setSupport4G(support4G);
-        ASSERT_TRUE(info.saveToFile());
-        app::PlistController::resetSharedInstance();
-    }
-
     // Opens the minimum or maximum screen from a fresh stack.
     RatesViewController& open(bool minimum) {
         app::Storyboard storyboard;

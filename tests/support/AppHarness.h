@@ -17,6 +17,7 @@
 #include "app/platform/AppPlatform.h"
 #include "app/screens/NavigationStack.h"
 #include "shared/InProcessDarwinNotificationCenter.h"
+#include "shared/MobileDataInfo.h"
 #include "shared/Names.h"
 #include "shared/Paths.h"
 #include "shared/PropertyListFile.h"
@@ -119,6 +120,17 @@ protected:
         std::error_code ignored;
         std::filesystem::create_directories(path.parent_path(), ignored);
         ASSERT_TRUE(plist::writeFile(path, value));
+    }
+
+    // The device as the engine last described it in the mobile-data file; the
+    // preference model is made again so that it reads the file.
+    static void useDevice(bool support2G, bool support3G, bool support4G) {
+        MobileDataInfo info;
+        info.setSupport2G(support2G);
+        info.setSupport3G(support3G);
+        info.setSupport4G(support4G);
+        ASSERT_TRUE(info.saveToFile());
+        app::PlistController::resetSharedInstance();
     }
 
     TemporaryRoot root;
