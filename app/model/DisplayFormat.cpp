@@ -130,7 +130,8 @@ std::string DisplayFormat::apply(std::string_view format, const std::vector<Argu
         std::string precision;
         if (cursor < format.size() && format[cursor] == '.') {
             ++cursor;
-            precision = "." + boundedDigits(format, cursor);
+            precision.push_back('.');
+            precision.append(boundedDigits(format, cursor));
         }
         while (cursor < format.size() && std::string_view("hlLqjzt").find(format[cursor]) != std::string_view::npos) {
             ++cursor;
