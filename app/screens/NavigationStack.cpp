@@ -10,6 +10,7 @@ NavigationStack::NavigationStack(Storyboard storyboard) : storyboard_(std::move(
 
 NavigationStack::~NavigationStack() {
     pendingAlerts_.clear();
+    retired_.clear();
     while (!stack_.empty()) stack_.pop_back();
 }
 
@@ -28,6 +29,7 @@ void NavigationStack::appear(ViewController& screen, bool firstTime) {
 }
 
 void NavigationStack::setRootViewController(std::unique_ptr<ViewController> root) {
+    retired_.clear();
     pendingAlerts_.clear();
     stack_.clear();
     if (!root) return;
@@ -40,6 +42,7 @@ void NavigationStack::setRootViewController(std::unique_ptr<ViewController> root
 ViewController* NavigationStack::topViewController() const { return stack_.empty() ? nullptr : stack_.back().get(); }
 
 void NavigationStack::performSegue(ViewController& source, std::string_view identifier, TableCell* sender) {
+    retired_.clear();
     performedSegues_.emplace_back(identifier);
     std::unique_ptr<ViewController> destination = storyboard_.instantiate(identifier);
     if (!destination) return;
@@ -56,12 +59,17 @@ void NavigationStack::performSegue(ViewController& source, std::string_view iden
 
 void NavigationStack::popViewControllerAnimated(bool /*animated*/) {
     if (stack_.size() < 2) return;
+    retired_.clear();
     std::unique_ptr<ViewController> leaving = std::move(stack_.back());
     stack_.pop_back();
     leaving->viewWillDisappear(false);
     appear(*stack_.back(), false);
     leaving->viewDidDisappear(false);
     forgetAlertsOf(*leaving);
+    // A screen often pops itself from one of its own handlers (a tap, an
+    // alert's answer): it is destroyed at the next change of the stack, once
+    // that handler has returned.
+    retired_.push_back(std::move(leaving));
     if (onStackChange) onStackChange();
 }
 

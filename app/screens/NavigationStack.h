@@ -52,6 +52,8 @@ private:
 
     Storyboard storyboard_;
     std::vector<std::unique_ptr<ViewController>> stack_;
+    // Popped screens, kept until the next change of the stack.
+    std::vector<std::unique_ptr<ViewController>> retired_;
     std::vector<AlertView> pendingAlerts_;
     std::vector<std::string> performedSegues_;
     std::vector<std::string> openedURLs_;

@@ -150,3 +150,38 @@ TEST(DateTextTest, ShortStylesAndDefaultDescription) {
 
 }  // namespace
 }  // namespace corvane::testing
+
+namespace corvane::testing {
+namespace {
+
+// A screen that goes back as soon as one of its rows is tapped.
+class SelfPoppingScreen : public app::TableViewController {
+public:
+    int numberOfRowsInSection(app::TableView&, int) override { return 1; }
+    std::shared_ptr<app::TableCell> cellForRowAtIndexPath(app::TableView&, IndexPath) override {
+        return std::make_shared<app::TableCell>("cell");
+    }
+    void didSelectRowAtIndexPath(app::TableView&, IndexPath) override {
+        navigationController()->popViewControllerAnimated(true);
+    }
+};
+
+TEST(NavigationStackTest, AScreenMayPopItselfFromItsOwnHandler) {
+    app::Storyboard storyboard;
+    storyboard.registerScene("next", [] { return std::make_unique<SelfPoppingScreen>(); });
+    app::NavigationStack stack(std::move(storyboard));
+    stack.setRootViewController(std::make_unique<RecordingScreen>());
+    app::ViewController* root = stack.topViewController();
+    root->performSegueWithIdentifier("next", nullptr);
+    auto* popping = dynamic_cast<app::TableViewController*>(stack.topViewController());
+    ASSERT_NE(popping, nullptr);
+    // The table goes on after its delegate popped the screen; under the
+    // address sanitizer a screen destroyed at once would show here.
+    popping->tableView().tapRowAtIndexPath({0, 0});
+    EXPECT_EQ(stack.topViewController(), root);
+    root->performSegueWithIdentifier("next", nullptr);
+    EXPECT_EQ(stack.depth(), 2u);
+}
+
+}  // namespace
+}  // namespace corvane::testing
