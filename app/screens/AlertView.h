@@ -20,10 +20,10 @@ public:
 
 class AlertView {
 public:
-    std::string title;
-    std::string message;
-    std::optional<std::string> cancelButtonTitle;
-    std::vector<std::string> otherButtonTitles;
+    std::string title{};
+    std::string message{};
+    std::optional<std::string> cancelButtonTitle{};
+    std::vector<std::string> otherButtonTitles{};
     AlertViewDelegate* delegate = nullptr;
 
     // Every button title in index order.

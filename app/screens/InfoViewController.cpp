@@ -167,11 +167,7 @@ std::optional<std::string> InfoViewController::hostname() const {
 }
 
 void InfoViewController::alert(const std::string& title, const std::string& message) {
-    AlertView alertView;
-    alertView.title = title;
-    alertView.message = message;
-    alertView.cancelButtonTitle = L("Dismiss");
-    showAlert(alertView);
+    showAlert({.title = title, .message = message, .cancelButtonTitle = L("Dismiss")});
 }
 
 void InfoViewController::alertViewClickedButtonAtIndex(const AlertView& /*alertView*/, int /*buttonIndex*/) {

@@ -107,13 +107,11 @@ void PurgeViewControllerViewController::purge(std::int32_t hours) {
         if (cutOff == -1) cutOff = -2;
         timePurge = cutOff;
     }
-    AlertView confirmation;
-    confirmation.title = L("Caution");
-    confirmation.message = L("Are you sure ?");
-    confirmation.cancelButtonTitle = L("Cancel");
-    confirmation.otherButtonTitles = {L("Do purge")};
-    confirmation.delegate = this;
-    showAlert(confirmation);
+    showAlert({.title = L("Caution"),
+               .message = L("Are you sure ?"),
+               .cancelButtonTitle = L("Cancel"),
+               .otherButtonTitles = {L("Do purge")},
+               .delegate = this});
 }
 
 void PurgeViewControllerViewController::alertViewClickedButtonAtIndex(const AlertView& /*alertView*/, int buttonIndex) {
@@ -121,11 +119,7 @@ void PurgeViewControllerViewController::alertViewClickedButtonAtIndex(const Aler
 }
 
 void PurgeViewControllerViewController::showOutcome(const char* alertTitle, const char* message) {
-    AlertView outcome;
-    outcome.title = L(alertTitle);
-    outcome.message = L(message);
-    outcome.cancelButtonTitle = L("Dismiss");
-    showAlert(outcome);
+    showAlert({.title = L(alertTitle), .message = L(message), .cancelButtonTitle = L("Dismiss")});
 }
 
 void PurgeViewControllerViewController::purgeDatabase() {

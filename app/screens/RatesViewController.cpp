@@ -95,11 +95,9 @@ void RatesViewController::didSelectRowAtIndexPath(TableView& tableView, IndexPat
 
     if (model().radioRestrictionChanged(row, isMinRate)) {
         AMPWISE_LOG("The %s restriction moved the other bound", isMinRate ? "minimum" : "maximum");
-        AlertView alert;
-        alert.title = L("Caution");
-        alert.message = L("The restriction for the other bound has been changed to match this value !");
-        alert.cancelButtonTitle = L("OK");
-        showAlert(alert);
+        showAlert({.title = L("Caution"),
+                   .message = L("The restriction for the other bound has been changed to match this value !"),
+                   .cancelButtonTitle = L("OK")});
     }
 }
 

@@ -181,13 +181,11 @@ void StartingViewController::didSelectRowAtIndexPath(TableView& table, IndexPath
 }
 
 void StartingViewController::showHelpAlert() {
-    AlertView alert;
-    alert.title = L("Info");
-    alert.message = L("Open the help page (needs network)");
-    alert.cancelButtonTitle = L("No, thanks");
-    alert.otherButtonTitles = {L("Yes, go")};
-    alert.delegate = this;
-    showAlert(alert);
+    showAlert({.title = L("Info"),
+               .message = L("Open the help page (needs network)"),
+               .cancelButtonTitle = L("No, thanks"),
+               .otherButtonTitles = {L("Yes, go")},
+               .delegate = this});
 }
 
 void StartingViewController::alertViewClickedButtonAtIndex(const AlertView& /*alertView*/, int buttonIndex) {
