@@ -38,4 +38,13 @@ bool MobileDataInfo::saveToFile() const {
     return plist::writeFile(paths::resolve(paths::kMobileData), plist::Value(file));
 }
 
+bool MobileDataInfo::supportsRate(std::int64_t rate) const {
+    switch (rate) {
+        case 1: return _support2G;
+        case 2: return _support3G;
+        case 3: return _support4G;
+        default: return true;
+    }
+}
+
 }  // namespace corvane

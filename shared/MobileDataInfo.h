@@ -30,6 +30,9 @@ public:
     bool support4G() const { return _support4G; }
     void setSupport4G(bool value) { _support4G = value; }
     std::int32_t deviceKind() const { return _deviceKind; }
+    // Whether the device supports the speed a rate restriction names (1 2G,
+    // 2 3G, 3 4G); YES for any other value, which names no speed.
+    bool supportsRate(std::int64_t rate) const;
     void setDeviceKind(std::int32_t value) { _deviceKind = value; }
 
 private:

@@ -22,7 +22,8 @@ std::string uniqueSuffix() {
 }  // namespace
 
 MimeMessage CrashReportMail::compose(const std::filesystem::path& folder, const std::vector<std::string>& names,
-                                     const std::optional<std::string>& hostname, double now) {
+                                     const std::optional<std::string>& hostname, double now,
+                                     std::size_t attachmentLimit) {
     MimeMessage message;
     message.from = std::string(kSender);
     message.to = {std::string(kSupportAddress)};
@@ -30,6 +31,7 @@ MimeMessage CrashReportMail::compose(const std::filesystem::path& folder, const 
     message.date = now;
 
     std::string& body = message.body;
+    std::size_t attached = 0;
     body = "Feel free to insert any valuable comments between lines\n_________________________________\n\n"
            "_________________________________\nnumber of logs :" +
            std::to_string(names.size()) + "\n";
@@ -39,6 +41,11 @@ MimeMessage CrashReportMail::compose(const std::filesystem::path& folder, const 
             body += name + ", size=Unreadable\n";
             continue;
         }
+        if (bytes->size() > attachmentLimit - attached) {
+            body += name + ", size=" + std::to_string(bytes->size()) + " (not attached)\n";
+            continue;
+        }
+        attached += bytes->size();
         body += name + ", size=" + std::to_string(bytes->size()) + "\n";
         message.attachments.push_back(MailAttachment{name, "text/plain", std::move(*bytes)});
     }

@@ -28,8 +28,14 @@ public:
     // (gone, unreadable, not a regular file, too large) is named unreadable
     // in the body and not attached. Without a host name the subject reads
     // "Logs from (null)".
+    //
+    // Attachments stop at `attachmentLimit` bytes in all, so that the
+    // message and its encoded copy stay a size that can be held and mailed;
+    // a log past it is named with its size and "(not attached)".
+    static constexpr std::size_t kAttachmentLimit = 64 * 1024 * 1024;
     static MimeMessage compose(const std::filesystem::path& folder, const std::vector<std::string>& names,
-                               const std::optional<std::string>& hostname, double now);
+                               const std::optional<std::string>& hostname, double now,
+                               std::size_t attachmentLimit = kAttachmentLimit);
 
     // Writes the message atomically under a new name in the outbox folder
     // (created when missing). The written file's path, or none with the

@@ -45,10 +45,8 @@ void PlistController::resetSharedInstance() { instance.reset(); }
 PlistController::PlistController() { _init(); }
 
 void PlistController::_init() {
-    // Every other default is set by the member initialisers, in the order of
-    // the declarations.
-    minRate_ = 0;
-    maxRate_ = 0;
+    // Every other default, the two rate restrictions included, is set by the
+    // member initialisers, in the order of the declarations.
     supportedRates_ = MobileDataInfo::loadFromFile();
 }
 
@@ -59,6 +57,10 @@ void PlistController::_init() {
 // the app fills in.
 void PlistController::reloadPrefs() {
     using namespace settings;
+    // The engine rewrites the mobile-data file when it starts, maybe after
+    // this model was made: the rates are reconciled with the device as the
+    // rate screens show it.
+    supportedRates_ = MobileDataInfo::loadFromFile();
     const std::filesystem::path path = settingsPath();
     if (!fileExists(path)) {
         AMPWISE_LOG("File not found : %s", path.c_str());
@@ -231,14 +233,14 @@ bool PlistController::ensureRateCoherence(bool minimumChanged) {
             maxRate_ = 0;
         } else {
             maxRate_ = minRate_ + 2;
-            if (lacksSpeed(maxRate_)) maxRate_ = 0;
+            if (!supportedRates_.supportsRate(maxRate_)) maxRate_ = 0;
         }
     } else {
         if (maxRate_ < 2) {
             minRate_ = 0;
         } else {
             minRate_ = maxRate_ - 2;
-            if (lacksSpeed(minRate_)) minRate_ = 0;
+            if (!supportedRates_.supportsRate(minRate_)) minRate_ = 0;
         }
     }
     return true;
@@ -246,15 +248,6 @@ bool PlistController::ensureRateCoherence(bool minimumChanged) {
 
 void PlistController::firePrefChanged() {
     AppPlatform::current().darwinNotifications().post(notifications::kPreferencesChanged);
-}
-
-bool PlistController::lacksSpeed(std::int64_t rate) const {
-    switch (rate) {
-        case 1: return !supportedRates_.support2G();
-        case 2: return !supportedRates_.support3G();
-        case 3: return !supportedRates_.support4G();
-        default: return false;
-    }
 }
 
 plist::Dictionary PlistController::settingsToUpdate(const std::filesystem::path& path) {

@@ -51,7 +51,8 @@ public:
     // Posts the preferences-changed notification.
     void firePrefChanged();
 
-    // The device's supported data rates, as loaded at creation.
+    // The device's supported data rates, as loaded at creation and again at
+    // each reloadPrefs.
     const MobileDataInfo& supportedRates() const { return supportedRates_; }
 
     bool debug() const { return debug_; }
@@ -123,8 +124,6 @@ private:
     PlistController();
     // Sets the creation defaults and loads the supported rates.
     void _init();
-    // Whether the device lacks the speed of a rate value (1 2G, 2 3G, 3 4G).
-    bool lacksSpeed(std::int64_t rate) const;
     // The dictionary of a file about to be rewritten: empty when the file is
     // missing, or unreadable (it is then replaced whole).
     static plist::Dictionary settingsToUpdate(const std::filesystem::path& path);

@@ -165,7 +165,10 @@ std::optional<std::filesystem::path> AppListViewController::listFile() const {
 
 void AppListViewController::loadAppsState() {
     if (shutdowApp == 2) notificationApps = findNotificationApps();
+    readAppsList();
+}
 
+void AppListViewController::readAppsList() {
     appsToMonitor = plist::Dictionary{};
     const std::optional<std::filesystem::path> file = listFile();
     if (!file) {
@@ -213,7 +216,9 @@ void AppListViewController::switchChanged(SwitchUITableViewCell& cell) { saveVal
 
 void AppListViewController::saveValue(bool value, std::uint32_t row) {
     // Whatever the file holds now is kept apart from the one key set here.
-    loadAppsState();
+    // The scheduled applications are not searched again: the rows stay those
+    // shown until the next reload.
+    readAppsList();
     const std::optional<RowApplication> application = applicationAtRow(row);
     if (!application) {
         AMPWISE_LOG("No application at row %u, nothing saved", row);

@@ -59,6 +59,9 @@ public:
     // Re-reads the mode's list file into `appsToMonitor` (mode 2 first
     // refreshes `notificationApps`).
     void loadAppsState();
+    // Reads the mode's list file into appsToMonitor (empty when missing or
+    // unreadable).
+    void readAppsList();
     // The applications that scheduled wake-ups through the home screen's
     // persistent connections, each once.
     plist::Dictionary findNotificationApps();

@@ -81,6 +81,8 @@ void BatteryDetailViewController::viewDidLoad() {
 void BatteryDetailViewController::viewWillAppear(bool animated) {
     loadData();
     TableViewController::viewWillAppear(animated);
+    // Coming back (from the sub-detail), the rows show the state just read.
+    if (tableView().numberOfSections() > 0) tableView().reloadData();
 }
 
 void BatteryDetailViewController::viewDidUnload() {

@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "app/model/AppLog.h"
+#include "app/model/DisplayFormat.h"
 #include "app/model/CrashReportMail.h"
 #include "app/model/Localized.h"
 #include "app/platform/AppPlatform.h"
@@ -22,13 +23,6 @@ constexpr const char* kCellIdentifier = "Cell";
 constexpr std::string_view kFirstVersionWithLowPowerMode = "8.0";
 
 std::string yesNo(bool value) { return value ? L("Yes") : L("No"); }
-
-// The localised format with its single "%s" replaced by the argument.
-std::string withArgument(const std::string& format, const std::string& argument) {
-    std::string text = format;
-    if (const auto at = text.find("%s"); at != std::string::npos) text.replace(at, 2, argument);
-    return text;
-}
 
 bool qualifies(const std::string& name) {
     return name.ends_with(".ips") &&
@@ -151,11 +145,11 @@ void InfoViewController::sendMail(const std::vector<std::string>& names) {
     if (saved) {
         pendingMailResult_.emplace(MailComposeResult::Saved, std::nullopt);
         alertView.title = L("Mail saved");
-        alertView.message = withArgument(L("The crash report was saved to %s"), saved->string());
+        alertView.message = DisplayFormat::apply(L("The crash report was saved to %s"), {saved->string()});
     } else {
         pendingMailResult_.emplace(MailComposeResult::Failed, failure);
         alertView.title = L("Error");
-        alertView.message = withArgument(L("The crash report could not be saved: %s"), failure);
+        alertView.message = DisplayFormat::apply(L("The crash report could not be saved: %s"), {failure});
     }
     showAlert(alertView);
 }

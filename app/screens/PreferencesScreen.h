@@ -12,9 +12,11 @@ public:
     PlistController* plistController = nullptr;
 
 protected:
-    // The held model, taken from the singleton when not held yet.
+    // The shared model, held from now on; taken from the singleton at each
+    // use so that a model made anew (after a change of filesystem root) is
+    // the one edited.
     PlistController& model() {
-        if (plistController == nullptr) plistController = &PlistController::sharedInstance();
+        plistController = &PlistController::sharedInstance();
         return *plistController;
     }
 };

@@ -36,17 +36,8 @@ void RatesViewController::viewDidLoad() {
 
 void RatesViewController::viewWillAppear(bool /*animated*/) { title = mTitle; }
 
-bool RatesViewController::supports(int row) const {
-    switch (row) {
-        case 1: return info.support2G();
-        case 2: return info.support3G();
-        case 3: return info.support4G();
-        default: return true;
-    }
-}
-
 bool RatesViewController::rowEnabled(int row) const {
-    if (row < 0 || row >= kRateRowCount || !supports(row)) return false;
+    if (row < 0 || row >= kRateRowCount || !info.supportsRate(row)) return false;
     // Nothing lies below a 2G maximum, nor above a 4G minimum.
     if (row == 1 && !isMinRate) return false;
     if (row == 3 && isMinRate) return false;
@@ -63,7 +54,7 @@ std::shared_ptr<TableCell> RatesViewController::cellForRowAtIndexPath(TableView&
     std::shared_ptr<TableCell> cell = tableView.dequeueReusableCellWithIdentifier(kRateCell);
     if (!cell) return nullptr;
     const RateLabels& labels = kRateLabels[row];
-    cell->text = L(supports(row) ? labels.supported : labels.unsupported);
+    cell->text = L(info.supportsRate(row) ? labels.supported : labels.unsupported);
     cell->textEnabled = rowEnabled(row);
     if (!cell->textEnabled) cell->selectionStyle = CellSelectionStyle::None;
     cell->accessoryType =

@@ -42,8 +42,6 @@ public:
     void unSelectRowAtIndexPath(TableView& tableView, IndexPath indexPath);
 
 private:
-    // Whether the device supports the speed of a rate row (1 to 3).
-    bool supports(int row) const;
     // Whether the rate of the row can be chosen on this screen.
     bool rowEnabled(int row) const;
     std::shared_ptr<TableCell> hintCell(TableView& tableView);

@@ -110,7 +110,8 @@ void SettingsStrategyViewController::viewDidAppear(bool animated) {
 
 void SettingsStrategyViewController::didSelectRowAtIndexPath(TableView& table, IndexPath indexPath) {
     if (indexPath.section == kStrategiesSection && indexPath.row == kCustomStrategy) {
-        performSegueWithIdentifier(kCustomSegue, table.cellForRowAtIndexPath(indexPath).get());
+        const std::shared_ptr<TableCell> sender = table.cellForRowAtIndexPath(indexPath);
+        performSegueWithIdentifier(kCustomSegue, sender.get());
     }
 }
 

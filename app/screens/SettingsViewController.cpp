@@ -193,7 +193,9 @@ std::shared_ptr<TableCell> SettingsViewController::cellForRowAtIndexPath(TableVi
 }
 
 void SettingsViewController::didSelectRowAtIndexPath(TableView& table, IndexPath indexPath) {
-    TableCell* sender = table.cellForRowAtIndexPath(indexPath).get();
+    // Held here, so the sender outlives a reload the segue may cause.
+    const std::shared_ptr<TableCell> held = table.cellForRowAtIndexPath(indexPath);
+    TableCell* sender = held.get();
     switch (indexPath.section) {
         case kAppListsSection:
             if (indexPath.row >= 0 && indexPath.row < static_cast<int>(kAppListRows.size())) {

@@ -139,9 +139,13 @@ TEST_F(BatteryDetailTest, ShowsEveryPropertyInOrderAndOpensTheAdapterDetails) {
     EXPECT_TRUE(logged("segue : subDetailSegue"));
     EXPECT_TRUE(logged("SubView dict = {Description = \"pd charger\"; Amperage = 2100; Watts = 20; }"));
 
+    // A newer state written meanwhile shows on the way back.
+    writeState(plist::Dictionary{{"Voltage", 4123}});
     stack.popViewControllerAnimated(true);
     EXPECT_EQ(stack.topViewController(), &screen);
     EXPECT_FALSE(screen.tableView().indexPathForSelectedRow());
+    EXPECT_EQ(rows(screen)[9], (Row{"Voltage ", "4.123 V"}));
+    EXPECT_EQ(rows(screen)[0], (Row{"Battery installed ;)", "nil"}));
 }
 
 TEST_F(BatteryDetailTest, FormatsValuesWithTheirRowsFormats) {

@@ -358,6 +358,13 @@ TEST_F(InfoScreenTest, UnreadableLogsAreNamedButNotAttachedAndUnusualNamesSurviv
     EXPECT_EQ(mail.subject, "Logs from " + *platform.fakeDevice.host + ".local");
     EXPECT_EQ(mail.bodyHex, hex(bodyStart(1) + name + ", size=" + std::to_string(content.size()) + "\n" + bodyEnd()));
     EXPECT_EQ(mail.attachmentsHex, (std::vector<std::pair<std::string, std::string>>{{name, hex(content)}}));
+
+    // Past the total the message holds, logs are named but not attached.
+    const app::MimeMessage full = app::CrashReportMail::compose(crashFolder(), {name, name}, std::nullopt, 0.0,
+                                                                content.size() + 1);
+    EXPECT_EQ(full.attachments.size(), 1u);
+    EXPECT_NE(full.body.find(name + ", size=" + std::to_string(content.size()) + " (not attached)\n"),
+              std::string::npos);
 }
 
 TEST_F(InfoScreenTest, CrashFolderProblemsAreToldByAlertsAndNothingIsWritten) {

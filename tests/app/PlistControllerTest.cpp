@@ -277,6 +277,22 @@ TEST_F(PlistControllerTest, RateRestrictionsStayCoherentWithEachOtherAndTheDevic
     EXPECT_FALSE(model().ensureRateCoherence(true));
     EXPECT_TRUE(model().radioRestrictionChanged(kLargest, false));
     EXPECT_EQ(model().radioRestrictionForType(true), kLargest - 2);
+
+    // A model made before the engine described the device reconciles with
+    // the description once it reloads, as the rate screens show it.
+    std::filesystem::remove(paths::resolve(paths::kMobileData));
+    std::filesystem::remove(paths::resolve(paths::kSettings));
+    PlistController::resetSharedInstance();
+    model();
+    MobileDataInfo described;
+    described.setSupport2G(true);
+    described.setSupport3G(true);
+    described.setSupport4G(true);
+    ASSERT_TRUE(described.saveToFile());
+    model().reloadPrefs();
+    ASSERT_FALSE(model().radioRestrictionChanged(2, false));
+    EXPECT_TRUE(model().radioRestrictionChanged(1, true));
+    EXPECT_EQ(model().radioRestrictionForType(false), 3);
 }
 
 

@@ -125,7 +125,7 @@ TEST_F(SettingsScreensTest, ASwitchWritesItsKeyAloneAndTellsTheEngineOnce) {
     EXPECT_EQ(changedKeys(before, *settingsFile()), (std::vector<std::string>{"CarMode"}));
     EXPECT_TRUE(settingsFile()->find(settings::kCarMode)->isBoolean());
     EXPECT_TRUE(settingsFile()->find(settings::kCarMode)->boolValue());
-    EXPECT_TRUE(logged("ON"));
+    EXPECT_TRUE(logged("CarMode : ON"));
 
     // A row outside the six settings changes nothing.
     app::SwitchUITableViewCell stray("switchCell");
