@@ -7,6 +7,10 @@ packages=(
   libsqlite3-dev libplist-dev libplist++-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   python3
+  qt6-base-dev qt6-svg-dev libgl-dev fonts-dejavu-core xdg-utils
+  libsystemd-dev dbus
+  clang libclang-rt-14-dev
+  python3-matplotlib
 )
 
 missing=()
