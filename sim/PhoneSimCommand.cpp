@@ -1,9 +1,11 @@
 #include "sim/PhoneSimCommand.h"
 
+#include <cstdlib>
 #include <optional>
 #include <thread>
 
 #include "shared/Paths.h"
+#include "sim/LiveRun.h"
 #include "sim/RunSummary.h"
 #include "sim/Scenario.h"
 #include "sim/SimulationRun.h"
@@ -13,6 +15,7 @@ namespace corvane::sim {
 
 std::string PhoneSimCommand::help() {
     return std::string(R"(usage: phonesim [--root DIR] [--trace FILE] [--json] [--compare] SCENARIO.json
+       phonesim --live [--speed N] [--root DIR] [--trace FILE] [--json] SCENARIO.json
 
 Runs a phone day in virtual time on a simulated phone that loads the engine
 library (libCorvane.so) with dlopen, and prints what it cost and saved.
@@ -40,6 +43,15 @@ Options:
                   Aggressive, Ultimate, and the scenario's own when it is Custom),
                   each on a fresh root in a child process of its own, and print
                   a table side by side.
+  --live          run the phone in real time, for other processes to talk to:
+                  Darwin notifications travel over the D-Bus session bus
+                  (without one they stay inside the phone, said in one line),
+                  events come as JSON lines on standard input (the objects of
+                  "events"; "at" may be left out: now), and the trace streams
+                  to standard output (or FILE) as it happens. Ends at the end
+                  of the scenario, at the end of input or at Ctrl-C, prints
+                  the summary and leaves the root as it is.
+  --speed N       with --live: N times faster than real time (default 1).
   --engine LIB    the engine library to load (default: the one built with phonesim).
   --echo-log      copy the engine's debug lines to standard error.
   --help          this text.
@@ -62,6 +74,8 @@ int PhoneSimCommand::run(const std::vector<std::string>& arguments, const std::f
     options.engine = engine;
     bool json = false;
     bool compare = false;
+    bool live = false;
+    std::optional<double> speed;
 
     auto usageError = [&](const std::string& message) {
         err << "phonesim: " << message << "\n(phonesim --help describes the options and the scenario format)\n";
@@ -81,6 +95,16 @@ int PhoneSimCommand::run(const std::vector<std::string>& arguments, const std::f
             json = true;
         } else if (argument == "--compare") {
             compare = true;
+        } else if (argument == "--live") {
+            live = true;
+        } else if (argument == "--speed") {
+            auto given = value();
+            char* end = nullptr;
+            const double n = given ? std::strtod(given->c_str(), &end) : 0.0;
+            if (!given || given->empty() || *end != '\0' || !(n > 0.0) || n > 1e6) {
+                return usageError("--speed needs a number above 0 and at most 1000000");
+            }
+            speed = n;
         } else if (argument == "--echo-log") {
             options.echoLog = true;
         } else if (argument == "--root" || argument == "--trace" || argument == "--engine") {
@@ -98,6 +122,8 @@ int PhoneSimCommand::run(const std::vector<std::string>& arguments, const std::f
         }
     }
     if (!scenarioFile) return usageError("no scenario given");
+    if (live && compare) return usageError("--live runs one phone; it cannot be combined with --compare");
+    if (speed && !live) return usageError("--speed goes with --live");
 
     // The scenario is read whole and checked before anything is written.
     Scenario scenario;
@@ -111,7 +137,17 @@ int PhoneSimCommand::run(const std::vector<std::string>& arguments, const std::f
     options.root = root.value_or(paths::root());
 
     try {
-        if (compare) {
+        if (live) {
+            LiveOptions liveOptions;
+            liveOptions.speed = speed.value_or(1.0);
+            liveOptions.diagnostics = &err;
+            const RunSummary summary = LiveRun::run(scenario, options, liveOptions);
+            if (json) {
+                out << summary.toJson().dump(2) << "\n";
+            } else {
+                out << summary.toText();
+            }
+        } else if (compare) {
             const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
             const std::vector<RunSummary> runs = StrategyComparison::run(scenario, options, std::min(cores, 2u));
             if (json) {

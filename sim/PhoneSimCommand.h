@@ -1,6 +1,7 @@
 #pragma once
 // The phonesim command line:
 //   phonesim [--root DIR] [--trace FILE] [--json] [--compare] SCENARIO.json
+//   phonesim --live [--speed N] [--root DIR] [--trace FILE] [--json] SCENARIO.json
 // Exit status 0 on success, 1 when a run fails, 2 for a bad command line or a
 // bad scenario (refused before anything is written).
 

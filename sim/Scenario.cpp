@@ -394,6 +394,20 @@ Scenario Scenario::load(const std::filesystem::path& file) {
     return parse(contents.str());
 }
 
+ScenarioEvent Scenario::parseEvent(std::string_view text, double now, const std::string& place) const {
+    json entry;
+    try {
+        entry = json::parse(text.begin(), text.end());
+    } catch (const json::parse_error&) {
+        throw ScenarioError(place, "not a JSON object");
+    }
+    if (entry.is_object() && !entry.contains("at")) entry["at"] = now;
+    ScenarioEvent event = readEvent(entry, place, *this);
+    event.at = std::max(event.at, now);
+    if (event.at > duration) throw ScenarioError(child(place, "at"), "event after the end of the scenario (its duration)");
+    return event;
+}
+
 const ScenarioApp* Scenario::app(std::string_view bundle) const {
     for (const ScenarioApp& app : apps) {
         if (app.bundle == bundle) return &app;

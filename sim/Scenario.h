@@ -96,6 +96,12 @@ struct Scenario {
     static Scenario parse(std::string_view json);
     static Scenario load(const std::filesystem::path& file);
 
+    // One event given while the phone runs: the same object as an entry of
+    // "events", except that "at" may be left out (then it is `now`); a time
+    // already past is taken as `now`. `place` names it in messages. Throws
+    // ScenarioError.
+    ScenarioEvent parseEvent(std::string_view json, double now, const std::string& place) const;
+
     const ScenarioApp* app(std::string_view bundle) const;
     // The strategy the settings choose (Normal when they do not say).
     std::int32_t strategyNumber() const;

@@ -45,16 +45,34 @@ void SimSystemLog::setObserver(std::function<void(const std::string&)> observer)
 // ---- Darwin notifications --------------------------------------------------------
 
 void SimDarwinNotificationCenter::post(std::string_view name) {
-    std::vector<std::shared_ptr<std::function<void()>>> handlers;
+    std::function<void(std::string_view)> relay;
     {
         std::lock_guard guard(mutex_);
         posted_.emplace_back(name);
+        relay = relay_;
+    }
+    if (relay) {
+        relay(name);
+    } else {
+        deliver(name);
+    }
+}
+
+void SimDarwinNotificationCenter::deliver(std::string_view name) {
+    std::vector<std::shared_ptr<std::function<void()>>> handlers;
+    {
+        std::lock_guard guard(mutex_);
         auto [first, last] = handlers_.equal_range(name);
         for (auto it = first; it != last; ++it) handlers.push_back(it->second);
     }
     for (auto& handler : handlers) {
         mainRunLoop_.dispatchToMain([handler] { (*handler)(); });
     }
+}
+
+void SimDarwinNotificationCenter::setRelay(std::function<void(std::string_view)> relay) {
+    std::lock_guard guard(mutex_);
+    relay_ = std::move(relay);
 }
 
 bool SimDarwinNotificationCenter::registerDispatch(std::string_view name, std::function<void()> handler) {

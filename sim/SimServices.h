@@ -47,10 +47,18 @@ public:
     std::size_t postCount(std::string_view name) const;
     std::size_t handlerCount(std::string_view name) const;
 
+    // With a relay, posts leave the phone through it instead of being
+    // delivered here; what comes back (from this phone or any other
+    // process) is handed to deliver. None restores delivery on the phone.
+    void setRelay(std::function<void(std::string_view)> relay);
+    // Runs the handlers registered for the name, on the main run loop.
+    void deliver(std::string_view name);
+
 private:
     platform::RunLoop& mainRunLoop_;
     mutable std::mutex mutex_;
     std::vector<std::string> posted_;
+    std::function<void(std::string_view)> relay_;
     std::multimap<std::string, std::shared_ptr<std::function<void()>>, std::less<>> handlers_;
 };
 

@@ -15,21 +15,13 @@ namespace {
 bool engineLoadedInThisProcess = false;
 }
 
-RunSummary SimulationRun::run(const Scenario& scenario, const RunOptions& options) {
+PhoneHost& SimulationRun::prepare(const Scenario& scenario, const RunOptions& options) {
     if (engineLoadedInThisProcess) {
         throw SimulationError("an engine lives as long as its process: run each simulation in a process of its own");
     }
     if (auto error = PhoneLayout::prepareRoot(options.root)) throw SimulationError(*error);
     ::setenv("CORVANE_ROOT", std::filesystem::absolute(options.root).c_str(), 1);
     if (auto error = PhoneLayout::writeFiles(scenario, options.strategy)) throw SimulationError(*error);
-
-    std::unique_ptr<TraceWriter> trace;
-    if (options.trace) {
-        trace = std::make_unique<TraceWriter>(*options.trace);
-        if (!trace->isOpen()) {
-            throw SimulationError("cannot write the trace " + options.trace->string() + ": " + trace->error());
-        }
-    }
 
     PhoneOptions phoneOptions;
     phoneOptions.start = scenario.start;
@@ -44,6 +36,18 @@ RunSummary SimulationRun::run(const Scenario& scenario, const RunOptions& option
     engineLoadedInThisProcess = true;
     if (!host.loadEngine(options.engine, &loadError)) {
         throw SimulationError("cannot load the engine " + options.engine.string() + ": " + loadError);
+    }
+    return host;
+}
+
+RunSummary SimulationRun::run(const Scenario& scenario, const RunOptions& options) {
+    PhoneHost& host = prepare(scenario, options);
+    std::unique_ptr<TraceWriter> trace;
+    if (options.trace) {
+        trace = std::make_unique<TraceWriter>(*options.trace);
+        if (!trace->isOpen()) {
+            throw SimulationError("cannot write the trace " + options.trace->string() + ": " + trace->error());
+        }
     }
 
     const auto wallStart = std::chrono::steady_clock::now();

@@ -32,9 +32,16 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+class PhoneHost;
+
 class SimulationRun {
 public:
     static RunSummary run(const Scenario& scenario, const RunOptions& options);
+
+    // The steps of a run before the day: lays out a fresh root, builds the
+    // phone (it lives as long as the process) and loads the engine into it.
+    // Throws SimulationError.
+    static PhoneHost& prepare(const Scenario& scenario, const RunOptions& options);
 };
 
 }  // namespace corvane::sim

@@ -11,8 +11,10 @@ TraceWriter::TraceWriter(const std::filesystem::path& file) {
     if (file_ == nullptr) error_ = std::strerror(errno);
 }
 
+TraceWriter::TraceWriter(std::FILE* stream) : file_(stream), ownsFile_(false), flushEachLine_(true) {}
+
 TraceWriter::~TraceWriter() {
-    if (file_ != nullptr) std::fclose(file_);
+    if (file_ != nullptr && ownsFile_) std::fclose(file_);
 }
 
 void TraceWriter::write(double t, const Line& fields) {
@@ -24,6 +26,7 @@ void TraceWriter::write(double t, const Line& fields) {
     const std::string text = line.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
     std::fwrite(text.data(), 1, text.size(), file_);
     std::fputc('\n', file_);
+    if (flushEachLine_) std::fflush(file_);
     ++lines_;
 }
 
