@@ -2,7 +2,18 @@
 
 #include <chrono>
 
+#include "shared/InProcessDarwinNotificationCenter.h"
+
 namespace corvane::app {
+
+SimulatedPhoneAppPlatform::SimulatedPhoneAppPlatform(std::unique_ptr<platform::DarwinNotificationCenter> notifications,
+                                                     platform::NotificationPump* pump)
+    : notifications_(std::move(notifications)), pump_(pump) {
+    if (!notifications_) {
+        notifications_ = std::make_unique<platform::InProcessDarwinNotificationCenter>();
+        pump_ = nullptr;
+    }
+}
 
 double SimulatedPhoneAppPlatform::currentTime() {
     using namespace std::chrono;

@@ -1,25 +1,37 @@
 #pragma once
 // The app's platform on this Linux build: the simulated phone laid out under
 // the filesystem root describes the device and keeps the scheduled power
-// events; time is the system clock. Darwin notifications are delivered
-// inside the app's process until they travel between processes.
+// events; time is the system clock. Darwin notifications go through the
+// center it is given (makeAppPlatform gives the session bus's), else stay
+// inside the app's process.
+
+#include <memory>
 
 #include "app/platform/AppPlatform.h"
 #include "app/platform/AutoWakeFileEvents.h"
 #include "app/platform/SimulatedPhoneDevice.h"
-#include "shared/InProcessDarwinNotificationCenter.h"
+#include "shared/NotificationPump.h"
 
 namespace corvane::app {
 
 class SimulatedPhoneAppPlatform final : public AppPlatform {
 public:
-    platform::DarwinNotificationCenter& darwinNotifications() override { return notifications_; }
+    // None: notifications inside the process. `pump` drives `notifications`
+    // when it talks to other processes.
+    explicit SimulatedPhoneAppPlatform(std::unique_ptr<platform::DarwinNotificationCenter> notifications = nullptr,
+                                       platform::NotificationPump* pump = nullptr);
+
+    platform::DarwinNotificationCenter& darwinNotifications() override { return *notifications_; }
     double currentTime() override;
     AppDevice& device() override { return device_; }
     ScheduledPowerEvents& powerEvents() override { return powerEvents_; }
 
+    // What the program's main loop drives; none when notifications stay inside the process.
+    platform::NotificationPump* notificationPump() const { return pump_; }
+
 private:
-    platform::InProcessDarwinNotificationCenter notifications_;
+    std::unique_ptr<platform::DarwinNotificationCenter> notifications_;
+    platform::NotificationPump* pump_;
     SimulatedPhoneDevice device_;
     AutoWakeFileEvents powerEvents_;
 };

@@ -52,7 +52,10 @@ void AppListViewController::viewDidLoad() { reloadApps(); }
 
 void AppListViewController::viewWillAppear(bool /*animated*/) {
     // The engine answers by rewriting the names file; it is read again once
-    // the screen has appeared, without waiting for the engine.
+    // the screen has appeared, without waiting for the engine, and again
+    // whenever the engine's answer lands while the screen is shown. The
+    // watch starts before the request so that no answer slips past it.
+    namesWatch_ = std::make_unique<FileChangeWatch>(paths::resolve(paths::kApplicationNames));
     AppPlatform::current().darwinNotifications().post(notifications::kApplicationListRequest);
 }
 
@@ -60,6 +63,17 @@ void AppListViewController::viewDidAppear(bool /*animated*/) {
     title = mTitle;
     reloadApps();
     tableView().reloadData();
+}
+
+void AppListViewController::viewDidDisappear(bool /*animated*/) { namesWatch_.reset(); }
+
+int AppListViewController::namesFileDescriptor() const { return namesWatch_ ? namesWatch_->fileDescriptor() : -1; }
+
+bool AppListViewController::refreshIfNamesFileChanged() {
+    if (!namesWatch_ || !namesWatch_->changed()) return false;
+    reloadApps();
+    tableView().reloadData();
+    return true;
 }
 
 // ---- Table ----------------------------------------------------------------------

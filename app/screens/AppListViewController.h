@@ -7,7 +7,11 @@
 //
 // The installed applications come from the names file that the engine writes
 // when asked; the applications with scheduled wake-ups come from the
-// platform's scheduled power events.
+// platform's scheduled power events. The engine answers the request some
+// time after the screen appeared (the first visit may find no file), so while
+// the screen is shown it watches the names file: the front end's loop watches
+// namesFileDescriptor() and calls refreshIfNamesFileChanged() when it is
+// readable, and the screen reads the file again and redraws.
 
 #include <cstdint>
 #include <filesystem>
@@ -16,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "app/platform/FileChangeWatch.h"
 #include "app/screens/SettingsViewControllerDelegate.h"
 #include "app/screens/TableViewController.h"
 #include "shared/PropertyList.h"
@@ -46,6 +51,15 @@ public:
     void viewDidLoad() override;
     void viewWillAppear(bool animated) override;
     void viewDidAppear(bool animated) override;
+    void viewDidDisappear(bool animated) override;
+
+    // While the screen is shown: readable when the names file may have
+    // changed; -1 when not shown or when the system cannot watch files (then
+    // call refreshIfNamesFileChanged on a timer).
+    int namesFileDescriptor() const;
+    // Reads the names file again and redraws when it changed while the
+    // screen is shown; answers whether it did.
+    bool refreshIfNamesFileChanged();
 
     int numberOfRowsInSection(TableView& tableView, int section) override;
     std::shared_ptr<TableCell> cellForRowAtIndexPath(TableView& tableView, IndexPath indexPath) override;
@@ -82,6 +96,8 @@ private:
     };
     std::optional<RowApplication> applicationAtRow(std::uint32_t row) const;
     static bool isForced(const std::string& key);
+
+    std::unique_ptr<FileChangeWatch> namesWatch_;
 };
 
 }  // namespace corvane::app

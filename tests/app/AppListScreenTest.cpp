@@ -3,6 +3,7 @@
 // from the phone's AutoWake file.
 
 #include <gtest/gtest.h>
+#include <poll.h>
 
 #include <fstream>
 #include <map>
@@ -271,6 +272,33 @@ TEST_F(AppListScreenTest, AutoWakeFileGivesTheEventsTheSimulatedPhoneScheduled) 
     EXPECT_FALSE(autoWake.copyScheduledPowerEvents());  // not a dictionary: cannot be asked
     writeFile(paths::kScheduledPowerEvents, plist::Dictionary{{std::string(power::kEventsKey), "none"}});
     EXPECT_EQ(autoWake.copyScheduledPowerEvents(), plist::Array{});
+}
+
+
+TEST_F(AppListScreenTest, AnAnswerLandingWhileTheScreenIsShownRedrawsItAndNotOnceItHasGone) {
+    // No engine answers at once: the first visit finds no names file.
+    AppListViewController& screen = open("noTurnOffSegue");
+    EXPECT_EQ(requestCount(), 1u);
+    EXPECT_TRUE(rows(screen).empty());
+    ASSERT_GE(screen.namesFileDescriptor(), 0);
+    EXPECT_FALSE(screen.refreshIfNamesFileChanged());
+
+    // The engine's answer lands: the descriptor wakes the loop and the screen redraws.
+    writeFile(paths::kApplicationNames, plist::Dictionary{{"com.b.mail", "Mail"}, {"com.c.maps", "Maps"}});
+    pollfd watched{screen.namesFileDescriptor(), POLLIN, 0};
+    EXPECT_EQ(::poll(&watched, 1, 0), 1);
+    EXPECT_TRUE(screen.refreshIfNamesFileChanged());
+    EXPECT_EQ(rows(screen), (std::vector<std::string>{"Mail|com.b.mail|off|enabled", "Maps|com.c.maps|off|enabled"}));
+    EXPECT_FALSE(screen.refreshIfNamesFileChanged());
+
+    // Covered by another screen it no longer watches; shown again, it reads the file anew.
+    stack->performSegue(screen, "elsewhere", nullptr);
+    EXPECT_EQ(screen.namesFileDescriptor(), -1);
+    writeFile(paths::kApplicationNames, plist::Dictionary{{"com.a.store", "App Store"}});
+    EXPECT_FALSE(screen.refreshIfNamesFileChanged());
+    EXPECT_EQ(rows(screen).size(), 2u);
+    stack->popViewControllerAnimated(true);
+    EXPECT_EQ(rows(screen), (std::vector<std::string>{"App Store|com.a.store|off|enabled"}));
 }
 
 }  // namespace

@@ -1,0 +1,12 @@
+#include "app/platform/SystemAppPlatform.h"
+
+#include "shared/SystemDarwinNotifications.h"
+
+namespace corvane::app {
+
+std::unique_ptr<SimulatedPhoneAppPlatform> makeAppPlatform(std::ostream& diagnostics) {
+    platform::SystemDarwinNotifications notifications = platform::makeDarwinNotificationCenter("Ampwise", diagnostics);
+    return std::make_unique<SimulatedPhoneAppPlatform>(std::move(notifications.center), notifications.pump);
+}
+
+}  // namespace corvane::app
