@@ -136,5 +136,106 @@ TEST_F(LiveLinkTest, AStrategyChosenInTheAppReachesTheEngineOfALivePhoneAndTheAp
     EXPECT_TRUE(appDiagnostics.str().empty()) << appDiagnostics.str();
 }
 
+// Drives a center as a main loop would until `done` or a deadline.
+bool pumpUntil(platform::BusDarwinNotificationCenter& center, const std::function<bool()>& done) {
+    const auto deadline = ChildProcess::Clock::now() + std::chrono::seconds(30);
+    while (!done()) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - ChildProcess::Clock::now());
+        if (left.count() <= 0) return false;
+        pollfd watched{center.fileDescriptor(), center.pollEvents(), 0};
+        ::poll(&watched, 1, center.waitMilliseconds(static_cast<int>(left.count())));
+        center.dispatchPending();
+    }
+    return true;
+}
+
+TEST_F(LiveLinkTest, EachRegisteredProcessHearsAPostOnceOnItsOwnLoopThePosterIncluded) {
+    std::string error;
+    auto listener = platform::BusDarwinNotificationCenter::connect(&error);
+    auto poster = platform::BusDarwinNotificationCenter::connect(&error);
+    ASSERT_TRUE(listener && poster) << error;
+    int heard = 0, twice = 0, ownEcho = 0;
+    std::vector<std::string> everything;
+    listener->registerDispatch("org.example.one", [&] { ++heard; });
+    listener->registerDispatch("org.example.one", [&] { ++twice; });
+    listener->observeAll([&](const std::string& name) { everything.push_back(name); });
+    poster->registerDispatch("org.example.one", [&] { ++ownEcho; });
+
+    poster->post("org.example.one");
+    poster->post("org.example.other");
+    poster->post("\xff\xfe not a name D-Bus can carry");
+    poster->post("org.example.one");
+    // Nothing runs inside post: handlers wait for the loop.
+    EXPECT_EQ(ownEcho, 0);
+    ASSERT_TRUE(pumpUntil(*listener, [&] { return everything.size() == 3; }));
+    EXPECT_EQ(everything, (std::vector<std::string>{"org.example.one", "org.example.other", "org.example.one"}));
+    EXPECT_EQ(heard, 2);
+    EXPECT_EQ(twice, 2);
+    ASSERT_TRUE(pumpUntil(*poster, [&] { return ownEcho == 2; }));
+}
+
+TEST_F(LiveLinkTest, ANotificationPostedByHandReachesTheEngineAndTheWatchers) {
+    auto phone = startPhone();
+    ASSERT_TRUE(phone->waitForLine(traced({{"system", "live"}, {"notifications", "session bus"}})));
+    ChildProcess watcher({CORVANE_NOTIFY, "watch", std::string(notifications::kApplicationListRequest)});
+    ASSERT_TRUE(watcher.waitForLine([](const std::string& line) { return line.find("watching") != std::string::npos; },
+                                    30.0, true));
+    app::FileChangeWatch namesFile(paths::resolve(paths::kApplicationNames));
+
+    ChildProcess byHand({"dbus-send", "--session", "--type=signal", std::string(darwinbus::kObjectPath),
+                         std::string(darwinbus::kInterface) + "." + std::string(darwinbus::kMember),
+                         "string:" + std::string(notifications::kApplicationListRequest)});
+    ASSERT_EQ(byHand.finish(), 0);
+    const auto names = waitForNamesFile(namesFile);
+    ASSERT_TRUE(names);
+    EXPECT_EQ(*names, (plist::Dictionary{{"com.apple.mobilemail", "Mail"}, {"com.spotify.client", "Spotify"}}));
+    EXPECT_TRUE(
+        watcher.waitForLine([](const std::string& line) { return line == notifications::kApplicationListRequest; }));
+
+    // corvane-notify posts the same signal.
+    ChildProcess poster({CORVANE_NOTIFY, "post", std::string(notifications::kWake)});
+    EXPECT_EQ(poster.finish(), 0);
+    EXPECT_TRUE(phone->waitForLine(traced({{"notification", notifications::kWake}})));
+    // The watcher was told to hear one name only.
+    ::kill(watcher.pid(), SIGTERM);
+    EXPECT_EQ(watcher.finish(), 0);
+    EXPECT_EQ(watcher.outputLines(), (std::vector<std::string>{std::string(notifications::kApplicationListRequest)}));
+    EXPECT_EQ(phone->finish(), 0);
+}
+
+TEST_F(LiveLinkTest, WithoutABusEveryProgramSaysSoOnceAndKeepsItsNotificationsToItself) {
+    // The phone: one line on standard error, and its own notifications still reach its engine.
+    auto phone = startPhone({kNoBus, {"XDG_RUNTIME_DIR", std::nullopt}});
+    ASSERT_TRUE(phone->waitForLine(traced({{"system", "live"}, {"notifications", "inside the phone"}})));
+    phone->send(R"({"do": "notify", "name": "org.fernhill.ampwise-apps"})");
+    phone->send(R"({"do": "no such thing"})");
+    ASSERT_EQ(phone->finish(), 0);
+    ASSERT_EQ(phone->errorLines().size(), 2u);
+    EXPECT_NE(phone->errorLines()[0].find("notifications stay inside the phone"), std::string::npos);
+    EXPECT_NE(phone->errorLines()[1].find("input line 2"), std::string::npos);
+    EXPECT_TRUE(plist::readDictionary(paths::resolve(paths::kApplicationNames)));
+    EXPECT_TRUE(phone->waitForLine([](const std::string& line) { return line.rfind("Battery:", 0) == 0; }, 1.0));
+
+    // The app: one line, and delivery inside its process.
+    ::setenv(kNoBus.first.c_str(), kNoBus.second->c_str(), 1);
+    ::unsetenv("XDG_RUNTIME_DIR");
+    std::ostringstream diagnostics;
+    auto platform = app::makeAppPlatform(diagnostics);
+    EXPECT_EQ(platform->notificationPump(), nullptr);
+    const std::string said = diagnostics.str();
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1);
+    EXPECT_NE(said.find("stay inside this process"), std::string::npos);
+    int heard = 0;
+    platform->darwinNotifications().registerDispatch(notifications::kPreferencesChanged, [&] { ++heard; });
+    platform->darwinNotifications().post(notifications::kPreferencesChanged);
+    EXPECT_EQ(heard, 1);
+
+    // The debugging tool has nothing to do without a bus: it says so and fails.
+    ChildProcess notify({CORVANE_NOTIFY, "post", "org.example.one"}, {kNoBus, {"XDG_RUNTIME_DIR", std::nullopt}});
+    EXPECT_EQ(notify.finish(), 1);
+    ASSERT_EQ(notify.errorLines().size(), 1u);
+    EXPECT_NE(notify.errorLines()[0].find("no session bus"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace corvane::testing
