@@ -14,6 +14,9 @@
 #include <string>
 
 #include "shared/BusDarwinNotificationCenter.h"
+#include "shared/Names.h"
+#include "shared/Paths.h"
+#include "shared/PropertyListFile.h"
 #include "sim/PhoneDay.h"
 #include "sim/PhoneHost.h"
 #include "sim/TraceWriter.h"
@@ -82,6 +85,14 @@ private:
     bool open_ = true;
     std::string pending_;
 };
+
+// The strategy in the settings file at the end: another process (the app)
+// may have chosen another one while the phone ran.
+std::int32_t strategyChosenLast(std::int32_t fallback) {
+    const auto settings = plist::readDictionary(paths::resolve(paths::kSettings));
+    const plist::Value* strategy = settings ? settings->find(settings::kStrategy) : nullptr;
+    return strategy != nullptr && strategy->isNumber() ? strategy->intValue() : fallback;
+}
 
 bool blank(const std::string& line) {
     return std::all_of(line.begin(), line.end(), [](unsigned char c) { return std::isspace(c) != 0; });
@@ -163,7 +174,15 @@ RunSummary LiveRun::run(const Scenario& given, const RunOptions& options, const 
                 // What is due now happens now.
                 day.runUntil(day.now());
             }
-            if (bus) bus->dispatchPending();
+            if (bus) {
+                bus->dispatchPending();
+                if (!bus->connected()) {
+                    diagnostics << "phonesim: the session bus went away; notifications stay inside the phone"
+                                << std::endl;
+                    host.darwin().setRelay({});
+                    bus.reset();
+                }
+            }
         }
         if (bus) {
             host.darwin().setRelay({});
@@ -176,7 +195,7 @@ RunSummary LiveRun::run(const Scenario& given, const RunOptions& options, const 
         summary = day.summary();
     }
     summary.wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
-    summary.strategy = options.strategy.value_or(scenario.strategyNumber());
+    summary.strategy = options.strategy.value_or(strategyChosenLast(scenario.strategyNumber()));
     summary.strategyName = strategyName(summary.strategy);
     return summary;
 }
