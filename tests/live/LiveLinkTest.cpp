@@ -1,6 +1,6 @@
 // The app and a live phone as separate processes meeting on a private D-Bus
-// session bus (the suite runs under dbus-run-session), and what happens
-// without a bus.
+// session bus (CTest runs each test under dbus-run-session), and what every
+// program does without a bus.
 
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -26,127 +26,106 @@ namespace {
 
 using nlohmann::json;
 
-// A day long enough never to end during a test; the phone runs 100 times
-// faster than real time, so its timers of seconds pass in milliseconds.
-constexpr const char* kScenario = R"({
-  "start": "2027-01-19T07:30:00Z", "duration": "24:00",
+// A day that outlasts any test; at 100 times real time the engine's timers
+// of seconds pass in milliseconds.
+constexpr const char* kScenario = R"({"start": "2027-01-19T07:30:00Z", "duration": "24:00",
   "radios": {"wifi": true, "edge": true, "bluetooth": true, "location": true, "push": true},
   "settings": {"Strategy": 2, "Debug": true},
   "apps": [{"bundle": "com.apple.mobilemail", "name": "Mail"}, {"bundle": "com.spotify.client", "name": "Spotify"}],
-  "events": [{"at": 0, "do": "wifi", "network": "Home", "bars": 3}, {"at": 1, "do": "unlock"}]
-})";
+  "events": [{"at": 0, "do": "wifi", "network": "Home", "bars": 3}, {"at": 1, "do": "unlock"}]})";
 
-// A bus address where no bus listens.
-const std::pair<std::string, std::optional<std::string>> kNoBus{"DBUS_SESSION_BUS_ADDRESS",
-                                                                "unix:path=/nonexistent/corvane-test-bus"};
+const Environment kNoBus{{"DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/corvane-test-bus"},
+                         {"XDG_RUNTIME_DIR", std::nullopt}};
 
-// Whether a trace line holds every field given.
+// A trace line holding every field given.
 std::function<bool(const std::string&)> traced(json fields) {
     return [fields](const std::string& line) {
         const json parsed = json::parse(line, nullptr, false);
-        if (!parsed.is_object()) return false;
-        for (auto it = fields.begin(); it != fields.end(); ++it) {
-            if (!parsed.contains(it.key()) || parsed[it.key()] != it.value()) return false;
-        }
-        return true;
+        return parsed.is_object() && std::all_of(fields.items().begin(), fields.items().end(), [&](const auto& field) {
+                   return parsed.contains(field.key()) && parsed[field.key()] == field.value();
+               });
     };
+}
+
+// Polls what `watch` gives, as a main loop would, until `done` or 30 s.
+bool loopUntil(const std::function<bool()>& done, const std::function<pollfd()>& watch) {
+    const auto deadline = ChildProcess::Clock::now() + std::chrono::seconds(30);
+    while (!done()) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - ChildProcess::Clock::now());
+        if (left.count() <= 0) return false;
+        pollfd watched = watch();
+        ::poll(&watched, 1, static_cast<int>(std::min<long>(left.count(), 1000)));
+    }
+    return true;
+}
+
+bool pumpUntil(platform::BusDarwinNotificationCenter& center, const std::function<bool()>& done) {
+    return loopUntil([&] { return center.dispatchPending(), done(); },
+                     [&] {
+                         return pollfd{center.fileDescriptor(), center.pollEvents(), 0};
+                     });
 }
 
 class LiveLinkTest : public ::testing::Test {
 protected:
     LiveLinkTest() : environment_({"DBUS_SESSION_BUS_ADDRESS", "XDG_RUNTIME_DIR"}) {
-        std::ofstream(scenarioFile()) << kScenario;
-        // The app's side of the phone is the phone's root.
-        ::setenv("CORVANE_ROOT", phoneRoot().c_str(), 1);
+        std::ofstream(root_.path() / "day.json") << kScenario;
+        ::setenv("CORVANE_ROOT", phoneRoot().c_str(), 1);  // the app looks at the phone's files
     }
     ~LiveLinkTest() override {
         app::AppPlatform::install(nullptr);
         app::PlistController::resetSharedInstance();
     }
-
-    std::filesystem::path scenarioFile() const { return root_.path() / "day.json"; }
     std::filesystem::path phoneRoot() const { return root_.path() / "phone"; }
-
-    std::unique_ptr<ChildProcess> startPhone(std::vector<std::pair<std::string, std::optional<std::string>>> env = {}) {
-        auto phone = std::make_unique<ChildProcess>(
-            std::vector<std::string>{CORVANE_PHONESIM, "--live", "--speed", "100", "--root", phoneRoot().string(),
-                                     scenarioFile().string()},
-            std::move(env));
-        return phone;
-    }
-
-    // Waits until the engine has written the names file; its entries.
-    std::optional<plist::Dictionary> waitForNamesFile(app::FileChangeWatch& watch) {
-        const auto deadline = ChildProcess::Clock::now() + std::chrono::seconds(30);
-        while (!watch.changed()) {
-            const auto left =
-                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - ChildProcess::Clock::now());
-            pollfd watched{watch.fileDescriptor(), POLLIN, 0};
-            if (left.count() <= 0 || ::poll(&watched, 1, static_cast<int>(left.count())) <= 0) return std::nullopt;
-        }
-        return plist::readDictionary(paths::resolve(paths::kApplicationNames));
+    ChildProcess startPhone(const Environment& environment = {}) {
+        return ChildProcess({CORVANE_PHONESIM, "--live", "--speed", "100", "--root", phoneRoot().string(),
+                             (root_.path() / "day.json").string()},
+                            environment);
     }
 
     TemporaryRoot root_;
     SavedEnvironment environment_;
 };
 
-TEST_F(LiveLinkTest, AStrategyChosenInTheAppReachesTheEngineOfALivePhoneAndTheApplicationListComesBack) {
-    auto phone = startPhone();
-    ASSERT_TRUE(phone->waitForLine(traced({{"system", "live"}, {"notifications", "session bus"}})));
-
+TEST_F(LiveLinkTest, AStrategyChosenInTheAppReachesALivePhoneAndTheApplicationListComesBack) {
+    ChildProcess phone = startPhone();
+    ASSERT_TRUE(phone.waitForLine(traced({{"system", "live"}, {"notifications", "session bus"}})));
     std::ostringstream appDiagnostics;
     auto platform = app::makeAppPlatform(appDiagnostics);
     ASSERT_NE(platform->notificationPump(), nullptr) << appDiagnostics.str();
     app::AppPlatform::install(platform.get());
 
-    // The user chooses Ultimate: the app writes the settings and posts.
+    // The user chooses Ultimate: the app writes the settings and posts; the
+    // engine's debug lines (on in this scenario) show it reloading them.
     app::PlistController& preferences = app::PlistController::sharedInstance();
     preferences.reloadPrefs();
     preferences.setStrategy(4);
     preferences.savePrefs();
-    ASSERT_TRUE(phone->waitForLine(traced({{"notification", notifications::kPreferencesChanged}})));
-    // The engine's debug lines (on in this scenario) say it reloaded them.
-    EXPECT_TRUE(phone->waitForLine([](const std::string& line) {
-        return line.find("\"log\"") != std::string::npos && line.find("Ultimate in force") != std::string::npos;
+    ASSERT_TRUE(phone.waitForLine(traced({{"notification", notifications::kPreferencesChanged}})));
+    EXPECT_TRUE(phone.waitForLine([](const std::string& line) {
+        return line.find(R"("log")") != std::string::npos && line.find("Ultimate in force") != std::string::npos;
     }));
 
     // At the next lock every radio goes off.
-    phone->send(R"({"do": "lock"})");
-    for (const char* radio : {"wifi", "edge", "bluetooth", "location", "push"}) {
-        EXPECT_TRUE(phone->waitForLine(traced({{"radio", radio}, {"on", false}}))) << radio;
-    }
+    phone.send(R"({"do": "lock"})");
+    for (const char* radio : {"wifi", "edge", "bluetooth", "location", "push"})
+        EXPECT_TRUE(phone.waitForLine(traced({{"radio", radio}, {"on", false}}))) << radio;
 
-    // Back in the app, the list editor asks for the applications; the engine
-    // answers while the screen is shown, and the screen shows them.
-    phone->send(R"({"do": "unlock"})");
+    // The list editor asks for the applications as it appears; the engine's
+    // answer lands while it is shown, and the screen shows them.
+    phone.send(R"({"do": "unlock"})");
     app::AppListViewController screen;
     screen.loadViewIfNeeded();
     screen.viewWillAppear(false);
     screen.viewDidAppear(false);
-    const auto deadline = ChildProcess::Clock::now() + std::chrono::seconds(30);
-    while (screen.tableView().numberOfRowsInSection(0) == 0 && ChildProcess::Clock::now() < deadline) {
-        pollfd watched{screen.namesFileDescriptor(), POLLIN, 0};
-        ::poll(&watched, 1, 1000);
-        screen.refreshIfNamesFileChanged();
-    }
+    EXPECT_TRUE(
+        loopUntil([&] { return screen.refreshIfNamesFileChanged(), screen.tableView().numberOfRowsInSection(0) > 0; },
+                  [&] {
+                      return pollfd{screen.namesFileDescriptor(), POLLIN, 0};
+                  }));
     EXPECT_EQ(screen.sortedApps, (std::vector<std::string>{"Mail", "Spotify"}));
-
-    EXPECT_EQ(phone->finish(), 0);
-    EXPECT_TRUE(appDiagnostics.str().empty()) << appDiagnostics.str();
-}
-
-// Drives a center as a main loop would until `done` or a deadline.
-bool pumpUntil(platform::BusDarwinNotificationCenter& center, const std::function<bool()>& done) {
-    const auto deadline = ChildProcess::Clock::now() + std::chrono::seconds(30);
-    while (!done()) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - ChildProcess::Clock::now());
-        if (left.count() <= 0) return false;
-        pollfd watched{center.fileDescriptor(), center.pollEvents(), 0};
-        ::poll(&watched, 1, center.waitMilliseconds(static_cast<int>(left.count())));
-        center.dispatchPending();
-    }
-    return true;
+    EXPECT_EQ(phone.finish(), 0);
+    EXPECT_EQ(appDiagnostics.str(), "");
 }
 
 TEST_F(LiveLinkTest, EachRegisteredProcessHearsAPostOnceOnItsOwnLoopThePosterIncluded) {
@@ -165,73 +144,71 @@ TEST_F(LiveLinkTest, EachRegisteredProcessHearsAPostOnceOnItsOwnLoopThePosterInc
     poster->post("org.example.other");
     poster->post("\xff\xfe not a name D-Bus can carry");
     poster->post("org.example.one");
-    // Nothing runs inside post: handlers wait for the loop.
-    EXPECT_EQ(ownEcho, 0);
+    EXPECT_EQ(ownEcho, 0);  // nothing runs inside post: handlers wait for the loop
     ASSERT_TRUE(pumpUntil(*listener, [&] { return everything.size() == 3; }));
     EXPECT_EQ(everything, (std::vector<std::string>{"org.example.one", "org.example.other", "org.example.one"}));
     EXPECT_EQ(heard, 2);
     EXPECT_EQ(twice, 2);
-    ASSERT_TRUE(pumpUntil(*poster, [&] { return ownEcho == 2; }));
+    EXPECT_TRUE(pumpUntil(*poster, [&] { return ownEcho == 2; }));
 }
 
 TEST_F(LiveLinkTest, ANotificationPostedByHandReachesTheEngineAndTheWatchers) {
-    auto phone = startPhone();
-    ASSERT_TRUE(phone->waitForLine(traced({{"system", "live"}, {"notifications", "session bus"}})));
-    ChildProcess watcher({CORVANE_NOTIFY, "watch", std::string(notifications::kApplicationListRequest)});
-    ASSERT_TRUE(watcher.waitForLine([](const std::string& line) { return line.find("watching") != std::string::npos; },
-                                    30.0, true));
+    ChildProcess phone = startPhone();
+    ASSERT_TRUE(phone.waitForLine(traced({{"system", "live"}, {"notifications", "session bus"}})));
+    const std::string request(notifications::kApplicationListRequest);
+    ChildProcess watcher({CORVANE_NOTIFY, "watch", request});
+    ASSERT_TRUE(
+        watcher.waitForLine([](const std::string& line) { return line.find("watching") != std::string::npos; }, true));
     app::FileChangeWatch namesFile(paths::resolve(paths::kApplicationNames));
 
     ChildProcess byHand({"dbus-send", "--session", "--type=signal", std::string(darwinbus::kObjectPath),
                          std::string(darwinbus::kInterface) + "." + std::string(darwinbus::kMember),
-                         "string:" + std::string(notifications::kApplicationListRequest)});
+                         "string:" + request});
     ASSERT_EQ(byHand.finish(), 0);
-    const auto names = waitForNamesFile(namesFile);
-    ASSERT_TRUE(names);
-    EXPECT_EQ(*names, (plist::Dictionary{{"com.apple.mobilemail", "Mail"}, {"com.spotify.client", "Spotify"}}));
-    EXPECT_TRUE(
-        watcher.waitForLine([](const std::string& line) { return line == notifications::kApplicationListRequest; }));
+    ASSERT_TRUE(loopUntil([&] { return namesFile.changed(); },
+                          [&] {
+                              return pollfd{namesFile.fileDescriptor(), POLLIN, 0};
+                          }));
+    EXPECT_EQ(plist::readDictionary(paths::resolve(paths::kApplicationNames)),
+              (plist::Dictionary{{"com.apple.mobilemail", "Mail"}, {"com.spotify.client", "Spotify"}}));
 
-    // corvane-notify posts the same signal.
-    ChildProcess poster({CORVANE_NOTIFY, "post", std::string(notifications::kWake)});
-    EXPECT_EQ(poster.finish(), 0);
-    EXPECT_TRUE(phone->waitForLine(traced({{"notification", notifications::kWake}})));
-    // The watcher was told to hear one name only.
+    // corvane-notify posts the same signal; the watcher hears only its one name.
+    EXPECT_EQ(ChildProcess({CORVANE_NOTIFY, "post", std::string(notifications::kWake)}).finish(), 0);
+    EXPECT_TRUE(phone.waitForLine(traced({{"notification", notifications::kWake}})));
     ::kill(watcher.pid(), SIGTERM);
     EXPECT_EQ(watcher.finish(), 0);
-    EXPECT_EQ(watcher.outputLines(), (std::vector<std::string>{std::string(notifications::kApplicationListRequest)}));
-    EXPECT_EQ(phone->finish(), 0);
+    EXPECT_EQ(watcher.outputLines(), std::vector<std::string>{request});
+    EXPECT_EQ(phone.finish(), 0);
 }
 
 TEST_F(LiveLinkTest, WithoutABusEveryProgramSaysSoOnceAndKeepsItsNotificationsToItself) {
-    // The phone: one line on standard error, and its own notifications still reach its engine.
-    auto phone = startPhone({kNoBus, {"XDG_RUNTIME_DIR", std::nullopt}});
-    ASSERT_TRUE(phone->waitForLine(traced({{"system", "live"}, {"notifications", "inside the phone"}})));
-    phone->send(R"({"do": "notify", "name": "org.fernhill.ampwise-apps"})");
-    phone->send(R"({"do": "no such thing"})");
-    ASSERT_EQ(phone->finish(), 0);
-    ASSERT_EQ(phone->errorLines().size(), 2u);
-    EXPECT_NE(phone->errorLines()[0].find("notifications stay inside the phone"), std::string::npos);
-    EXPECT_NE(phone->errorLines()[1].find("input line 2"), std::string::npos);
+    // The phone: one line, and its own notifications still reach its engine.
+    ChildProcess phone = startPhone(kNoBus);
+    ASSERT_TRUE(phone.waitForLine(traced({{"system", "live"}, {"notifications", "inside the phone"}})));
+    phone.send(R"({"do": "notify", "name": "org.fernhill.ampwise-apps"})");
+    phone.send(R"({"do": "no such thing"})");
+    ASSERT_EQ(phone.finish(), 0);
+    ASSERT_EQ(phone.errorLines().size(), 2u);
+    EXPECT_NE(phone.errorLines()[0].find("notifications stay inside the phone"), std::string::npos);
+    EXPECT_NE(phone.errorLines()[1].find("input line 2"), std::string::npos);
     EXPECT_TRUE(plist::readDictionary(paths::resolve(paths::kApplicationNames)));
-    EXPECT_TRUE(phone->waitForLine([](const std::string& line) { return line.rfind("Battery:", 0) == 0; }, 1.0));
+    EXPECT_TRUE(phone.waitForLine([](const std::string& line) { return line.rfind("Battery:", 0) == 0; }));
 
     // The app: one line, and delivery inside its process.
-    ::setenv(kNoBus.first.c_str(), kNoBus.second->c_str(), 1);
-    ::unsetenv("XDG_RUNTIME_DIR");
+    for (const auto& [name, value] : kNoBus)
+        value ? ::setenv(name.c_str(), value->c_str(), 1) : ::unsetenv(name.c_str());
     std::ostringstream diagnostics;
     auto platform = app::makeAppPlatform(diagnostics);
     EXPECT_EQ(platform->notificationPump(), nullptr);
-    const std::string said = diagnostics.str();
-    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1);
-    EXPECT_NE(said.find("stay inside this process"), std::string::npos);
+    EXPECT_EQ(diagnostics.str().find('\n'), diagnostics.str().size() - 1);
+    EXPECT_NE(diagnostics.str().find("stay inside this process"), std::string::npos);
     int heard = 0;
     platform->darwinNotifications().registerDispatch(notifications::kPreferencesChanged, [&] { ++heard; });
     platform->darwinNotifications().post(notifications::kPreferencesChanged);
     EXPECT_EQ(heard, 1);
 
     // The debugging tool has nothing to do without a bus: it says so and fails.
-    ChildProcess notify({CORVANE_NOTIFY, "post", "org.example.one"}, {kNoBus, {"XDG_RUNTIME_DIR", std::nullopt}});
+    ChildProcess notify({CORVANE_NOTIFY, "post", "org.example.one"}, kNoBus);
     EXPECT_EQ(notify.finish(), 1);
     ASSERT_EQ(notify.errorLines().size(), 1u);
     EXPECT_NE(notify.errorLines()[0].find("no session bus"), std::string::npos);
