@@ -404,7 +404,9 @@ ScenarioEvent Scenario::parseEvent(std::string_view text, double now, const std:
     if (entry.is_object() && !entry.contains("at")) entry["at"] = now;
     ScenarioEvent event = readEvent(entry, place, *this);
     event.at = std::max(event.at, now);
-    if (event.at > duration) throw ScenarioError(child(place, "at"), "event after the end of the scenario (its duration)");
+    if (event.at > duration) {
+        throw ScenarioError(child(place, "at"), "event after the end of the scenario (its duration)");
+    }
     return event;
 }
 

@@ -274,7 +274,6 @@ TEST_F(AppListScreenTest, AutoWakeFileGivesTheEventsTheSimulatedPhoneScheduled) 
     EXPECT_EQ(autoWake.copyScheduledPowerEvents(), plist::Array{});
 }
 
-
 TEST_F(AppListScreenTest, AnAnswerLandingWhileTheScreenIsShownRedrawsItAndNotOnceItHasGone) {
     // No engine answers at once: the first visit finds no names file.
     AppListViewController& screen = open("noTurnOffSegue");
