@@ -48,9 +48,11 @@ Options:
                   (without one they stay inside the phone, said in one line),
                   events come as JSON lines on standard input (the objects of
                   "events"; "at" may be left out: now), and the trace streams
-                  to standard output (or FILE) as it happens. Ends at the end
-                  of the scenario, at the end of input or at Ctrl-C, prints
-                  the summary and leaves the root as it is.
+                  to standard output (or FILE) as it happens, with
+                  {"system": "live"} once the phone listens and
+                  {"notification"} for each notification heard. Ends at the
+                  end of the scenario, at the end of input or at Ctrl-C,
+                  prints the summary and leaves the root as it is.
   --speed N       with --live: N times faster than real time (default 1).
   --engine LIB    the engine library to load (default: the one built with phonesim).
   --echo-log      copy the engine's debug lines to standard error.
