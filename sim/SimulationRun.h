@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -24,6 +25,12 @@ struct RunOptions {
     std::filesystem::path engine;
     // Copy the engine's debug lines to standard error.
     bool echoLog = false;
+    // Strategy None with the platform's own batching of wake events.
+    bool osBatching = false;
+    // Record the day's timeline (for plots) in the summary.
+    bool timeline = false;
+    // Told now and then how far the run is (0-1).
+    std::function<void(double)> progress;
 };
 
 // A run that could not be set up (root, trace file, engine library).
