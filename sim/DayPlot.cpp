@@ -72,12 +72,16 @@ std::optional<std::string> DayPlot::write(const Scenario& scenario, const std::v
         out << input.dump();
         if (!out.flush()) return "cannot write " + data.string();
     }
-    std::vector<std::string> arguments{"python3", script->string(), data.string(), file.string()};
+    // Debian's interpreter is the one its python3-matplotlib belongs to; a
+    // python3 earlier on PATH (pyenv, a virtual environment) may lack it.
+    std::error_code missing;
+    const std::string python = std::filesystem::exists("/usr/bin/python3", missing) ? "/usr/bin/python3" : "python3";
+    std::vector<std::string> arguments{python, script->string(), data.string(), file.string()};
     std::vector<char*> argv;
     for (std::string& argument : arguments) argv.push_back(argument.data());
     argv.push_back(nullptr);
     pid_t pid = -1;
-    const int spawned = ::posix_spawnp(&pid, "python3", nullptr, nullptr, argv.data(), environ);
+    const int spawned = ::posix_spawnp(&pid, python.c_str(), nullptr, nullptr, argv.data(), environ);
     std::optional<std::string> failure;
     if (spawned != 0) {
         failure = "cannot run python3 to draw the plot";

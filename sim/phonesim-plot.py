@@ -105,8 +105,7 @@ def main(argv):
     legend += [Patch(color=c, label=s) for s, c in CELLULAR_COLOURS.items()]
     legend += [Patch(color=c, label="user: " + s) for s, c in USE_COLOURS.items()]
     legend += [Patch(color="black", label="engine wake"), Patch(color="#d62728", label="app wake")]
-    bands.legend(handles=legend, loc="upper center", bbox_to_anchor=(0.5, -0.32 - 0.5 / max(rows, 1)), ncol=6,
-                 fontsize=8, frameon=False)
+    figure.legend(handles=legend, loc="upper center", bbox_to_anchor=(0.5, 0.06), ncol=7, fontsize=8, frameon=False)
     figure.savefig(argv[2], bbox_inches="tight")
     return 0
 
