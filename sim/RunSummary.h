@@ -20,7 +20,7 @@ struct RunSummary {
     std::string scenario;
     std::int32_t strategy = 2;
     std::string strategyName;
-    bool osBatching = false;  // strategy None with the platform's own batching
+    bool osBatching = false;  // no saver loaded; the platform batches wake events
     std::string profile;
     double simulatedSeconds = 0.0;
     double wallSeconds = 0.0;
@@ -72,7 +72,7 @@ std::string comparisonTable(const std::vector<RunSummary>& runs);
 nlohmann::ordered_json comparisonJson(const std::vector<RunSummary>& runs);
 
 std::string strategyName(std::int32_t number);
-// The column of strategy None with the platform's own batching.
+// The column of the phone without any saver, batching wake events itself.
 inline constexpr std::string_view kOSBatchingName = "OS batching";
 
 }  // namespace corvane::sim

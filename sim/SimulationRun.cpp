@@ -50,7 +50,8 @@ RunSummary SimulationRun::run(const Scenario& scenario, const RunOptions& option
 
     std::string loadError;
     engineLoadedInThisProcess = true;
-    if (!host.loadEngine(options.engine, &loadError)) {
+    // OS batching is the phone without any saver: the engine is not loaded.
+    if (!options.osBatching && !host.loadEngine(options.engine, &loadError)) {
         throw SimulationError("cannot load the engine " + options.engine.string() + ": " + loadError);
     }
 

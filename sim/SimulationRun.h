@@ -25,7 +25,8 @@ struct RunOptions {
     std::filesystem::path engine;
     // Copy the engine's debug lines to standard error.
     bool echoLog = false;
-    // Strategy None with the platform's own batching of wake events.
+    // No saver (the engine is not loaded), with the platform's own batching
+    // of other applications' wake events.
     bool osBatching = false;
     // Record the day's timeline (for plots) in the summary.
     bool timeline = false;

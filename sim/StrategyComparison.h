@@ -21,7 +21,7 @@ class StrategyComparison {
 public:
     struct Column {
         std::int32_t strategy;
-        bool osBatching = false;  // strategy None with the platform's own batching
+        bool osBatching = false;  // no saver loaded; the platform batches wake events
         std::string name() const;
     };
     // Told which runs are under way and how many have finished.
