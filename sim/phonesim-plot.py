@@ -62,16 +62,21 @@ def main(argv):
     charge = figure.add_subplot(grid[0])
     bands = figure.add_subplot(grid[1], sharex=charge)
 
+    lowest = 100.0
     for index, run in enumerate(runs):
         points = run["timeline"]["charge"]
+        lowest = min([lowest] + [p for _, p in points])
+        # The references (no saver) dashed on top, so that lines close to them stay visible.
+        reference = run["name"] in ("None", "OS batching")
         charge.plot([hours(t) for t, _ in points], [p for _, p in points], label=run["name"],
-                    color=LINE_COLOURS[index % len(LINE_COLOURS)], linewidth=1.6 if index else 2.2)
+                    color=LINE_COLOURS[index % len(LINE_COLOURS)], linewidth=1.4 if reference else 1.8,
+                    linestyle=(0, (4, 2)) if reference else "-", zorder=3 if reference else 2)
     # Charging spans of the first run, shaded behind the lines.
     for start, end, state in runs[0]["timeline"]["bands"].get("power", []):
         if state == "AC":
             charge.axvspan(hours(start), hours(end), color="#ffe680", alpha=0.45, linewidth=0)
     charge.set_ylabel("battery charge (%)")
-    charge.set_ylim(0, 100)
+    charge.set_ylim(max(0, int(lowest / 10) * 10 - 10), 101)
     charge.grid(True, alpha=0.3)
     title = "phonesim: %s (device profile %s)" % (data.get("scenario") or "scenario", data.get("profile", "?"))
     charge.set_title(title)
@@ -105,7 +110,7 @@ def main(argv):
     legend += [Patch(color=c, label=s) for s, c in CELLULAR_COLOURS.items()]
     legend += [Patch(color=c, label="user: " + s) for s, c in USE_COLOURS.items()]
     legend += [Patch(color="black", label="engine wake"), Patch(color="#d62728", label="app wake")]
-    figure.legend(handles=legend, loc="upper center", bbox_to_anchor=(0.5, 0.06), ncol=7, fontsize=8, frameon=False)
+    figure.legend(handles=legend, loc="upper center", bbox_to_anchor=(0.5, 0.015), ncol=7, fontsize=8, frameon=False)
     figure.savefig(argv[2], bbox_inches="tight")
     return 0
 
