@@ -1,5 +1,6 @@
 #include "sim/PhoneSimCommand.h"
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 #include <thread>
@@ -186,12 +187,15 @@ int PhoneSimCommand::run(const std::vector<std::string>& arguments, const std::f
             }
         } else {
             if (progress.enabled() && scenario.duration > 86400.0) {
-                options.progress = [&](double fraction) {
+                const int days = static_cast<int>(std::ceil(scenario.duration / 86400.0));
+                options.progress = [&, days, shown = -1](double fraction) mutable {
                     const int percent = static_cast<int>(fraction * 100.0);
+                    if (percent == shown) return;
+                    shown = percent;
+                    const int day = std::min(days, static_cast<int>(fraction * scenario.duration / 86400.0) + 1);
                     progress.show("phonesim: " + strategyName(options.strategy.value_or(scenario.strategyNumber())) +
-                                  ", day " + std::to_string(static_cast<int>(fraction * scenario.duration / 86400.0) + 1) +
-                                  " of " + std::to_string(static_cast<int>(std::ceil(scenario.duration / 86400.0))) +
-                                  " (" + std::to_string(percent) + " %)");
+                                  ", day " + std::to_string(day) + " of " + std::to_string(days) + " (" +
+                                  std::to_string(percent) + " %)");
                 };
             }
             runs.push_back(SimulationRun::run(scenario, options));

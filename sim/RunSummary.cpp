@@ -165,7 +165,7 @@ std::string RunSummary::toText() const {
         << format("%.1f", percentOfCapacity()) << " % of its capacity; lowest charge "
         << format("%.1f", batteryLowestPercent) << " %\n";
     if (auto hours = hoursAtMeanDraw()) {
-        out << "A full battery would last " << format("%.1f", *hours) << " h at the day's mean draw on battery ("
+        out << "A full battery would last " << format("%.1f", *hours) << " h at the mean draw while on battery ("
             << format("%.0f", *meanDrawOnBattery) << " mW)\n";
     }
     out << "User traffic without network: " << format("%.1f", userTrafficWithoutNetworkMinutes) << " min\n";
