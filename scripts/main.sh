@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The main job: installs what is missing, builds in Release and runs the
-# simulated phone through a workday once per strategy, side by side.
+# simulated phone through a workday once per strategy, side by side, and
+# draws the day (build/release/workday.png).
 # Extra arguments replace the default ones (see `phonesim --help`).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -12,5 +13,6 @@ cmake --build "$top/build/release" --target phonesim Corvane -j"$(nproc)"
 base=/dev/shm
 [ -d "$base" ] && [ -w "$base" ] || base=${TMPDIR:-/tmp}
 root=$(mktemp -d "$base/corvane-root.XXXXXX")
-if [ "$#" -eq 0 ]; then set -- --compare "$top/scenarios/workday.json"; fi
+# By default: the workday once per strategy, and its plot (printed where).
+if [ "$#" -eq 0 ]; then set -- --compare --plot "$top/build/release/workday.png" "$top/scenarios/workday.json"; fi
 exec "$top/build/release/sim/phonesim" --root "$root" "$@"

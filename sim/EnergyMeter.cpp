@@ -5,7 +5,8 @@
 
 namespace corvane::sim {
 
-EnergyMeter::EnergyMeter(SimBattery& battery, double startTime) : battery_(battery), cursor_(startTime) {
+EnergyMeter::EnergyMeter(const PowerModel& model, SimBattery& battery, double startTime)
+    : model_(model), battery_(battery), cursor_(startTime) {
     for (const char* radio : {"wifi", "edge", "bluetooth", "location", "push", "data"}) offSeconds_[radio] = 0.0;
 }
 
@@ -19,21 +20,27 @@ ComponentState EnergyMeter::stateAt(double time) const {
 }
 
 double EnergyMeter::drawNow() const {
-    const ComponentPower power = PowerModel::draw(stateAt(cursor_));
+    const ComponentPower power = model_.draw(stateAt(cursor_));
     return std::accumulate(power.begin(), power.end(), 0.0);
 }
 
 void EnergyMeter::charge(double from, double to) {
     const double seconds = to - from;
     const ComponentState s = stateAt(from);
-    const ComponentPower power = PowerModel::draw(s);
+    const ComponentPower power = model_.draw(s);
     double total = 0.0;
     for (std::size_t i = 0; i < kComponentCount; ++i) {
         energy_[i] += power[i] * seconds / 1000.0;
         total += power[i];
     }
-    lowPowerModeSaved_ += PowerModel::lowPowerModeSaving(s) * seconds / 1000.0;
+    lowPowerModeSaved_ += model_.lowPowerModeSaving(s) * seconds / 1000.0;
     battery_.run(seconds, total, onAC_);
+    if (!onAC_) {
+        energyOnBattery_ += total * seconds / 1000.0;
+        secondsOnBattery_ += seconds;
+    }
+    if (s.userTraffic && !s.asleep && !s.networkUp()) userTrafficWithoutNetwork_ += seconds;
+    if (observer_) observer_(from, to, s);
 
     if (!s.wifiEnabled) offSeconds_["wifi"] += seconds;
     if (!s.cellularData || !s.cellularRadio) offSeconds_["edge"] += seconds;
@@ -60,9 +67,16 @@ void EnergyMeter::startTransfer(bool overWiFi, double until) {
         wifiActiveUntil_ = std::max(wifiActiveUntil_, until);
         return;
     }
+    if (state_.cellularBars <= 0) return;
     transferSpeed_ = state_.speed;
     cellularActiveUntil_ = std::max(cellularActiveUntil_, until);
-    cellularTailUntil_ = cellularActiveUntil_ + PowerModel::tailSeconds(transferSpeed_);
+    cellularTailUntil_ = cellularActiveUntil_ + model_.tailSeconds(transferSpeed_);
+}
+
+void EnergyMeter::spend(Component component, double joules) {
+    energy_[static_cast<std::size_t>(component)] += joules;
+    battery_.spend(joules, onAC_);
+    if (!onAC_) energyOnBattery_ += joules;
 }
 
 double EnergyMeter::totalEnergy() const { return std::accumulate(energy_.begin(), energy_.end(), 0.0); }

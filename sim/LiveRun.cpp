@@ -104,7 +104,8 @@ RunSummary LiveRun::run(const Scenario& given, const RunOptions& options, const 
     std::ostream& diagnostics = live.diagnostics != nullptr ? *live.diagnostics : std::cerr;
     // Events typed in join the scenario's own, in time order.
     Scenario scenario = given;
-    PhoneHost& host = SimulationRun::prepare(scenario, options);
+    const PreparedPhone phone = SimulationRun::prepare(scenario, options);
+    PhoneHost& host = phone.host;
     std::unique_ptr<TraceWriter> trace;
     if (options.trace) {
         trace = std::make_unique<TraceWriter>(*options.trace);
@@ -124,7 +125,7 @@ RunSummary LiveRun::run(const Scenario& given, const RunOptions& options, const 
     const auto wallStart = std::chrono::steady_clock::now();
     RunSummary summary;
     {
-        PhoneDay day(host, scenario, trace.get());
+        PhoneDay day(host, scenario, phone.model, trace.get());
         if (bus) {
             // The engine's posts leave the phone; every post on the bus,
             // the phone's own included, comes back to its handlers.

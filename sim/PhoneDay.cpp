@@ -84,12 +84,16 @@ long long countStatisticsRows() {
 
 }  // namespace
 
-PhoneDay::PhoneDay(PhoneHost& host, const Scenario& scenario, TraceWriter* trace)
+PhoneDay::PhoneDay(PhoneHost& host, const Scenario& scenario, const PowerModel& model, TraceWriter* trace,
+                   PhoneDayOptions options)
     : host_(host),
       scenario_(scenario),
+      model_(model),
       trace_(trace),
-      battery_(scenario.battery.designCapacity, scenario.battery.startPercent),
-      meter_(battery_, 0.0),
+      options_(std::move(options)),
+      battery_(model, scenario.battery.designCapacity.value_or(model.profile().batteryCapacity),
+               scenario.battery.startPercent),
+      meter_(model, battery_, 0.0),
       apps_(host.power(), scenario) {
     counts_.scenario = scenario.name;
     counts_.batteryStartPercent = battery_.percent();
@@ -122,6 +126,11 @@ PhoneDay::PhoneDay(PhoneHost& host, const Scenario& scenario, TraceWriter* trace
         traceLine({{"alert", alert.title}, {"message", alert.message}});
     });
     host_.darwin().registerDispatch(notifications::kPushPreferences, [this] { onPushPreferencesChanged(); });
+    if (options_.timeline) {
+        meter_.setObserver([this](double from, double to, const ComponentState& state) {
+            timeline_.record(from, to, state, battery_.percent(), meter_.onAC());
+        });
+    }
     refreshState();
 }
 
@@ -129,6 +138,7 @@ PhoneDay::~PhoneDay() {
     host_.phone().setChangeObserver({});
     host_.log().setObserver({});
     host_.alerts().setObserver({});
+    meter_.setObserver({});
 }
 
 double PhoneDay::now() const { return host_.loop().now().secondsSince1970 - scenario_.start; }
@@ -162,6 +172,7 @@ void PhoneDay::runUntil(double limit) {
         const double stop = nextStop(limit);
         advanceTo(stop);
         handleDue();
+        if (options_.progress) options_.progress(now());
         if (stop >= limit - kEpsilon) break;
         // Every due item moves itself into the future; this only guards
         // against an instant that keeps coming back.
@@ -284,6 +295,7 @@ void PhoneDay::powerOn(const std::string& cause, bool background) {
     if (background) {
         ++counts_.backgroundWakes;
         if (cause == power::kEngineScheduler) ++counts_.engineWakes;
+        timeline_.wake(t, cause == power::kEngineScheduler);
     } else {
         ++counts_.userWakes;
     }
@@ -337,13 +349,34 @@ void PhoneDay::refreshScheduledEvents(bool force) {
     firedEvents_ = std::move(stillListed);
 }
 
+double PhoneDay::maintenanceWindowFrom(double t) const {
+    double window = *idleSince_ + kFirstMaintenanceWindow;
+    double spacing = kFirstMaintenanceWindow;
+    while (window < t - kEpsilon) {
+        spacing = std::min(spacing * 2.0, kLongestMaintenanceSpacing);
+        window += spacing;
+    }
+    return window;
+}
+
+double PhoneDay::runsAt(const Scheduled& event) const {
+    double time = event.time;
+    if (options_.osBatching && idleSince_) {
+        if (auto bundle = apps_.bundleOf(event.by)) {
+            const ScenarioApp* app = scenario_.app(*bundle);
+            if (app != nullptr && !app->alarm) time = maintenanceWindowFrom(event.time);
+        }
+    }
+    return time + (asleep_ ? kResumeSeconds : 0.0);
+}
+
 std::optional<double> PhoneDay::nextPowerEvent() const {
     std::optional<double> next;
     for (const Scheduled& event : scheduled_) {
         if (firedEvents_.count({event.by, std::llround(std::floor(event.time))}) != 0) continue;
-        if (!next || event.time < *next) next = event.time;
+        const double at = runsAt(event);
+        if (!next || at < *next) next = at;
     }
-    if (next && asleep_) *next += kResumeSeconds;
     return next;
 }
 
@@ -352,8 +385,7 @@ void PhoneDay::fireDuePowerEvents() {
     std::vector<Scheduled> due;
     for (const Scheduled& event : scheduled_) {
         auto key = std::make_pair(event.by, std::llround(std::floor(event.time)));
-        const double runsAt = event.time + (asleep_ ? kResumeSeconds : 0.0);
-        if (runsAt <= t + kEpsilon && firedEvents_.count(key) == 0) {
+        if (runsAt(event) <= t + kEpsilon && firedEvents_.count(key) == 0) {
             firedEvents_.insert(key);
             due.push_back(event);
         }
@@ -376,7 +408,8 @@ void PhoneDay::apply(const ScenarioEvent& event) {
     const double t = now();
     // The phone must run to act; only the battery and the WiFi around it
     // change while it sleeps.
-    if (asleep_ && event.kind != EventKind::Battery && event.kind != EventKind::WiFi) {
+    if (asleep_ && event.kind != EventKind::Battery && event.kind != EventKind::WiFi &&
+        event.kind != EventKind::Cellular) {
         powerOn(std::string(eventKindName(event.kind)), false);
     }
     TraceWriter::Line line{{"event", eventKindName(event.kind)}};
@@ -411,6 +444,10 @@ void PhoneDay::apply(const ScenarioEvent& event) {
             line["network"] = event.network ? TraceWriter::Line(*event.network) : TraceWriter::Line(nullptr);
             line["bars"] = event.bars;
             break;
+        case EventKind::Cellular:
+            line["bars"] = event.bars;
+            applyCellularSignal(event.bars);
+            break;
         case EventKind::App:
             line["bundle"] = event.bundle;
             line["state"] = appStateName(event.state);
@@ -427,6 +464,10 @@ void PhoneDay::apply(const ScenarioEvent& event) {
         case EventKind::Airplane:
             line["on"] = event.on;
             host_.phone().withState([&](PhoneState& s) { s.airplaneMode = event.on; });
+            // Leaving airplane mode, the radio registers with the network again.
+            if (before.airplaneMode && !event.on && cellularBars_ > 0) {
+                meter_.spend(Component::Cellular, model_.profile().networkRegistration);
+            }
             break;
         case EventKind::Tether:
             line["on"] = event.on;
@@ -505,10 +546,26 @@ void PhoneDay::refreshState() {
     c.push = pushOn_;
     c.call = s.inCall || s.activeCall;
     c.tethering = s.tethering;
+    c.cellularBars = cellularBars_;
+    c.wifiBars = bars_;
     c.streaming = false;
+    c.locationInUse = false;
+    bool offlineApp = false;
     for (const ScenarioApp& app : scenario_.apps) {
         const AppState state = appStates_[app.bundle];
         if (app.audio && (state == AppState::Foreground || state == AppState::Background)) c.streaming = true;
+        if (state == AppState::Foreground && app.location) c.locationInUse = true;
+        if (state == AppState::Foreground && !app.network) offlineApp = true;
+    }
+    // The user wants the network while working on the phone (unless in an
+    // application that needs none) and while an audio stream plays.
+    c.userTraffic = (c.interactive && !offlineApp) || c.streaming;
+    // OS batching: idle while the screen is off and the phone not on AC.
+    const bool idle = !c.screenOn && !meter_.onAC();
+    if (!idle) {
+        idleSince_.reset();
+    } else if (!idleSince_) {
+        idleSince_ = now();
     }
 }
 
@@ -517,6 +574,9 @@ void PhoneDay::onRadioChange(const RadioChange& change) {
     meter_.advanceTo(t);
     refreshState();
     ++counts_.radioSwitches;
+    if (change.radio == "edge" && change.on && meter_.state().cellularUp()) {
+        meter_.spend(Component::Cellular, model_.profile().cellularAttach);
+    }
     if (change.radio == "speed") {
         traceLine(t, {{"radio", "speed"}, {"speed", change.speed}});
     } else {
@@ -546,6 +606,16 @@ void PhoneDay::onPushPreferencesChanged() {
     traceLine({{"radio", "push"}, {"on", on}});
 }
 
+void PhoneDay::applyCellularSignal(int bars) {
+    // Coming back into coverage, the radio registers with the network again.
+    if (cellularBars_ <= 0 && bars > 0 && meter_.state().cellularRadio) {
+        meter_.spend(Component::Cellular, model_.profile().networkRegistration);
+    }
+    cellularBars_ = bars;
+    refreshState();
+    queueDeliveryCheck();
+}
+
 void PhoneDay::applyWiFiEnvironment(const std::optional<std::string>& network, int bars) {
     network_ = network;
     bars_ = bars;
@@ -554,6 +624,7 @@ void PhoneDay::applyWiFiEnvironment(const std::optional<std::string>& network, i
 
 void PhoneDay::associateNow() {
     meter_.advanceTo(now());
+    const bool wasAssociated = meter_.state().wifiAssociated;
     const bool changed = host_.phone().withState([&](PhoneState& s) {
         const bool associate = network_.has_value() && s.wifiEnabled && s.wifiPowered;
         const std::optional<std::string> network = associate ? network_ : std::nullopt;
@@ -567,6 +638,7 @@ void PhoneDay::associateNow() {
     refreshState();
     if (!changed) return;
     const ComponentState& state = meter_.state();
+    if (state.wifiAssociated && !wasAssociated) meter_.spend(Component::WiFi, model_.profile().wifiAssociation);
     traceLine({{"wifiLink", state.wifiAssociated ? TraceWriter::Line(*network_) : TraceWriter::Line(nullptr)},
                {"bars", state.wifiAssociated ? bars_ : 0}});
     // The home screen learns of the link change when it runs.
@@ -582,15 +654,9 @@ void PhoneDay::associateNow() {
     queueDeliveryCheck();
 }
 
-bool PhoneDay::networkAvailable() const {
-    const ComponentState& s = meter_.state();
-    return (s.wifiEnabled && s.wifiAssociated) || (s.cellularRadio && s.cellularData);
-}
+bool PhoneDay::networkAvailable() const { return meter_.state().networkUp(); }
 
-bool PhoneDay::overWiFi() const {
-    const ComponentState& s = meter_.state();
-    return s.wifiEnabled && s.wifiAssociated;
-}
+bool PhoneDay::overWiFi() const { return meter_.state().wifiUp(); }
 
 void PhoneDay::queueDeliveryCheck() {
     if (deliveryCheckQueued_ || !apps_.hasPending()) return;
@@ -627,6 +693,15 @@ RunSummary PhoneDay::summary() const {
     for (std::size_t i = 0; i < kComponentCount; ++i) r.energy[i] = meter_.energy(static_cast<Component>(i));
     r.lowPowerModeSaved = meter_.lowPowerModeSaved();
     r.totalEnergy = meter_.totalEnergy();
+    r.profile = model_.profile().name;
+    r.energyFromBattery = battery_.energyDrawn();
+    r.batteryEnergy = battery_.energyWhenFull();
+    r.batteryLowestPercent = battery_.lowestPercent();
+    if (meter_.secondsOnBattery() > 0.0 && meter_.energyOnBattery() > 0.0) {
+        r.meanDrawOnBattery = meter_.energyOnBattery() / meter_.secondsOnBattery() * 1000.0;
+    }
+    r.userTrafficWithoutNetworkMinutes = meter_.userTrafficWithoutNetwork() / 60.0;
+    if (options_.timeline) r.timeline = timeline_.toJson();
     for (const auto& [radio, seconds] : meter_.offSeconds()) {
         if (radio == "data") {
             r.radioOffHours = seconds / 3600.0;

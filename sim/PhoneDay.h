@@ -8,8 +8,14 @@
 // applications' wake events, whose applications then use the network for a
 // few seconds if a radio lets them; and it wakes at once for the user. The
 // power model charges every second of it to the battery.
+//
+// With OS batching (the platform's own saving, without any saver) other
+// applications' wake events are held while the phone stays idle (screen
+// off, not on AC) and fired together in maintenance windows 1 h after the
+// phone went idle, then 2 h, 4 h and every 6 h; alarm clocks are exempt.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <set>
@@ -20,6 +26,7 @@
 #include <vector>
 
 #include "sim/BackgroundApps.h"
+#include "sim/DayTimeline.h"
 #include "sim/EnergyMeter.h"
 #include "sim/PhoneHost.h"
 #include "sim/RunSummary.h"
@@ -28,6 +35,13 @@
 #include "sim/TraceWriter.h"
 
 namespace corvane::sim {
+
+struct PhoneDayOptions {
+    bool osBatching = false;
+    bool timeline = false;  // record a DayTimeline for plots
+    // Called now and then with the virtual time reached.
+    std::function<void(double)> progress;
+};
 
 class PhoneDay {
 public:
@@ -43,9 +57,15 @@ public:
     // A phone woken by a scheduled power event runs again this long after
     // the event's time (the hardware resumes first).
     static constexpr double kResumeSeconds = 0.5;
+    // OS batching: the first maintenance window after the phone goes idle,
+    // and the longest spacing the doubling reaches.
+    static constexpr double kFirstMaintenanceWindow = 3600.0;
+    static constexpr double kLongestMaintenanceSpacing = 6 * 3600.0;
 
-    // The phone must be set up (PhoneLayout) and the engine loaded; `trace` may be none.
-    PhoneDay(PhoneHost& host, const Scenario& scenario, TraceWriter* trace);
+    // The phone must be set up (PhoneLayout) and the engine loaded; `trace`
+    // may be none; `model` must outlive the day.
+    PhoneDay(PhoneHost& host, const Scenario& scenario, const PowerModel& model, TraceWriter* trace,
+             PhoneDayOptions options = {});
     ~PhoneDay();
     PhoneDay(const PhoneDay&) = delete;
     PhoneDay& operator=(const PhoneDay&) = delete;
@@ -89,10 +109,15 @@ private:
     void refreshScheduledEvents(bool force = false);
     void fireDuePowerEvents();
     std::optional<double> nextPowerEvent() const;
+    // When a listed event runs: its time, deferred to a maintenance window
+    // under OS batching, after the resume delay when the phone sleeps.
+    double runsAt(const Scheduled& event) const;
+    double maintenanceWindowFrom(double t) const;
 
     // Scenario events.
     void apply(const ScenarioEvent& event);
     void applyWiFiEnvironment(const std::optional<std::string>& network, int bars);
+    void applyCellularSignal(int bars);
     void writeSettings(const plist::Dictionary& values);
 
     // The radios and the network.
@@ -111,7 +136,10 @@ private:
 
     PhoneHost& host_;
     const Scenario& scenario_;
+    const PowerModel& model_;
     TraceWriter* trace_;
+    PhoneDayOptions options_;
+    DayTimeline timeline_;
     SimBattery battery_;
     EnergyMeter meter_;
     BackgroundApps apps_;
@@ -127,6 +155,8 @@ private:
     // The WiFi network within reach.
     std::optional<std::string> network_;
     int bars_ = 0;
+    int cellularBars_ = 3;
+    std::optional<double> idleSince_;  // OS batching: the phone idle since then
     std::shared_ptr<platform::Timer> associationTimer_;
     bool deliveryCheckQueued_ = false;
     bool pushOn_ = false;

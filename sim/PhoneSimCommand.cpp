@@ -1,11 +1,17 @@
 #include "sim/PhoneSimCommand.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <optional>
 #include <thread>
 
 #include "shared/Paths.h"
+#include "sim/DayPlot.h"
+#include "sim/DeviceProfile.h"
 #include "sim/LiveRun.h"
+#include "sim/ProfileValidation.h"
+#include "sim/ProgressLine.h"
 #include "sim/RunSummary.h"
 #include "sim/Scenario.h"
 #include "sim/SimulationRun.h"
@@ -14,8 +20,10 @@
 namespace corvane::sim {
 
 std::string PhoneSimCommand::help() {
-    return std::string(R"(usage: phonesim [--root DIR] [--trace FILE] [--json] [--compare] SCENARIO.json
+    return std::string(R"(usage: phonesim [--root DIR] [--trace FILE] [--json] [--compare] [--plot FILE]
+                 [--profile NAME|FILE] SCENARIO.json
        phonesim --live [--speed N] [--root DIR] [--trace FILE] [--json] SCENARIO.json
+       phonesim --validate [--profile NAME|FILE] [--json]
 
 Runs a phone day in virtual time on a simulated phone that loads the engine
 library (libCorvane.so) with dlopen, and prints what it cost and saved.
@@ -41,8 +49,21 @@ Options:
   --json          print the summary (or the comparison) as one JSON object.
   --compare       run the scenario once per strategy (None, iMessage, Normal,
                   Aggressive, Ultimate, and the scenario's own when it is Custom),
-                  each on a fresh root in a child process of its own, and print
-                  a table side by side.
+                  and once as "OS batching" (no saver; the platform defers other
+                  applications' wake events to maintenance windows 1 h, 2 h, 4 h,
+                  then every 6 h into an idle spell; alarm clocks exempt), each on
+                  a fresh root in a child process of its own, and print a table
+                  side by side. On a terminal, progress goes to standard error.
+  --plot FILE     draw the charge over the day (one line per run with --compare),
+                  the WiFi and cellular states as bands under it and the
+                  background wakes as ticks, into FILE (.png or .svg; needs
+                  python3 with matplotlib).
+  --profile P     the device profile (a built-in name or a .json file) instead of
+                  the scenario's; built in: phone-2013 (the default).
+  --validate      run each use the profile is rated for (standby, talk, web on
+                  WiFi, LTE and 3G, video, audio) and print the model's hours
+                  beside the rating, with the ratio; rows marked "fitted" set
+                  the profile's figures, "predicted" rows did not.
   --live          run the phone in real time, for other processes to talk to:
                   Darwin notifications travel over the D-Bus session bus
                   (without one they stay inside the phone, said in one line),
@@ -58,10 +79,14 @@ Options:
   --echo-log      copy the engine's debug lines to standard error.
   --help          this text.
 
-Summary: battery percent at the end, energy per component, hours with the data
-radios off, background wakes, statistics rows written, and the delivery delay of
-other applications' wake events (mean and worst: how long each waited beyond its
-own time for the network).
+Summary: the energy drawn from the battery (joules and % of its capacity), the
+lowest charge, how long a full battery would last at the day's mean draw on
+battery, the minutes in which the user's applications wanted the network and
+had none, energy per component, hours with the data radios off, background
+wakes, statistics rows written, the delivery delay of other applications' wake
+events (mean and worst: how long each waited beyond its own time for the
+network), and the battery at the end. While on AC the phone's own draw comes
+out of the adapter's charge current.
 
 Exit status: 0 done, 1 a run failed, 2 bad command line or bad scenario.
 
@@ -78,6 +103,9 @@ int PhoneSimCommand::run(const std::vector<std::string>& arguments, const std::f
     bool compare = false;
     bool live = false;
     std::optional<double> speed;
+    bool validate = false;
+    std::optional<std::string> profileName;
+    std::optional<std::filesystem::path> plot;
 
     auto usageError = [&](const std::string& message) {
         err << "phonesim: " << message << "\n(phonesim --help describes the options and the scenario format)\n";
@@ -107,11 +135,16 @@ int PhoneSimCommand::run(const std::vector<std::string>& arguments, const std::f
                 return usageError("--speed needs a number above 0 and at most 1000000");
             }
             speed = n;
+        } else if (argument == "--validate") {
+            validate = true;
         } else if (argument == "--echo-log") {
             options.echoLog = true;
-        } else if (argument == "--root" || argument == "--trace" || argument == "--engine") {
+        } else if (argument == "--root" || argument == "--trace" || argument == "--engine" || argument == "--profile" ||
+                   argument == "--plot") {
             auto given = value();
             if (!given || given->empty()) return usageError(argument + " needs a value");
+            if (argument == "--profile") profileName = *given;
+            if (argument == "--plot") plot = *given;
             if (argument == "--root") root = *given;
             if (argument == "--trace") options.trace = *given;
             if (argument == "--engine") options.engine = *given;
@@ -123,21 +156,44 @@ int PhoneSimCommand::run(const std::vector<std::string>& arguments, const std::f
             scenarioFile = argument;
         }
     }
-    if (!scenarioFile) return usageError("no scenario given");
-    if (live && compare) return usageError("--live runs one phone; it cannot be combined with --compare");
+    if (!scenarioFile && !validate) return usageError("no scenario given");
+    if (live && (compare || validate)) return usageError("--live runs one phone; it cannot be combined with --compare or --validate");
     if (speed && !live) return usageError("--speed goes with --live");
+    if (plot) {
+        if (validate || live) return usageError("--plot draws a scenario's day in virtual time, not --validate or --live");
+        if (auto refused = DayPlot::checkFile(*plot)) return usageError(*refused);
+    }
 
-    // The scenario is read whole and checked before anything is written.
+    // The scenario and its profile are read whole and checked before anything is written.
     Scenario scenario;
+    if (scenarioFile) {
+        try {
+            scenario = Scenario::load(*scenarioFile);
+        } catch (const ScenarioError& error) {
+            err << "phonesim: " << scenarioFile->string() << ": " << error.what() << "\n";
+            return kBadInput;
+        }
+    }
+    if (scenario.name.empty() && scenarioFile) scenario.name = scenarioFile->stem().string();
+    if (profileName) scenario.profile = *profileName;
+    DeviceProfile profile;
     try {
-        scenario = Scenario::load(*scenarioFile);
-    } catch (const ScenarioError& error) {
-        err << "phonesim: " << scenarioFile->string() << ": " << error.what() << "\n";
+        profile = DeviceProfile::find(scenario.profile);
+    } catch (const ProfileError& error) {
+        err << "phonesim: " << error.what() << "\n";
         return kBadInput;
     }
-    if (scenario.name.empty()) scenario.name = scenarioFile->stem().string();
+    if (validate) {
+        const auto rows = ProfileValidation::rows(profile);
+        out << (json ? ProfileValidation::json(profile, rows).dump(2) + "\n" : ProfileValidation::table(profile, rows));
+        out.flush();
+        return kSuccess;
+    }
     options.root = root.value_or(paths::root());
+    options.timeline = plot.has_value();
+    ProgressLine progress;
 
+    std::vector<RunSummary> runs;
     try {
         if (live) {
             LiveOptions liveOptions;
@@ -151,14 +207,39 @@ int PhoneSimCommand::run(const std::vector<std::string>& arguments, const std::f
             }
         } else if (compare) {
             const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-            const std::vector<RunSummary> runs = StrategyComparison::run(scenario, options, std::min(cores, 2u));
+            StrategyComparison::Progress report;
+            if (progress.enabled()) {
+                report = [&](const std::vector<std::string>& running, std::size_t done, std::size_t total) {
+                    std::string names;
+                    for (const std::string& name : running) names += (names.empty() ? "" : ", ") + name;
+                    progress.show("phonesim: " + std::to_string(done) + " of " + std::to_string(total) +
+                                  " runs done" + (names.empty() ? "" : "; running " + names));
+                };
+            }
+            runs = StrategyComparison::run(scenario, options, std::min(cores, 2u), report);
+            progress.clear();
             if (json) {
                 out << comparisonJson(runs).dump(2) << "\n";
             } else {
                 out << comparisonTable(runs);
             }
         } else {
-            const RunSummary summary = SimulationRun::run(scenario, options);
+            if (progress.enabled() && scenario.duration > 86400.0) {
+                const int days = static_cast<int>(std::ceil(scenario.duration / 86400.0));
+                options.progress = [&, days, shown = -1](double fraction) mutable {
+                    const int percent = static_cast<int>(fraction * 100.0);
+                    if (percent == shown) return;
+                    shown = percent;
+                    const int day = std::min(days, static_cast<int>(fraction * scenario.duration / 86400.0) + 1);
+                    progress.show("phonesim: " + strategyName(options.strategy.value_or(scenario.strategyNumber())) +
+                                  ", day " + std::to_string(day) + " of " + std::to_string(days) + " (" +
+                                  std::to_string(percent) + " %)");
+                };
+            }
+            runs.push_back(SimulationRun::run(scenario, options));
+            progress.clear();
+            RunSummary summary = runs.front();
+            summary.timeline = nullptr;
             if (json) {
                 out << summary.toJson().dump(2) << "\n";
             } else {
@@ -166,8 +247,16 @@ int PhoneSimCommand::run(const std::vector<std::string>& arguments, const std::f
             }
         }
     } catch (const SimulationError& error) {
+        progress.clear();
         err << "phonesim: " << error.what() << "\n";
         return kRunFailed;
+    }
+    if (plot) {
+        if (auto failure = DayPlot::write(scenario, runs, *plot)) {
+            err << "phonesim: " << *failure << "\n";
+            return kRunFailed;
+        }
+        (json ? err : out) << "Plot written to " << plot->string() << "\n";
     }
     out.flush();
     return kSuccess;

@@ -26,16 +26,26 @@ std::string duration(double seconds) {
     return buffer;
 }
 
-const RunSummary* referenceRun(const std::vector<RunSummary>& runs) {
+const RunSummary* referenceRun(const std::vector<RunSummary>& runs, bool osBatching = false) {
     for (const RunSummary& run : runs) {
-        if (run.strategy == 0) return &run;
+        if (run.strategy == 0 && run.osBatching == osBatching) return &run;
     }
     return nullptr;
+}
+
+std::string savedAgainst(const RunSummary* reference, const RunSummary& run) {
+    if (reference == nullptr || reference->energyFromBattery <= 0.0) return "-";
+    return format("%+.1f", 100.0 * (reference->energyFromBattery - run.energyFromBattery) / reference->energyFromBattery);
 }
 
 double round3(double value) { return std::round(value * 1000.0) / 1000.0; }
 
 }  // namespace
+
+std::optional<double> RunSummary::hoursAtMeanDraw() const {
+    if (!meanDrawOnBattery || *meanDrawOnBattery <= 0.0) return std::nullopt;
+    return batteryEnergy / 3.6 / *meanDrawOnBattery;
+}
 
 std::string strategyName(std::int32_t number) {
     switch (number) {
@@ -54,11 +64,22 @@ nlohmann::ordered_json RunSummary::toJson() const {
     j["scenario"] = scenario;
     j["strategy"] = strategyName;
     j["strategyNumber"] = strategy;
+    j["osBatching"] = osBatching;
+    j["profile"] = profile;
     j["simulatedSeconds"] = round3(simulatedSeconds);
     j["wallSeconds"] = round3(wallSeconds);
-    j["battery"] = {{"startPercent", round3(batteryStartPercent)},
+    const auto hours = hoursAtMeanDraw();
+    j["battery"] = {{"energyDrawnJoules", round3(energyFromBattery)},
+                    {"percentOfCapacity", round3(percentOfCapacity())},
+                    {"fullJoules", round3(batteryEnergy)},
+                    {"lowestPercent", round3(batteryLowestPercent)},
+                    {"meanDrawOnBatteryMilliwatts",
+                     meanDrawOnBattery ? nlohmann::ordered_json(round3(*meanDrawOnBattery)) : nullptr},
+                    {"hoursAtMeanDraw", hours ? nlohmann::ordered_json(round3(*hours)) : nullptr},
+                    {"startPercent", round3(batteryStartPercent)},
                     {"endPercent", round3(batteryEndPercent)},
                     {"emptyAt", batteryEmptyAt ? nlohmann::ordered_json(round3(*batteryEmptyAt)) : nullptr}};
+    j["userTrafficWithoutNetworkMinutes"] = round3(userTrafficWithoutNetworkMinutes);
     nlohmann::ordered_json components;
     for (std::size_t i = 0; i < kComponentCount; ++i) {
         components[std::string(componentName(static_cast<Component>(i)))] = round3(energy[i]);
@@ -83,6 +104,7 @@ nlohmann::ordered_json RunSummary::toJson() const {
     j["alerts"] = alerts;
     j["radioSwitches"] = radioSwitches;
     j["debugLines"] = debugLines;
+    if (!timeline.is_null()) j["timeline"] = timeline;
     return j;
 }
 
@@ -91,9 +113,18 @@ RunSummary RunSummary::fromJson(const nlohmann::json& j) {
     r.scenario = j.value("scenario", "");
     r.strategyName = j.value("strategy", "");
     r.strategy = j.value("strategyNumber", 2);
+    r.osBatching = j.value("osBatching", false);
+    r.profile = j.value("profile", "");
     r.simulatedSeconds = j.value("simulatedSeconds", 0.0);
     r.wallSeconds = j.value("wallSeconds", 0.0);
     const auto& battery = j.at("battery");
+    r.energyFromBattery = battery.value("energyDrawnJoules", 0.0);
+    r.batteryEnergy = battery.value("fullJoules", 0.0);
+    r.batteryLowestPercent = battery.value("lowestPercent", 0.0);
+    if (battery.contains("meanDrawOnBatteryMilliwatts") && battery["meanDrawOnBatteryMilliwatts"].is_number()) {
+        r.meanDrawOnBattery = battery["meanDrawOnBatteryMilliwatts"].get<double>();
+    }
+    r.userTrafficWithoutNetworkMinutes = j.value("userTrafficWithoutNetworkMinutes", 0.0);
     r.batteryStartPercent = battery.value("startPercent", 0.0);
     r.batteryEndPercent = battery.value("endPercent", 0.0);
     if (battery.contains("emptyAt") && battery["emptyAt"].is_number()) r.batteryEmptyAt = battery["emptyAt"].get<double>();
@@ -121,6 +152,7 @@ RunSummary RunSummary::fromJson(const nlohmann::json& j) {
     r.alerts = j.value("alerts", std::size_t{0});
     r.radioSwitches = j.value("radioSwitches", std::size_t{0});
     r.debugLines = j.value("debugLines", std::size_t{0});
+    if (j.contains("timeline")) r.timeline = j["timeline"];
     return r;
 }
 
@@ -128,6 +160,15 @@ std::string RunSummary::toText() const {
     std::ostringstream out;
     out << "Scenario " << (scenario.empty() ? "(unnamed)" : "\"" + scenario + "\"") << ", strategy " << strategyName
         << ": " << duration(simulatedSeconds) << " simulated in " << format("%.2f", wallSeconds) << " s\n";
+    out << "Device profile: " << profile << "\n";
+    out << "Energy drawn from the battery: " << format("%.0f", energyFromBattery) << " J, "
+        << format("%.1f", percentOfCapacity()) << " % of its capacity; lowest charge "
+        << format("%.1f", batteryLowestPercent) << " %\n";
+    if (auto hours = hoursAtMeanDraw()) {
+        out << "A full battery would last " << format("%.1f", *hours) << " h at the mean draw while on battery ("
+            << format("%.0f", *meanDrawOnBattery) << " mW)\n";
+    }
+    out << "User traffic without network: " << format("%.1f", userTrafficWithoutNetworkMinutes) << " min\n";
     out << "Battery: " << format("%.1f", batteryStartPercent) << " % at start, " << format("%.1f", batteryEndPercent)
         << " % at the end";
     if (batteryEmptyAt) out << " (empty at " << duration(*batteryEmptyAt) << ")";
@@ -161,10 +202,11 @@ std::string RunSummary::toText() const {
 
 std::string comparisonTable(const std::vector<RunSummary>& runs) {
     const RunSummary* reference = referenceRun(runs);
+    const RunSummary* batching = referenceRun(runs, true);
     std::ostringstream out;
     char cell[64];
     auto row = [&](const std::string& label, auto value) {
-        std::snprintf(cell, sizeof cell, "%-30s", label.c_str());
+        std::snprintf(cell, sizeof cell, "%-38s", label.c_str());
         out << cell;
         for (const RunSummary& run : runs) {
             std::snprintf(cell, sizeof cell, "%12s", value(run).c_str());
@@ -174,18 +216,21 @@ std::string comparisonTable(const std::vector<RunSummary>& runs) {
     };
     if (!runs.empty()) {
         out << "Scenario " << (runs.front().scenario.empty() ? "(unnamed)" : "\"" + runs.front().scenario + "\"")
-            << ", " << duration(runs.front().simulatedSeconds) << " simulated per strategy\n";
+            << ", " << duration(runs.front().simulatedSeconds) << " simulated per strategy, device profile "
+            << runs.front().profile << "\n";
     }
     row("", [](const RunSummary& r) { return r.strategyName; });
-    row("battery left (%)", [](const RunSummary& r) { return format("%.1f", r.batteryEndPercent); });
-    row("saved vs None (% points)", [&](const RunSummary& r) {
-        return reference ? format("%+.1f", r.batteryEndPercent - reference->batteryEndPercent) : std::string("-");
+    row("energy from battery (J)", [](const RunSummary& r) { return format("%.0f", r.energyFromBattery); });
+    row("  % of battery capacity", [](const RunSummary& r) { return format("%.1f", r.percentOfCapacity()); });
+    row("  saved vs None (%)", [&](const RunSummary& r) { return savedAgainst(reference, r); });
+    row("  saved vs OS batching (%)", [&](const RunSummary& r) { return savedAgainst(batching, r); });
+    row("lowest charge (%)", [](const RunSummary& r) { return format("%.1f", r.batteryLowestPercent); });
+    row("lasts at mean draw (h)", [](const RunSummary& r) {
+        const auto hours = r.hoursAtMeanDraw();
+        return hours ? format("%.1f", *hours) : std::string("-");
     });
-    row("energy used (kJ)", [](const RunSummary& r) { return format("%.2f", r.totalEnergy / 1000.0); });
-    row("energy saved vs None (%)", [&](const RunSummary& r) {
-        if (!reference || reference->totalEnergy <= 0.0) return std::string("-");
-        return format("%+.1f", 100.0 * (reference->totalEnergy - r.totalEnergy) / reference->totalEnergy);
-    });
+    row("user traffic without network, minutes",
+        [](const RunSummary& r) { return format("%.1f", r.userTrafficWithoutNetworkMinutes); });
     row("radio-off hours (WiFi+cell)", [](const RunSummary& r) { return format("%.2f", r.radioOffHours); });
     row("  WiFi off hours", [](const RunSummary& r) {
         auto found = r.radioOffHoursByRadio.find("wifi");
@@ -201,20 +246,21 @@ std::string comparisonTable(const std::vector<RunSummary>& runs) {
     row("delivery delay worst (min)", [](const RunSummary& r) { return format("%.1f", r.deliveryDelayWorst / 60.0); });
     row("wakes without network at end", [](const RunSummary& r) { return std::to_string(r.undelivered); });
     row("statistics rows", [](const RunSummary& r) { return std::to_string(r.rowsWritten); });
+    row("battery at the end (%)", [](const RunSummary& r) { return format("%.1f", r.batteryEndPercent); });
     return out.str();
 }
 
 nlohmann::ordered_json comparisonJson(const std::vector<RunSummary>& runs) {
     const RunSummary* reference = referenceRun(runs);
+    const RunSummary* batching = referenceRun(runs, true);
     nlohmann::ordered_json j;
     j["scenario"] = runs.empty() ? "" : runs.front().scenario;
     nlohmann::ordered_json list = nlohmann::ordered_json::array();
     for (const RunSummary& run : runs) {
         nlohmann::ordered_json entry = run.toJson();
-        if (reference) {
-            entry["savedVsNonePercentPoints"] = round3(run.batteryEndPercent - reference->batteryEndPercent);
-            entry["savedVsNoneJoules"] = round3(reference->totalEnergy - run.totalEnergy);
-        }
+        entry.erase("timeline");
+        if (reference) entry["savedVsNoneJoules"] = round3(reference->energyFromBattery - run.energyFromBattery);
+        if (batching) entry["savedVsOSBatchingJoules"] = round3(batching->energyFromBattery - run.energyFromBattery);
         list.push_back(entry);
     }
     j["runs"] = list;

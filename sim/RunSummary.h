@@ -7,6 +7,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -19,8 +20,17 @@ struct RunSummary {
     std::string scenario;
     std::int32_t strategy = 2;
     std::string strategyName;
+    bool osBatching = false;  // no saver loaded; the platform batches wake events
+    std::string profile;
     double simulatedSeconds = 0.0;
     double wallSeconds = 0.0;
+
+    // The headline: what the day took from the battery.
+    double energyFromBattery = 0.0;  // joules
+    double batteryEnergy = 0.0;      // joules in a full battery
+    double batteryLowestPercent = 0.0;
+    std::optional<double> meanDrawOnBattery;  // mW, while the phone ran on its battery
+    double userTrafficWithoutNetworkMinutes = 0.0;
 
     double batteryStartPercent = 0.0;
     double batteryEndPercent = 0.0;
@@ -45,17 +55,24 @@ struct RunSummary {
     std::size_t alerts = 0;
     std::size_t radioSwitches = 0;
     std::size_t debugLines = 0;
+    nlohmann::ordered_json timeline;  // DayTimeline, when recorded
+
+    double percentOfCapacity() const { return batteryEnergy > 0.0 ? 100.0 * energyFromBattery / batteryEnergy : 0.0; }
+    // How long a full battery would last at the day's mean draw on battery, hours.
+    std::optional<double> hoursAtMeanDraw() const;
 
     nlohmann::ordered_json toJson() const;
     static RunSummary fromJson(const nlohmann::json& json);
     std::string toText() const;
 };
 
-// The --compare table: one column per run; the first run whose strategy is
-// None is the reference for "saved".
+// The --compare table: one column per run; the run of strategy None (and
+// the OS batching run) are the references for "saved".
 std::string comparisonTable(const std::vector<RunSummary>& runs);
 nlohmann::ordered_json comparisonJson(const std::vector<RunSummary>& runs);
 
 std::string strategyName(std::int32_t number);
+// The column of the phone without any saver, batching wake events itself.
+inline constexpr std::string_view kOSBatchingName = "OS batching";
 
 }  // namespace corvane::sim

@@ -28,6 +28,7 @@ struct KindName {
 constexpr KindName kKinds[] = {
     {EventKind::Unlock, "unlock"},     {EventKind::Lock, "lock"},         {EventKind::ScreenOn, "screenOn"},
     {EventKind::ScreenOff, "screenOff"}, {EventKind::AC, "ac"},           {EventKind::WiFi, "wifi"},
+    {EventKind::Cellular, "cellular"},
     {EventKind::App, "app"},           {EventKind::Call, "call"},         {EventKind::Airplane, "airplane"},
     {EventKind::Tether, "tether"},     {EventKind::Settings, "settings"}, {EventKind::Battery, "battery"},
     {EventKind::Notify, "notify"},
@@ -244,13 +245,16 @@ void readApps(const json& value, const std::string& place, std::vector<ScenarioA
     for (std::size_t i = 0; i < value.size(); ++i) {
         const std::string at = child(place, i);
         const json& entry = object(value[i], at);
-        onlyKeys(entry, at, {"bundle", "name", "wakeEvery", "audio"});
+        onlyKeys(entry, at, {"bundle", "name", "wakeEvery", "audio", "location", "network", "alarm"});
         ScenarioApp app;
         app.bundle = string(required(entry, at, "bundle"), child(at, "bundle"));
         if (app.bundle.empty()) throw ScenarioError(child(at, "bundle"), "the bundle identifier is empty");
         app.name = string(required(entry, at, "name"), child(at, "name"));
         if (auto* v = optional(entry, "wakeEvery")) app.wakeEvery = numberIn(*v, child(at, "wakeEvery"), 60, 7 * 86400);
         if (auto* v = optional(entry, "audio")) app.audio = boolean(*v, child(at, "audio"));
+        if (auto* v = optional(entry, "location")) app.location = boolean(*v, child(at, "location"));
+        if (auto* v = optional(entry, "network")) app.network = boolean(*v, child(at, "network"));
+        if (auto* v = optional(entry, "alarm")) app.alarm = boolean(*v, child(at, "alarm"));
         for (const ScenarioApp& other : apps) {
             if (other.bundle == app.bundle) {
                 throw ScenarioError(child(at, "bundle"), "application \"" + app.bundle + "\" is listed twice");
@@ -299,6 +303,10 @@ ScenarioEvent readEvent(const json& entry, const std::string& at, const Scenario
             if (!event.network) event.bars = 0;
             break;
         }
+        case EventKind::Cellular:
+            onlyKeys(entry, at, {"at", "do", "bars", "comment"});
+            event.bars = integerIn(required(entry, at, "bars"), child(at, "bars"), 0, 3);
+            break;
         case EventKind::App: {
             onlyKeys(entry, at, {"at", "do", "bundle", "state", "comment"});
             event.bundle = string(required(entry, at, "bundle"), child(at, "bundle"));
@@ -352,8 +360,10 @@ Scenario Scenario::parse(std::string_view text) {
     const std::string root;
     object(document, root);
     onlyKeys(document, root,
-             {"name", "comment", "start", "duration", "device", "battery", "radios", "settings", "lists", "apps", "events"});
+             {"name", "comment", "profile", "start", "duration", "device", "battery", "radios", "settings", "lists", "apps",
+              "events"});
     if (auto* v = optional(document, "name")) scenario.name = string(*v, "/name");
+    if (auto* v = optional(document, "profile")) scenario.profile = string(*v, "/profile");
     if (auto* v = optional(document, "comment")) string(*v, "/comment");
     {
         const std::string text = string(required(document, root, "start"), "/start");
@@ -391,7 +401,11 @@ Scenario Scenario::load(const std::filesystem::path& file) {
     if (!in) throw ScenarioError("", "cannot read " + file.string());
     std::ostringstream contents;
     contents << in.rdbuf();
-    return parse(contents.str());
+    Scenario scenario = parse(contents.str());
+    // A profile file is found beside the scenario.
+    const std::filesystem::path profile = scenario.profile;
+    if (profile.extension() == ".json" && profile.is_relative()) scenario.profile = (file.parent_path() / profile).string();
+    return scenario;
 }
 
 ScenarioEvent Scenario::parseEvent(std::string_view text, double now, const std::string& place) const {
@@ -480,7 +494,9 @@ std::string_view scenarioFormatHelp() {
   "device"    {"machine": "iPhone6,1", "systemVersion": "8.1",
                "dataRates": ["2G","3G","4G"] (what the network and radio support),
                "lowPowerMode": true (whether the low-power-mode class exists)}
-  "battery"   {"designCapacity": mAh (default 1560), "startPercent": 0-100 (default 100)}
+  "profile"   the device profile: a built-in name (default "phone-2013") or the path of
+              a profile file (.json, relative to the scenario's folder); see --validate
+  "battery"   {"designCapacity": mAh (default: the profile's), "startPercent": 0-100 (default 100)}
   "radios"    initial states: {"wifi", "edge", "bluetooth", "location", "push"}: booleans
   "settings"  the settings file written before start-up, key -> boolean or number
               (absent: no settings file; the engine then runs its defaults)
@@ -488,13 +504,17 @@ std::string_view scenarioFormatHelp() {
               or an object bundle identifier -> boolean; written as the three list files
   "apps"      [{"bundle", "name", "wakeEvery": seconds between the application's
                persistent-connection wake events (optional), "audio": true when it plays
-               audio in the background (keeps the phone awake, streams; optional)}]
+               audio in the background (keeps the phone awake, streams; optional),
+               "location": true when it uses location in the foreground, "network": false
+               when it needs no network while in use, "alarm": true for an alarm clock
+               (its wake events are never deferred)}]
   "events"    [{"at": seconds from start or "HH:MM[:SS]", "do": KIND, ...}] in time order:
      unlock                      screen on, then user interface unlocked
      lock                        user interface locked, then screen off
      screenOn / screenOff        the screen alone
      ac        "on": bool        external power connected or not
      wifi      "network": name or null, "bars": 0-3 (default 3)
+     cellular  "bars": 0-3       the cellular signal (0: no service); 3 until told
      app       "bundle", "state": "foreground" | "background" | "suspended" | "killed"
      call      "active": bool
      airplane  "on": bool        tether  "on": bool

@@ -29,7 +29,7 @@ private:
     std::string place_;
 };
 
-enum class EventKind { Unlock, Lock, ScreenOn, ScreenOff, AC, WiFi, App, Call, Airplane, Tether, Settings, Battery, Notify };
+enum class EventKind { Unlock, Lock, ScreenOn, ScreenOff, AC, WiFi, Cellular, App, Call, Airplane, Tether, Settings, Battery, Notify };
 
 enum class AppState { Foreground, Background, Suspended, Killed };
 
@@ -40,7 +40,7 @@ struct ScenarioEvent {
 
     bool on = false;                     // ac, call ("active"), airplane, tether
     std::optional<std::string> network;  // wifi: none when the phone leaves every network
-    int bars = 3;                        // wifi
+    int bars = 3;                        // wifi, cellular (0: no service)
     std::string bundle;                  // app
     AppState state = AppState::Foreground;
     plist::Dictionary set;  // settings
@@ -56,12 +56,21 @@ struct ScenarioApp {
     // The application plays audio while it runs in the background, which
     // keeps the system awake and streams over the network.
     bool audio = false;
+    // The application uses location while it runs in the foreground.
+    bool location = false;
+    // The application wants the network while the user works in it.
+    bool network = true;
+    // An alarm clock: its wake events are never deferred by the system.
+    bool alarm = false;
 };
 
 struct Scenario {
     std::string name;     // optional label
     double start = 0.0;   // wall-clock time of t = 0, seconds since 1970
     double duration = 0.0;
+    // The device profile: a built-in name or the path of a JSON file
+    // (relative to the scenario's folder); empty: the default profile.
+    std::string profile;
 
     struct Device {
         std::string machine = "iPhone6,1";
@@ -71,7 +80,7 @@ struct Scenario {
     } device;
 
     struct Battery {
-        double designCapacity = 1560.0;  // mAh
+        std::optional<double> designCapacity;  // mAh; none: the profile's
         double startPercent = 100.0;
     } battery;
 

@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "shared/Names.h"
-#include "sim/PowerModel.h"
 
 namespace corvane::sim {
 
@@ -15,43 +14,68 @@ constexpr double kChargeStepSeconds = 60.0;
 constexpr int kStartCycleCount = 120;
 }  // namespace
 
-SimBattery::SimBattery(double designCapacity, double startPercent)
-    : designCapacity_(designCapacity),
+SimBattery::SimBattery(const PowerModel& model, double designCapacity, double startPercent)
+    : model_(model),
+      designCapacity_(designCapacity),
       maxCapacity_(designCapacity),
-      charge_(designCapacity * std::clamp(startPercent, 0.0, 100.0) / 100.0) {}
+      charge_(designCapacity * std::clamp(startPercent, 0.0, 100.0) / 100.0),
+      lowest_(charge_) {}
+
+double SimBattery::netCurrent(double drawMilliwatts, bool onAC) const {
+    const double phone = drawMilliwatts / model_.nominalVoltage();
+    if (!onAC) return -phone;
+    // The adapter gives at most its charge current; the phone's draw comes out of it.
+    return std::min(model_.chargeCurrent(fraction()), model_.chargeCurrent(0.0) - phone);
+}
+
+void SimBattery::take(double milliampHours) {
+    drawnTotal_ += std::min(milliampHours, charge_);
+    charge_ = std::max(0.0, charge_ - milliampHours);
+    lowest_ = std::min(lowest_, charge_);
+}
 
 void SimBattery::run(double seconds, double drawMilliwatts, bool onAC) {
     if (!(seconds > 0.0)) return;
-    if (onAC) {
-        for (double left = seconds; left > 0.0;) {
-            const double step = std::min(left, kChargeStepSeconds);
-            charge_ = std::min(maxCapacity_, charge_ + PowerModel::chargeCurrent(fraction()) * step / 3600.0);
-            left -= step;
-        }
+    if (!onAC) {
+        take(-netCurrent(drawMilliwatts, false) * seconds / 3600.0);
         return;
     }
-    const double used = drawMilliwatts / PowerModel::nominalVoltage() * seconds / 3600.0;  // mAh
-    dischargedTotal_ += std::min(used, charge_);
-    charge_ = std::max(0.0, charge_ - used);
+    // The charge current follows the charge: integrate in steps.
+    for (double left = seconds; left > 0.0;) {
+        const double step = std::min(left, kChargeStepSeconds);
+        const double current = netCurrent(drawMilliwatts, true);
+        if (current >= 0.0) {
+            charge_ = std::min(maxCapacity_, charge_ + current * step / 3600.0);
+        } else {
+            take(-current * step / 3600.0);
+        }
+        left -= step;
+    }
+}
+
+void SimBattery::spend(double joules, bool onAC) {
+    if (onAC || !(joules > 0.0)) return;
+    take(joules / 3.6 / model_.nominalVoltage());
 }
 
 std::optional<double> SimBattery::secondsToNextPercent(double drawMilliwatts, bool onAC) const {
     const double onePercent = maxCapacity_ / 100.0;
     const double steps = charge_ / onePercent;
-    if (onAC) {
-        const double current = PowerModel::chargeCurrent(fraction());
-        if (current <= 0.0) return std::nullopt;
+    const double current = netCurrent(drawMilliwatts, onAC);
+    if (current > 0.0) {
         const double next = (std::floor(steps + 1e-9) + 1.0) * onePercent;
         return std::max(1.0, (next - charge_) / current * 3600.0);
     }
-    if (drawMilliwatts <= 0.0 || charge_ <= 0.0) return std::nullopt;
+    if (current >= 0.0 || charge_ <= 0.0) return std::nullopt;
     double below = (std::ceil(steps - 1e-9) - 1.0) * onePercent;
     if (below < 0.0) below = 0.0;
-    const double current = drawMilliwatts / PowerModel::nominalVoltage();
-    return std::max(1.0, (charge_ - below) / current * 3600.0);
+    return std::max(1.0, (charge_ - below) / -current * 3600.0);
 }
 
-void SimBattery::forcePercent(double percent) { charge_ = maxCapacity_ * std::clamp(percent, 0.0, 100.0) / 100.0; }
+void SimBattery::forcePercent(double percent) {
+    charge_ = maxCapacity_ * std::clamp(percent, 0.0, 100.0) / 100.0;
+    lowest_ = std::min(lowest_, charge_);
+}
 
 double SimBattery::percent() const { return fraction() * 100.0; }
 
@@ -68,10 +92,9 @@ plist::Dictionary SimBattery::properties(double wallClockSeconds, double drawMil
     const bool full = charge_ >= maxCapacity_ - 0.5;
     const bool charging = onAC && !full;
     const double millivolts = voltage(charging);
-    const double chargeCurrent = onAC ? PowerModel::chargeCurrent(fraction()) : 0.0;
+    const double chargeCurrent = onAC ? std::max(0.0, netCurrent(drawMilliwatts, true)) : 0.0;
     // Positive while charging, negative while the battery feeds the phone.
-    const long long amperage =
-        onAC ? std::llround(chargeCurrent) : -std::llround(drawMilliwatts / (millivolts / 1000.0));
+    const long long amperage = std::llround(netCurrent(drawMilliwatts, onAC));
     long long minutesLeft = 0;
     if (charging && chargeCurrent > 0.0) {
         minutesLeft = std::llround((maxCapacity_ - charge_) / chargeCurrent * 60.0);
@@ -105,7 +128,7 @@ plist::Dictionary SimBattery::properties(double wallClockSeconds, double drawMil
     d.set(kCFBundleIdentifier, plist::Value("com.apple.driver.AppleD1815PMU"));
     d.set(kChargerConfiguration, plist::Value(onAC ? 1000 : 0));
     d.set(kCurrentCapacity, plist::Value(current));
-    d.set(kCycleCount, plist::Value(kStartCycleCount + static_cast<long long>(dischargedTotal_ / maxCapacity_)));
+    d.set(kCycleCount, plist::Value(kStartCycleCount + static_cast<long long>(drawnTotal_ / maxCapacity_)));
     d.set(kDesignCapacity, plist::Value(std::llround(designCapacity_)));
     d.set(kExternalChargeCapable, plist::Value(onAC));
     d.set(kExternalConnected, plist::Value(onAC));

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "sim/DeviceProfile.h"
 #include "sim/PhoneDay.h"
 #include "sim/PhoneHost.h"
 #include "sim/PhoneLayout.h"
@@ -15,13 +16,20 @@ namespace {
 bool engineLoadedInThisProcess = false;
 }
 
-PhoneHost& SimulationRun::prepare(const Scenario& scenario, const RunOptions& options) {
+PreparedPhone SimulationRun::prepare(const Scenario& scenario, const RunOptions& options) {
     if (engineLoadedInThisProcess) {
         throw SimulationError("an engine lives as long as its process: run each simulation in a process of its own");
     }
+    std::unique_ptr<PowerModel> model;
+    try {
+        model = std::make_unique<PowerModel>(DeviceProfile::find(scenario.profile));
+    } catch (const ProfileError& error) {
+        throw SimulationError(error.what());
+    }
+    const std::optional<std::int32_t> strategy = options.osBatching ? std::optional<std::int32_t>(0) : options.strategy;
     if (auto error = PhoneLayout::prepareRoot(options.root)) throw SimulationError(*error);
     ::setenv("CORVANE_ROOT", std::filesystem::absolute(options.root).c_str(), 1);
-    if (auto error = PhoneLayout::writeFiles(scenario, options.strategy)) throw SimulationError(*error);
+    if (auto error = PhoneLayout::writeFiles(scenario, strategy)) throw SimulationError(*error);
 
     PhoneOptions phoneOptions;
     phoneOptions.start = scenario.start;
@@ -34,14 +42,16 @@ PhoneHost& SimulationRun::prepare(const Scenario& scenario, const RunOptions& op
 
     std::string loadError;
     engineLoadedInThisProcess = true;
-    if (!host.loadEngine(options.engine, &loadError)) {
+    // OS batching is the phone without any saver: the engine is not loaded.
+    if (!options.osBatching && !host.loadEngine(options.engine, &loadError)) {
         throw SimulationError("cannot load the engine " + options.engine.string() + ": " + loadError);
     }
-    return host;
+    // The model lives as long as the phone and the engine, that is as long as the process.
+    return PreparedPhone{host, *model.release()};
 }
 
 RunSummary SimulationRun::run(const Scenario& scenario, const RunOptions& options) {
-    PhoneHost& host = prepare(scenario, options);
+    const PreparedPhone phone = prepare(scenario, options);
     std::unique_ptr<TraceWriter> trace;
     if (options.trace) {
         trace = std::make_unique<TraceWriter>(*options.trace);
@@ -53,13 +63,20 @@ RunSummary SimulationRun::run(const Scenario& scenario, const RunOptions& option
     const auto wallStart = std::chrono::steady_clock::now();
     RunSummary summary;
     {
-        PhoneDay day(host, scenario, trace.get());
+        PhoneDayOptions dayOptions;
+        dayOptions.osBatching = options.osBatching;
+        dayOptions.timeline = options.timeline;
+        if (options.progress) {
+            dayOptions.progress = [&](double t) { options.progress(t / scenario.duration); };
+        }
+        PhoneDay day(phone.host, scenario, phone.model, trace.get(), std::move(dayOptions));
         day.run();
         summary = day.summary();
     }
     summary.wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
-    summary.strategy = options.strategy.value_or(scenario.strategyNumber());
-    summary.strategyName = strategyName(summary.strategy);
+    summary.strategy = options.osBatching ? 0 : options.strategy.value_or(scenario.strategyNumber());
+    summary.osBatching = options.osBatching;
+    summary.strategyName = options.osBatching ? std::string(kOSBatchingName) : strategyName(summary.strategy);
     return summary;
 }
 

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -24,6 +25,13 @@ struct RunOptions {
     std::filesystem::path engine;
     // Copy the engine's debug lines to standard error.
     bool echoLog = false;
+    // No saver (the engine is not loaded), with the platform's own batching
+    // of other applications' wake events.
+    bool osBatching = false;
+    // Record the day's timeline (for plots) in the summary.
+    bool timeline = false;
+    // Told now and then how far the run is (0-1).
+    std::function<void(double)> progress;
 };
 
 // A run that could not be set up (root, trace file, engine library).
@@ -33,15 +41,23 @@ public:
 };
 
 class PhoneHost;
+class PowerModel;
+
+// A phone ready for its day: the engine loaded, and the power model that
+// prices what the phone does. Both live as long as the process.
+struct PreparedPhone {
+    PhoneHost& host;
+    const PowerModel& model;
+};
 
 class SimulationRun {
 public:
     static RunSummary run(const Scenario& scenario, const RunOptions& options);
 
     // The steps of a run before the day: lays out a fresh root, builds the
-    // phone (it lives as long as the process) and loads the engine into it.
-    // Throws SimulationError.
-    static PhoneHost& prepare(const Scenario& scenario, const RunOptions& options);
+    // phone (it lives as long as the process), loads the engine into it and
+    // builds the scenario's power model. Throws SimulationError.
+    static PreparedPhone prepare(const Scenario& scenario, const RunOptions& options);
 };
 
 }  // namespace corvane::sim

@@ -1,53 +1,78 @@
 #include "sim/StrategyComparison.h"
 
 #include <deque>
-#include <map>
 #include <memory>
-#include <string>
 
 #include "sim/IsolatedRun.h"
 #include "sim/PhoneLayout.h"
 
 namespace corvane::sim {
 
-std::vector<std::int32_t> StrategyComparison::strategiesFor(const Scenario& scenario) {
-    std::vector<std::int32_t> strategies{0, 1, 2, 3, 4};
-    if (scenario.strategyNumber() == 5) strategies.push_back(5);
-    return strategies;
+std::string StrategyComparison::Column::name() const {
+    if (osBatching) return std::string(kOSBatchingName);
+    return strategyName(strategy);
 }
 
-std::filesystem::path StrategyComparison::traceFor(const std::filesystem::path& trace, std::int32_t strategy) {
+std::vector<StrategyComparison::Column> StrategyComparison::columnsFor(const Scenario& scenario) {
+    std::vector<Column> columns{{0, false}, {0, true}, {1}, {2}, {3}, {4}};
+    if (scenario.strategyNumber() == 5) columns.push_back({5});
+    return columns;
+}
+
+namespace {
+// "OS batching" becomes "OS-batching" in file names.
+std::string fileName(std::string name) {
+    for (char& c : name) {
+        if (c == ' ') c = '-';
+    }
+    return name;
+}
+}  // namespace
+
+std::filesystem::path StrategyComparison::traceFor(const std::filesystem::path& trace, const std::string& column) {
+    const std::string name = fileName(column);
     std::filesystem::path named = trace;
-    named.replace_filename(trace.stem().string() + "." + strategyName(strategy) + trace.extension().string());
+    named.replace_filename(trace.stem().string() + "." + name + trace.extension().string());
     return named;
 }
 
-std::vector<RunSummary> StrategyComparison::run(const Scenario& scenario, const RunOptions& options, unsigned parallel) {
+std::vector<RunSummary> StrategyComparison::run(const Scenario& scenario, const RunOptions& options, unsigned parallel,
+                                                const Progress& progress) {
     if (auto error = PhoneLayout::prepareRoot(options.root)) throw SimulationError(*error);
     if (parallel == 0) parallel = 1;
-    const std::vector<std::int32_t> strategies = strategiesFor(scenario);
+    const std::vector<Column> columns = columnsFor(scenario);
     // Up to `parallel` runs at a time, each in a process of its own,
     // collected in the order they started.
-    std::deque<std::pair<std::int32_t, std::unique_ptr<IsolatedRun>>> running;
-    std::map<std::int32_t, RunSummary> summaries;
-    auto finishOldest = [&] {
-        auto& [strategy, run] = running.front();
-        summaries.emplace(strategy, run->finish(strategyName(strategy)));
-        running.pop_front();
+    std::deque<std::pair<std::size_t, std::unique_ptr<IsolatedRun>>> running;
+    std::vector<RunSummary> summaries(columns.size());
+    std::size_t done = 0;
+    auto report = [&] {
+        if (!progress) return;
+        std::vector<std::string> names;
+        for (const auto& [index, run] : running) names.push_back(columns[index].name());
+        progress(names, done, columns.size());
     };
-    for (const std::int32_t strategy : strategies) {
+    auto finishOldest = [&] {
+        auto& [index, run] = running.front();
+        summaries[index] = run->finish(columns[index].name());
+        running.pop_front();
+        ++done;
+        report();
+    };
+    for (std::size_t i = 0; i < columns.size(); ++i) {
         if (running.size() >= parallel) finishOldest();
         RunOptions child = options;
-        child.root = options.root / strategyName(strategy);
-        child.strategy = strategy;
-        if (options.trace) child.trace = traceFor(*options.trace, strategy);
-        running.emplace_back(strategy, std::make_unique<IsolatedRun>(scenario, child));
+        child.progress = {};
+        const std::string name = columns[i].name();
+        child.root = options.root / fileName(name);
+        child.strategy = columns[i].strategy;
+        child.osBatching = columns[i].osBatching;
+        if (options.trace) child.trace = traceFor(*options.trace, name);
+        running.emplace_back(i, std::make_unique<IsolatedRun>(scenario, child));
+        report();
     }
     while (!running.empty()) finishOldest();
-
-    std::vector<RunSummary> ordered;
-    for (std::int32_t strategy : strategies) ordered.push_back(summaries.at(strategy));
-    return ordered;
+    return summaries;
 }
 
 }  // namespace corvane::sim

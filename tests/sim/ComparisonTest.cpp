@@ -1,10 +1,13 @@
-// --compare on the workday scenario: every strategy on a fresh root of its
-// own, in a process of its own, and the strategies differ as they should.
+// --compare on the workday scenario: every strategy and the OS batching
+// baseline on a fresh root of its own, in a process of its own; the columns
+// differ as they should, and the day can be drawn.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 
+#include "sim/DayPlot.h"
 #include "sim/RunSummary.h"
 #include "sim/Scenario.h"
 #include "sim/StrategyComparison.h"
@@ -20,55 +23,93 @@ const sim::RunSummary& runOf(const std::vector<sim::RunSummary>& runs, const std
     return *found;
 }
 
-TEST(ComparisonTest, WorkdayStrategiesDifferAsTheyShould) {
+std::string head(const std::filesystem::path& file, std::size_t bytes) {
+    std::ifstream in(file, std::ios::binary);
+    std::string text(bytes, '\0');
+    in.read(text.data(), static_cast<std::streamsize>(bytes));
+    text.resize(static_cast<std::size_t>(in.gcount()));
+    return text;
+}
+
+TEST(ComparisonTest, WorkdayColumnsDifferAsTheyShouldAndCanBeDrawn) {
     MemoryBackedTemporaryRoot folder;
     const sim::Scenario workday = sim::Scenario::load(std::filesystem::path(CORVANE_SCENARIOS) / "workday.json");
     sim::RunOptions options;
     options.root = folder.path() / "compare";
     options.engine = CORVANE_ENGINE_LIBRARY;
     options.trace = folder.path() / "day.jsonl";
-    const std::vector<sim::RunSummary> runs = sim::StrategyComparison::run(workday, options, 2);
+    options.timeline = true;
+    std::size_t reports = 0;
+    const std::vector<sim::RunSummary> runs = sim::StrategyComparison::run(
+        workday, options, 2, [&](const std::vector<std::string>&, std::size_t, std::size_t total) {
+            ++reports;
+            EXPECT_EQ(total, 6u);
+        });
 
-    ASSERT_EQ(runs.size(), 5u);
+    ASSERT_EQ(runs.size(), 6u);
+    EXPECT_EQ(reports, 12u);  // each run reported as it starts and as it ends
     const auto& none = runOf(runs, "None");
+    const auto& batching = runOf(runs, "OS batching");
     const auto& iMessage = runOf(runs, "iMessage");
     const auto& normal = runOf(runs, "Normal");
     const auto& ultimate = runOf(runs, "Ultimate");
 
-    // None switches nothing off: no radio-off time, the reference of the savings.
-    EXPECT_DOUBLE_EQ(none.radioOffHoursByRadio.at("wifi"), 0.0);
-    EXPECT_DOUBLE_EQ(none.radioOffHoursByRadio.at("edge"), 0.0);
-    EXPECT_DOUBLE_EQ(none.radioOffHours, 0.0);
-    // Ultimate saves the most.
-    for (const sim::RunSummary& run : runs) {
-        if (run.strategyName != "Ultimate") {
-            EXPECT_LT(ultimate.totalEnergy, run.totalEnergy) << run.strategyName;
-        }
+    // None and OS batching switch nothing off; batching wakes the phone less
+    // often and makes the other applications wait.
+    for (const sim::RunSummary* run : {&none, &batching}) {
+        EXPECT_DOUBLE_EQ(run->radioOffHours, 0.0) << run->strategyName;
+        EXPECT_DOUBLE_EQ(run->userTrafficWithoutNetworkMinutes, 0.0) << run->strategyName;
     }
-    EXPECT_LT(ultimate.totalEnergy, none.totalEnergy);
-    // iMessage keeps cellular data on at sleep while WiFi goes off.
+    EXPECT_LT(batching.backgroundWakes, none.backgroundWakes);
+    EXPECT_GT(batching.deliveryDelayMean, none.deliveryDelayMean + 600.0);
+    EXPECT_LT(batching.energyFromBattery, none.energyFromBattery);
+    // Ultimate draws the least from the battery and pays for it in lost traffic.
+    for (const sim::RunSummary& run : runs) {
+        if (&run == &ultimate) continue;
+        EXPECT_LT(ultimate.energyFromBattery, run.energyFromBattery) << run.strategyName;
+        EXPECT_GT(ultimate.userTrafficWithoutNetworkMinutes, run.userTrafficWithoutNetworkMinutes) << run.strategyName;
+    }
+    // iMessage keeps cellular data on at sleep while WiFi goes off, and slows it to 2G.
     EXPECT_GT(iMessage.radioOffHoursByRadio.at("wifi"), 1.0);
     EXPECT_DOUBLE_EQ(iMessage.radioOffHoursByRadio.at("edge"), 0.0);
-    const auto iMessageTrace = readTrace(sim::StrategyComparison::traceFor(*options.trace, 1));
     bool edgeOff = false, speed2G = false;
-    for (const auto& line : iMessageTrace) {
+    for (const auto& line : readTrace(sim::StrategyComparison::traceFor(*options.trace, "iMessage"))) {
         edgeOff = edgeOff || (line.value("radio", "") == "edge" && line.value("on", true) == false);
         speed2G = speed2G || (line.value("radio", "") == "speed" && line.value("speed", "") == "2G");
     }
     EXPECT_FALSE(edgeOff);
     EXPECT_TRUE(speed2G);
-    // Normal switches both off at night.
     EXPECT_GT(normal.radioOffHours, 5.0);
+    // The battery charges in the evening: its lowest point comes before.
+    EXPECT_LT(none.batteryLowestPercent, none.batteryEndPercent - 20.0);
 
-    // Each run had a root of its own with its own statistics.
+    // Each run had a root of its own with its own statistics; without a saver there are none.
     for (const sim::RunSummary& run : runs) {
-        EXPECT_TRUE(std::filesystem::exists(options.root / run.strategyName / "private")) << run.strategyName;
-        EXPECT_GT(run.rowsWritten, 0) << run.strategyName;
+        if (&run == &batching) {
+            EXPECT_EQ(run.rowsWritten, 0);
+        } else {
+            EXPECT_GT(run.rowsWritten, 0) << run.strategyName;
+        }
+        EXPECT_FALSE(run.timeline.is_null()) << run.strategyName;
     }
+    EXPECT_TRUE(std::filesystem::exists(options.root / "OS-batching" / "private"));
     const std::string table = sim::comparisonTable(runs);
-    for (const char* label : {"battery left", "saved vs None", "radio-off hours", "background wakes", "delivery delay"}) {
+    for (const char* label : {"energy from battery (J)", "saved vs OS batching", "lowest charge",
+                              "lasts at mean draw", "user traffic without network, minutes", "battery at the end"}) {
         EXPECT_NE(table.find(label), std::string::npos) << label;
     }
+
+    // The day drawn: a real PNG and a real SVG (needs python3 with matplotlib).
+    if (!sim::DayPlot::findScript() || std::system("/usr/bin/python3 -c 'import matplotlib' 2>/dev/null") != 0) {
+        GTEST_SKIP() << "python3 with matplotlib is not installed";
+    }
+    const std::filesystem::path png = folder.path() / "day.png";
+    const std::filesystem::path svg = folder.path() / "day.svg";
+    ASSERT_EQ(sim::DayPlot::write(workday, runs, png), std::nullopt);
+    ASSERT_EQ(sim::DayPlot::write(workday, {normal}, svg), std::nullopt);
+    EXPECT_EQ(head(png, 8), "\x89PNG\r\n\x1a\n");
+    EXPECT_NE(head(svg, 4096).find("<svg"), std::string::npos);
+    EXPECT_TRUE(sim::DayPlot::checkFile(folder.path() / "day.gif").has_value());
 }
 
 }  // namespace

@@ -5,10 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
 
 #include "shared/Names.h"
 #include "shared/Paths.h"
 #include "shared/PropertyListFile.h"
+#include "sim/DeviceProfile.h"
 #include "tests/sim/SimTestSupport.h"
 #include "tests/support/TemporaryRoot.h"
 
@@ -109,6 +111,99 @@ TEST(PhoneDayTest, BackgroundWakesComeAtTheWakeIntervalAndGatherOtherApplication
     EXPECT_GT(day.summary.sleepsRefused, 0);
     EXPECT_GT(day.summary.delivered, 0u);
     EXPECT_GT(day.summary.deliveryDelayMean, 0.0);
+}
+
+// Phone days whose energy is known from the profile's figures, strategy
+// None (the engine switches nothing), all run side by side.
+TEST(PhoneDayTest, SmallDaysCostWhatTheProfileSays) {
+    MemoryBackedTemporaryRoot folder;
+    const sim::DeviceProfile p = sim::DeviceProfile::find("phone-2013");
+    const std::string head = R"({"start": "2027-01-18T00:00:00Z", "settings": {"Strategy": 0},
+                                  "radios": {"bluetooth": false, "location": false, )";
+    struct Day {
+        const char* name = "";
+        std::string json;
+        std::unique_ptr<sim::IsolatedRun> run;
+        sim::RunSummary summary;
+    };
+    std::vector<Day> days;
+    const auto add = [&](const char* name, std::string json) {
+        days.emplace_back();
+        days.back().name = name;
+        days.back().json = std::move(json);
+    };
+    add("standby", head + R"("wifi": false}, "duration": "10:00", "events": [{"at": 0, "do": "lock"}]})");
+    add("web", head + R"("wifi": true}, "duration": "01:00",
+                    "events": [{"at": 0, "do": "wifi", "network": "Home"}, {"at": 0, "do": "unlock"}]})");
+    add("offline", head + R"("wifi": false, "edge": false}, "duration": "01:00",
+                    "events": [{"at": 0, "do": "unlock"}]})");
+    for (const char* edge : {"true", "false"}) {
+        for (const char* airplane : {"false", "true"}) {
+            add("night", head + R"("wifi": true, "edge": )" + edge + R"(}, "duration": "08:00",
+                            "events": [{"at": 0, "do": "wifi", "network": "Home"}, {"at": 0, "do": "lock"},
+                                       {"at": 0, "do": "airplane", "on": )" + airplane + "}]}");
+        }
+    }
+    for (std::size_t i = 0; i < days.size(); ++i) {
+        sim::RunOptions options;
+        options.root = folder.path() / std::to_string(i);
+        options.engine = CORVANE_ENGINE_LIBRARY;
+        days[i].run = std::make_unique<sim::IsolatedRun>(sim::Scenario::parse(days[i].json), options);
+    }
+    for (Day& day : days) day.summary = day.run->finish(day.name);
+
+    // Standby alone lasts the rated 250 h; an hour of web on WiFi the rated 10 h.
+    ASSERT_TRUE(days[0].summary.hoursAtMeanDraw().has_value());
+    EXPECT_NEAR(*days[0].summary.hoursAtMeanDraw(), 250.0, 250.0 * 0.03);
+    ASSERT_TRUE(days[1].summary.hoursAtMeanDraw().has_value());
+    EXPECT_NEAR(*days[1].summary.hoursAtMeanDraw(), 10.0, 10.0 * 0.03);
+    EXPECT_DOUBLE_EQ(days[1].summary.userTrafficWithoutNetworkMinutes, 0.0);
+    EXPECT_NEAR(days[0].summary.energyFromBattery / days[0].summary.batteryEnergy * 100.0,
+                days[0].summary.percentOfCapacity(), 1e-9);
+    EXPECT_LT(days[0].summary.batteryLowestPercent, 100.0);
+    // Without any network the user's hour is lost traffic and costs no radio.
+    EXPECT_NEAR(days[2].summary.userTrafficWithoutNetworkMinutes, 60.0, 0.1);
+    EXPECT_NEAR(days[2].summary.energy[static_cast<std::size_t>(sim::Component::Cellular)],
+                p.cellularPaging * 3.6, 0.5);
+    // Airplane mode at night saves the paging of eight hours; data off saves nothing.
+    const double paging = p.cellularPaging * 8 * 3.6;
+    EXPECT_NEAR(days[3].summary.energyFromBattery - days[4].summary.energyFromBattery, paging, paging * 0.05);
+    EXPECT_NEAR(days[5].summary.energyFromBattery, days[3].summary.energyFromBattery, 1.0);
+}
+
+TEST(PhoneDayTest, OSBatchingDefersWakesToGrowingWindowsButNotAlarmClocks) {
+    MemoryBackedTemporaryRoot folder;
+    const sim::Scenario scenario = sim::Scenario::parse(R"({
+        "start": "2027-01-18T00:00:00Z", "duration": "08:00", "settings": {"Strategy": 2},
+        "apps": [{"bundle": "com.example.mail", "name": "Mail", "wakeEvery": 600},
+                 {"bundle": "com.example.alarm", "name": "Alarm", "wakeEvery": 5400, "alarm": true}],
+        "events": [{"at": 0, "do": "wifi", "network": "Home"}, {"at": 0, "do": "lock"},
+                   {"at": "05:00", "do": "unlock"}, {"at": "05:05", "do": "lock"}]})");
+    sim::RunOptions options;
+    options.root = folder.path() / "root";
+    options.trace = folder.path() / "trace.jsonl";
+    options.engine = CORVANE_ENGINE_LIBRARY;
+    options.osBatching = true;
+    const sim::RunSummary summary = sim::IsolatedRun::run(scenario, options);
+    const auto trace = readTrace(*options.trace);
+    EXPECT_EQ(summary.strategyName, "OS batching");
+    EXPECT_EQ(summary.engineWakes, 0);  // no saver: the engine is not even loaded
+
+    std::vector<double> mail, alarm;
+    for (const json& line : trace) {
+        if (line.value("appWake", "") == "com.example.mail") mail.push_back(line["t"].get<double>());
+        if (line.value("appWake", "") == "com.example.alarm") alarm.push_back(line["t"].get<double>());
+    }
+    // Windows 1 h and 3 h into the idle spell; the unlock at 5 h releases what
+    // waits; a new spell starts at the lock (first window 1 h later).
+    const std::vector<double> windows{3600.5, 10800.5, 18000.0, 18300.0 + 3600.5};
+    ASSERT_EQ(mail.size(), windows.size());
+    for (std::size_t i = 0; i < mail.size(); ++i) EXPECT_NEAR(mail[i], windows[i], 1.0) << i;
+    // The alarm clock fires at its own times, 1.5 h apart.
+    ASSERT_GE(alarm.size(), 4u);
+    for (std::size_t i = 0; i < alarm.size(); ++i) EXPECT_NEAR(alarm[i], 5400.0 * (i + 1), 3.0) << i;
+    // The longest wait: the event due at 3 h 10 min, released by the unlock at 5 h.
+    EXPECT_NEAR(summary.deliveryDelayWorst, 18000.0 - 11400.5, 2.0);
 }
 
 }  // namespace

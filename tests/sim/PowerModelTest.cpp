@@ -1,10 +1,12 @@
-// The power model, the energy meter and the simulated battery.
+// The device profile, the power model, the energy meter and the simulated
+// battery, on states whose answer is known from the profile's figures.
 
 #include <gtest/gtest.h>
 
 #include "shared/Names.h"
 #include "sim/EnergyMeter.h"
 #include "sim/PowerModel.h"
+#include "sim/ProfileValidation.h"
 #include "sim/SimBattery.h"
 
 namespace corvane::testing {
@@ -12,6 +14,7 @@ namespace {
 
 using sim::Component;
 using sim::ComponentState;
+using sim::DeviceProfile;
 using sim::PowerModel;
 
 double total(const sim::ComponentPower& power) {
@@ -20,106 +23,139 @@ double total(const sim::ComponentPower& power) {
     return sum;
 }
 
-TEST(PowerModelTest, DrawFollowsTheStateOfEachComponent) {
-    ComponentState asleep;
-    asleep.asleep = true;
-    asleep.screenOn = false;
-    asleep.interactive = false;
-    asleep.wifiEnabled = false;
-    asleep.cellularData = false;
-    asleep.location = true;  // no GPS while suspended
-    EXPECT_DOUBLE_EQ(total(PowerModel::draw(asleep)), 68.6);
+double part(const sim::ComponentPower& power, Component component) { return power[static_cast<std::size_t>(component)]; }
 
-    ComponentState radiosOn = asleep;
-    radiosOn.wifiEnabled = true;
-    radiosOn.wifiAssociated = true;
-    radiosOn.cellularData = true;
-    radiosOn.bluetooth = true;
-    EXPECT_GT(total(PowerModel::draw(radiosOn)), total(PowerModel::draw(asleep)));
-
-    // Traffic goes over WiFi when associated; cellular data then stays idle.
-    ComponentState working;
-    working.wifiAssociated = true;
-    const auto power = PowerModel::draw(working);
-    EXPECT_GT(power[static_cast<std::size_t>(Component::WiFi)], 20.0);
-    EXPECT_DOUBLE_EQ(power[static_cast<std::size_t>(Component::Cellular)], 10.0);
-    EXPECT_DOUBLE_EQ(power[static_cast<std::size_t>(Component::Screen)], 307.0);
-
-    // Faster networks cost more while transferring; airplane mode silences cellular.
-    ComponentState lte = asleep;
-    lte.asleep = false;
-    lte.cellularData = true;
-    lte.cellularActive = true;
-    ComponentState edge2G = lte;
-    edge2G.speed = sim::CellularSpeed::G2;
-    EXPECT_GT(total(PowerModel::draw(lte)), total(PowerModel::draw(edge2G)));
-    lte.cellularRadio = false;
-    EXPECT_DOUBLE_EQ(PowerModel::draw(lte)[static_cast<std::size_t>(Component::Cellular)], 0.0);
-
-    // Low-power mode lowers the awake baseline by what it reports saving.
-    ComponentState lowPower = working;
-    lowPower.lowPowerMode = true;
-    EXPECT_NEAR(total(PowerModel::draw(working)) - total(PowerModel::draw(lowPower)),
-                PowerModel::lowPowerModeSaving(lowPower), 1e-9);
-    EXPECT_GT(PowerModel::lowPowerModeSaving(lowPower), 0.0);
-}
-
-TEST(PowerModelTest, MeterChargesTransfersAndTheirTailAndDrainsTheBattery) {
-    sim::SimBattery battery(1000.0, 100.0);
-    sim::EnergyMeter meter(battery, 0.0);
-    ComponentState& s = meter.state();
-    s.asleep = false;
+ComponentState asleepOnCellular() {
+    ComponentState s;
+    s.asleep = true;
     s.screenOn = false;
     s.interactive = false;
     s.wifiEnabled = false;
-    s.location = false;
-    s.speed = sim::CellularSpeed::G3;
-    meter.startTransfer(false, 5.0);
-    meter.advanceTo(100.0);
-    // 5 s at 570 mW, 10 s of tail at 502 mW, 85 s idle at 10 mW.
-    EXPECT_NEAR(meter.energy(Component::Cellular), (5 * 570.0 + 10 * 502.0 + 85 * 10.0) / 1000.0, 1e-9);
-    EXPECT_NEAR(meter.energy(Component::Awake), 26.88, 1e-9);
-    EXPECT_FALSE(meter.transferring(100.0));
-    // Going backwards changes nothing; the radios were off the whole time except cellular.
-    meter.advanceTo(50.0);
-    EXPECT_DOUBLE_EQ(meter.time(), 100.0);
-    EXPECT_DOUBLE_EQ(meter.offSeconds().at("wifi"), 100.0);
-    EXPECT_DOUBLE_EQ(meter.offSeconds().at("edge"), 0.0);
-    // The battery lost what the phone drew, at the nominal 3.8 V.
-    EXPECT_NEAR(1000.0 - battery.charge(), meter.totalEnergy() / 3.8 / 3.6, 1e-9);
+    return s;
 }
 
-TEST(PowerModelTest, BatteryReportsEveryKeyAndChargesOnAC) {
-    sim::SimBattery battery(1560.0, 50.0);
-    const plist::Dictionary onBattery = battery.properties(1.8e9, 400.0, false);
-    for (std::string_view key : {battery::kCurrentCapacity, battery::kMaxCapacity, battery::kDesignCapacity,
-                                 battery::kVoltage, battery::kTemperature, battery::kInstantAmperage,
-                                 battery::kTimeRemaining, battery::kIsCharging, battery::kFullyCharged,
-                                 battery::kExternalConnected, battery::kUpdateTime, battery::kCycleCount,
-                                 battery::kAmperage, battery::kBuiltIn, battery::kLocation, battery::kSerial,
-                                 battery::kAtCriticalLevel, battery::kBootVoltage, battery::kIOClass}) {
-        EXPECT_TRUE(onBattery.contains(key)) << key;
+TEST(PowerModelTest, ValidationKeepsFittedRowsWithinTenPercentAndPredictionsWithinAQuarter) {
+    const DeviceProfile profile = DeviceProfile::find("phone-2013");
+    const auto rows = sim::ProfileValidation::rows(profile);
+    ASSERT_EQ(rows.size(), 7u);
+    int fitted = 0;
+    for (const auto& row : rows) {
+        if (row.fitted) {
+            ++fitted;
+            EXPECT_GE(row.ratio(), 0.9) << row.use;
+            EXPECT_LE(row.ratio(), 1.1) << row.use;
+        } else {
+            EXPECT_GE(row.ratio(), 0.75) << row.use;
+            EXPECT_LE(row.ratio(), 1.25) << row.use;
+        }
     }
-    EXPECT_FALSE(onBattery.contains(battery::kAdapterDetails));
-    EXPECT_EQ(onBattery.find(battery::kCurrentCapacity)->integerValue(), 780);
-    EXPECT_LT(onBattery.find(battery::kInstantAmperage)->integerValue(), 0);
-    EXPECT_EQ(onBattery.find(battery::kUpdateTime)->integerValue(), 1800000000);
+    EXPECT_EQ(fitted, 4);  // standby, talk, web on WiFi and on LTE
+    const std::string table = sim::ProfileValidation::table(profile, rows);
+    for (const char* shown : {"standby", "web on 3G", "fitted", "predicted", "1560 mAh"}) {
+        EXPECT_NE(table.find(shown), std::string::npos) << shown;
+    }
+}
 
-    const plist::Dictionary onAC = battery.properties(1.8e9, 400.0, true);
-    ASSERT_TRUE(onAC.contains(battery::kAdapterDetails));
-    EXPECT_TRUE(onAC.find(battery::kAdapterDetails)->asDictionary()->contains(battery::kAdapterWatts));
+TEST(PowerModelTest, ProfilesNeedASourceForEveryFigure) {
+    EXPECT_EQ(DeviceProfile::find("").name, "phone-2013");
+    EXPECT_THROW(DeviceProfile::find("phone-1999"), sim::ProfileError);
+    EXPECT_THROW(DeviceProfile::find("/nonexistent/profile.json"), sim::ProfileError);
+    const auto refusal = [](const std::string& json) {
+        try {
+            DeviceProfile::parse(json);
+        } catch (const sim::ProfileError& error) {
+            return std::string(error.what());
+        }
+        return std::string("(accepted)");
+    };
+    EXPECT_NE(refusal(R"({"name": "x", "figures": {"batteryCapacity_mAh": {"value": 1560}}})")
+                  .find("/figures/batteryCapacity_mAh"),
+              std::string::npos);
+    EXPECT_NE(refusal(R"({"name": "x", "figures": {}})").find("missing figure"), std::string::npos);
+    EXPECT_NE(refusal(R"({"name": "x", "colour": 1, "figures": {}})").find("/colour"), std::string::npos);
+}
+
+TEST(PowerModelTest, ChargesPagingUntilAirplaneModeAndTheRestOnlyWhileItIsUsed) {
+    const PowerModel model(DeviceProfile::find("phone-2013"));
+    const DeviceProfile& p = model.profile();
+
+    // Standby is the suspended draw and paging, whether cellular data is on or not.
+    ComponentState standby = asleepOnCellular();
+    EXPECT_NEAR(total(model.draw(standby)), p.suspended + p.cellularPaging, 1e-9);
+    ComponentState dataOff = standby;
+    dataOff.cellularData = false;
+    EXPECT_DOUBLE_EQ(total(model.draw(dataOff)), total(model.draw(standby)));
+    ComponentState airplane = standby;
+    airplane.cellularRadio = false;
+    EXPECT_DOUBLE_EQ(total(model.draw(airplane)), p.suspended);
+
+    // WiFi asleep and associated costs a few mW, broadcast wake-ups included.
+    ComponentState wifiAsleep = standby;
+    wifiAsleep.wifiEnabled = true;
+    wifiAsleep.wifiAssociated = true;
+    EXPECT_GT(part(model.draw(wifiAsleep), Component::WiFi), p.wifiAsleepIdle);
+    EXPECT_LT(part(model.draw(wifiAsleep), Component::WiFi), 10.0);
+
+    // Cellular grows as the bars fall, in every state.
+    ComponentState weak = standby;
+    double previous = 0.0;
+    for (int bars : {3, 2, 1, 0}) {
+        weak.cellularBars = bars;
+        const double cellular = part(model.draw(weak), Component::Cellular);
+        EXPECT_GT(cellular, previous) << bars;
+        previous = cellular;
+    }
+
+    // Browsing on LTE: a transfer and its tail every page load, not a permanent tail.
+    ComponentState browsing;
+    browsing.wifiEnabled = false;
+    browsing.userTraffic = true;
+    const double pageLoad = p.webTransfer * p.cellularActive[2] + p.cellularTailSeconds[2] * p.cellularTail[2] +
+                            (p.webEvery - p.webTransfer - p.cellularTailSeconds[2]) * p.cellularPaging;
+    EXPECT_NEAR(part(model.draw(browsing), Component::Cellular), pageLoad / p.webEvery, 1e-9);
+    // Without any network the user's traffic costs no radio energy.
+    browsing.cellularData = false;
+    EXPECT_DOUBLE_EQ(part(model.draw(browsing), Component::Cellular), p.cellularPaging);
+
+    // Location costs only while an application uses it.
+    browsing.location = true;
+    EXPECT_DOUBLE_EQ(part(model.draw(browsing), Component::Location), 0.0);
+    browsing.locationInUse = true;
+    EXPECT_DOUBLE_EQ(part(model.draw(browsing), Component::Location), p.gps);
+}
+
+TEST(PowerModelTest, MeterCountsTrafficWithoutNetworkAndTheBatteryPaysOnlyOffAC) {
+    const PowerModel model(DeviceProfile::find("phone-2013"));
+    sim::SimBattery battery(model, 1000.0, 50.0);
+    sim::EnergyMeter meter(model, battery, 0.0);
+    ComponentState& s = meter.state();
+    s.wifiEnabled = false;
+    s.cellularData = false;
+    s.userTraffic = true;
+    meter.advanceTo(600.0);
+    EXPECT_DOUBLE_EQ(meter.userTrafficWithoutNetwork(), 600.0);
+    // The battery gave what the phone drew, at the profile's voltage; the lowest charge is now.
+    EXPECT_NEAR(battery.energyDrawn(), meter.totalEnergy(), 1e-6);
+    EXPECT_NEAR(battery.lowestPercent(), battery.percent(), 1e-9);
+    EXPECT_NEAR(meter.energyOnBattery() / meter.secondsOnBattery() * 1000.0, meter.drawNow(), 1e-6);
+
+    // On AC the phone's own draw comes out of the charge current: 1000 mA less 100 mA.
+    const double before = battery.charge();
+    meter.setOnAC(true);
+    meter.advanceTo(600.0 + 360.0);
+    const double phone = meter.drawNow() / model.nominalVoltage();
+    EXPECT_NEAR(battery.charge() - before, (model.chargeCurrent(0.0) - phone) * 0.1, 1e-6);
+    EXPECT_NEAR(battery.energyDrawn(), meter.energyOnBattery(), 1e-6);  // nothing more from the battery
+    meter.spend(Component::WiFi, 5.0);  // a one-off on AC comes from the adapter
+    EXPECT_NEAR(battery.energyDrawn(), meter.energyOnBattery(), 1e-6);
+    const plist::Dictionary onAC = battery.properties(1.8e9, meter.drawNow(), true);
+    EXPECT_NEAR(static_cast<double>(onAC.find(battery::kInstantAmperage)->integerValue()),
+                model.chargeCurrent(0.0) - phone, 1.0);
     EXPECT_TRUE(onAC.find(battery::kIsCharging)->boolValue());
-    // 1000 mA up to 80 % (under half an hour), then the taper slows it down; never above full.
-    battery.run(3600.0, 400.0, true);
-    EXPECT_GT(battery.charge(), 1248.0);
-    EXPECT_LT(battery.charge(), 1560.0);
-    battery.run(20 * 3600.0, 400.0, true);
+    // Full, the adapter carries the phone alone.
+    battery.run(20 * 3600.0, meter.drawNow(), true);
     EXPECT_DOUBLE_EQ(battery.percent(), 100.0);
-    EXPECT_TRUE(battery.properties(1.8e9, 400.0, true).find(battery::kFullyCharged)->boolValue());
-    // The next percent comes when the draw has used 1 % of the charge.
-    const auto seconds = battery.secondsToNextPercent(3800.0, false);  // 1000 mA
-    ASSERT_TRUE(seconds.has_value());
-    EXPECT_NEAR(*seconds, 15.6 / 1000.0 * 3600.0, 0.01);
+    EXPECT_FALSE(battery.secondsToNextPercent(meter.drawNow(), true).has_value());
 }
 
 }  // namespace

@@ -38,14 +38,15 @@ std::string messageOfError(const std::string& json) {
 
 TEST(ScenarioTest, ReadsEveryPartOfAScenario) {
     const Scenario s = Scenario::parse(std::string("{") + kHead + R"(,
-        "name": "day", "comment": "free text",
+        "name": "day", "comment": "free text", "profile": "phone-2013",
         "device": {"machine": "iPhone7,2", "systemVersion": "9.3", "dataRates": ["2G", "3G"], "lowPowerMode": false},
         "battery": {"designCapacity": 1810, "startPercent": 55.5},
         "radios": {"wifi": false, "edge": true, "bluetooth": true, "location": false, "push": false},
         "settings": {"Strategy": 3, "WakeInterval": 20.5, "Debug": true},
         "lists": {"shutdown": ["com.game"], "keep": {"com.music": true, "com.old": false}},
         "apps": [{"bundle": "com.mail", "name": "Mail", "wakeEvery": 900},
-                 {"bundle": "com.music", "name": "Music", "audio": true}],
+                 {"bundle": "com.music", "name": "Music", "audio": true, "location": true, "network": false,
+                  "alarm": true}],
         "events": [
             {"at": 0, "do": "wifi", "network": "Home", "bars": 2},
             {"at": "00:10", "do": "lock", "comment": "ten minutes in"},
@@ -55,6 +56,7 @@ TEST(ScenarioTest, ReadsEveryPartOfAScenario) {
             {"at": 1400, "do": "call", "active": true},
             {"at": 1500, "do": "battery", "percent": 12},
             {"at": 1600, "do": "notify", "name": "com.quibbit.Corvane-wake"},
+            {"at": 1700, "do": "cellular", "bars": 0},
             {"at": 3600, "do": "ac", "on": true}
         ]})");
     EXPECT_EQ(s.name, "day");
@@ -75,7 +77,12 @@ TEST(ScenarioTest, ReadsEveryPartOfAScenario) {
     ASSERT_EQ(s.apps.size(), 2u);
     EXPECT_EQ(s.apps[0].wakeEvery, 900.0);
     EXPECT_TRUE(s.apps[1].audio);
-    ASSERT_EQ(s.events.size(), 9u);
+    EXPECT_EQ(s.profile, "phone-2013");
+    EXPECT_TRUE(s.apps[1].location && !s.apps[1].network && s.apps[1].alarm);
+    EXPECT_TRUE(s.apps[0].network);
+    ASSERT_EQ(s.events.size(), 10u);
+    EXPECT_EQ(s.events[8].kind, sim::EventKind::Cellular);
+    EXPECT_EQ(s.events[8].bars, 0);
     EXPECT_EQ(s.events[0].bars, 2);
     EXPECT_DOUBLE_EQ(s.events[1].at, 600.0);
     EXPECT_FALSE(s.events[2].network.has_value());
@@ -112,6 +119,7 @@ TEST(ScenarioTest, RefusesBadInputNamingThePlace) {
     EXPECT_EQ(placeOfError(head + R"(, "events": [{"at": 0, "do": "app", "bundle": "com.nope", "state": "foreground"}]})"),
               "/events/0/bundle");
     EXPECT_EQ(placeOfError(head + R"(, "events": [{"at": 0, "do": "wifi", "network": "x", "bars": 7}]})"), "/events/0/bars");
+    EXPECT_EQ(placeOfError(head + R"(, "events": [{"at": 0, "do": "cellular"}]})"), "/events/0");
     // Missing keys name the object that lacks them; JSON pointers escape '/' and '~'.
     EXPECT_EQ(placeOfError(R"({"duration": 10})"), "");
     EXPECT_EQ(placeOfError(head + R"(, "events": [{"at": 0}]})"), "/events/0");
@@ -140,13 +148,24 @@ TEST(ScenarioTest, BadScenarioExitsWithStatusTwoBeforeWritingAnything) {
     EXPECT_FALSE(std::filesystem::exists(phoneRoot));
     EXPECT_FALSE(std::filesystem::exists(trace));
 
-    // A bad command line too; --help documents the options and the format.
-    std::ostringstream out2, err2;
-    EXPECT_EQ(sim::PhoneSimCommand::run({"--frobnicate", scenario.string()}, "unused.so", out2, err2),
-              sim::PhoneSimCommand::kBadInput);
+    // A bad command line too: an unknown option, profile or plot format.
+    for (const std::vector<std::string>& arguments :
+         {std::vector<std::string>{"--frobnicate", scenario.string()}, {"--profile", "phone-1999", scenario.string()},
+          {"--plot", (folder.path() / "day.gif").string(), scenario.string()}}) {
+        std::ostringstream out2, err2;
+        EXPECT_EQ(sim::PhoneSimCommand::run(arguments, "unused.so", out2, err2), sim::PhoneSimCommand::kBadInput)
+            << arguments[0];
+        EXPECT_FALSE(std::filesystem::exists(phoneRoot));
+    }
+    // --validate needs no scenario.
+    std::ostringstream validation, quiet;
+    EXPECT_EQ(sim::PhoneSimCommand::run({"--validate"}, "unused.so", validation, quiet), sim::PhoneSimCommand::kSuccess);
+    EXPECT_NE(validation.str().find("predicted"), std::string::npos);
+    EXPECT_TRUE(quiet.str().empty());
     std::ostringstream help, none;
     EXPECT_EQ(sim::PhoneSimCommand::run({"--help"}, "unused.so", help, none), sim::PhoneSimCommand::kSuccess);
-    for (const char* documented : {"--root", "--trace", "--json", "--compare", "\"wakeEvery\"", "tether", "notify"}) {
+    for (const char* documented : {"--root", "--trace", "--json", "--compare", "--plot", "--validate", "OS batching",
+                                   "\"wakeEvery\"", "\"profile\"", "cellular", "tether", "notify"}) {
         EXPECT_NE(help.str().find(documented), std::string::npos) << documented;
     }
 }
