@@ -98,6 +98,7 @@ public:
 
 private:
     std::shared_ptr<TableCell> makeCell(IndexPath indexPath);
+    void fillFromDataSource();
     void changed();
 
     std::map<std::string, std::function<std::shared_ptr<TableCell>()>, std::less<>> prototypes_;

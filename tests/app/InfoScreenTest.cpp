@@ -295,7 +295,7 @@ TEST_F(InfoScreenTest, CrashLogsBecomeAStandardMailWithTheQualifyingLogsAttached
     ASSERT_NE(lastAlert(), nullptr);
     EXPECT_EQ(lastAlert()->title, "Mail saved");
     EXPECT_NE(lastAlert()->message.find(files[0].string()), std::string::npos) << lastAlert()->message;
-    EXPECT_EQ(lastAlert()->buttonTitles(), std::vector<std::string>{"Dismiss"});
+    EXPECT_EQ(lastAlert()->buttonTitles(), (std::vector<std::string>{"Dismiss", "Open in mail program"}));
 
     const std::string raw = *readWholeFile(files[0]);
     for (std::size_t at = raw.find('\n'); at != std::string::npos; at = raw.find('\n', at + 1)) {
@@ -317,9 +317,10 @@ TEST_F(InfoScreenTest, CrashLogsBecomeAStandardMailWithTheQualifyingLogsAttached
         {"Ampwise-x.ips", hex(ampwise)}, {"SpringBoard-2015-01-01.ips", hex(springBoard)}};
     EXPECT_EQ(mail.attachmentsHex, attachments);
 
-    // Dismissing the alert closes the message and goes back home.
+    // Opening the saved file also closes the message and goes back home.
     ASSERT_EQ(stack->depth(), 2u);
-    stack->answerAlert(0);
+    stack->answerAlert(1);
+    EXPECT_EQ(stack->openedURLs(), std::vector<std::string>{"file://" + files[0].string()});
     EXPECT_EQ(stack->depth(), 1u);
     EXPECT_TRUE(logged("Result : 1"));
 }
