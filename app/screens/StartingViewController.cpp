@@ -45,6 +45,7 @@ std::string describe(const TableCell& cell) {
 }  // namespace
 
 StartingViewController::StartingViewController() {
+    title = "Ampwise";
     for (std::string_view identifier : kRowIdentifiers) {
         layoutCell(identifier);
         tableView().registerPrototype(std::string(identifier),
