@@ -88,6 +88,10 @@ TableRowWidget::TableRowWidget(IndexPath indexPath, std::shared_ptr<TableCell> c
 
 QString TableRowWidget::labelText() const { return label_->text(); }
 
+QString TableRowWidget::subLabelText() const { return subLabel_->text(); }
+
+QColor TableRowWidget::labelColor() const { return label_->palette().color(QPalette::WindowText); }
+
 bool TableRowWidget::isInteractive() const { return cell_ && cell_->userInteractionEnabled; }
 
 void TableRowWidget::refresh() {

@@ -27,6 +27,8 @@ public:
     const std::shared_ptr<TableCell>& cell() const { return cell_; }
     // The main text as shown.
     QString labelText() const;
+    QString subLabelText() const;
+    QColor labelColor() const;
     ToggleSwitch* toggle() const { return toggle_; }
     SegmentedButtons* segments() const { return segments_; }
     // Shows the cell's current state again.

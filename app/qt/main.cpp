@@ -1,16 +1,14 @@
 // ampwise: the companion app's window on the phone's files.
 
 #include <QApplication>
-#include <QDateTime>
 #include <QIcon>
-#include <QLocale>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 
-#include "app/model/DateText.h"
 #include "app/platform/AppPlatformFactory.h"
 #include "app/qt/AmpwiseWindow.h"
+#include "app/qt/LocaleDateFormat.h"
 #include "app/qt/ProgramOptions.h"
 
 using corvane::app::AmpwiseWindow;
@@ -35,11 +33,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName("Ampwise");
     QApplication::setDesktopFileName("ampwise");
     QApplication::setWindowIcon(QIcon::fromTheme("ampwise"));
-    // Dates in the short styles follow the user's locale.
-    corvane::app::DateText::setShortStyleFormatter([](double seconds) {
-        const QDateTime date = QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(seconds * 1000.0));
-        return QLocale::system().toString(date, QLocale::ShortFormat).toStdString();
-    });
+    corvane::app::LocaleDateFormat::install();
 
     std::unique_ptr<corvane::app::AppPlatform> platform = corvane::app::AppPlatformFactory::makePlatform();
     corvane::app::AppPlatform::install(platform.get());
