@@ -73,7 +73,7 @@ void AmpwiseWindow::showTopScreen() {
         connect(table_, &TableScreenWidget::userActed, this, &AmpwiseWindow::refresh);
         screens_->addWidget(table_);
         screens_->setCurrentWidget(table_);
-        if (!isAlertShown()) table_->focusFirstRow();
+        if (!isAlertShown()) table_->setFocus();
     } else {
         screens_->addWidget(new QLabel(body_));
     }
@@ -99,7 +99,7 @@ void AmpwiseWindow::answerAlert(int buttonIndex) {
     stack_->answerAlert(buttonIndex);
     refresh();
     showNextAlert();
-    if (!isAlertShown() && table_ != nullptr && !table_->isAncestorOf(focusWidget())) table_->focusFirstRow();
+    if (!isAlertShown() && table_ != nullptr && !table_->isAncestorOf(focusWidget())) table_->setFocus();
 }
 
 void AmpwiseWindow::goBack() {

@@ -101,7 +101,9 @@ void TableRowWidget::refresh() {
     subLabel_->setText(texts.subLabel);
     subLabel_->setVisible(!texts.subLabel.isEmpty());
 
-    const bool enabled = cell_->userInteractionEnabled && cell_->textEnabled;
+    // Rows that merely refuse taps (hints, help texts) stay readable; rows
+    // whose choice is unavailable are greyed out.
+    const bool enabled = cell_->textEnabled;
     QPalette labelPalette = palette();
     const QColor disabledText = palette().color(QPalette::Disabled, QPalette::WindowText);
     QColor textColor = enabled ? palette().color(QPalette::Text) : disabledText;

@@ -1,6 +1,7 @@
 #include "app/qt/TableScreenWidget.h"
 
 #include <QLabel>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QWheelEvent>
@@ -25,6 +26,7 @@ TableScreenWidget::TableScreenWidget(TableViewController& screen, QWidget* paren
     setWidgetResizable(true);
     setFrameShape(QFrame::NoFrame);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setFocusPolicy(Qt::StrongFocus);
     content_ = new QWidget;
     content_->setBackgroundRole(QPalette::Window);
     content_->setAutoFillBackground(true);
@@ -140,6 +142,13 @@ void TableScreenWidget::rebuild() {
             if (focused == widget->indexPath()) widget->setFocus();
         }
     }
+    if (rows_.empty()) {
+        auto* nothing = new QLabel(tr("Nothing to show yet"), sections_);
+        nothing->setAlignment(Qt::AlignCenter);
+        nothing->setContentsMargins(16, 40, 16, 16);
+        nothing->setForegroundRole(QPalette::PlaceholderText);
+        column->addWidget(nothing);
+    }
     layout_->insertWidget(header_ != nullptr ? 1 : 0, sections_);
     rebuilding_ = false;
 }
@@ -163,6 +172,15 @@ void TableScreenWidget::focusFirstRow() {
     for (TableRowWidget* row : rows_) {
         if (row->isInteractive()) return row->setFocus();
     }
+}
+
+void TableScreenWidget::keyPressEvent(QKeyEvent* event) {
+    // The first arrow press moves into the rows.
+    if (event->key() == Qt::Key_Down || event->key() == Qt::Key_Up) {
+        focusFirstRow();
+        return;
+    }
+    QScrollArea::keyPressEvent(event);
 }
 
 void TableScreenWidget::tap(IndexPath indexPath) {

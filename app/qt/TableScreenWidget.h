@@ -41,6 +41,8 @@ public:
     // ignored), an exact identifier first; none when no row matches.
     TableRowWidget* findRow(const QString& name) const;
     void focusFirstRow();
+    // Whether the table has no row at all (a placeholder says so).
+    bool isEmpty() const { return rows_.empty(); }
 
     // Pulling by hand: the content is dragged `distance` pixels below its top.
     void pullTo(double distance);
@@ -52,6 +54,7 @@ signals:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void rebuild();
