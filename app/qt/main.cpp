@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName("Ampwise");
     QApplication::setDesktopFileName("ampwise");
-    QApplication::setWindowIcon(QIcon::fromTheme("ampwise"));
+    QApplication::setWindowIcon(QIcon::fromTheme("ampwise", QIcon(":/ampwise.svg")));
     corvane::app::LocaleDateFormat::install();
 
     std::unique_ptr<corvane::app::AppPlatform> platform = corvane::app::AppPlatformFactory::makePlatform();
