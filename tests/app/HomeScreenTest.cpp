@@ -1,6 +1,6 @@
 // The home list and the credits, driven through the navigation stack: the
-// strategy row follows the settings file, rows lead to their screens, and
-// the help alert opens the help page only when asked to.
+// strategy row follows the settings file and rows lead to their screens (the
+// help alert is answered through the window's tests).
 
 #include <gtest/gtest.h>
 
@@ -144,27 +144,6 @@ TEST_F(HomeScreenTest, RowsLeadOnlyFromTheCellsOfTheLayout) {
     home->tableView().tapRowAtIndexPath({0, 0});
     EXPECT_EQ(stack->depth(), 1u);
     EXPECT_EQ(stack->performedSegues().size(), 5u);
-}
-
-TEST_F(HomeScreenTest, HelpAlertOpensThePageOnlyWhenAccepted) {
-    writeStrategy(2);
-    openHome();
-    home->tableView().tapRowAtIndexPath({0, StartingViewController::kFooterRow});
-    ASSERT_EQ(stack->pendingAlerts().size(), 1u);
-    const app::AlertView& alert = stack->pendingAlerts().back();
-    EXPECT_EQ(alert.title, "Info");
-    EXPECT_EQ(alert.message, "Open the help page (needs network)");
-    EXPECT_EQ(alert.buttonTitles(), (std::vector<std::string>{"No, thanks", "Yes, go"}));
-    EXPECT_EQ(alert.delegate, home);
-
-    ASSERT_TRUE(stack->answerAlert(0));
-    EXPECT_TRUE(stack->openedURLs().empty());
-    EXPECT_EQ(stack->topViewController(), home);
-    EXPECT_TRUE(stack->performedSegues().empty());
-
-    home->tableView().tapRowAtIndexPath({0, StartingViewController::kFooterRow});
-    ASSERT_TRUE(stack->answerAlert(1));
-    EXPECT_EQ(stack->openedURLs(), (std::vector<std::string>{std::string(StartingViewController::kHelpPageAddress)}));
 }
 
 TEST_F(HomeScreenTest, CreditsListTwoSectionsAndLeadNowhere) {
