@@ -2,6 +2,7 @@
 // settings file and show on the way back, alerts take their answer, the
 // keyboard walks the rows.
 
+#include "app/qt/ProgramOptions.h"
 #include "app/qt/QtColor.h"
 #include "shared/MobileDataInfo.h"
 #include "shared/Names.h"
@@ -114,6 +115,18 @@ private slots:
         f->click("FAQ Ampwise 2.1.1");
         f->answer("Yes, go");
         QCOMPARE(f->opened, std::vector<std::string>{"https://ampwise.example.org/help"});
+    }
+
+    void theCommandLineIsCheckedBeforeAnythingOpens() {
+        using app::ProgramOptions;
+        const ProgramOptions full = ProgramOptions::parse({"--root", "/r", "--screenshot", "a.png", "--show", "x/y"});
+        QVERIFY(full.error.empty());
+        QCOMPARE(full.root.value_or(""), std::string("/r"));
+        QCOMPARE(full.show, std::string("x/y"));
+        for (const std::vector<std::string>& wrong : std::vector<std::vector<std::string>>{
+                 {"--root"}, {"--screenshot", ""}, {"--show", "x"}, {"--colour", "red"}}) {
+            QVERIFY(!ProgramOptions::parse(wrong).error.empty());
+        }
     }
 
 private:
