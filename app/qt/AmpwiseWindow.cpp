@@ -21,7 +21,9 @@ namespace {
 constexpr double kPullStepDistance = 80.0;
 }  // namespace
 
-AmpwiseWindow::AmpwiseWindow(QWidget* parent) : QWidget(parent) {
+AmpwiseWindow::AmpwiseWindow(QWidget* parent) : AmpwiseWindow(AmpwiseStoryboard::make(), parent) {}
+
+AmpwiseWindow::AmpwiseWindow(Storyboard storyboard, QWidget* parent) : QWidget(parent) {
     setWindowTitle("Ampwise");
     resize(kDefaultWidth, kDefaultHeight);
     setMinimumSize(280, 360);
@@ -37,7 +39,7 @@ AmpwiseWindow::AmpwiseWindow(QWidget* parent) : QWidget(parent) {
     connect(bar_, &NavigationBarWidget::backRequested, this, &AmpwiseWindow::goBack);
     connect(alert_, &AlertOverlay::answered, this, &AmpwiseWindow::answerAlert);
 
-    stack_ = std::make_unique<NavigationStack>(AmpwiseStoryboard::make());
+    stack_ = std::make_unique<NavigationStack>(std::move(storyboard));
     stack_->urlOpener = [](std::string_view url) {
         return QDesktopServices::openUrl(QUrl(QString::fromUtf8(url.data(), static_cast<qsizetype>(url.size()))));
     };
@@ -75,7 +77,12 @@ void AmpwiseWindow::showTopScreen() {
         screens_->setCurrentWidget(table_);
         if (!isAlertShown()) table_->setFocus();
     } else {
-        screens_->addWidget(new QLabel(body_));
+        QWidget* view = nullptr;
+        for (const ScreenViewMaker& make : screenViewMakers_) {
+            if (top != nullptr && (view = make(*top, body_)) != nullptr) break;
+        }
+        screens_->addWidget(view != nullptr ? view : new QLabel(body_));
+        if (view != nullptr) view->setFocus();
     }
     refresh();
 }

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string_view>
+#include <vector>
 
 #include "app/screens/NavigationStack.h"
 
@@ -26,8 +27,17 @@ public:
     static constexpr int kDefaultWidth = 360;
     static constexpr int kDefaultHeight = 640;
 
+    // Draws a screen that is not a table (a chart, for example): a widget
+    // for the screen, or none when the maker does not know that screen.
+    using ScreenViewMaker = std::function<QWidget*(ViewController& screen, QWidget* parent)>;
+
+    // The app's screens, or another layout of them.
     explicit AmpwiseWindow(QWidget* parent = nullptr);
+    explicit AmpwiseWindow(Storyboard storyboard, QWidget* parent = nullptr);
     ~AmpwiseWindow() override;
+
+    // Screens other than tables are drawn by the first maker that knows them.
+    void addScreenViewMaker(ScreenViewMaker maker) { screenViewMakers_.push_back(std::move(maker)); }
 
     NavigationStack& navigationStack() { return *stack_; }
     NavigationBarWidget& navigationBar() { return *bar_; }
@@ -59,6 +69,7 @@ private:
     QStackedLayout* screens_ = nullptr;
     TableScreenWidget* table_ = nullptr;
     AlertOverlay* alert_ = nullptr;
+    std::vector<ScreenViewMaker> screenViewMakers_;
 };
 
 }  // namespace corvane::app

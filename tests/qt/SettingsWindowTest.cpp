@@ -117,6 +117,26 @@ private slots:
         QCOMPARE(f->opened, std::vector<std::string>{"https://ampwise.example.org/help"});
     }
 
+    void aGraphScreenPluggedInIsReachedAndDrawnByItsMaker() {
+        app::Storyboard storyboard = app::AmpwiseStoryboard::make();
+        storyboard.registerScene("goGraphCell", [] {
+            auto graphs = std::make_unique<app::ViewController>();
+            graphs->title = "Graphs";
+            return graphs;
+        });
+        f->open(std::move(storyboard));
+        f->window->addScreenViewMaker([](app::ViewController& screen, QWidget* parent) -> QWidget* {
+            return screen.title == "Graphs" ? new QLabel("chart", parent) : nullptr;
+        });
+        QVERIFY(f->row("View Graphs")->isInteractive());
+        f->click("View Graphs");
+        QCOMPARE(f->title(), QString("Graphs"));
+        QVERIFY(f->window->tableScreen() == nullptr);
+        bool drawn = false;
+        for (QLabel* label : f->window->findChildren<QLabel*>()) drawn |= label->text() == "chart" && label->isVisible();
+        QVERIFY(drawn);
+    }
+
     void theCommandLineIsCheckedBeforeAnythingOpens() {
         using app::ProgramOptions;
         const ProgramOptions full = ProgramOptions::parse({"--root", "/r", "--screenshot", "a.png", "--show", "x/y"});

@@ -11,6 +11,7 @@
 
 #include "app/model/PlistController.h"
 #include "app/platform/AppPlatformFactory.h"
+#include "app/screens/AmpwiseStoryboard.h"
 #include "app/qt/AlertOverlay.h"
 #include "app/qt/AmpwiseWindow.h"
 #include "app/qt/NavigationBarWidget.h"
@@ -36,8 +37,8 @@ public:
         app::AppPlatform::install(nullptr);
     }
 
-    app::AmpwiseWindow& open() {
-        window = std::make_unique<app::AmpwiseWindow>();
+    app::AmpwiseWindow& open(app::Storyboard storyboard = app::AmpwiseStoryboard::make()) {
+        window = std::make_unique<app::AmpwiseWindow>(std::move(storyboard));
         window->navigationStack().urlOpener = [this](std::string_view url) {
             opened.emplace_back(url);
             return true;
