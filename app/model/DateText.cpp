@@ -20,9 +20,12 @@ std::string formatted(const char* format, const std::tm& time) {
     return std::string(buffer, length);
 }
 
-}  // namespace
+DateText::Formatter& shortStyleFormatter() {
+    static DateText::Formatter formatter;
+    return formatter;
+}
 
-std::string DateText::shortDateShortTime(double secondsSince1970) {
+std::string usShortStyle(double secondsSince1970) {
     const std::time_t seconds = wholeSeconds(secondsSince1970);
     std::tm local{};
     if (::localtime_r(&seconds, &local) == nullptr) return {};
@@ -31,6 +34,15 @@ std::string DateText::shortDateShortTime(double secondsSince1970) {
            formatted("%y", local) + ", " + std::to_string(hour12) + ":" + formatted("%M", local) +
            (local.tm_hour < 12 ? " AM" : " PM");
 }
+
+}  // namespace
+
+std::string DateText::shortDateShortTime(double secondsSince1970) {
+    const Formatter& formatter = shortStyleFormatter();
+    return formatter ? formatter(secondsSince1970) : usShortStyle(secondsSince1970);
+}
+
+void DateText::setShortStyleFormatter(Formatter formatter) { shortStyleFormatter() = std::move(formatter); }
 
 std::string DateText::defaultDescription(double secondsSince1970) {
     const std::time_t seconds = wholeSeconds(secondsSince1970);

@@ -2,7 +2,7 @@
 // The app's platform on this Linux build: the simulated phone laid out under
 // the filesystem root describes the device and keeps the scheduled power
 // events; time is the system clock. Darwin notifications go through the
-// center it is given (makeAppPlatform gives the session bus's), else stay
+// center it is given (AppPlatformFactory gives the session bus's), else stay
 // inside the app's process.
 
 #include <memory>

@@ -146,4 +146,10 @@ void AtSleepViewController::switchChanged(SwitchUITableViewCell& cell) {
     storeState(kSleepRows, cell.row, cell.switchCtrl.on ? kOn : kOff);
 }
 
+std::string AtSleepViewController::titleForHeaderInSection(TableView& /*tableView*/, int section) {
+    if (section == 0) return L("Radios");
+    if (section == 1) return L("Help");
+    return {};
+}
+
 }  // namespace corvane::app

@@ -34,6 +34,7 @@ public:
 
     int numberOfSectionsInTableView(TableView& tableView) override;
     int numberOfRowsInSection(TableView& tableView, int section) override;
+    std::string titleForHeaderInSection(TableView& tableView, int section) override;
     std::shared_ptr<TableCell> cellForRowAtIndexPath(TableView& tableView, IndexPath indexPath) override;
 
     // Puts the stored state of every radio row into its cell.

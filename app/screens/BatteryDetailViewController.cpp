@@ -218,7 +218,13 @@ void BatteryDetailViewController::scrollViewDidEndDragging(TableView& tableView,
 }
 
 void BatteryDetailViewController::egoRefreshTableHeaderDidTriggerRefresh(EGORefreshTableHeaderView& /*view*/) {
-    postToMainQueue([this] { reloadTableViewDataSource(); });
+    // A second pull before the first refresh has run joins it.
+    if (refreshPosted_) return;
+    refreshPosted_ = true;
+    postToMainQueue([this] {
+        refreshPosted_ = false;
+        reloadTableViewDataSource();
+    });
 }
 
 bool BatteryDetailViewController::egoRefreshTableHeaderDataSourceIsLoading(EGORefreshTableHeaderView& /*view*/) {

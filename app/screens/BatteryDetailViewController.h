@@ -79,6 +79,7 @@ private:
     void postToMainQueue(std::function<void()> work);
 
     std::vector<std::function<void()>> pendingWork_;
+    bool refreshPosted_ = false;
 };
 
 }  // namespace corvane::app

@@ -43,6 +43,7 @@ std::span<const Credit> creditsOfSection(int section) {
 }  // namespace
 
 GreetingsTableViewController::GreetingsTableViewController() {
+    title = L("Greetings");
     tableView().registerPrototype(std::string(kGreetingsCell), [] {
         auto cell = std::make_shared<TableCell>(std::string(kGreetingsCell));
         cell->selectionStyle = CellSelectionStyle::None;
@@ -68,5 +69,11 @@ std::shared_ptr<TableCell> GreetingsTableViewController::cellForRowAtIndexPath(T
 }
 
 void GreetingsTableViewController::didSelectRowAtIndexPath(TableView& /*tableView*/, IndexPath /*indexPath*/) {}
+
+std::string GreetingsTableViewController::titleForHeaderInSection(TableView& /*tableView*/, int section) {
+    if (section == 0) return L("Made by");
+    if (section == 1) return L("Thanks to");
+    return {};
+}
 
 }  // namespace corvane::app

@@ -146,6 +146,8 @@ void InfoViewController::sendMail(const std::vector<std::string>& names) {
         pendingMailResult_.emplace(MailComposeResult::Saved, std::nullopt);
         alertView.title = L("Mail saved");
         alertView.message = DisplayFormat::apply(L("The crash report was saved to %s"), {saved->string()});
+        alertView.otherButtonTitles = {L("Open in mail program")};
+        savedMail_ = *saved;
     } else {
         pendingMailResult_.emplace(MailComposeResult::Failed, failure);
         alertView.title = L("Error");
@@ -164,7 +166,13 @@ void InfoViewController::alert(const std::string& title, const std::string& mess
     showAlert({.title = title, .message = message, .cancelButtonTitle = L("Dismiss")});
 }
 
-void InfoViewController::alertViewClickedButtonAtIndex(const AlertView& /*alertView*/, int /*buttonIndex*/) {
+void InfoViewController::alertViewClickedButtonAtIndex(const AlertView& /*alertView*/, int buttonIndex) {
+    if (buttonIndex == kOpenMailButton && savedMail_) {
+        Navigator* navigator = navigationController();
+        const std::string address = "file://" + savedMail_->string();
+        if (navigator == nullptr || !navigator->openURL(address)) AMPWISE_LOG("Could not open %s", address.c_str());
+    }
+    savedMail_.reset();
     if (!pendingMailResult_) return;
     const auto [result, error] = *pendingMailResult_;
     pendingMailResult_.reset();

@@ -9,6 +9,7 @@
 // folder; an alert tells the user where, and dismissing it closes the
 // message as the mail composer's delegate would: the screen goes back.
 
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -61,6 +62,10 @@ private:
 
     // The outcome of the last message, reported when its alert is dismissed.
     std::optional<std::pair<MailComposeResult, std::optional<std::string>>> pendingMailResult_;
+    // The message file just saved, offered to the desktop's mail program by
+    // the second button of the "Mail saved" alert.
+    std::optional<std::filesystem::path> savedMail_;
+    static constexpr int kOpenMailButton = 1;
 };
 
 }  // namespace corvane::app

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/model/AppLog.h"
 #include "app/screens/TableViewController.h"
 
 namespace corvane::app {
@@ -31,6 +32,7 @@ void NavigationStack::appear(ViewController& screen, bool firstTime) {
 void NavigationStack::setRootViewController(std::unique_ptr<ViewController> root) {
     retired_.clear();
     pendingAlerts_.clear();
+    deferredAlerts_.clear();
     stack_.clear();
     if (!root) return;
     root->setNavigationController(this);
@@ -43,9 +45,12 @@ ViewController* NavigationStack::topViewController() const { return stack_.empty
 
 void NavigationStack::performSegue(ViewController& source, std::string_view identifier, TableCell* sender) {
     retired_.clear();
-    performedSegues_.emplace_back(identifier);
+    record(performedSegues_, identifier);
     std::unique_ptr<ViewController> destination = storyboard_.instantiate(identifier);
-    if (!destination) return;
+    if (!destination) {
+        AMPWISE_LOG("No screen for segue %s", std::string(identifier).c_str());
+        return;
+    }
     destination->setNavigationController(this);
     source.prepareForSegue(StoryboardSegue{std::string(identifier), &source, destination.get()}, sender);
 
@@ -55,6 +60,13 @@ void NavigationStack::performSegue(ViewController& source, std::string_view iden
     appear(*stack_.back(), true);
     if (previous != nullptr) previous->viewDidDisappear(false);
     if (onStackChange) onStackChange();
+}
+
+bool NavigationStack::canPerformSegue(std::string_view identifier) const { return storyboard_.hasScene(identifier); }
+
+void NavigationStack::record(std::vector<std::string>& records, std::string_view entry) {
+    if (records.size() >= kRecordLimit) records.erase(records.begin());
+    records.emplace_back(entry);
 }
 
 void NavigationStack::popViewControllerAnimated(bool /*animated*/) {
@@ -83,6 +95,10 @@ void NavigationStack::forgetAlertsOf(ViewController& screen) {
 
 void NavigationStack::showAlert(const AlertView& alertView) {
     pendingAlerts_.push_back(alertView);
+    if (answering_) {
+        deferredAlerts_.push_back(alertView);
+        return;
+    }
     if (onAlert) onAlert(alertView);
 }
 
@@ -90,12 +106,21 @@ bool NavigationStack::answerAlert(int buttonIndex) {
     if (pendingAlerts_.empty()) return false;
     const AlertView alert = pendingAlerts_.back();
     pendingAlerts_.pop_back();
+    const bool nested = answering_;
+    answering_ = true;
     alert.clickButtonAtIndex(buttonIndex);
+    answering_ = nested;
+    if (nested) return true;
+    std::vector<AlertView> raised;
+    raised.swap(deferredAlerts_);
+    for (const AlertView& next : raised) {
+        if (onAlert) onAlert(next);
+    }
     return true;
 }
 
 bool NavigationStack::openURL(std::string_view url) {
-    openedURLs_.emplace_back(url);
+    record(openedURLs_, url);
     return urlOpener ? urlOpener(url) : true;
 }
 

@@ -18,6 +18,8 @@ public:
     // Makes the segue's destination screen, lets the source prepare it (the
     // sender is the cell that led there, if any), and shows it.
     virtual void performSegue(ViewController& source, std::string_view identifier, TableCell* sender) = 0;
+    // Whether a segue of this name leads to a screen.
+    virtual bool canPerformSegue(std::string_view identifier) const = 0;
     virtual void popViewControllerAnimated(bool animated) = 0;
     virtual void showAlert(const AlertView& alertView) = 0;
     // Opens a web address in the system browser; NO when it cannot.

@@ -247,4 +247,19 @@ void SettingsViewController::switchChanged(SwitchUITableViewCell& cell) {
     model()._saveValueToFile("", setting.key, plist::Value(on));
 }
 
+std::string SettingsViewController::titleForHeaderInSection(TableView& /*tableView*/, int section) {
+    switch (section) {
+        case kAppListsSection:
+            return L("Applications");
+        case kStrategySection:
+            return L("Saving strategy");
+        case kSwitchesSection:
+            return L("Options");
+        case kPurgeSection:
+            return L("Statistics");
+        default:
+            return {};
+    }
+}
+
 }  // namespace corvane::app

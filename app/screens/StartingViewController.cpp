@@ -45,6 +45,7 @@ std::string describe(const TableCell& cell) {
 }  // namespace
 
 StartingViewController::StartingViewController() {
+    title = "Ampwise";
     for (std::string_view identifier : kRowIdentifiers) {
         layoutCell(identifier);
         tableView().registerPrototype(std::string(identifier),
@@ -102,9 +103,15 @@ std::shared_ptr<TableCell> StartingViewController::cellForRowAtIndexPath(TableVi
         return nullptr;
     }
     switch (indexPath.row) {
-        case 0:
+        case 0: {
+            // The graphs row stays greyed out while no graph screen exists.
+            const Navigator* navigator = navigationController();
+            const bool graphs = navigator != nullptr && navigator->canPerformSegue(kGoGraphCell);
             cell->text = L("View Graphs");
+            cell->textEnabled = graphs;
+            cell->userInteractionEnabled = graphs;
             break;
+        }
         case 1:
             cell->text = L("Last battery state");
             break;

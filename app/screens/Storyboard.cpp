@@ -12,4 +12,9 @@ std::unique_ptr<ViewController> Storyboard::instantiate(std::string_view segueId
     return found->second();
 }
 
+bool Storyboard::hasScene(std::string_view segueIdentifier) const {
+    auto found = scenes_.find(segueIdentifier);
+    return found != scenes_.end() && found->second;
+}
+
 }  // namespace corvane::app

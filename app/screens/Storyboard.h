@@ -19,6 +19,7 @@ public:
     void registerScene(std::string segueIdentifier, Scene scene);
     // A new destination screen for the segue, none when there is no scene.
     std::unique_ptr<ViewController> instantiate(std::string_view segueIdentifier) const;
+    bool hasScene(std::string_view segueIdentifier) const;
 
 private:
     std::map<std::string, Scene, std::less<>> scenes_;

@@ -21,9 +21,18 @@ std::shared_ptr<TableCell> TableView::makeCell(IndexPath indexPath) {
 }
 
 void TableView::reloadData() {
+    // Cells made below may select rows or reload others: the change is
+    // reported once, when the whole table is new.
+    ++updateDepth_;
+    fillFromDataSource();
+    --updateDepth_;
+    changed();
+}
+
+void TableView::fillFromDataSource() {
     cells_.clear();
     rowCounts_.clear();
-    if (dataSource == nullptr) return changed();
+    if (dataSource == nullptr) return;
     const int sections = std::max(0, dataSource->numberOfSectionsInTableView(*this));
     for (int section = 0; section < sections; ++section) {
         rowCounts_.push_back(std::max(0, dataSource->numberOfRowsInSection(*this, section)));
@@ -37,7 +46,6 @@ void TableView::reloadData() {
             cells_[indexPath] = makeCell(indexPath);
         }
     }
-    changed();
 }
 
 void TableView::reloadRowsAtIndexPaths(const std::vector<IndexPath>& indexPaths) {

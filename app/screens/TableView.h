@@ -27,6 +27,8 @@ public:
     virtual int numberOfRowsInSection(TableView& tableView, int section) = 0;
     // The cell of a row; none when the screen could not make one.
     virtual std::shared_ptr<TableCell> cellForRowAtIndexPath(TableView& tableView, IndexPath indexPath) = 0;
+    // The heading shown above a section; empty for none.
+    virtual std::string titleForHeaderInSection(TableView& /*tableView*/, int /*section*/) { return {}; }
 };
 
 class TableViewDelegate {
@@ -98,6 +100,7 @@ public:
 
 private:
     std::shared_ptr<TableCell> makeCell(IndexPath indexPath);
+    void fillFromDataSource();
     void changed();
 
     std::map<std::string, std::function<std::shared_ptr<TableCell>()>, std::less<>> prototypes_;

@@ -264,10 +264,6 @@ TEST_F(AppListScreenTest, AutoWakeFileGivesTheEventsTheSimulatedPhoneScheduled) 
               springBoardScheduler("com.example.mail"));
     EXPECT_TRUE((*events)[1].asDictionary()->find(power::kEventTime)->isDate());
 
-    platform.fakePowerEvents.events = events;
-    writeFile(paths::kApplicationNames, plist::Dictionary{{"com.example.mail", "Mail"}});
-    EXPECT_EQ(rows(open("noDelayApps")), (std::vector<std::string>{"Mail|com.example.mail|off|enabled"}));
-
     writeFile(paths::kScheduledPowerEvents, plist::Array{});
     EXPECT_FALSE(autoWake.copyScheduledPowerEvents());  // not a dictionary: cannot be asked
     writeFile(paths::kScheduledPowerEvents, plist::Dictionary{{std::string(power::kEventsKey), "none"}});

@@ -6,7 +6,6 @@
 
 #include <cmath>
 #include <fstream>
-#include <numbers>
 
 #include "app/model/BatteryCellFormatter.h"
 #include "app/model/DateText.h"
@@ -14,8 +13,6 @@
 #include "app/model/UserDefaults.h"
 #include "app/screens/BatteryDetailViewController.h"
 #include "app/screens/BatterySubDetailViewController.h"
-#include "app/screens/GenericViewController.h"
-#include "app/screens/MyUISwitch.h"
 #include "tests/support/AppHarness.h"
 
 namespace corvane::testing {
@@ -39,7 +36,6 @@ protected:
         board.registerScene(std::string(kHomeSegue), [] { return std::make_unique<BatteryDetailViewController>(); });
         board.registerScene(std::string(BatteryDetailViewController::kSubDetailSegue),
                             [] { return std::make_unique<BatterySubDetailViewController>(); });
-        board.registerScene("generic", [] { return std::make_unique<app::GenericViewController>(); });
         return board;
     }
 
@@ -118,14 +114,6 @@ TEST_F(BatteryDetailTest, ShowsEveryPropertyInOrderAndOpensTheAdapterDetails) {
                                     {"Manufacturer", "Apple"},
                                     {"#Serial", "N/A"}};
     EXPECT_EQ(rows(screen), expected);
-    EXPECT_TRUE(logged("IsCharging=Boolean"));
-
-    auto plainCell = screen.tableView().cellForRowAtIndexPath({0, 0});
-    EXPECT_EQ(plainCell->reuseIdentifier(), "items");
-    EXPECT_EQ(plainCell->selectionStyle, app::CellSelectionStyle::None);
-    auto adapterCell = screen.tableView().cellForRowAtIndexPath({0, kAdapterRow});
-    EXPECT_EQ(adapterCell->reuseIdentifier(), "subItem");
-    EXPECT_EQ(adapterCell->accessoryType, app::CellAccessory::DisclosureIndicator);
 
     // A plain row leads nowhere.
     screen.tableView().tapRowAtIndexPath({0, 3});
@@ -136,8 +124,6 @@ TEST_F(BatteryDetailTest, ShowsEveryPropertyInOrderAndOpensTheAdapterDetails) {
     EXPECT_EQ(details->title, "AdapterDetails");
     EXPECT_EQ(rows(*details),
               (std::vector<Row>{{"Description", "pd charger"}, {"Amperage", "2100 mA"}, {"Power", "20 W"}}));
-    EXPECT_TRUE(logged("segue : subDetailSegue"));
-    EXPECT_TRUE(logged("SubView dict = {Description = \"pd charger\"; Amperage = 2100; Watts = 20; }"));
 
     // A newer state written meanwhile shows on the way back.
     writeState(plist::Dictionary{{"Voltage", 4123}});
@@ -193,13 +179,10 @@ TEST_F(BatteryDetailTest, WithoutAFileEveryRowIsNilAndTheAdapterRowStillLeadsOn)
     for (const auto& [title, detail] : rows(screen)) {
         EXPECT_EQ(detail, title == "AC Adapter info" ? "" : "nil") << title;
     }
-    EXPECT_EQ(screen.tableView().cellForRowAtIndexPath({0, kAdapterRow})->reuseIdentifier(), "subItem");
-
     auto* details = openAdapterDetails(screen);
     ASSERT_NE(details, nullptr);
     EXPECT_EQ(details->name, "AdapterDetails");
     EXPECT_EQ(rows(*details), (std::vector<Row>{{"Description", "nil"}, {"Amperage", "nil"}, {"Power", "nil"}}));
-    EXPECT_FALSE(logged("realName is nil"));
 }
 
 TEST_F(BatteryDetailTest, MalformedFilesAndOddValuesNeverCrash) {
@@ -245,14 +228,12 @@ TEST_F(BatteryDetailTest, MalformedFilesAndOddValuesNeverCrash) {
     auto* details = openAdapterDetails(fresh);
     ASSERT_NE(details, nullptr);
     EXPECT_EQ(rows(*details), (std::vector<Row>{{"Description", "nil"}, {"Amperage", "nil"}, {"Power", "nil"}}));
-    EXPECT_TRUE(logged("AdapterDetails is not a dictionary"));
 
     // A sender whose title matches no row.
     BatterySubDetailViewController orphan;
     app::TableCell stranger("items");
     stranger.text = "Nothing";
     fresh.prepareForSegue({std::string(BatteryDetailViewController::kSubDetailSegue), &fresh, &orphan}, &stranger);
-    EXPECT_TRUE(logged("realName is nil !!!!!!!!!!!!!"));
     EXPECT_EQ(orphan.name, "");
     EXPECT_FALSE(orphan.batteryState);
 }
@@ -263,7 +244,6 @@ TEST_F(BatteryDetailTest, PullingPastTheThresholdReloadsTheFileAndKeepsTheHeader
     auto& screen = openDetail();
     ASSERT_TRUE(screen._refreshHeaderView);
     EGORefreshTableHeaderView& header = *screen._refreshHeaderView;
-    EXPECT_EQ(header.frame, (app::ViewRect{0.0, -416.0, 320.0, 416.0}));
     EXPECT_EQ(header._statusLabel.text, "Pull down to refresh status");
     app::TableView& table = screen.tableView();
 
@@ -275,18 +255,17 @@ TEST_F(BatteryDetailTest, PullingPastTheThresholdReloadsTheFileAndKeepsTheHeader
 
     table.dragTo(-66.0);
     EXPECT_EQ(header._statusLabel.text, "Release to refresh status");
-    EXPECT_DOUBLE_EQ(header._arrowImage.rotation, std::numbers::pi);
     table.dragTo(-30.0);
     EXPECT_EQ(header._statusLabel.text, "Pull down to refresh status");
-    EXPECT_DOUBLE_EQ(header._arrowImage.rotation, 0.0);
     table.dragTo(-66.0);
 
     writeState({{"Voltage", 4123}});
     table.endDragging();
     EXPECT_EQ(header._statusLabel.text, "Loading Status");
-    EXPECT_TRUE(header._activityView.animating);
-    EXPECT_TRUE(header._arrowImage.hidden);
     EXPECT_EQ(table.contentInset.top, 60.0);
+    // A second pull before the refresh has run joins it.
+    table.dragTo(-70.0);
+    table.endDragging();
     // The refresh runs on the main queue's next turn, not inside the gesture.
     EXPECT_EQ(rows(screen)[9].second, "3.850 V");
     table.dragTo(-20.0);
@@ -321,21 +300,6 @@ TEST_F(BatteryDetailTest, UnreadableUserDefaultsStartEmptyAndAreRewritten) {
     const auto written = plist::readDictionary(paths::resolve(paths::kAppUserDefaults));
     ASSERT_TRUE(written);
     EXPECT_EQ(*written, (plist::Dictionary{{"Key", "value"}}));
-}
-
-TEST_F(BatteryDetailTest, BackButtonGoesBackAndTheLoggingSwitchLogs) {
-    stack.setRootViewController(std::make_unique<app::ViewController>());
-    stack.performSegue(*stack.topViewController(), "generic", nullptr);
-    auto* generic = dynamic_cast<app::GenericViewController*>(stack.topViewController());
-    ASSERT_NE(generic, nullptr);
-    EXPECT_EQ(generic->backButton.title, "Back");
-    generic->touchUpInsideBackButton();
-    EXPECT_EQ(stack.depth(), 1u);
-
-    app::MyUISwitch toggle;
-    toggle.setOn(true, false);
-    EXPECT_TRUE(toggle.on);
-    EXPECT_TRUE(logged("setOn : YES animated : NO"));
 }
 
 }  // namespace

@@ -65,71 +65,53 @@ protected:
     app::NavigationStack stack{storyboard()};
 };
 
-TEST_F(CustomSettingsTest, ChoosingOneHourWritesTheWakeIntervalAsAnIntegerNumberOfMinutes) {
-    CustomSettingsDetailViewController* picker = openPicker(kWakeIntervalRow);
-    ASSERT_NE(picker, nullptr);
-    EXPECT_EQ(picker->title, "Select interval");
-    EXPECT_EQ(shownChoices(*picker), (std::vector<std::string>{"3 minutes", "5 minutes", "10 minutes", "15 minutes",
-                                                               "30 minutes", "45 minutes", "1 hour", "2 hours"}));
-    // The model's default of 15 minutes is shown checked.
-    EXPECT_EQ(checkedRows(*picker), std::vector<int>{3});
-
-    const std::size_t notificationsBefore = preferencesChangedCount();
-    picker->tableView().tapRowAtIndexPath({kSettingsSection, 6});
-
-    const auto written = settingsFile();
-    ASSERT_TRUE(written.has_value());
-    const plist::Value* interval = written->find(settings::kWakeInterval);
-    ASSERT_NE(interval, nullptr);
-    EXPECT_EQ(interval->kind(), plist::Value::Kind::Integer);
-    EXPECT_EQ(interval->integerValue(), 60);
-    EXPECT_EQ(app::PlistController::sharedInstance().wakeIntervalMinutes(), 60.0);
-    EXPECT_EQ(preferencesChangedCount(), notificationsBefore + 1);
-    EXPECT_EQ(checkedRows(*picker), std::vector<int>{6});
-}
-
-TEST_F(CustomSettingsTest, AStoredIntervalOutsideTheListSelectsNoChoice) {
-    writeSettings({{std::string(settings::kWakeInterval), plist::Value(20.0)}});
-    CustomSettingsDetailViewController* picker = openPicker(kWakeIntervalRow);
-    ASSERT_NE(picker, nullptr);
-    EXPECT_EQ(app::PlistController::sharedInstance().wakeIntervalMinutes(), 20.0);
-    EXPECT_FALSE(picker->tableView().indexPathForSelectedRow().has_value());
-    EXPECT_TRUE(checkedRows(*picker).empty());
-}
-
-TEST_F(CustomSettingsTest, DelayPickersOfferSecondsThenOneMinuteAndWriteTheirOwnKey) {
+TEST_F(CustomSettingsTest, EachPickerShowsItsChoicesAndWritesItsKeyAsAnInteger) {
+    const std::vector<std::string> intervals{"3 minutes",  "5 minutes", "10 minutes", "15 minutes",
+                                             "30 minutes", "45 minutes", "1 hour",    "2 hours"};
     const std::vector<std::string> delays{"0 second",   "1 second",   "2 seconds", "3 seconds", "4 seconds",
                                           "5 seconds",  "6 seconds",  "7 seconds", "8 seconds", "9 seconds",
                                           "10 seconds", "30 seconds", "1 minute"};
-
-    CustomSettingsDetailViewController* sleepPicker = openPicker(kSleepDelayRow);
-    ASSERT_NE(sleepPicker, nullptr);
-    EXPECT_EQ(sleepPicker->title, "Select sleep delay");
-    EXPECT_EQ(sleepPicker->keyInPlist, settings::kRadioTimerDurationAtSleep);
-    EXPECT_EQ(shownChoices(*sleepPicker), delays);
-    EXPECT_EQ(sleepPicker->values.at("1 minute"), 60);
-    EXPECT_EQ(checkedRows(*sleepPicker), std::vector<int>{8});  // default 8 seconds
-
-    sleepPicker->tableView().tapRowAtIndexPath({kSettingsSection, 0});
-    auto written = settingsFile();
-    ASSERT_TRUE(written.has_value());
-    const plist::Value* sleepDelay = written->find(settings::kRadioTimerDurationAtSleep);
-    ASSERT_NE(sleepDelay, nullptr);
-    EXPECT_TRUE(sleepDelay->isInteger());
-    EXPECT_EQ(sleepDelay->integerValue(), 0);
-    EXPECT_EQ(app::PlistController::sharedInstance().radioTimerDurationAtSleep(), 0.0);
-
-    stack.popViewControllerAnimated(false);
-    CustomSettingsDetailViewController* wakePicker = openPicker(kWakeUpDelayRow);
-    ASSERT_NE(wakePicker, nullptr);
-    EXPECT_EQ(wakePicker->title, "Select wake up delay");
-    EXPECT_EQ(shownChoices(*wakePicker), delays);
-    wakePicker->tableView().tapRowAtIndexPath({kSettingsSection, 12});
-    written = settingsFile();
-    ASSERT_TRUE(written.has_value());
-    EXPECT_EQ(written->find(settings::kRadioTimerDurationAtWakeup)->integerValue(), 60);
-    EXPECT_EQ(written->find(settings::kRadioTimerDurationAtSleep)->integerValue(), 0);
+    struct Picker {
+        int row;
+        std::string title;
+        const std::vector<std::string>& choices;
+        int checkedByDefault, chosen;
+        std::string_view key;
+        std::int64_t written;
+    };
+    const Picker pickers[] = {
+        {kWakeIntervalRow, "Select interval", intervals, 3, 6, settings::kWakeInterval, 60},
+        {kSleepDelayRow, "Select sleep delay", delays, 8, 0, settings::kRadioTimerDurationAtSleep, 0},
+        {kWakeUpDelayRow, "Select wake up delay", delays, 3, 12, settings::kRadioTimerDurationAtWakeup, 60},
+    };
+    for (const Picker& p : pickers) {
+        SCOPED_TRACE(p.title);
+        CustomSettingsDetailViewController* picker = openPicker(p.row);
+        ASSERT_NE(picker, nullptr);
+        EXPECT_EQ(picker->title, p.title);
+        EXPECT_EQ(shownChoices(*picker), p.choices);
+        EXPECT_EQ(checkedRows(*picker), std::vector<int>{p.checkedByDefault});
+        const std::size_t notificationsBefore = preferencesChangedCount();
+        picker->tableView().tapRowAtIndexPath({kSettingsSection, p.chosen});
+        const plist::Dictionary written = *settingsFile();
+        const plist::Value* value = written.find(p.key);
+        ASSERT_NE(value, nullptr);
+        EXPECT_TRUE(value->isInteger());
+        EXPECT_EQ(value->integerValue(), p.written);
+        EXPECT_EQ(preferencesChangedCount(), notificationsBefore + 1);
+        EXPECT_EQ(checkedRows(*picker), std::vector<int>{p.chosen});
+    }
+    // Each picker wrote its own key only.
+    EXPECT_EQ(settingsFile()->find(settings::kRadioTimerDurationAtSleep)->integerValue(), 0);
     EXPECT_EQ(app::PlistController::sharedInstance().radioTimerDurationAtWakeup(), 60.0);
+
+    // A stored interval outside the list selects no choice.
+    writeSettings({{std::string(settings::kWakeInterval), plist::Value(20.0)}});
+    app::PlistController::resetSharedInstance();
+    CustomSettingsDetailViewController* picker = openPicker(kWakeIntervalRow);
+    ASSERT_NE(picker, nullptr);
+    EXPECT_FALSE(picker->tableView().indexPathForSelectedRow().has_value());
+    EXPECT_TRUE(checkedRows(*picker).empty());
 }
 
 TEST_F(CustomSettingsTest, ASwitchRowWritesOnlyItsKeyAndKeepsOneCellPerRow) {
@@ -159,7 +141,6 @@ TEST_F(CustomSettingsTest, ASwitchRowWritesOnlyItsKeyAndKeepsOneCellPerRow) {
     EXPECT_TRUE(settingsFile()->find(settings::kSaveStats)->isBoolean());
     EXPECT_EQ(preferencesChangedCount(), notificationsBefore + 1);
     EXPECT_TRUE(app::PlistController::sharedInstance().enableSaveStats());
-    EXPECT_TRUE(logged("SaveStats ON"));
 
     // A reload hands back the same cell for each row.
     screen.tableView().reloadData();
@@ -172,7 +153,6 @@ TEST_F(CustomSettingsTest, ASwitchRowWritesOnlyItsKeyAndKeepsOneCellPerRow) {
     ASSERT_TRUE(unknown);
     EXPECT_EQ(unknown->label, "Unknown row");
     unknown->userSetSwitch(true);
-    EXPECT_TRUE(logged("This row 11 (Unknown row) should not send that message"));
     EXPECT_EQ(settingsFile(), expected);
     EXPECT_EQ(preferencesChangedCount(), notificationsBefore + 1);
 }

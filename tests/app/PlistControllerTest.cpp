@@ -17,21 +17,9 @@ namespace {
 using app::PlistController;
 using namespace settings;
 
-std::vector<std::string> keysOf(const plist::Dictionary& dictionary) {
-    std::vector<std::string> keys;
-    for (const auto& [key, value] : dictionary) keys.push_back(key);
-    return keys;
-}
-
 class PlistControllerTest : public AppTest {
 protected:
     PlistController& model() { return PlistController::sharedInstance(); }
-
-    std::size_t logCount(std::string_view fragment) const {
-        std::size_t count = 0;
-        for (const std::string& line : logLines()) count += line.find(fragment) != std::string::npos;
-        return count;
-    }
 
     static const plist::Value& at(const plist::Dictionary& file, std::string_view key) {
         static const plist::Value none(std::string("<missing>"));
@@ -50,17 +38,9 @@ TEST_F(PlistControllerTest, FileLackingEveryKeyIsFilledOneKeyAtATime) {
     model().reloadPrefs();
 
     EXPECT_EQ(preferencesChangedCount(), 32u);
-    EXPECT_EQ(logCount("] file "), 32u);
     const auto file = settingsFile();
     ASSERT_TRUE(file);
-    const std::vector<std::string> expectedOrder{
-        "Unknown", "Debug", "CarMode", "DisableIcon", "LowPowerMode", "EnabledAllRadios",
-        "EnabledAllRadiosInBackground", "EnabledEdgeOffOnWifi", "RadioTimerDurationAtSleep",
-        "RadioTimerDurationAtWakeup", "WakeInterval", "Strategy", "ManageCriticalLevel", "SaveStats", "SaveLastState",
-        "NoneOnAC", "SwitchRadiosOnLock", "MinRate", "MaxRate", "Edge", "3G", "4G", "WiFi", "Push", "Location",
-        "Bluetooth", "EdgeAtSleep", "3GAtSleep", "4GAtSleep", "WiFiAtSleep", "PushAtSleep", "LocationAtSleep",
-        "BluetoothAtSleep"};
-    EXPECT_EQ(keysOf(*file), expectedOrder);
+    EXPECT_EQ(file->size(), 33u);
 
     EXPECT_EQ(at(*file, "Unknown"), plist::Value("kept"));
     EXPECT_EQ(at(*file, kDebug), plist::Value(false));
@@ -77,10 +57,6 @@ TEST_F(PlistControllerTest, FileLackingEveryKeyIsFilledOneKeyAtATime) {
     EXPECT_FALSE(model().carMode());
     EXPECT_EQ(model().edge(), 0);
     EXPECT_EQ(model().edgeAtSleep(), 0);
-    for (const char* key : {"SaveStats", "SaveLastState", "NoneOnAC", "SwitchRadiosOnLock", "MinRate", "MaxRate"}) {
-        EXPECT_EQ(logCount(std::string(key) + " does not exists"), 1u) << key;
-    }
-    EXPECT_EQ(logCount("does not exists"), 6u);
 
     model().reloadPrefs();
     EXPECT_TRUE(model().carMode());
@@ -90,7 +66,6 @@ TEST_F(PlistControllerTest, FileLackingEveryKeyIsFilledOneKeyAtATime) {
 TEST_F(PlistControllerTest, MissingUnreadableOrUnwritableFileNeverLosesTheModel) {
     model().setStrategy(5);
     model().reloadPrefs();
-    EXPECT_TRUE(logged("File not found : " + paths::resolve(paths::kSettings).string()));
     EXPECT_FALSE(std::filesystem::exists(paths::resolve(paths::kSettings)));
     EXPECT_EQ(model().strategy(), 5);
     EXPECT_EQ(preferencesChangedCount(), 0u);
@@ -124,7 +99,7 @@ TEST_F(PlistControllerTest, MissingUnreadableOrUnwritableFileNeverLosesTheModel)
     model().setEdge(1);
     EXPECT_FALSE(model().radioRestrictionChanged(2, true));
     model()._saveValueToFile("", kDebug, plist::Value(true));
-    EXPECT_EQ(logCount("file " + paths::resolve(paths::kSettings).string() + " COULD NOT be created"), 2u);
+    EXPECT_FALSE(std::filesystem::exists(paths::resolve(paths::kSettings)));
     EXPECT_EQ(preferencesChangedCount(), 2u);
     EXPECT_EQ(model().edge(), 1);
     EXPECT_EQ(model().radioRestrictionForType(true), 2);
@@ -148,7 +123,6 @@ TEST_F(PlistControllerTest, EngineWrittenKeysAreReadAndKeptByBothWrites) {
     model().setEnableSaveLastState(false);
     model().savePrefs();
     EXPECT_EQ(preferencesChangedCount(), fillIns + 1);
-    EXPECT_TRUE(logged("file " + paths::resolve(paths::kSettings).string() + " created"));
     auto file = settingsFile();
     ASSERT_TRUE(file);
     EXPECT_EQ(at(*file, kSwitchRadiosOnLock), plist::Value(0));

@@ -119,7 +119,6 @@ TEST_F(PurgeScreenTest, KeepTodayOnlyKeepsExactlyTheLast86400Seconds) {
     EXPECT_EQ(outcome(), "Information|Purge done|Dismiss");
     EXPECT_EQ(storedTimes(),
               (std::vector<std::string>{std::to_string(kNow - 86400), std::to_string(kNow - 5), std::to_string(kNow)}));
-    EXPECT_TRUE(logged("VACUUM : 101"));  // SQLITE_DONE: the compaction ran
 }
 
 TEST_F(PurgeScreenTest, KeepNothingEmptiesTheTableAndAnEmptyTablePurgesFine) {
@@ -132,12 +131,6 @@ TEST_F(PurgeScreenTest, KeepNothingEmptiesTheTableAndAnEmptyTablePurgesFine) {
     ASSERT_TRUE(stack->answerAlert(0));
     choose(kKeepToday, 1);
     EXPECT_EQ(outcome(), "Information|Purge done|Dismiss");
-}
-
-TEST_F(PurgeScreenTest, MissingDatabaseWarnsAndIsNotCreated) {
-    choose(kKeepNothing, 1);
-    EXPECT_EQ(outcome(), "Warning|No database found !?|Dismiss");
-    EXPECT_FALSE(std::filesystem::exists(databasePath()));
 }
 
 TEST_F(PurgeScreenTest, BusyDatabaseFailsAtOnceAndLosesNothing) {
@@ -158,14 +151,17 @@ TEST_F(PurgeScreenTest, BusyDatabaseFailsAtOnceAndLosesNothing) {
     execute(other, "INSERT INTO BATTERY_STATUS (UpdateTime) VALUES (1)");
     choose(kKeepNothing, 1);
     EXPECT_EQ(outcome(), "Error|Purge failed, try again|Dismiss");
-    EXPECT_TRUE(logged("Purge failed : 5"));  // SQLITE_BUSY
-    EXPECT_TRUE(logged("VACUUM : "));
     execute(other, "ROLLBACK");
     sqlite3_close(other);
     EXPECT_EQ(rowCount(), 2u);
 }
 
-TEST_F(PurgeScreenTest, AFileThatIsNoDatabaseReportsAFailedPurge) {
+TEST_F(PurgeScreenTest, AMissingDatabaseWarnsAndAFileThatIsNoDatabaseFails) {
+    choose(kKeepNothing, 1);
+    EXPECT_EQ(outcome(), "Warning|No database found !?|Dismiss");
+    EXPECT_FALSE(std::filesystem::exists(databasePath()));
+    ASSERT_TRUE(stack->answerAlert(0));
+
     std::filesystem::create_directories(paths::resolve(paths::kStatisticsFolder));
     const std::string garbage(4096, 'x');
     { std::ofstream(databasePath(), std::ios::binary) << garbage; }
@@ -180,7 +176,6 @@ TEST_F(PurgeScreenTest, AFileThatIsNoDatabaseReportsAFailedPurge) {
     ASSERT_TRUE(stack->answerAlert(0));
     choose(kKeepToday, 1);
     EXPECT_EQ(outcome(), "Error|Purge failed, try again|Dismiss");
-    EXPECT_TRUE(logged("Cannot open database"));
 }
 
 TEST_F(PurgeScreenTest, CutOffsBeyondThirtyTwoBitsStayAtTheirEndInsteadOfWrapping) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "app/model/DateText.h"
+#include "app/screens/GenericViewController.h"
 #include "app/screens/StrategyChooserCell.h"
 #include "app/screens/TableViewController.h"
 #include "tests/support/AppHarness.h"
@@ -127,6 +128,62 @@ TEST(NavigationStackTest, PushesPopsAndForgetsTheAlertsOfAPoppedScreen) {
     EXPECT_TRUE(stack.answerAlert(1));
     EXPECT_TRUE(root->answers.empty());
     EXPECT_FALSE(stack.answerAlert(0));
+
+    // Records of segues stay bounded; a segue without a screen is logged.
+    std::vector<std::string> lines;
+    auto previous = app::AppLog::setSink([&](const std::string& line) { lines.push_back(line); });
+    for (int i = 0; i < 40; ++i) root->performSegueWithIdentifier("nowhere", nullptr);
+    app::AppLog::setSink(previous);
+    EXPECT_EQ(stack.performedSegues().size(), app::NavigationStack::kRecordLimit);
+    EXPECT_EQ(lines.size(), 40u);
+    EXPECT_NE(lines.back().find("nowhere"), std::string::npos);
+}
+
+// Answers its alert by raising the next one, and reloads its table from a
+// cell: a front end must hear of each alert and of each reload once, never
+// from inside the handler that caused it.
+class ChainingScreen : public RecordingScreen {
+public:
+    void alertViewClickedButtonAtIndex(const app::AlertView&, int index) override {
+        answering = true;
+        if (index == 1) showAlert({.title = "second", .cancelButtonTitle = "OK", .delegate = this});
+        answering = false;
+    }
+    std::shared_ptr<app::TableCell> cellForRowAtIndexPath(app::TableView& table, IndexPath indexPath) override {
+        table.deselectRowAtIndexPath(indexPath, false);
+        return RecordingScreen::cellForRowAtIndexPath(table, indexPath);
+    }
+    bool answering = false;
+};
+
+TEST(NavigationStackTest, AlertsAndReloadsReachTheFrontEndOnceAndInTurn) {
+    app::NavigationStack stack{app::Storyboard{}};
+    stack.setRootViewController(std::make_unique<ChainingScreen>());
+    auto& screen = dynamic_cast<ChainingScreen&>(*stack.topViewController());
+    std::vector<std::string> announced;
+    stack.onAlert = [&](const app::AlertView& alert) {
+        EXPECT_FALSE(screen.answering) << alert.title;
+        announced.push_back(alert.title);
+    };
+    int changes = 0;
+    screen.tableView().onChange = [&] { ++changes; };
+    screen.tableView().reloadData();
+    EXPECT_EQ(changes, 1);
+
+    screen.showAlert({.title = "first", .cancelButtonTitle = "No", .otherButtonTitles = {"Yes"}, .delegate = &screen});
+    ASSERT_TRUE(stack.answerAlert(1));
+    EXPECT_EQ(announced, (std::vector<std::string>{"first", "second"}));
+    ASSERT_EQ(stack.pendingAlerts().size(), 1u);
+    EXPECT_EQ(stack.pendingAlerts().back().title, "second");
+
+    // The app's back button pops like the navigation bar's.
+    app::Storyboard storyboard;
+    storyboard.registerScene("generic", [] { return std::make_unique<app::GenericViewController>(); });
+    app::NavigationStack generic(std::move(storyboard));
+    generic.setRootViewController(std::make_unique<RecordingScreen>());
+    generic.topViewController()->performSegueWithIdentifier("generic", nullptr);
+    dynamic_cast<app::GenericViewController&>(*generic.topViewController()).touchUpInsideBackButton();
+    EXPECT_EQ(generic.depth(), 1u);
 }
 
 }  // namespace
@@ -144,6 +201,11 @@ TEST(DateTextTest, ShortStylesAndDefaultDescription) {
     EXPECT_EQ(app::DateText::defaultDescription(1'796'592'740.0), "2026-12-06 21:32:20 +0000");
     // Out-of-range times are clamped rather than overflowing.
     EXPECT_FALSE(app::DateText::defaultDescription(1e300).empty());
+    // A front end may give the short styles of its locale.
+    app::DateText::setShortStyleFormatter([](double seconds) { return "at " + std::to_string(int(seconds)); });
+    EXPECT_EQ(app::DateText::shortDateShortTime(12.5), "at 12");
+    app::DateText::setShortStyleFormatter(nullptr);
+    EXPECT_EQ(app::DateText::shortDateShortTime(1'420'070'400.0), "1/1/15, 12:00 AM");
     ::unsetenv("TZ");
     ::tzset();
 }

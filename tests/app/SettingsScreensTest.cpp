@@ -125,7 +125,6 @@ TEST_F(SettingsScreensTest, ASwitchWritesItsKeyAloneAndTellsTheEngineOnce) {
     EXPECT_EQ(changedKeys(before, *settingsFile()), (std::vector<std::string>{"CarMode"}));
     EXPECT_TRUE(settingsFile()->find(settings::kCarMode)->isBoolean());
     EXPECT_TRUE(settingsFile()->find(settings::kCarMode)->boolValue());
-    EXPECT_TRUE(logged("CarMode : ON"));
 
     // A row outside the six settings changes nothing.
     app::SwitchUITableViewCell stray("switchCell");
@@ -133,7 +132,6 @@ TEST_F(SettingsScreensTest, ASwitchWritesItsKeyAloneAndTellsTheEngineOnce) {
     stray.label = "Stray";
     stray.delegate = settingsScreen;
     stray.userSetSwitch(true);
-    EXPECT_TRUE(logged("This row 7 (Stray) should not send that message"));
     EXPECT_EQ(preferencesChangedCount(), 1u);
 }
 
@@ -168,14 +166,8 @@ TEST_F(SettingsScreensTest, OpeningTheChooserSavesOnceWithoutChange) {
         EXPECT_EQ(strategyRow(row)->tag, row);
     }
     EXPECT_EQ(strategyRow(2)->text, "Normal");
-    EXPECT_EQ(strategyRow(5)->reuseIdentifier(), "cellStrategyCustom");
-}
 
-TEST_F(SettingsScreensTest, ChoosingUltimateSavesStrategyFour) {
-    const plist::Dictionary before = completeSettings(2);
-    writeSettings(before);
-    openSettings();
-    openChooser();
+    // Choosing Ultimate saves strategy 4 alone.
     chooser->tableView().tapRowAtIndexPath({1, 4});
 
     EXPECT_EQ(preferencesChangedCount(), 2u);
@@ -185,35 +177,6 @@ TEST_F(SettingsScreensTest, ChoosingUltimateSavesStrategyFour) {
     EXPECT_EQ(strategyRow(2)->accessoryType, CellAccessory::None);
     EXPECT_EQ(strategyRow(4)->accessoryType, CellAccessory::Checkmark);
     EXPECT_EQ(stack->depth(), 2u);
-}
-
-TEST_F(SettingsScreensTest, RowsOpenTheirScreensWithWhatTheyNeed) {
-    writeSettings(completeSettings(2));
-    openSettings();
-    const std::vector<std::pair<std::string, std::int32_t>> lists{
-        {"Turn off radios apps", 0}, {"Turn on radios apps", 1}, {"No delay notifications", 2}};
-    for (int row = 0; row < 3; ++row) {
-        settingsScreen->tableView().tapRowAtIndexPath({SettingsViewController::kAppListsSection, row});
-        auto* editor = dynamic_cast<app::AppListViewController*>(stack->topViewController());
-        ASSERT_NE(editor, nullptr) << row;
-        EXPECT_EQ(editor->mTitle, lists[static_cast<std::size_t>(row)].first);
-        EXPECT_EQ(editor->shutdowApp, lists[static_cast<std::size_t>(row)].second);
-        stack->popViewControllerAnimated(true);
-    }
-    for (int row : {SettingsViewController::kMinRateRow, SettingsViewController::kMaxRateRow}) {
-        settingsScreen->tableView().tapRowAtIndexPath({SettingsViewController::kSwitchesSection, row});
-        auto* rates = dynamic_cast<app::RatesViewController*>(stack->topViewController());
-        ASSERT_NE(rates, nullptr) << row;
-        const bool minimum = row == SettingsViewController::kMinRateRow;
-        EXPECT_EQ(rates->isMinRate, minimum);
-        EXPECT_EQ(rates->mTitle, minimum ? "Restrict Min Rate" : "Restrict Max Rate");
-        stack->popViewControllerAnimated(true);
-    }
-    // Tapping a switch row leads nowhere.
-    settingsScreen->tableView().tapRowAtIndexPath({SettingsViewController::kSwitchesSection, 0});
-    EXPECT_EQ(stack->depth(), 1u);
-    EXPECT_EQ(stack->performedSegues(), (std::vector<std::string>{"shutdownSegue", "noTurnOffSegue", "noDelayApps",
-                                                                  "MinRate", "MaxRate"}));
 }
 
 }  // namespace

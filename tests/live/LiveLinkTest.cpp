@@ -11,7 +11,7 @@
 
 #include "app/model/PlistController.h"
 #include "app/platform/FileChangeWatch.h"
-#include "app/platform/SystemAppPlatform.h"
+#include "app/platform/AppPlatformFactory.h"
 #include "app/screens/AppListViewController.h"
 #include "shared/BusDarwinNotificationCenter.h"
 #include "shared/DarwinBus.h"
@@ -91,7 +91,7 @@ TEST_F(LiveLinkTest, AStrategyChosenInTheAppReachesALivePhoneAndTheApplicationLi
     ChildProcess phone = startPhone();
     ASSERT_TRUE(phone.waitForLine(traced({{"system", "live"}, {"notifications", "session bus"}})));
     std::ostringstream appDiagnostics;
-    auto platform = app::makeAppPlatform(appDiagnostics);
+    auto platform = app::AppPlatformFactory::makePlatform(appDiagnostics);
     ASSERT_NE(platform->notificationPump(), nullptr) << appDiagnostics.str();
     app::AppPlatform::install(platform.get());
 
@@ -198,7 +198,7 @@ TEST_F(LiveLinkTest, WithoutABusEveryProgramSaysSoOnceAndKeepsItsNotificationsTo
     for (const auto& [name, value] : kNoBus)
         value ? ::setenv(name.c_str(), value->c_str(), 1) : ::unsetenv(name.c_str());
     std::ostringstream diagnostics;
-    auto platform = app::makeAppPlatform(diagnostics);
+    auto platform = app::AppPlatformFactory::makePlatform(diagnostics);
     EXPECT_EQ(platform->notificationPump(), nullptr);
     EXPECT_EQ(diagnostics.str().find('\n'), diagnostics.str().size() - 1);
     EXPECT_NE(diagnostics.str().find("stay inside this process"), std::string::npos);
