@@ -23,6 +23,7 @@ constexpr double kHalfMarker = 0.25;
 constexpr double kLineWidth = 1.0;
 // More grid rows than any screen can show: a tiny step set by hand stops here.
 constexpr double kMostGridRows = 1000.0;
+constexpr double kRowTolerance = 1e-4;
 
 constexpr Color kTextColour{0.2f, 0.2f, 0.2f, 1.0f};
 constexpr Color kGridColour{0.4f, 0.4f, 0.4f, 0.2f};
@@ -151,7 +152,10 @@ void PCLineChartView::drawRect(ChartCanvas& canvas) {
         bottom = minValue < 0.0f ? -top : 0.0;
     }
     if (!(interval > 0.0f)) interval = 1.0f;
-    const double rows = std::min((top - bottom) / static_cast<double>(interval) + 1.0, kMostGridRows);
+    // The step is kept in single precision: without the tolerance, 5000 / 333.33334
+    // falls just short of 15 steps and the zero row would be lost, leaving the
+    // lowest values under the last grid line.
+    const double rows = std::min((top - bottom) / static_cast<double>(interval) + 1.0 + kRowTolerance, kMostGridRows);
     const int gridRows = std::max(1, static_cast<int>(rows));
     const double plotHeight = h - kTopMargin - kBottomMargin - kTimeLabelBand;
     const double rowHeight = gridRows > 1 ? plotHeight / (gridRows - 1) : plotHeight;
@@ -159,7 +163,8 @@ void PCLineChartView::drawRect(ChartCanvas& canvas) {
     // Horizontal grid and value labels.
     char text[64];
     for (int i = 0; i < gridRows; ++i) {
-        const double value = top - i * static_cast<double>(interval);
+        double value = top - i * static_cast<double>(interval);
+        if (std::fabs(value) < static_cast<double>(interval) * kRowTolerance) value = 0.0;  // not "-0"
         const double y = std::trunc(kTopMargin + rowHeight * i);
         std::snprintf(text, sizeof text, "%0.0f", value);
         canvas.drawText(text, {0.0, y - 8, 30.0, 20.0}, yLabelFont, kTextColour, ChartTextAlignment::Right);

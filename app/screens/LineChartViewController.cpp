@@ -47,7 +47,8 @@ constexpr SeriesKey kSeriesKeys[] = {
 };
 constexpr const char* kRangeKey = "range";
 
-// Range rows shorter than a day are drawn one screen wide as they are.
+// Range rows shorter than a day, and "All", are drawn at least one screen
+// wide as they are; the rows of a day or more widen a shorter window by loading.
 constexpr std::int32_t kShortestDayRow = 3;
 
 std::filesystem::path graphSettingsFile() { return paths::resolve(paths::kGraphSettings); }
@@ -242,7 +243,7 @@ void LineChartViewController::resizeViews() {
     if (days < 1.0) {
         // A short range chosen on purpose is drawn one screen wide; a window
         // cut short by the history is widened by loading.
-        if (selectInterval >= kShortestDayRow || selectInterval < 0) {
+        if (selectInterval >= kShortestDayRow && selectInterval < kRangeRows - 1) {
             loadStarted(loader.loadPreviousTimeWindow());
             return;
         }
