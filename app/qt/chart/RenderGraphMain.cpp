@@ -1,9 +1,12 @@
 // ampwise-graph: draws the graph screen's chart from a root's statistics
 // into a PNG or SVG file, as the screen would show it after opening.
 //
-//   ampwise-graph --root DIR --out FILE.png [--width 800] [--height 480]
+//   ampwise-graph --root DIR --out FILE.png [--width 800] [--height 480] [--visible OFFSET]
 //
 // The graph settings file of the root chooses the series and the range.
+// Without --visible the whole chart is drawn (every window width of it);
+// with it, a PNG holds only the window's width from that offset in points
+// ("end": the newest records, as the screen first shows them).
 
 #include <QGuiApplication>
 #include <cstdio>
@@ -19,6 +22,7 @@ int main(int argc, char** argv) {
     std::string out;
     double width = 800.0;
     double height = 480.0;
+    std::string visible;
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string option = argv[i];
         if (option == "--root")
@@ -29,6 +33,8 @@ int main(int argc, char** argv) {
             width = std::atof(argv[i + 1]);
         else if (option == "--height")
             height = std::atof(argv[i + 1]);
+        else if (option == "--visible")
+            visible = argv[i + 1];
     }
     if (out.empty() || width <= 0 || height <= 0) {
         std::fprintf(stderr, "usage: ampwise-graph --root DIR --out FILE.png|FILE.svg [--width W] [--height H]\n");
@@ -48,7 +54,18 @@ int main(int argc, char** argv) {
         MainRunLoop::main().runDueWork();
         if (!loader.isLoading() && !MainRunLoop::main().hasPostedWork()) break;
     }
-    if (!ChartImageWriter::write(screen.lineChartView, QString::fromStdString(out))) {
+    bool written = false;
+    if (visible.empty()) {
+        written = ChartImageWriter::write(screen.lineChartView, QString::fromStdString(out));
+    } else {
+        const double offset = visible == "end" ? screen.scrollView.contentOffsetX : std::atof(visible.c_str());
+        constexpr double kPixelRatio = 2.0;
+        const QImage whole = ChartImageWriter::render(screen.lineChartView, kPixelRatio);
+        written = !whole.isNull() && whole.copy(static_cast<int>(offset * kPixelRatio), 0,
+                                                static_cast<int>(width * kPixelRatio), whole.height())
+                                         .save(QString::fromStdString(out), "PNG");
+    }
+    if (!written) {
         std::fprintf(stderr, "cannot write %s\n", out.c_str());
         return 1;
     }
