@@ -134,6 +134,7 @@ TEST_F(GraphScreenTest, OpensOnTheLastWeekAndCompletesTheSettingsFile) {
         ASSERT_NE(settings->find(key), nullptr) << key;
         EXPECT_FALSE(settings->find(key)->boolValue()) << key;
     }
+    ASSERT_NE(settings->find("range"), nullptr);
     EXPECT_TRUE(settings->find("capacity")->boolValue());
     EXPECT_EQ(settings->find("range")->integerValue(), LineChartViewController::kDefaultRange);
     EXPECT_EQ(count(logLines(), "Retreived 1009 lines in DB"), 2u);
@@ -165,11 +166,13 @@ TEST_F(GraphScreenTest, TheSettingsViewSwitchesSeriesAndPicksTheRange) {
     settings->userSetSwitch(1, true);  // temperature
     const auto written = graphSettings();
     ASSERT_TRUE(written.has_value());
-    EXPECT_EQ(written->size(), 1u);
+    ASSERT_EQ(written->size(), 1u);
+    ASSERT_NE(written->find("temperature"), nullptr);
     EXPECT_TRUE(written->find("temperature")->boolValue());
     EXPECT_TRUE(screen.lineChartView.components->at("Temperature")->shouldDraw);
 
     settings->didSelectRow(3);  // "Last day"
+    ASSERT_NE(graphSettings()->find("range"), nullptr);
     EXPECT_EQ(graphSettings()->find("range")->integerValue(), 3);
     settings->done();
     EXPECT_EQ(&graph(), &screen);
@@ -288,6 +291,19 @@ TEST_F(GraphScreenTest, ABusyDatabaseIsReportedAndLeavesTheChart) {
     ASSERT_FALSE(stack->pendingAlerts().empty());
     EXPECT_EQ(stack->pendingAlerts().back().message, "The statistics database is busy");
     EXPECT_EQ(screen.lineChartView.components, shown);
+}
+
+TEST_F(GraphScreenTest, TheProgressViewMovesEveryHundredRecords) {
+    auto progress = std::make_shared<app::InfoView>();
+    progress->viewDidLoad();
+    EXPECT_EQ(progress->info.text, "init");
+    progress->dataLoadingStarted(250);
+    for (int read = 1; read <= 250; ++read) progress->dataLoadingInProgress(read);
+    EXPECT_EQ(progress->info.text, "init");  // changed on the main loop only
+    EXPECT_EQ(app::MainRunLoop::main().runDueWork(), 4u);  // 0, 100, 200 and the last
+    EXPECT_EQ(progress->info.text, "loading 200 elements so far");
+    EXPECT_FLOAT_EQ(progress->progress.progress, 0.8f);
+    EXPECT_TRUE(progress->progress.hidden);
 }
 
 TEST_F(GraphScreenTest, LeavingDuringALoadIsSafe) {
