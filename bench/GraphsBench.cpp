@@ -79,7 +79,8 @@ void BM_LoadWeekWithLoader(benchmark::State& state) {
         loader.waitLoading();
     }
     if (loader.plots().at("UpdateTime")->points.size() != kWeekRows) state.SkipWithError("rows missing");
-    state.counters["records/s"] = benchmark::Counter(double(kWeekRows) * state.iterations(), benchmark::Counter::kIsRate);
+    state.counters["records/s"] =
+        benchmark::Counter(double(kWeekRows) * state.iterations(), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_LoadWeekWithLoader)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -101,7 +102,8 @@ void BM_RawScanWeek(benchmark::State& state) {
         sqlite3_close(database);
     }
     benchmark::DoNotOptimize(sum);
-    state.counters["records/s"] = benchmark::Counter(double(kWeekRows) * state.iterations(), benchmark::Counter::kIsRate);
+    state.counters["records/s"] =
+        benchmark::Counter(double(kWeekRows) * state.iterations(), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_RawScanWeek)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -152,7 +154,8 @@ void BM_LoadLastWeekOfYear(benchmark::State& state) {
         loader.loadDataWindowFromEnd();
         loader.waitLoading();
     }
-    state.counters["records/s"] = benchmark::Counter(double(kWeekRows) * state.iterations(), benchmark::Counter::kIsRate);
+    state.counters["records/s"] =
+        benchmark::Counter(double(kWeekRows) * state.iterations(), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_LoadLastWeekOfYear)->Unit(benchmark::kMillisecond)->UseRealTime();
 

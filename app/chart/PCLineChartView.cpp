@@ -175,8 +175,7 @@ void PCLineChartView::drawRect(ChartCanvas& canvas) {
     const double timeSpan = *tN - *t0;
     const double pixelsPerSecond = timeSpan > 0.0 ? (w - 2 * kTimeAxisMargin) / timeSpan : 0.0;
     const std::uint64_t timeIntervals = timeSpan > 0.0 ? numXIntervals : 0;
-    const std::uint64_t timeStep =
-        timeIntervals > 0 ? static_cast<std::uint64_t>(timeSpan) / timeIntervals : 0;
+    const std::uint64_t timeStep = timeIntervals > 0 ? static_cast<std::uint64_t>(timeSpan) / timeIntervals : 0;
     const double bottomLine = std::trunc(kTopMargin + rowHeight * (gridRows - 1));
 
     AMPWISE_LOG("Nombre d'intervales %d", static_cast<int>(numXIntervals));

@@ -291,8 +291,8 @@ std::string PlotDBLoader::readWindow(const Pair& window, const DrawFlags& rememb
     if (delegate() != nullptr) {
         std::int32_t count = 0;
         sqlite3_stmt* statement = nullptr;
-        int result = sqlite3_prepare_v2(statsDB_, kCountQuery.data(), static_cast<int>(kCountQuery.size()),
-                                        &statement, nullptr);
+        int result =
+            sqlite3_prepare_v2(statsDB_, kCountQuery.data(), static_cast<int>(kCountQuery.size()), &statement, nullptr);
         if (result == SQLITE_OK) {
             bindWindow(statement);
             result = sqlite3_step(statement);
@@ -306,8 +306,8 @@ std::string PlotDBLoader::readWindow(const Pair& window, const DrawFlags& rememb
 
     std::int32_t counter = 0;
     sqlite3_stmt* statement = nullptr;
-    const int prepared = error.empty() ? sqlite3_prepare_v2(statsDB_, recordQuery().c_str(), -1, &statement, nullptr)
-                                       : SQLITE_BUSY;
+    const int prepared =
+        error.empty() ? sqlite3_prepare_v2(statsDB_, recordQuery().c_str(), -1, &statement, nullptr) : SQLITE_BUSY;
     if (prepared != SQLITE_OK) {
         AMPWISE_LOG("Query failed cause %d", prepared);
         if (isBusy(prepared)) error = "The statistics database is busy";
@@ -364,7 +364,8 @@ std::uint64_t PlotDBLoader::numberOfRecordsForPlot(DataSourcePlot& plot) {
     return found == current.end() ? 0 : found->second->points.size();
 }
 
-std::optional<double> PlotDBLoader::numberForPlot(DataSourcePlot& plot, std::uint64_t field, std::uint64_t recordIndex) {
+std::optional<double> PlotDBLoader::numberForPlot(DataSourcePlot& plot, std::uint64_t field,
+                                                  std::uint64_t recordIndex) {
     if (isLoading()) {
         plot.setDataNeedsReloading();
         return std::nullopt;

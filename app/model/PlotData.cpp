@@ -16,10 +16,10 @@ constexpr std::array<Color, 15> kPalette{{
     {0.0f, 0.0f, 0.0f, 1.0f},  // black
     kBrown,
     {0.5f, 0.5f, 0.5f, 1.0f},
-    {0.0f, 1.0f, 1.0f, 1.0f},        // cyan
+    {0.0f, 1.0f, 1.0f, 1.0f},              // cyan
     {2.0f / 3, 2.0f / 3, 2.0f / 3, 1.0f},  // light grey
-    {0.5f, 0.0f, 0.5f, 1.0f},        // purple
-    {1.0f, 0.0f, 1.0f, 1.0f},        // magenta
+    {0.5f, 0.0f, 0.5f, 1.0f},              // purple
+    {1.0f, 0.0f, 1.0f, 1.0f},              // magenta
     {0.6f, 0.8f, 0.2f, 1.0f},
     {1.0f, 0.6f, 0.2f, 1.0f},
     {0.0f, 0.6f, 0.8f, 1.0f},

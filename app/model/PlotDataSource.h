@@ -20,7 +20,8 @@ class PlotDataSource {
 public:
     virtual ~PlotDataSource() = default;
     virtual std::uint64_t numberOfRecordsForPlot(DataSourcePlot& plot) = 0;
-    virtual std::optional<double> numberForPlot(DataSourcePlot& plot, std::uint64_t field, std::uint64_t recordIndex) = 0;
+    virtual std::optional<double> numberForPlot(DataSourcePlot& plot, std::uint64_t field,
+                                                std::uint64_t recordIndex) = 0;
 };
 
 }  // namespace corvane::app

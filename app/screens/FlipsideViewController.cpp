@@ -70,7 +70,8 @@ std::string FlipsideViewController::titleForRow(int row) const {
 }
 
 void FlipsideViewController::didSelectRow(int row) {
-    AMPWISE_LOG("pickerView:(UIPickerView *)thePickerView didSelectRow:(NSInteger)row inComponent:(NSInteger)component");
+    AMPWISE_LOG(
+        "pickerView:(UIPickerView *)thePickerView didSelectRow:(NSInteger)row inComponent:(NSInteger)component");
     if (row < 0 || row >= static_cast<int>(arrayRange.size())) return;
     pickerView.selectedRow = row;
     if (delegate != nullptr) delegate->rangeChanged(row);
@@ -81,7 +82,8 @@ std::array<Switch*, FlipsideViewController::kSwitchCount> FlipsideViewController
 }
 
 std::array<const LabelView*, FlipsideViewController::kSwitchCount> FlipsideViewController::switchLabels() const {
-    return {&capacityLabel, &temperatureLabel, &amperageLabel, &OneMinuteLabel, &FiveMinutesLabel, &FifteenMinutesLabel};
+    return {&capacityLabel,  &temperatureLabel, &amperageLabel,
+            &OneMinuteLabel, &FiveMinutesLabel, &FifteenMinutesLabel};
 }
 
 void FlipsideViewController::userSetSwitch(std::size_t index, bool on) {
@@ -89,9 +91,9 @@ void FlipsideViewController::userSetSwitch(std::size_t index, bool on) {
     switches()[index]->on = on;
     using Action = void (FlipsideViewController::*)();
     static constexpr Action kActions[kSwitchCount] = {
-        &FlipsideViewController::capacityChanged, &FlipsideViewController::temperatureChanged,
+        &FlipsideViewController::capacityChanged,     &FlipsideViewController::temperatureChanged,
         &FlipsideViewController::instantDrainChanged, &FlipsideViewController::loadAvg1Changed,
-        &FlipsideViewController::loadAvg5Changed, &FlipsideViewController::loadAvg15Changed};
+        &FlipsideViewController::loadAvg5Changed,     &FlipsideViewController::loadAvg15Changed};
     (this->*kActions[index])();
 }
 

@@ -389,7 +389,8 @@ void LineChartViewController::nextTapped() {
 void LineChartViewController::saveImageTapped() {
     showDialog(false);
     if (imageExporter == nullptr) {
-        showAlert({.title = L("Error"), .message = L("The image could not be saved"), .cancelButtonTitle = L("Dismiss")});
+        showAlert(
+            {.title = L("Error"), .message = L("The image could not be saved"), .cancelButtonTitle = L("Dismiss")});
         return;
     }
     const std::optional<std::string> path = imageExporter->chooseImagePath();
@@ -398,7 +399,8 @@ void LineChartViewController::saveImageTapped() {
         AMPWISE_LOG("Chart saved in %s", path->c_str());
         showAlert({.title = L("Image saved"), .message = *path, .cancelButtonTitle = L("Dismiss")});
     } else {
-        showAlert({.title = L("Error"), .message = L("The image could not be saved"), .cancelButtonTitle = L("Dismiss")});
+        showAlert(
+            {.title = L("Error"), .message = L("The image could not be saved"), .cancelButtonTitle = L("Dismiss")});
     }
 }
 

@@ -299,7 +299,7 @@ TEST_F(GraphScreenTest, TheProgressViewMovesEveryHundredRecords) {
     EXPECT_EQ(progress->info.text, "init");
     progress->dataLoadingStarted(250);
     for (int read = 1; read <= 250; ++read) progress->dataLoadingInProgress(read);
-    EXPECT_EQ(progress->info.text, "init");  // changed on the main loop only
+    EXPECT_EQ(progress->info.text, "init");                // changed on the main loop only
     EXPECT_EQ(app::MainRunLoop::main().runDueWork(), 4u);  // 0, 100, 200 and the last
     EXPECT_EQ(progress->info.text, "loading 200 elements so far");
     EXPECT_FLOAT_EQ(progress->progress.progress, 0.8f);

@@ -79,7 +79,12 @@ TEST_F(LineChartGeometryTest, TheValueAxisIsRoundedAndCoversEverySeriesShown) {
         {"between 2500 and 5000", {100.0, 3000.0, 2900.0}, {}, {"5000", "4667"}, "0", 16},
         {"a negative minimum", {100.0, 2000.0, 1500.0}, {-5.0, -100.0, -50.0}, {"2000", "1867"}, "-2000", 31},
         {"only negative values", {-300.0, -120.0, -80.0}, {}, {"500", "467"}, "-500", 31},
-        {"a larger negative series", {1200.0, 1500.0, 1400.0}, {-2000.0, -1800.0, -900.0}, {"2000", "1867"}, "-2000", 31},
+        {"a larger negative series",
+         {1200.0, 1500.0, 1400.0},
+         {-2000.0, -1800.0, -900.0},
+         {"2000", "1867"},
+         "-2000",
+         31},
         {"all zero", {0.0, 0.0, 0.0}, {}, {"5", "5"}, "0", 16},
     };
     for (const Case& c : cases) {
@@ -114,8 +119,8 @@ TEST_F(LineChartGeometryTest, TheValueAxisIsRoundedAndCoversEverySeriesShown) {
 
 TEST_F(LineChartGeometryTest, TimeLinesAndLabelsAlternateBetweenTwoRows) {
     chart.numXIntervals = 5;
-    const RecordingChartCanvas canvas =
-        draw({{"UpdateTime", series(times(11, 500.0), kGrid, false)}, {"Blue", series(std::vector<ChartPoint>(11, 50.0), kBlue)}});
+    const RecordingChartCanvas canvas = draw({{"UpdateTime", series(times(11, 500.0), kGrid, false)},
+                                              {"Blue", series(std::vector<ChartPoint>(11, 50.0), kBlue)}});
     const auto verticals = gridLines(canvas, false);
     ASSERT_EQ(verticals.size(), 6u);
     EXPECT_EQ(verticals.front().x1, 45.0);
@@ -171,9 +176,8 @@ TEST_F(LineChartGeometryTest, WithNothingToDrawOnlyTheMessageShows) {
     const std::vector<Case> cases = {
         {"no components", std::nullopt},
         {"no times", PCLineChartView::Components{{"Blue", series({1.0, 2.0}, kBlue)}}},
-        {"no series shown",
-         PCLineChartView::Components{{"UpdateTime", series(times(3), kNone, false)},
-                                     {"Blue", series({1.0, 2.0, 3.0}, kBlue, false)}}},
+        {"no series shown", PCLineChartView::Components{{"UpdateTime", series(times(3), kNone, false)},
+                                                        {"Blue", series({1.0, 2.0, 3.0}, kBlue, false)}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -187,8 +191,8 @@ TEST_F(LineChartGeometryTest, WithNothingToDrawOnlyTheMessageShows) {
     }
 
     // One record, or one distinct time: drawn at the left edge, nothing divided by zero.
-    const RecordingChartCanvas single = draw(
-        {{"UpdateTime", series({1.8e9, 1.8e9}, kNone, false)}, {"Blue", series({100.0, 120.0}, kBlue)}});
+    const RecordingChartCanvas single =
+        draw({{"UpdateTime", series({1.8e9, 1.8e9}, kNone, false)}, {"Blue", series({100.0, 120.0}, kBlue)}});
     ASSERT_EQ(single.linesIn(kBlue).size(), 1u);
     EXPECT_EQ(single.linesIn(kBlue)[0].x1, 45.0);
     EXPECT_EQ(gridLines(single, false).size(), 1u);

@@ -91,7 +91,9 @@ TEST_F(PlotDBLoaderTest, WindowsStayInsideTheRecordedHistory) {
     const Step fromEnd = [](PlotDBLoader& l) { return l.loadDataWindowFromEnd(); };
     const Step previous = [](PlotDBLoader& l) { return l.loadPreviousTimeWindow(); };
     const Step next = [](PlotDBLoader& l) { return l.loadNextTimeWindow(); };
-    auto range = [](std::int32_t code) { return Step([code](PlotDBLoader& l) { return l.loadAllDataWithLimit(code); }); };
+    auto range = [](std::int32_t code) {
+        return Step([code](PlotDBLoader& l) { return l.loadAllDataWithLimit(code); });
+    };
     struct Expected {
         Step step;
         std::uint64_t start, end;
@@ -105,22 +107,32 @@ TEST_F(PlotDBLoaderTest, WindowsStayInsideTheRecordedHistory) {
     const std::int64_t end1 = kT0 + kWeek;
     const std::int64_t last = kT0 + 11 * kDay;
     const std::vector<Case> cases = {
-        {"empty table", {},
-         {{fromEnd, 0, 0, 0}, {previous, 0, kWeek, 0}, {next, 0, 0, 0}, {range(5), 0, 0, 0}}},
-        {"one row", {kT0},
-         {{fromEnd, kT0 - kWeek, kT0, 1}, {previous, kT0, kT0 + kWeek, 1}, {next, kT0 - kWeek, kT0, 1},
+        {"empty table", {}, {{fromEnd, 0, 0, 0}, {previous, 0, kWeek, 0}, {next, 0, 0, 0}, {range(5), 0, 0, 0}}},
+        {"one row",
+         {kT0},
+         {{fromEnd, kT0 - kWeek, kT0, 1},
+          {previous, kT0, kT0 + kWeek, 1},
+          {next, kT0 - kWeek, kT0, 1},
           {range(0), kT0, kT0, 1}}},
-        {"exactly one window", everyStep(kT0, 3600, 7 * 24 + 1),
-         {{fromEnd, kT0, end1, 169}, {previous, kT0, end1, 169}, {range(6), kT0, end1, 169},
-          {range(7), end1 - kDay, end1, 25}, {range(1), end1 - 21600, end1, 7}}},
-        {"a gap of nine days", [] {
+        {"exactly one window",
+         everyStep(kT0, 3600, 7 * 24 + 1),
+         {{fromEnd, kT0, end1, 169},
+          {previous, kT0, end1, 169},
+          {range(6), kT0, end1, 169},
+          {range(7), end1 - kDay, end1, 25},
+          {range(1), end1 - 21600, end1, 7}}},
+        {"a gap of nine days",
+         [] {
              auto times = everyStep(kT0, 3600, 25);
              auto later = everyStep(kT0 + 10 * kDay, 3600, 25);
              times.insert(times.end(), later.begin(), later.end());
              return times;
          }(),
-         {{fromEnd, last - kWeek, last, 25}, {previous, kT0, kT0 + kWeek, 25}, {next, last - kWeek, last, 25},
-          {range(4), last - 2 * kDay, last, 25}, {range(6), kT0, last, 50}}},
+         {{fromEnd, last - kWeek, last, 25},
+          {previous, kT0, kT0 + kWeek, 25},
+          {next, last - kWeek, last, 25},
+          {range(4), last - 2 * kDay, last, 25},
+          {range(6), kT0, last, 50}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

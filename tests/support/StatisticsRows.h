@@ -18,9 +18,9 @@ namespace corvane::testing {
 
 // The value stored in `column` (0-based, insert order) of the row at `time`.
 inline std::int64_t columnValue(int column, std::int64_t time) {
-    if (column == 9) return time;                              // UpdateTime
-    if (column == 5) return -100 - (time / 60) % 400;          // InstantAmperage, negative
-    return 1000 + column * 10 + (time / 60) % 100;             // the rest
+    if (column == 9) return time;                      // UpdateTime
+    if (column == 5) return -100 - (time / 60) % 400;  // InstantAmperage, negative
+    return 1000 + column * 10 + (time / 60) % 100;     // the rest
 }
 
 inline void writeStatisticsRows(const std::vector<std::int64_t>& times) {

@@ -21,8 +21,8 @@ QPainterChartCanvas::QPainterChartCanvas(QPainter& painter) : painter_(painter) 
 
 QFont QPainterChartCanvas::fontFor(const ChartFont& font) const {
     QFont made;
-    made.setFamilies({QString::fromStdString(font.name), QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans"),
-                      QStringLiteral("sans-serif")});
+    made.setFamilies({QString::fromStdString(font.name), QStringLiteral("DejaVu Sans"),
+                      QStringLiteral("Liberation Sans"), QStringLiteral("sans-serif")});
     made.setStyleHint(QFont::SansSerif);
     // One point per painter unit, whatever the device's resolution.
     const QPaintDevice* device = painter_.device();

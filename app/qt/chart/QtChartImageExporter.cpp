@@ -10,9 +10,9 @@ namespace corvane::app {
 
 std::optional<std::string> QtChartImageExporter::chooseImagePath() {
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
-    const QString path = QFileDialog::getSaveFileName(
-        parent_, QString::fromStdString(L("Save image")), folder + QStringLiteral("/battery-graph.png"),
-        QStringLiteral("PNG image (*.png);;SVG image (*.svg)"));
+    const QString path = QFileDialog::getSaveFileName(parent_, QString::fromStdString(L("Save image")),
+                                                      folder + QStringLiteral("/battery-graph.png"),
+                                                      QStringLiteral("PNG image (*.png);;SVG image (*.svg)"));
     if (path.isEmpty()) return std::nullopt;
     return path.toStdString();
 }

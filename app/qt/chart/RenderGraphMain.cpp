@@ -61,9 +61,10 @@ int main(int argc, char** argv) {
         const double offset = visible == "end" ? screen.scrollView.contentOffsetX : std::atof(visible.c_str());
         constexpr double kPixelRatio = 2.0;
         const QImage whole = ChartImageWriter::render(screen.lineChartView, kPixelRatio);
-        written = !whole.isNull() && whole.copy(static_cast<int>(offset * kPixelRatio), 0,
-                                                static_cast<int>(width * kPixelRatio), whole.height())
-                                         .save(QString::fromStdString(out), "PNG");
+        written =
+            !whole.isNull() &&
+            whole.copy(static_cast<int>(offset * kPixelRatio), 0, static_cast<int>(width * kPixelRatio), whole.height())
+                .save(QString::fromStdString(out), "PNG");
     }
     if (!written) {
         std::fprintf(stderr, "cannot write %s\n", out.c_str());
