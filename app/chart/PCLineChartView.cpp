@@ -20,10 +20,12 @@ constexpr double kTimeLabelBand = 40.0;
 constexpr double kTimeAxisMargin = 45.0;
 constexpr double kGridInset = 30.0;
 constexpr double kHalfMarker = 0.25;
+constexpr double kLegendWidth = 45.0;
 constexpr double kLineWidth = 1.0;
 // More grid rows than any screen can show: a tiny step set by hand stops here.
 constexpr double kMostGridRows = 1000.0;
 constexpr double kRowTolerance = 1e-4;
+constexpr double kShortestShortenedSegment = 2.0;
 
 constexpr Color kTextColour{0.2f, 0.2f, 0.2f, 1.0f};
 constexpr Color kGridColour{0.4f, 0.4f, 0.4f, 0.2f};
@@ -216,12 +218,17 @@ void PCLineChartView::drawRect(ChartCanvas& canvas) {
             const double y = yOf(**value);
             const double distance = std::hypot(x - previousX, y - previousY);
             if (hasPrevious && distance != 0.0) {
-                const double f = kHalfMarker / distance;
+                // Each segment stops half a marker short of its points; between
+                // points a pixel or two apart (a dense week) that would leave a
+                // dashed line, so those are joined.
+                const double f = distance > kShortestShortenedSegment ? kHalfMarker / distance : 0.0;
                 canvas.strokeLine(previousX + f * (x - previousX), previousY + f * (y - previousY),
                                   x - f * (x - previousX), y - f * (y - previousY), *series->colour, kLineWidth);
             }
             if (i + 1 == series->points.size()) {
-                legend.push_back({legendTitle(name), x + kHalfMarker + 5, y - 10, *series->colour});
+                // Beside the line's end, but never past the chart's right edge.
+                legend.push_back(
+                    {legendTitle(name), std::min(x + kHalfMarker + 5, w - kLegendWidth), y - 10, *series->colour});
             }
             hasPrevious = true;
             previousX = x;
@@ -265,7 +272,7 @@ void PCLineChartView::drawRect(ChartCanvas& canvas) {
                      [](const LegendEntry& a, const LegendEntry& b) { return a.y < b.y; });
     double legendY = 45.0;
     for (const LegendEntry& entry : legend) {
-        canvas.drawText(entry.title, {entry.x, legendY, 45.0, 45.0}, xLabelFont, entry.colour,
+        canvas.drawText(entry.title, {entry.x, legendY, kLegendWidth, 45.0}, xLabelFont, entry.colour,
                         ChartTextAlignment::Left);
         legendY += 50.0;
     }

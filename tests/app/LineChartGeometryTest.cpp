@@ -163,8 +163,18 @@ TEST_F(LineChartGeometryTest, GapsAreBridgedAndTheLegendFollowsTheLinesEnds) {
     EXPECT_EQ(legend[0].rect.y, 45.0);
     EXPECT_EQ(legend[1].text, "Capacity (mAh)");
     EXPECT_EQ(legend[1].rect.y, 95.0);
-    EXPECT_EQ(legend[1].rect.x, kWidth - 45.0 + 5.25);
+    EXPECT_EQ(legend[1].rect.x, kWidth - 45.0);  // kept inside the chart
     EXPECT_EQ(PCLineChartView::legendTitle("LoadAvg15"), "Load average (x100)\n15 minutes");
+}
+
+TEST_F(LineChartGeometryTest, DensePointsMakeAnUnbrokenLine) {
+    // One point per pixel: the segments meet instead of leaving half-pixel gaps.
+    const RecordingChartCanvas canvas = draw({{"UpdateTime", series(times(1001, 1.0), kGrid, false)},
+                                              {"Blue", series(std::vector<ChartPoint>(1001, 50.0), kBlue)}});
+    const auto segments = canvas.linesIn(kBlue);
+    ASSERT_EQ(segments.size(), 1000u);
+    for (std::size_t i = 1; i < segments.size(); ++i) EXPECT_EQ(segments[i].x1, segments[i - 1].x2);
+    EXPECT_EQ(segments.front().x1, 45.0);
 }
 
 TEST_F(LineChartGeometryTest, WithNothingToDrawOnlyTheMessageShows) {
