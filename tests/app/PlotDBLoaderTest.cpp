@@ -230,30 +230,6 @@ TEST_F(PlotDBLoaderTest, AnswersTheChartOnlyBetweenLoads) {
     EXPECT_EQ(loader->numberOfRecordsForPlot(unknown), 0u);
 }
 
-TEST_F(PlotDBLoaderTest, ADelegateThatLeftHearsNothingMore) {
-    writeStatisticsRows(everyStep(kT0, 30, 5000));
-    auto loader = makeLoader();
-    delegate.holdAtStart = true;
-    ASSERT_TRUE(loader->loadDataWindowFromEnd());
-    delegate.waitUntilHeld();
-    // Leaving waits for the report in progress; nothing comes afterwards.
-    std::size_t heardBeforeLeaving = 0;
-    std::thread leaving([&] {
-        loader->detachDelegate(&delegate);
-        heardBeforeLeaving = delegate.events.size();
-    });
-    delegate.release();
-    leaving.join();
-    loader->waitLoading();
-    EXPECT_EQ(loader->delegate(), nullptr);
-    EXPECT_EQ(delegate.events.size(), heardBeforeLeaving);
-
-    RecordingDelegate other;
-    loader->setDelegate(&other);
-    loader->detachDelegate(&delegate);  // no longer the delegate: nothing changes
-    EXPECT_EQ(loader->delegate(), &other);
-}
-
 TEST_F(PlotDBLoaderTest, ABusyDatabaseFailsTheLoadAndSaysSo) {
     writeStatisticsRows(everyStep(kT0, 60, 10));
     auto loader = makeLoader();

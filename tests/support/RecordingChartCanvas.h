@@ -29,12 +29,11 @@ class RecordingChartCanvas final : public app::ChartCanvas {
 public:
     std::vector<DrawnLine> lines;
     std::vector<DrawnText> texts;
-    int fills = 0;
 
     void strokeLine(double x1, double y1, double x2, double y2, const app::Color& colour, double) override {
         lines.push_back({x1, y1, x2, y2, colour, clip_});
     }
-    void fillRect(const app::ViewRect&, const app::Color&) override { ++fills; }
+    void fillRect(const app::ViewRect&, const app::Color&) override {}
     void drawText(std::string_view text, const app::ViewRect& rect, const app::ChartFont& font,
                   const app::Color& colour, app::ChartTextAlignment alignment) override {
         texts.push_back({std::string(text), rect, font, colour, alignment});
@@ -49,12 +48,6 @@ public:
         std::vector<DrawnLine> found;
         for (const DrawnLine& line : lines)
             if (line.colour == colour) found.push_back(line);
-        return found;
-    }
-    std::vector<DrawnText> textsIn(const app::Color& colour) const {
-        std::vector<DrawnText> found;
-        for (const DrawnText& text : texts)
-            if (text.colour == colour) found.push_back(text);
         return found;
     }
 
