@@ -509,7 +509,10 @@ void LineChartViewController::reloadGraphStates() {
         if (const plist::Value* range = settings->find(kRangeKey)) {
             rangeChanged(range->intValue());
         } else {
-            reloadingPrefs = false;
+            // Written and loaded once: a file that cannot be written must not
+            // make every load start the next one.
+            reloadingPrefs = defaultRangeApplied_;
+            defaultRangeApplied_ = true;
             rangeChanged(kDefaultRange);
             reloadingPrefs = true;
         }

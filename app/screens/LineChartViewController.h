@@ -183,6 +183,8 @@ private:
     std::shared_ptr<InfoView> infoView_;
     // A range chosen while a load ran: loaded once that load ends.
     bool reloadPending_ = false;
+    // The missing "range" has been written (and loaded) once already.
+    bool defaultRangeApplied_ = false;
 };
 
 }  // namespace corvane::app
