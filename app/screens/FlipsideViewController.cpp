@@ -89,12 +89,14 @@ std::array<const LabelView*, FlipsideViewController::kSwitchCount> FlipsideViewC
 void FlipsideViewController::userSetSwitch(std::size_t index, bool on) {
     if (index >= kSwitchCount) return;
     switches()[index]->on = on;
-    using Action = void (FlipsideViewController::*)();
-    static constexpr Action kActions[kSwitchCount] = {
-        &FlipsideViewController::capacityChanged,     &FlipsideViewController::temperatureChanged,
-        &FlipsideViewController::instantDrainChanged, &FlipsideViewController::loadAvg1Changed,
-        &FlipsideViewController::loadAvg5Changed,     &FlipsideViewController::loadAvg15Changed};
-    (this->*kActions[index])();
+    switch (index) {
+        case 0: return capacityChanged();
+        case 1: return temperatureChanged();
+        case 2: return instantDrainChanged();
+        case 3: return loadAvg1Changed();
+        case 4: return loadAvg5Changed();
+        default: return loadAvg15Changed();
+    }
 }
 
 void FlipsideViewController::capacityChanged() {
