@@ -288,8 +288,9 @@ std::string PlotDBLoader::readWindow(const Pair& window, const DrawFlags& rememb
         sqlite3_bind_int64(statement, 1, boundTime(window.start));
         sqlite3_bind_int64(statement, 2, boundTime(window.end));
     };
-    if (delegate() != nullptr) {
-        std::int32_t count = 0;
+    // The count goes to the delegate and sizes the series up front.
+    std::int32_t count = 0;
+    {
         sqlite3_stmt* statement = nullptr;
         int result =
             sqlite3_prepare_v2(statsDB_, kCountQuery.data(), static_cast<int>(kCountQuery.size()), &statement, nullptr);
@@ -320,6 +321,7 @@ std::string PlotDBLoader::readWindow(const Pair& window, const DrawFlags& rememb
             if (counter == 0) {
                 for (std::size_t i = 0; i < kSeriesCount; ++i) {
                     auto series = std::make_shared<PlotData>(kSeriesNames[i], loaded.size());
+                    series->points.reserve(static_cast<std::size_t>(std::max(count, 0)));
                     columns[i] = series.get();
                     loaded.emplace(kSeriesNames[i], std::move(series));
                 }
