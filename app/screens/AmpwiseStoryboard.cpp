@@ -9,8 +9,10 @@
 #include "app/screens/BatterySubDetailViewController.h"
 #include "app/screens/CustomSettingsDetailViewController.h"
 #include "app/screens/CustomSettingsViewController.h"
+#include "app/screens/FlipsideViewController.h"
 #include "app/screens/GreetingsTableViewController.h"
 #include "app/screens/InfoViewController.h"
+#include "app/screens/LineChartViewController.h"
 #include "app/screens/PurgeViewControllerViewController.h"
 #include "app/screens/RatesViewController.h"
 #include "app/screens/SettingsStrategyViewController.h"
@@ -36,6 +38,9 @@ Storyboard AmpwiseStoryboard::make() {
     scene<SettingsStrategyViewController>(storyboard, StartingViewController::kStrategyCell);
     scene<InfoViewController>(storyboard, StartingViewController::kInfoCell);
     scene<GreetingsTableViewController>(storyboard, StartingViewController::kGreetingsCell);
+    scene<LineChartViewController>(storyboard, StartingViewController::kGoGraphCell);
+    // Graphs.
+    scene<FlipsideViewController>(storyboard, LineChartViewController::kSettingsSegue);
     // Settings.
     scene<AppListViewController>(storyboard, SettingsViewController::kShutdownSegue);
     scene<AppListViewController>(storyboard, SettingsViewController::kNoTurnOffSegue);

@@ -12,8 +12,7 @@ namespace corvane::app {
 
 class AmpwiseStoryboard {
 public:
-    // Every segue of the app with its destination. The graphs row has no
-    // scene yet, so it leads nowhere.
+    // Every segue of the app with its destination.
     static Storyboard make();
     // The screen the app starts on.
     static std::unique_ptr<ViewController> instantiateInitialViewController();

@@ -79,14 +79,18 @@ TEST_F(HomeScreenTest, ShowsSevenRowsAndTheStrategyOfTheSettingsFile) {
     EXPECT_FALSE(strategyRow()->textFlexibleWidth);
     EXPECT_EQ(home->getCellForIdentifier("bogusCell"), nullptr);
 
-    // Without a graph screen in the app's storyboard the graphs row is
-    // greyed out and leads nowhere.
+    // The app's graphs row is live; a layout without a graph screen greys
+    // it out and it leads nowhere.
     app::NavigationStack app(app::AmpwiseStoryboard::make());
     app.setRootViewController(app::AmpwiseStoryboard::instantiateInitialViewController());
-    auto& appHome = dynamic_cast<StartingViewController&>(*app.topViewController());
-    EXPECT_FALSE(appHome.tableView().cellForRowAtIndexPath({0, 0})->textEnabled);
-    appHome.tableView().tapRowAtIndexPath({0, 0});
-    EXPECT_EQ(app.depth(), 1u);
+    EXPECT_TRUE(dynamic_cast<StartingViewController&>(*app.topViewController())
+                    .tableView().cellForRowAtIndexPath({0, 0})->textEnabled);
+    app::NavigationStack bare{app::Storyboard{}};
+    bare.setRootViewController(app::AmpwiseStoryboard::instantiateInitialViewController());
+    auto& bareHome = dynamic_cast<StartingViewController&>(*bare.topViewController());
+    EXPECT_FALSE(bareHome.tableView().cellForRowAtIndexPath({0, 0})->textEnabled);
+    bareHome.tableView().tapRowAtIndexPath({0, 0});
+    EXPECT_EQ(bare.depth(), 1u);
 }
 
 TEST_F(HomeScreenTest, AnUnknownStrategyKeepsThePreviousColour) {

@@ -1,0 +1,320 @@
+// The graph screen driven as a user would: opened from the home list, its
+// first load and the graph settings file, the settings view's switches and
+// range picker, window changes through alerts, zoom, the action panel,
+// saving an image, a busy database, and leaving while a load runs.
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include "app/model/PlotDBLoader.h"
+#include "app/platform/MainRunLoop.h"
+#include "app/platform/NetworkActivityIndicator.h"
+#include "app/screens/AmpwiseStoryboard.h"
+#include "app/screens/FlipsideViewController.h"
+#include "app/screens/LineChartViewController.h"
+#include "app/screens/StartingViewController.h"
+#include "tests/support/AppHarness.h"
+#include "tests/support/StatisticsQueries.h"
+#include "tests/support/StatisticsRows.h"
+
+namespace corvane::testing {
+namespace {
+
+using app::LineChartViewController;
+using app::PlotDBLoader;
+
+constexpr std::int64_t kDay = 86400;
+constexpr std::int64_t kWeek = 7 * kDay;
+constexpr std::int64_t kT0 = 1'800'000'000;
+constexpr double kViewWidth = 320.0;
+
+class FakeExporter final : public app::ChartImageExporter {
+public:
+    std::optional<std::string> path = "/tmp/chart.png";
+    bool succeeds = true;
+    std::vector<double> widthsWritten;
+    std::optional<std::string> chooseImagePath() override { return path; }
+    bool writeImage(app::PCLineChartView& chart, const std::string&) override {
+        widthsWritten.push_back(chart.frame.width);
+        return succeeds;
+    }
+};
+
+class GraphScreenTest : public AppTest {
+protected:
+    void SetUp() override {
+        AppTest::SetUp();
+        PlotDBLoader::resetSharedInstance();
+        app::MainRunLoop::main().reset();
+        stack = std::make_unique<app::NavigationStack>(app::AmpwiseStoryboard::make());
+    }
+    void TearDown() override {
+        stack.reset();
+        PlotDBLoader::resetSharedInstance();
+        app::MainRunLoop::main().reset();
+        AppTest::TearDown();
+    }
+
+    static PlotDBLoader& loader() { return PlotDBLoader::sharedInstance(); }
+
+    // Runs the main loop until no load runs and nothing waits.
+    void settle() {
+        for (int round = 0; round < 20; ++round) {
+            loader().waitLoading();
+            app::MainRunLoop::main().runDueWork();
+            if (!loader().isLoading() && !app::MainRunLoop::main().hasPostedWork()) return;
+        }
+        FAIL() << "the screen keeps loading";
+    }
+    void advance(double seconds) {
+        platform.now += seconds;
+        settle();
+    }
+    // Home list, then its "View Graphs" row; the first load is left running.
+    LineChartViewController& openGraphs() {
+        stack->setRootViewController(app::AmpwiseStoryboard::instantiateInitialViewController());
+        auto* home = dynamic_cast<app::TableViewController*>(stack->topViewController());
+        EXPECT_EQ(home->tableView().cellForRowAtIndexPath({0, 0})->text, "View Graphs");
+        home->tableView().tapRowAtIndexPath({0, 0});
+        return graph();
+    }
+    LineChartViewController& graph() {
+        auto* screen = dynamic_cast<LineChartViewController*>(stack->topViewController());
+        if (screen == nullptr) throw std::logic_error("the graph screen is not shown");
+        return *screen;
+    }
+    static std::optional<plist::Dictionary> graphSettings() {
+        return plist::readDictionary(paths::resolve(paths::kGraphSettings));
+    }
+    static std::size_t count(const std::vector<std::string>& lines, std::string_view fragment) {
+        return static_cast<std::size_t>(std::count_if(lines.begin(), lines.end(), [&](const std::string& line) {
+            return line.find(fragment) != std::string::npos;
+        }));
+    }
+    // Answers the newest alert, which must carry this message.
+    void answer(std::string_view message, int button) {
+        ASSERT_FALSE(stack->pendingAlerts().empty());
+        EXPECT_EQ(stack->pendingAlerts().back().message, message);
+        stack->answerAlert(button);
+        settle();
+    }
+    std::uint64_t windowStart() { return loader().start(); }
+    std::uint64_t windowEnd() { return loader().end(); }
+
+    std::unique_ptr<app::NavigationStack> stack;
+};
+
+TEST_F(GraphScreenTest, OpensOnTheLastWeekAndCompletesTheSettingsFile) {
+    const auto times = everyStep(kT0, 600, 3 * 7 * 144);
+    writeStatisticsRows(times);
+    writeFile(paths::kGraphSettings, plist::Dictionary{{"capacity", true}});
+    LineChartViewController& screen = openGraphs();
+    EXPECT_TRUE(screen.navigationBarHidden);
+    EXPECT_TRUE(app::NetworkActivityIndicator::isVisible());
+    ASSERT_NE(screen.infoView(), nullptr);
+    EXPECT_EQ(screen.infoView()->title.text, "Graph initialization");
+    settle();
+
+    EXPECT_EQ(windowEnd(), static_cast<std::uint64_t>(times.back()));
+    EXPECT_EQ(windowEnd() - windowStart(), static_cast<std::uint64_t>(kWeek));
+    EXPECT_EQ(screen.lineChartView.numXIntervals, 72u);
+    EXPECT_DOUBLE_EQ(screen.scrollView.contentWidth, 7 * kViewWidth);
+    EXPECT_DOUBLE_EQ(screen.scrollView.contentOffsetX, 6 * kViewWidth);  // the newest records
+    EXPECT_EQ(screen.infoView(), nullptr);
+    EXPECT_FALSE(app::NetworkActivityIndicator::isVisible());
+    ASSERT_TRUE(screen.lineChartView.components.has_value());
+    EXPECT_TRUE(screen.lineChartView.components->at("CurrentCapacity")->shouldDraw);
+
+    // The missing keys are written with their defaults, and the missing range
+    // makes one more load of that range.
+    const auto settings = graphSettings();
+    ASSERT_TRUE(settings.has_value());
+    for (const char* key : {"temperature", "drain", "load1", "load5", "load15"}) {
+        ASSERT_NE(settings->find(key), nullptr) << key;
+        EXPECT_FALSE(settings->find(key)->boolValue()) << key;
+    }
+    ASSERT_NE(settings->find("range"), nullptr);
+    EXPECT_TRUE(settings->find("capacity")->boolValue());
+    EXPECT_EQ(settings->find("range")->integerValue(), LineChartViewController::kDefaultRange);
+    EXPECT_EQ(count(logLines(), "Retreived 1009 lines in DB"), 2u);
+
+    // Redrawn two seconds after each load, on the newest records again.
+    screen.scrollTo(100.0);
+    advance(2.0);
+    EXPECT_DOUBLE_EQ(screen.scrollView.contentOffsetX, 6 * kViewWidth);
+}
+
+TEST_F(GraphScreenTest, TheSettingsViewSwitchesSeriesAndPicksTheRange) {
+    writeStatisticsRows(everyStep(kT0, 600, 2 * 7 * 144));
+    LineChartViewController& screen = openGraphs();
+    settle();
+    EXPECT_FALSE(graphSettings().has_value());  // a missing file is only reported
+
+    screen.LongTap2();
+    auto* settings = dynamic_cast<app::FlipsideViewController*>(stack->topViewController());
+    ASSERT_NE(settings, nullptr);
+    EXPECT_EQ(settings->title, "Graph settings");
+    EXPECT_FALSE(settings->capacitySwitch.on);  // read back only after a moment
+    advance(app::FlipsideViewController::kRestoreDelay);
+    std::vector<bool> states;
+    for (app::Switch* shown : settings->switches()) states.push_back(shown->on);
+    EXPECT_EQ(states, (std::vector<bool>{true, false, false, false, false, false}));
+    EXPECT_EQ(settings->pickerView.selectedRow, LineChartViewController::kDefaultRange);
+
+    settings->userSetSwitch(1, true);  // temperature
+    const auto written = graphSettings();
+    ASSERT_TRUE(written.has_value());
+    ASSERT_EQ(written->size(), 1u);
+    ASSERT_NE(written->find("temperature"), nullptr);
+    EXPECT_TRUE(written->find("temperature")->boolValue());
+    EXPECT_TRUE(screen.lineChartView.components->at("Temperature")->shouldDraw);
+
+    settings->didSelectRow(3);  // "Last day"
+    ASSERT_NE(graphSettings()->find("range"), nullptr);
+    EXPECT_EQ(graphSettings()->find("range")->integerValue(), 3);
+    settings->done();
+    EXPECT_EQ(&graph(), &screen);
+    settle();
+    EXPECT_EQ(windowEnd() - windowStart(), static_cast<std::uint64_t>(kDay));
+    EXPECT_DOUBLE_EQ(screen.scrollView.contentWidth, kViewWidth);
+    EXPECT_TRUE(screen.lineChartView.components->at("Temperature")->shouldDraw);  // kept by the reload
+}
+
+TEST_F(GraphScreenTest, WindowChangesAskFirstAndZoomIsCapped) {
+    const auto times = everyStep(kT0, 600, 3 * 7 * 144);
+    writeStatisticsRows(times);
+    writeFile(paths::kGraphSettings, plist::Dictionary{{"range", 5}});
+    LineChartViewController& screen = openGraphs();
+    settle();
+    const std::uint64_t newestStart = windowStart();
+
+    screen.PanView(-60.0);  // towards the future, already at the newest records: no alert
+    EXPECT_TRUE(stack->pendingAlerts().empty());
+    screen.PanView(60.0);
+    answer("Load previous week ?", 0);
+    EXPECT_EQ(windowStart(), newestStart);
+    screen.scrollViewDidEndZooming(3.0);
+    EXPECT_DOUBLE_EQ(screen.scale, 1.5);
+    EXPECT_DOUBLE_EQ(screen.scrollView.contentWidth, 7 * 1.5 * kViewWidth);
+    screen.scrollViewDidEndZooming(5.0);  // beyond the zoom limits
+    EXPECT_DOUBLE_EQ(screen.scale, 1.5);
+
+    screen.PanView(60.0);
+    answer("Load previous week ?", 1);
+    EXPECT_EQ(windowEnd(), newestStart);
+    EXPECT_EQ(windowEnd() - windowStart(), static_cast<std::uint64_t>(kWeek));
+    EXPECT_DOUBLE_EQ(screen.scale, 1.0);
+    EXPECT_DOUBLE_EQ(screen.scrollView.contentWidth, 7 * kViewWidth);
+
+    // The action panel stops the gestures while shown; its buttons ask too.
+    screen.Tap1();
+    EXPECT_TRUE(screen.dialog.visible);
+    EXPECT_DOUBLE_EQ(screen.dialog.frame.height, 7 * 44.0 + 8.0);
+    screen.PanView(60.0);
+    EXPECT_TRUE(stack->pendingAlerts().empty());
+    ASSERT_TRUE(screen.tapPanelButton("Load next week ?"));
+    EXPECT_FALSE(screen.dialog.visible);
+    answer("Load next week ?", 1);
+    EXPECT_EQ(windowEnd(), static_cast<std::uint64_t>(times.back()));
+
+    screen.ToggleView();  // at the newest records: to the oldest
+    EXPECT_DOUBLE_EQ(screen.scrollView.contentOffsetX, 0.0);
+}
+
+TEST_F(GraphScreenTest, AShortHistoryOrAShortRangeFillsTheScreen) {
+    struct Case {
+        const char* name;
+        std::optional<int> range;
+        std::uint64_t span;
+        double width;
+    };
+    const std::vector<Case> cases = {
+        {"two hours of history, a week asked", 5, kWeek, 7 * kViewWidth},
+        {"the last hour asked", 0, 3600, kViewWidth},
+        {"everything asked", 7, 7200, kViewWidth},
+    };
+    writeStatisticsRows(everyStep(kT0, 60, 121));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        writeFile(paths::kGraphSettings, plist::Dictionary{{"range", *c.range}});
+        LineChartViewController& screen = openGraphs();
+        settle();
+        EXPECT_EQ(windowEnd() - windowStart(), c.span);
+        EXPECT_DOUBLE_EQ(screen.scrollView.contentWidth, c.width);
+        PlotDBLoader::resetSharedInstance();
+    }
+}
+
+TEST_F(GraphScreenTest, SavesTheChartAsAnImage) {
+    writeStatisticsRows(everyStep(kT0, 600, 7 * 144 + 1));
+    LineChartViewController& screen = openGraphs();
+    settle();
+    screen.Tap1();
+    ASSERT_TRUE(screen.tapPanelButton("Save image"));
+    EXPECT_EQ(stack->pendingAlerts().back().title, "Error");  // no toolkit to write it
+    stack->answerAlert(0);
+
+    FakeExporter exporter;
+    screen.imageExporter = &exporter;
+    screen.Tap1();
+    screen.tapPanelButton("Save image");
+    EXPECT_EQ(exporter.widthsWritten, std::vector<double>{7 * kViewWidth});
+    EXPECT_EQ(stack->pendingAlerts().back().title, "Image saved");
+    EXPECT_EQ(stack->pendingAlerts().back().message, "/tmp/chart.png");
+}
+
+TEST_F(GraphScreenTest, ABusyDatabaseIsReportedAndLeavesTheChart) {
+    writeStatisticsRows(everyStep(kT0, 600, 7 * 144));
+    LineChartViewController& screen = openGraphs();
+    settle();
+    const auto shown = screen.lineChartView.components;
+
+    sqlite3* writer = nullptr;
+    ASSERT_EQ(sqlite3_open(databasePath().c_str(), &writer), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(writer, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    loader().setBusyTimeoutMilliseconds(0);
+    screen.reloadTapped();
+    answer("Reload data ?", 1);
+    sqlite3_exec(writer, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(writer);
+
+    ASSERT_FALSE(stack->pendingAlerts().empty());
+    EXPECT_EQ(stack->pendingAlerts().back().message, "The statistics database is busy");
+    EXPECT_EQ(screen.lineChartView.components, shown);
+}
+
+TEST_F(GraphScreenTest, TheProgressViewMovesEveryHundredRecords) {
+    auto progress = std::make_shared<app::InfoView>();
+    progress->viewDidLoad();
+    EXPECT_EQ(progress->info.text, "init");
+    progress->dataLoadingStarted(250);
+    for (int read = 1; read <= 250; ++read) progress->dataLoadingInProgress(read);
+    EXPECT_EQ(progress->info.text, "init");                // changed on the main loop only
+    EXPECT_EQ(app::MainRunLoop::main().runDueWork(), 4u);  // 0, 100, 200 and the last
+    EXPECT_EQ(progress->info.text, "loading 200 elements so far");
+    EXPECT_FLOAT_EQ(progress->progress.progress, 0.8f);
+    EXPECT_TRUE(progress->progress.hidden);
+}
+
+TEST_F(GraphScreenTest, LeavingDuringALoadIsSafe) {
+    writeStatisticsRows(everyStep(kT0, 30, 20160));
+    // Popped by a long press while its first load runs, then destroyed.
+    openGraphs().LongTap1();
+    EXPECT_EQ(stack->depth(), 1u);
+    stack->setRootViewController(app::AmpwiseStoryboard::instantiateInitialViewController());
+    EXPECT_EQ(loader().delegate(), nullptr);
+    settle();
+
+    // A screen gone after its load: its pending redraw never fires.
+    LineChartViewController& second = openGraphs();
+    settle();
+    second.backTapped();
+    stack->setRootViewController(app::AmpwiseStoryboard::instantiateInitialViewController());
+    const std::size_t redraws = count(logLines(), "In timer to setNeedDisplay");
+    advance(2.0);
+    EXPECT_EQ(count(logLines(), "In timer to setNeedDisplay"), redraws);
+    EXPECT_FALSE(app::MainRunLoop::main().nextFireTime().has_value());
+}
+
+}  // namespace
+}  // namespace corvane::testing
