@@ -174,27 +174,33 @@ TEST_F(PreferencesTest, AnUnknownStrategyNumberKeepsTheStrategyInForce) {
     EXPECT_DOUBLE_EQ(inForce->radioTimerDurationAtSleep, 5.0);
 }
 
-TEST_F(PreferencesTest, UnreadableSettingsGiveTheDefaultsAndStayUntouched) {
-    writeSettings({{"Strategy", 3}, {"LowPowerMode", false}});
-    engine()->reloadPrefs();
-    ASSERT_EQ(engine()->strategy->strategy, kStrategyAggressive);
-
-    const std::vector<std::string> unreadable = {
+TEST_F(PreferencesTest, AMissingOrUnreadableSettingsFileKeepsWhatIsInForce) {
+    const std::vector<std::optional<std::string>> files = {
+        std::nullopt,  // deleted
         "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>Strategy</key><integer>3",  // torn
         std::string("\x00\xff garbage", 11),
         "<?xml version=\"1.0\"?><plist version=\"1.0\"><array><integer>3</integer></array></plist>",  // wrong root
     };
-    for (const std::string& bytes : unreadable) {
-        writeFileAtomically(settingsPath(), bytes);
-        useStrategy(kStrategyAggressive);
-        engine()->manageLowPowerMode = false;
+    for (const std::optional<std::string>& bytes : files) {
+        SCOPED_TRACE(bytes.value_or("deleted"));
+        writeSettings({{"Strategy", 3}, {"LowPowerMode", false}});
         engine()->reloadPrefs();
-        EXPECT_EQ(engine()->strategy->strategy, kStrategyNormal);
-        EXPECT_TRUE(engine()->manageLowPowerMode);
-        EXPECT_EQ(fileBytes(settingsPath()), bytes);  // not replaced by a file of defaults
+        const Strategie* inForce = engine()->currentStrategy();
+        ASSERT_EQ(inForce->strategy, kStrategyAggressive);
+
+        if (bytes) writeFileAtomically(settingsPath(), *bytes);
+        else std::filesystem::remove(settingsPath());
+        engine()->reloadPrefs();
+        EXPECT_EQ(engine()->currentStrategy(), inForce);
+        EXPECT_FALSE(engine()->manageLowPowerMode);
+        // Neither replaced by a file of defaults nor created.
+        if (bytes) EXPECT_EQ(fileBytes(settingsPath()), *bytes);
+        else EXPECT_FALSE(std::filesystem::exists(settingsPath()));
     }
-    EXPECT_EQ(logCount("is not a readable dictionary, using the defaults"), unreadable.size());
-    EXPECT_GE(logCount("COULD NOT be created"), 1u);
+    // It counts again once it is readable.
+    writeSettings({{"Strategy", 1}});
+    engine()->reloadPrefs();
+    EXPECT_EQ(engine()->strategy->strategy, kStrategyIMessage);
 }
 
 TEST_F(PreferencesTest, ValuesOfUnexpectedTypesGiveDefaultsOrConversions) {
@@ -222,27 +228,6 @@ TEST_F(PreferencesTest, ValuesOfUnexpectedTypesGiveDefaultsOrConversions) {
     std::optional<plist::Dictionary> stored = readSettings();
     ASSERT_TRUE(stored.has_value());
     for (const auto& [key, value] : settings) EXPECT_EQ(*stored->find(key), value) << key;
-}
-
-TEST_F(PreferencesTest, ADeletedSettingsFileChangesNothing) {
-    writeSettings({{"Strategy", 3}});
-    writeFile(paths::kShutdownList, {{"com.example.game", true}});
-    engine()->reloadPrefs();
-    const Strategie* inForce = engine()->currentStrategy();
-
-    std::filesystem::remove(settingsPath());
-    std::filesystem::remove(paths::resolve(paths::kShutdownList));
-    engine()->reloadPrefs();
-    EXPECT_EQ(engine()->currentStrategy(), inForce);
-    EXPECT_EQ(engine()->shutdownApps.size(), 1u);
-    EXPECT_FALSE(std::filesystem::exists(settingsPath()));
-    EXPECT_EQ(logCount("File not found : "), 1u);
-
-    // It counts again once it reappears.
-    writeSettings({{"Strategy", 1}});
-    engine()->reloadPrefs();
-    EXPECT_EQ(engine()->strategy->strategy, kStrategyIMessage);
-    EXPECT_TRUE(engine()->shutdownApps.empty());
 }
 
 TEST_F(PreferencesTest, ApplicationListsAreLoadedUnderTheManagersLock) {
