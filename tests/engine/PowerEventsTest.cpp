@@ -4,8 +4,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <fstream>
-
 #include "sim/SimPowerManagement.h"
 #include "tests/support/HookedPhone.h"
 
@@ -43,12 +41,10 @@ protected:
 
 TEST_F(PowerEventsTest, RegistrationHappensOnceAtLaunch) {
     EXPECT_TRUE(power().registered());
-    EXPECT_EQ(logCount("IORegisterForSystemPower done"), 1u);
     EXPECT_EQ(host->darwin().handlerCount(notifications::kWake), 1u);
     EXPECT_EQ(host->darwin().handlerCount(notifications::kPreferencesChanged), 1u);
 
     engine()->registerPowerListener();
-    EXPECT_EQ(logCount("already registered to power events!"), 1u);
     EXPECT_EQ(host->darwin().handlerCount(notifications::kPreferencesChanged), 1u);
 
     // The Darwin notifications reach the engine.
@@ -56,8 +52,6 @@ TEST_F(PowerEventsTest, RegistrationHappensOnceAtLaunch) {
     host->darwin().post(notifications::kPreferencesChanged);
     host->darwin().post(notifications::kWake);
     host->loop().runPending();
-    EXPECT_EQ(logCount("Reveived a pref event"), 1u);
-    EXPECT_EQ(logCount("Reveived a wake event"), 1u);
     EXPECT_EQ(engine()->strategy->strategy, kStrategyAggressive);
 }
 
@@ -65,7 +59,6 @@ TEST_F(PowerEventsTest, AFailedRegistrationLeavesTheDarwinNotifications) {
     startPhone();
     power().setRegistrationFails(true);
     launchHomeScreen();
-    EXPECT_EQ(logCount("IORegisterForSystemPower failed"), 1u);
     EXPECT_EQ(host->darwin().handlerCount(notifications::kPreferencesChanged), 1u);
 
     // No power message reaches the engine, so none is answered.
@@ -102,7 +95,6 @@ TEST_F(PowerEventsTest, SleepGathersTheMovableWakeEventsBehindTheEnginesOwn) {
     EXPECT_EQ(timeOf(kAlarm), t0 + 500);
     EXPECT_EQ(timeOf(kCalendar), t0 + 600);
     EXPECT_EQ(timeOf(kOtherTool), t0 + 700);
-    EXPECT_EQ(logCount("Delaying notification for application"), 2u);
 
     // A second sleep replaces the engine's event: only one is ever pending.
     advance(60);
@@ -165,7 +157,6 @@ TEST_F(PowerEventsTest, BackgroundWakeKeepsTheSystemAwakeFor120Seconds) {
     markChanges();
     send(platform::kIOMessageSystemWillPowerOn);
     EXPECT_THAT(changeNames(), IsEmpty());
-    EXPECT_EQ(logCount("Wake radios in background canceled since not enough elapsed time"), 1u);
 
     advance(1);
     send(platform::kIOMessageSystemWillPowerOn);
@@ -205,21 +196,6 @@ TEST_F(PowerEventsTest, WithoutAnEngineTheSystemIsStillAnswered) {
     EXPECT_EQ(logCount("_self is nil : it won't work"), 3u);
     EXPECT_TRUE(power().events().empty());
     Corvane::setSharedEngine(running);
-}
-
-TEST_F(PowerEventsTest, TheSimulatedSchedulerReportsErrors) {
-    const plist::Date at{now() + 60};
-    EXPECT_EQ(power().cancelScheduledPowerEvent(at, kMail, "wake"), sim::kPowerNotFound);
-    EXPECT_EQ(power().schedulePowerEvent(at, "", "wake"), sim::kPowerBadArgument);
-    EXPECT_EQ(power().schedulePowerEvent(at, kMail, "wake"), sim::kPowerSuccess);
-    EXPECT_EQ(power().cancelScheduledPowerEvent(at, kMail, "poweron"), sim::kPowerNotFound);
-    EXPECT_EQ(power().cancelScheduledPowerEvent(at, kMail, "wake"), sim::kPowerSuccess);
-    EXPECT_EQ(power().cancelScheduledPowerEvent(at, kMail, "wake"), sim::kPowerNotFound);
-
-    // An unreadable list is neither extended nor replaced.
-    std::ofstream(paths::resolve(paths::kScheduledPowerEvents)) << "garbage";
-    EXPECT_EQ(power().schedulePowerEvent(at, kMail, "wake"), sim::kPowerError);
-    EXPECT_TRUE(power().copyScheduledPowerEvents().empty());
 }
 
 }  // namespace
