@@ -42,18 +42,21 @@ TEST_F(ApplicationsTest, ARadiosOffApplicationSwitchesTheRadiosOffWhileInFront) 
     loadLists({{kGame, true}, {kNotes, false}}, {});
     allRadiosOn();
 
-    report(kGame, sim::kApplicationForeground);
-    EXPECT_EQ(engine()->frontMostApp, host->homeScreen().application(kGame));
-    advance(15);
-    EXPECT_TRUE(changed("wifi off"));
-    EXPECT_TRUE(changed("edge off"));
-
-    markChanges();
-    report(kGame, sim::kApplicationBackground);
-    EXPECT_EQ(engine()->frontMostApp, nullptr);
-    advance(3);
-    EXPECT_TRUE(changed("wifi on"));
-    EXPECT_TRUE(changed("edge on"));
+    // Off while in front, back however it leaves the front.
+    for (std::uint32_t leaving : {sim::kApplicationBackground, sim::kApplicationSuspended, sim::kApplicationKilled}) {
+        SCOPED_TRACE(leaving);
+        markChanges();
+        report(kGame, sim::kApplicationForeground);
+        EXPECT_EQ(engine()->frontMostApp, host->homeScreen().application(kGame));
+        advance(15);
+        EXPECT_TRUE(changed("wifi off"));
+        EXPECT_TRUE(changed("edge off"));
+        report(kGame, leaving);
+        EXPECT_EQ(engine()->frontMostApp, nullptr);
+        advance(3);
+        EXPECT_TRUE(changed("wifi on"));
+        EXPECT_TRUE(changed("edge on"));
+    }
 
     // An application of the list with NO, and one not listed: nothing.
     markChanges();

@@ -8,6 +8,7 @@
 #include "engine/platform/HomeScreen.h"
 #include "sim/SimPowerManagement.h"
 #include "tests/support/HookedPhone.h"
+#include "tests/support/StatisticsQueries.h"
 
 namespace corvane::testing {
 namespace {
@@ -205,7 +206,10 @@ TEST_F(CycleScenariosTest, NightWithALongSleepDelay) {
     charge(80);
     EXPECT_THAT(radiosOn(), IsEmpty());
 
-    // A battery report another half hour on wakes them again.
+    // A battery report another half hour on wakes them again, even when the
+    // statistics cannot be stored.
+    std::filesystem::remove(databasePath());
+    std::filesystem::create_directory(databasePath());
     advance(31 * 60);
     charge(79);
     EXPECT_EQ(radiosOn(), kAllRadios);
