@@ -118,6 +118,16 @@ TEST_F(ApplicationsTest, ARadiosOffApplicationWithinTheWakeDelayKeepsTheRadiosOf
     report(kGame, sim::kApplicationBackground);
     advance(3);
     EXPECT_TRUE(changed("wifi on"));
+
+    // In front during the sleep delay: one switch-off, and all comes back.
+    host->homeScreen().lock();
+    advance(10);
+    report(kGame, sim::kApplicationForeground);
+    advance(90);
+    markChanges();
+    host->homeScreen().unlock();
+    advance(3);
+    EXPECT_TRUE(changed("wifi on"));
 }
 
 TEST_F(ApplicationsTest, ARunningKeepRadiosApplicationCancelsTheSwitchOff) {
