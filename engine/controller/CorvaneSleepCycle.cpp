@@ -114,10 +114,10 @@ void Corvane::restoreStates(bool inBackground) {
         if (inBackground) awokeInBackground = true;
 
         if (shouldEnableRadio(locationLastState, s.location)) radiosLib->setLocationEnabled(true);
-        if (shouldEnableRadio(wifiLastState || edge2WiFiManager->wifiDisabledByMySelf(), s.wifi)) {
-            radiosLib->setWiFiEnabled(true);
-        }
-        // Whatever the verification switched off has had its chance to come back.
+        // WiFi switched off by the verification counts as on; once it has
+        // had its chance to come back, the verification below checks it again.
+        const bool wifiWanted = wifiLastState || edge2WiFiManager->wifiDisabledByMySelf();
+        if (shouldEnableRadio(wifiWanted, s.wifi)) radiosLib->setWiFiEnabled(true);
         edge2WiFiManager->wifiDisabledByMySelf(false);
         if (shouldEnableRadio(bluetoothLastState, s.bluetooth)) radiosLib->setBluetoothEnabled(true);
         if (shouldEnableRadio(pushLastState, s.push)) radiosLib->setPushEnabled(true);
@@ -150,7 +150,7 @@ void Corvane::restoreStates(bool inBackground) {
             CORVANE_DEBUG("Radios were off for %.0f seconds", lastSavedRadioTime);
             persistData();
         }
-        edge2WiFiManager->timerVerifyWiFiAndEdge(wifiLastState, lastTurnOn);
+        edge2WiFiManager->timerVerifyWiFiAndEdge(wifiWanted, lastTurnOn);
     }
 
     // A direct restore (the phone plugged in) also ends a wake timer still pending.

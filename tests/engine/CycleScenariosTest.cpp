@@ -127,7 +127,9 @@ TEST_F(CycleScenariosTest, TemporaryUltimateThenChargeBack) {
     EXPECT_THAT(radiosOn(), IsEmpty());
     EXPECT_EQ(alertMessages().size(), 4u);
     EXPECT_EQ(alertMessages().back(), "Switching to Ultimate mode");
+    lock();  // nothing memorized under Ultimate
     advance(60);
+    unlock();
     markChanges();
     charge(60);
     EXPECT_EQ(radiosOn(), kAllRadios);
@@ -273,8 +275,6 @@ TEST_F(CycleScenariosTest, WiFiLostThenHomeAgain) {
     lock();
     advance(15);
     restartEngine();
-    lock();
-    advance(15);
     markChanges();
     unlock();
     advance(3);

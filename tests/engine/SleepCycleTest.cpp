@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/edgewifi/Edge2WiFiManager.h"
+#include "sim/SimPowerManagement.h"
 #include "tests/support/HookedPhone.h"
 
 namespace corvane::testing {
@@ -17,7 +18,7 @@ using SleepCycleTest = LaunchedPhoneTest;
 TEST_F(SleepCycleTest, NormalCycleSwitchesOffAfterTheDelayAndRestoresTheMemorizedStates) {
     allRadiosOn();
     engine()->manageLowPowerMode = true;
-    const double savedBefore = engine()->savedRadioTime;
+    engine()->savedRadioTime = 100.0;
 
     host->homeScreen().lock();
     advance(14);
@@ -38,8 +39,32 @@ TEST_F(SleepCycleTest, NormalCycleSwitchesOffAfterTheDelayAndRestoresTheMemorize
     EXPECT_THAT(changeNames(),
                 ElementsAre("lowPowerMode off", "location on", "wifi on", "bluetooth on", "speed 4G", "edge on"));
     EXPECT_TRUE(host->phone().pushEnabled());
-    EXPECT_DOUBLE_EQ(engine()->lastSavedRadioTime, 1800.0);
-    EXPECT_DOUBLE_EQ(engine()->savedRadioTime, savedBefore + 1800.0);
+    // The radios-off time the app shows, added up and saved.
+    std::optional<plist::Dictionary> stored = plist::readDictionary(paths::resolve(paths::kStatisticsPropertyList));
+    ASSERT_TRUE(stored.has_value());
+    EXPECT_EQ(*stored->find(statistics::kLastSavedRadioTime), plist::Value(1800.0));
+    EXPECT_EQ(*stored->find(statistics::kSavedRadioTime), plist::Value(1900.0));
+
+    // Radios the user had off stay off, in the foreground and in a background wake.
+    phoneState([](sim::PhoneState& s) { s.bluetoothEnabled = s.locationServices = false; });
+    host->homeScreen().lock();
+    advance(15 + 15 * 60 + 1);
+    markChanges();
+    host->power().postMessage(platform::kIOMessageSystemWillPowerOn);
+    host->loop().runPending();
+    EXPECT_TRUE(changed("wifi on"));
+    EXPECT_FALSE(state().bluetoothEnabled || state().locationServices);
+}
+
+TEST_F(SleepCycleTest, LowPowerModeTheUserHadStaysOnAtWakeUp) {
+    useStrategy(kStrategyCustom, [](Strategie& s) { s.lowPowerMode = s.lowPowerModeAtSleep = kRadioAuto; });
+    engine()->manageLowPowerMode = true;
+    phoneState([](sim::PhoneState& s) { s.lowPowerMode = true; });
+    host->homeScreen().lock();
+    advance(15);
+    host->homeScreen().unlock();
+    advance(3);
+    EXPECT_TRUE(state().lowPowerMode);
 }
 
 TEST_F(SleepCycleTest, IMessageKeepsCellularDataOnAt2GWhileAsleep) {
@@ -224,11 +249,11 @@ TEST_F(SleepCycleTest, ARefusedCellularSwitchOnIsLeftToTheEdgeWiFiManager) {
     EXPECT_FALSE(state().cellularData);
     EXPECT_TRUE(engine()->edge2WiFiManager->edgeDisabledByMySelf());
 
-    // Memorized as on at the next sleep, so it comes back at the next wake-up.
+    // It comes back at the next wake-up, even after a restart of the engine.
     phoneState([](sim::PhoneState& s) { s.inCall = false; });
     host->homeScreen().lock();
     advance(15);
-    EXPECT_TRUE(engine()->edgeLastState);
+    restartEngine();
     host->homeScreen().unlock();
     advance(3);
     EXPECT_TRUE(state().cellularData);
