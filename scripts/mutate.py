@@ -100,7 +100,9 @@ def sync_tree(source, copy):
             wanted.add(rel)
             target = os.path.join(copy, rel)
             if not os.path.exists(target) or not filecmp.cmp(os.path.join(source, rel), target, shallow=False):
-                shutil.copy2(os.path.join(source, rel), target)
+                # A fresh modification time, so that the build sees the change.
+                shutil.copyfile(os.path.join(source, rel), target)
+                shutil.copymode(os.path.join(source, rel), target)
     for folder, _, files in os.walk(copy):
         for name in files:
             rel = os.path.normpath(os.path.relpath(os.path.join(folder, name), copy))
