@@ -120,6 +120,7 @@ TEST_F(CycleScenariosTest, TemporaryUltimateThenChargeBack) {
     // what was on at the lock comes back with the charge.
     lock();
     advance(15);
+    const double offAt = now() - 10;  // after the 5-second sleep delay
     unlock();
     advance(5);
     charge(10);
@@ -127,12 +128,15 @@ TEST_F(CycleScenariosTest, TemporaryUltimateThenChargeBack) {
     EXPECT_THAT(radiosOn(), IsEmpty());
     EXPECT_EQ(alertMessages().size(), 4u);
     EXPECT_EQ(alertMessages().back(), "Switching to Ultimate mode");
-    lock();  // nothing memorized under Ultimate
+    lock();  // nothing memorized under Ultimate, and the radios were off since the first lock
     advance(60);
     unlock();
     markChanges();
     charge(60);
     EXPECT_EQ(radiosOn(), kAllRadios);
+    const auto stored = plist::readDictionary(paths::resolve(paths::kStatisticsPropertyList));
+    ASSERT_TRUE(stored.has_value());
+    EXPECT_EQ(*stored->find(statistics::kLastSavedRadioTime), plist::Value(now() - offAt));
     EXPECT_THAT(requestedSpeeds(), ElementsAre("4G"));
 }
 
