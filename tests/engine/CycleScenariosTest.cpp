@@ -286,9 +286,17 @@ TEST_F(CycleScenariosTest, WiFiLostThenHomeAgain) {
     advance(20);
     EXPECT_FALSE(state().wifiEnabled);
 
-    // Home again: WiFi connects and cellular data goes off.
+    // Home at night: a background wake-up finds the network, and WiFi is
+    // off again before the phone sleeps.
     lock();
-    advance(15);
+    advance(15 + 30 * 60);
+    powerOn();
+    wifiAround(true);
+    advance(121);
+    askToSleep();
+    ASSERT_FALSE(state().wifiEnabled);
+
+    // In the morning: WiFi connects and cellular data goes off.
     unlock();
     advance(3);
     wifiAround(true);
