@@ -174,12 +174,16 @@ TEST_F(Edge2WiFiManagerTest, UnassociatedWiFiIsGivenTenOneSecondPauses) {
 TEST_F(Edge2WiFiManagerTest, WiFiFoundOffIsTriedAgain) {
     manager->deviceUnlocked();
     wifi(false, false);
-    // Association three seconds into the attempt: cellular data goes off then.
+    // WiFi that the manager itself switched off earlier...
+    manager->reloadStates(plist::Dictionary{{std::string(statistics::kWifiDisabledByMySelf), plist::Value(true)}});
+    // ...associates three seconds into the attempt: cellular data goes off then,
+    // and WiFi counts as the user's again.
     double fired = arm(true);
     host->phone().scheduleAssociation(platform::Date{fired + 3.0}, std::string("office"), 2);
     advance(30.0);
     EXPECT_EQ(switchesOf("wifi", fired), (Switches{{0.0, true}}));
     EXPECT_EQ(switchesOf("edge", fired), (Switches{{3.0, false}}));
+    EXPECT_FALSE(manager->wifiDisabledByMySelf());
 
     // No network at all: WiFi back off and cellular data on, ten seconds later.
     freshPhone();
@@ -190,6 +194,7 @@ TEST_F(Edge2WiFiManagerTest, WiFiFoundOffIsTriedAgain) {
     advance(30.0);
     EXPECT_EQ(switchesOf("wifi", fired), (Switches{{0.0, true}, {10.0, false}}));
     EXPECT_EQ(switchesOf("edge", fired), (Switches{{10.0, true}}));
+    EXPECT_TRUE(manager->wifiDisabledByMySelf());
 }
 
 TEST_F(Edge2WiFiManagerTest, VerificationStopsEarlyWhenThereIsNothingToVerify) {
