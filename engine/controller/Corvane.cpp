@@ -43,7 +43,9 @@ Corvane::Corvane(platform::Platform& platform)
       lastTurnOn(platform.clock().now()),
       lastDbSave(platform.clock().now()),
       platform_(platform),
-      homeScreen_(platform.runtime()) {}
+      homeScreen_(platform.runtime()) {
+    edge2WiFiManager->setFlagsChangedHandler([this] { persistData(); });
+}
 
 Corvane::~Corvane() {
     // Only tests destroy an engine; the host's instance lives until the process ends.
@@ -106,6 +108,9 @@ void Corvane::acPowerChanged(bool onACPower, platform::Object* /*uiController*/)
     } else if (common.enableNoneOnAC() && strategy->strategy == kStrategyNone && temporaryStrategyInForce()) {
         strategy = baseStrategy;
         strategyDidChanged();
+        // Unplugged with the screen off: the radios restored for the charge
+        // go off again as after a lock, instead of staying on all night.
+        if (isScreenDimmed()) asleepRadiosAsync();
     }
     edge2WiFiManager->ACPowerChanged(onAC);
 }

@@ -118,9 +118,17 @@ void Corvane::powerMessageCallback(std::uint32_t messageType, std::intptr_t mess
     platform::PowerManagement& powerManagement = platform_.powerManagement();
     switch (messageType) {
         case platform::kIOMessageCanSystemSleep:
-            // Only while the screen is off is the background switch-off asked;
-            // when it answers YES the radios are already off.
-            if (isScreenDimmed() && !switchAllOffInBackground()) {
+            if (asleepTimer && isScreenDimmed()) {
+                // A sleep delay longer than the phone's idle time: asleep, the
+                // radios would stay on until the next wake. Switch them off now.
+                CORVANE_DEBUG("The system asks to sleep, switching radios off now");
+                asleepTimer->invalidate();
+                asleepRadiosSync();
+                awokeInBackground = false;  // off now, whatever woke them
+                powerManagement.allowPowerChange(messageArgument);
+            } else if (isScreenDimmed() && !switchAllOffInBackground()) {
+                // Only while the screen is off is the background switch-off
+                // asked; when it answers YES the radios are already off.
                 powerManagement.cancelPowerChange(messageArgument);
             } else {
                 powerManagement.allowPowerChange(messageArgument);

@@ -149,9 +149,13 @@ void Corvane::reloadPrefs() {
     }
     std::optional<plist::Dictionary> read = plist::readDictionary(settingsPath);
     if (!read) {
-        CORVANE_DEBUG("Settings file %s is not a readable dictionary, using the defaults", settingsPath.c_str());
+        // A damaged file says nothing new: like a deleted one, it leaves the
+        // settings in force (an Aggressive user is not dropped to Normal).
+        CORVANE_DEBUG("Settings file %s is not a readable dictionary, keeping the settings in force",
+                      settingsPath.c_str());
+        return;
     }
-    const plist::Dictionary settingsDictionary = read ? std::move(*read) : plist::Dictionary{};
+    const plist::Dictionary settingsDictionary = std::move(*read);
     SettingsReader reader(*this, settingsDictionary);
     CommonToAllStrategies& common = CommonToAllStrategies::sharedInstance();
 

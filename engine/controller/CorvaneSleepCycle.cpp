@@ -114,15 +114,25 @@ void Corvane::restoreStates(bool inBackground) {
         if (inBackground) awokeInBackground = true;
 
         if (shouldEnableRadio(locationLastState, s.location)) radiosLib->setLocationEnabled(true);
-        if (shouldEnableRadio(wifiLastState || edge2WiFiManager->wifiDisabledByMySelf(), s.wifi)) {
-            radiosLib->setWiFiEnabled(true);
-        }
+        // WiFi switched off by the verification counts as on; once it has
+        // had its chance to come back, the verification below checks it again.
+        const bool wifiWanted = wifiLastState || edge2WiFiManager->wifiDisabledByMySelf();
+        if (shouldEnableRadio(wifiWanted, s.wifi)) radiosLib->setWiFiEnabled(true);
+        edge2WiFiManager->wifiDisabledByMySelf(false);
         if (shouldEnableRadio(bluetoothLastState, s.bluetooth)) radiosLib->setBluetoothEnabled(true);
         if (shouldEnableRadio(pushLastState, s.push)) radiosLib->setPushEnabled(true);
 
         const bool fourG = shouldEnableRadio(_3GLastState == kSpeed4G, s.fourG);
         const bool threeG = shouldEnableRadio(_3GLastState == kSpeed3G, s.threeG);
-        radiosLib->set3GState(fourG ? kSpeed4G : (threeG ? kSpeed3G : kSpeed2G));
+        if (fourG || threeG) {
+            radiosLib->set3GState(fourG ? kSpeed4G : kSpeed3G);
+        } else if (memorizedOnce) {
+            radiosLib->set3GState(kSpeed2G);
+        } else {
+            // Nothing memorized yet (plugged in before the first lock): the
+            // speed the user has is not lowered to 2G.
+            CORVANE_DEBUG("No radio states memorized yet, the speed stays as it is");
+        }
 
         if (shouldEnableRadio(edgeLastState || edge2WiFiManager->edgeDisabledByMySelf(), s.edge)) {
             // A refused switch (during a call) counts as switched off by the
@@ -140,7 +150,7 @@ void Corvane::restoreStates(bool inBackground) {
             CORVANE_DEBUG("Radios were off for %.0f seconds", lastSavedRadioTime);
             persistData();
         }
-        edge2WiFiManager->timerVerifyWiFiAndEdge(wifiLastState, lastTurnOn);
+        edge2WiFiManager->timerVerifyWiFiAndEdge(wifiWanted, lastTurnOn);
     }
 
     // A direct restore (the phone plugged in) also ends a wake timer still pending.

@@ -147,9 +147,14 @@ void applyCriticalLevelRule(Corvane& engine, const BatteryStatus& status) {
     if (current.enableNoRadioAtCriticalLevel && reading.charge == Charge::Critical &&
         current.strategy != kStrategyUltimate) {
         CORVANE_DEBUG("Switching to Ultimate mode: charge is %0.2f%%", reading.fraction * 100.0);
+        const bool switchOffNow = !engine.isDimmed();
+        // The radios on now are saved first (unless they are off already, or
+        // a temporary strategy is in force), so that the charge coming back
+        // restores them.
+        if (switchOffNow && !engine.lastTurnOff) engine.memorizeStates();
         engine.strategy = Strategie::strategyFromEnum(kStrategyUltimate);
         engine.strategyDidChanged();
-        if (!engine.isDimmed()) {
+        if (switchOffNow) {
             engine.showUltimateWarning();
             engine.switchAllOFF();
         }

@@ -150,6 +150,21 @@ bool Edge2WiFiManager::edgeDisabledByMySelf() const { return edgeDisabledByMySel
 
 void Edge2WiFiManager::edgeDisabledByMySelf(bool disabled) { edgeDisabledByMySelf_.store(disabled); }
 
+void Edge2WiFiManager::setFlagsChangedHandler(std::function<void()> handler) { flagsChanged_ = std::move(handler); }
+
+void Edge2WiFiManager::wifiDisabledByMySelf(bool disabled) {
+    if (wifiDisabledByMySelf_.exchange(disabled) == disabled || !flagsChanged_) return;
+    // Called from a verification thread too: the handler runs on the main
+    // thread, and not at all once the manager is gone.
+    platform_.mainRunLoop().dispatchToMain([this, gate = gate_] {
+        {
+            std::lock_guard guard(gate->mutex);
+            if (!gate->open) return;
+        }
+        guarded(flagsChanged_)();
+    });
+}
+
 // ---- Verification -------------------------------------------------------------------
 
 void Edge2WiFiManager::timerVerifyWiFiAndEdge(bool wifiState, platform::Date turnedOnAt) {
@@ -215,6 +230,9 @@ void Edge2WiFiManager::verifyUnderLock(RadiosLib& radios) {
         if (waitForAssociation(wifiManager)) return;
         CORVANE_DEBUG("WiFi is ON but no network is visible : turn OFF WiFi and turn ON Edge");
         switchWiFi(false);
+        // Off for want of a network, not by the user's choice: it counts as
+        // on when the radios are memorized, so it comes back at the wake-up.
+        wifiDisabledByMySelf(true);
         switchEdge(true);
         return;
     }
@@ -222,10 +240,12 @@ void Edge2WiFiManager::verifyUnderLock(RadiosLib& radios) {
     switchWiFi(true);
     if (waitForAssociation(wifiManager)) {
         CORVANE_DEBUG("We got a network : we should turn Edge OFF");
+        wifiDisabledByMySelf(false);
         switchEdge(false);
     } else {
         CORVANE_DEBUG("We did not got a network : turn WiFi back OFF");
         switchWiFi(false);
+        wifiDisabledByMySelf(true);
         switchEdge(true);
     }
 }

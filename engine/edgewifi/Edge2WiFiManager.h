@@ -6,6 +6,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -35,8 +36,14 @@ public:
     void persistData(plist::Dictionary& dictionary) const;
 
     bool wifiDisabledByMySelf() const;
+    // Set when the verification switches WiFi off for want of a network,
+    // cleared when WiFi comes back; a change is handed to the handler below.
+    void wifiDisabledByMySelf(bool disabled);
     bool edgeDisabledByMySelf() const;
     void edgeDisabledByMySelf(bool disabled);
+    // Runs on the main thread after `wifiDisabledByMySelf` changed, so that
+    // the owner can persist the flags.
+    void setFlagsChangedHandler(std::function<void()> handler);
 
     void timerVerifyWiFiAndEdge(bool wifiState, platform::Date lastTurnOn);
     void timerVerifyWiFiAndEdge();
@@ -59,6 +66,7 @@ private:
     // Fields shared with the verification threads: the strategy as an
     // immutable snapshot under stateMutex_, the rest atomic.
     std::shared_ptr<const Strategie> currentStrategy;
+    std::function<void()> flagsChanged_;  // set once, before any verification
     std::atomic<RadiosLib*> radioLib{nullptr};
     std::atomic<std::int32_t> deviceLocked_{0};
     std::atomic<bool> edgeDisabledByMySelf_{false};

@@ -6,7 +6,6 @@
 #include "shared/MobileDataInfo.h"
 #include "shared/Names.h"
 #include "shared/PropertyListFile.h"
-#include "sim/PlatformOverlay.h"
 #include "tests/support/HookedPhone.h"
 
 namespace corvane::testing {
@@ -61,8 +60,6 @@ TEST_F(DeviceCapabilitiesTest, KindIsRetriedWhileTheServerIsUnreachableThenKeptP
     EXPECT_EQ(lib.deviceKind, -1);
     EXPECT_FALSE(lib._is3GCapable);
     EXPECT_FALSE(std::filesystem::exists(mobileDataFile()));
-    EXPECT_TRUE(logged("getDeviceKind canceled because _CTServerConnectionCreate returned nil"));
-    EXPECT_TRUE(logged("DeviceKind is -1 which is unknown so : 3G NOT capable, by default"));
     EXPECT_EQ(lib.getDeviceKind(), -1);
     // Not capable: no speed change is attempted.
     EXPECT_TRUE(lib.set3GState(3));
@@ -140,7 +137,6 @@ TEST_F(DeviceCapabilitiesTest, OlderInterfaceRefusesCDMARadios) {
             s.ratSelection = selection;
         });
         EXPECT_EQ(makeRadios()._is3GCapable, capable);
-        EXPECT_EQ(logged("Disable 3G switch for CDMA Device"), !capable);
     }
 
     freshPhone();
@@ -149,55 +145,6 @@ TEST_F(DeviceCapabilitiesTest, OlderInterfaceRefusesCDMARadios) {
         s.telephonyServerReachable = false;
     });
     EXPECT_FALSE(makeRadios()._is3GCapable);
-    EXPECT_TRUE(logged("Disable 3G : No CTServerConnection acquired"));
-}
-
-// The phone's device, counting how often the capability function is looked up.
-class CountingDevice final : public platform::Device {
-public:
-    explicit CountingDevice(platform::Device& base) : base_(base) {}
-    std::string machine() const override { return base_.machine(); }
-    std::string systemVersion() const override { return base_.systemVersion(); }
-    double coreFoundationVersionNumber() const override { return base_.coreFoundationVersionNumber(); }
-    int userInterfaceIdiom() const override { return base_.userInterfaceIdiom(); }
-    std::optional<std::function<bool(std::string_view)>> loadCapabilityFunction() override {
-        ++loads;
-        return base_.loadCapabilityFunction();
-    }
-    int loads = 0;
-
-private:
-    platform::Device& base_;
-};
-
-TEST_F(DeviceCapabilitiesTest, CapabilityFunctionIsKeptOnlyAboveFramework793) {
-    phoneState([](sim::PhoneState& s) {
-        s.capabilities = std::map<std::string, bool>{{"cellular-data", true}, {"telephony", false}};
-    });
-    for (double framework : {793.0, 793.5, 1141.14}) {
-        CountingDevice device(host->device());
-        sim::PlatformOverlay overlay(*host);
-        overlay.overrideDevice(&device);
-        phoneState([framework](sim::PhoneState& s) { s.coreFoundationVersionNumber = framework; });
-        EXPECT_TRUE(RadiosLib::supportsCapability(overlay, "cellular-data"));
-        EXPECT_FALSE(RadiosLib::supportsCapability(overlay, "telephony"));
-        EXPECT_FALSE(RadiosLib::supportsCapability(overlay, "no-such-capability"));
-        EXPECT_EQ(device.loads, framework <= 793.0 ? 3 : 1) << framework;
-        RadiosLib::forgetCapabilityFunction(overlay);
-    }
-
-    // Without the library every capability answers NO, on either path, and
-    // a later library is found.
-    phoneState([](sim::PhoneState& s) { s.capabilities.reset(); });
-    for (double framework : {700.0, 1141.14}) {
-        sim::PlatformOverlay overlay(*host);
-        phoneState([framework](sim::PhoneState& s) { s.coreFoundationVersionNumber = framework; });
-        EXPECT_FALSE(RadiosLib::supportsCapability(overlay, "cellular-data")) << framework;
-        phoneState([](sim::PhoneState& s) { s.capabilities = std::map<std::string, bool>{{"cellular-data", true}}; });
-        EXPECT_TRUE(RadiosLib::supportsCapability(overlay, "cellular-data")) << framework;
-        phoneState([](sim::PhoneState& s) { s.capabilities.reset(); });
-        RadiosLib::forgetCapabilityFunction(overlay);
-    }
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/edgewifi/Edge2WiFiManager.h"
+#include "sim/SimPowerManagement.h"
 #include "tests/support/HookedPhone.h"
 
 namespace corvane::testing {
@@ -17,26 +18,16 @@ using SleepCycleTest = LaunchedPhoneTest;
 TEST_F(SleepCycleTest, NormalCycleSwitchesOffAfterTheDelayAndRestoresTheMemorizedStates) {
     allRadiosOn();
     engine()->manageLowPowerMode = true;
-    const double savedBefore = engine()->savedRadioTime;
+    engine()->savedRadioTime = 100.0;
 
     host->homeScreen().lock();
     advance(14);
     EXPECT_THAT(changeNames(), IsEmpty());
-    EXPECT_FALSE(engine()->memorizedOnce);
 
     advance(1);
     // Normal at sleep: everything off, cellular data too, and no speed set.
     EXPECT_THAT(changeNames(), ElementsAre("lowPowerMode on", "wifi off", "edge off", "location off", "bluetooth off"));
     EXPECT_FALSE(host->phone().pushEnabled());
-    EXPECT_TRUE(engine()->memorizedOnce);
-    EXPECT_TRUE(engine()->wifiLastState && engine()->edgeLastState && engine()->bluetoothLastState &&
-                engine()->locationLastState && engine()->pushLastState);
-    EXPECT_FALSE(engine()->lowPowerModeLastState);
-    EXPECT_EQ(engine()->_3GLastState, kSpeed4G);
-    ASSERT_TRUE(engine()->lastTurnOff.has_value());
-    const double offAt = now();
-    EXPECT_EQ(engine()->lastTurnOff->secondsSince1970, offAt);
-    EXPECT_EQ(engine()->asleepTimer, nullptr);
 
     // Radios off for exactly half an hour: unlock 3 seconds before.
     markChanges();
@@ -48,11 +39,32 @@ TEST_F(SleepCycleTest, NormalCycleSwitchesOffAfterTheDelayAndRestoresTheMemorize
     EXPECT_THAT(changeNames(),
                 ElementsAre("lowPowerMode off", "location on", "wifi on", "bluetooth on", "speed 4G", "edge on"));
     EXPECT_TRUE(host->phone().pushEnabled());
-    EXPECT_DOUBLE_EQ(engine()->lastSavedRadioTime, 1800.0);
-    EXPECT_DOUBLE_EQ(engine()->savedRadioTime, savedBefore + 1800.0);
-    EXPECT_FALSE(engine()->lastTurnOff.has_value());
-    EXPECT_EQ(engine()->lastTurnOn.secondsSince1970, now());
-    EXPECT_EQ(engine()->awakeTimer, nullptr);
+    // The radios-off time the app shows, added up and saved.
+    std::optional<plist::Dictionary> stored = plist::readDictionary(paths::resolve(paths::kStatisticsPropertyList));
+    ASSERT_TRUE(stored.has_value());
+    EXPECT_EQ(*stored->find(statistics::kLastSavedRadioTime), plist::Value(1800.0));
+    EXPECT_EQ(*stored->find(statistics::kSavedRadioTime), plist::Value(1900.0));
+
+    // Radios the user had off stay off, in the foreground and in a background wake.
+    phoneState([](sim::PhoneState& s) { s.bluetoothEnabled = s.locationServices = false; });
+    host->homeScreen().lock();
+    advance(15 + 15 * 60 + 1);
+    markChanges();
+    host->power().postMessage(platform::kIOMessageSystemWillPowerOn);
+    host->loop().runPending();
+    EXPECT_TRUE(changed("wifi on"));
+    EXPECT_FALSE(state().bluetoothEnabled || state().locationServices);
+}
+
+TEST_F(SleepCycleTest, LowPowerModeTheUserHadStaysOnAtWakeUp) {
+    useStrategy(kStrategyCustom, [](Strategie& s) { s.lowPowerMode = s.lowPowerModeAtSleep = kRadioAuto; });
+    engine()->manageLowPowerMode = true;
+    phoneState([](sim::PhoneState& s) { s.lowPowerMode = true; });
+    host->homeScreen().lock();
+    advance(15);
+    host->homeScreen().unlock();
+    advance(3);
+    EXPECT_TRUE(state().lowPowerMode);
 }
 
 TEST_F(SleepCycleTest, IMessageKeepsCellularDataOnAt2GWhileAsleep) {
@@ -178,17 +190,8 @@ TEST_F(SleepCycleTest, AirplaneModeAtWakeUpRetriesOnceInBackgroundModeUnlessALoc
     EXPECT_THAT(changeNames(), IsEmpty());
     ASSERT_NE(engine()->awakeTimer, nullptr);  // the retry is pending
 
-    // A lock cancels the retry: nothing is switched on behind the user's back.
-    airplane(false);
-    host->homeScreen().lock();
-    EXPECT_EQ(engine()->awakeTimer, nullptr);
-    advance(60);
-    EXPECT_THAT(changeNames(), IsEmpty());
-
     // Still in airplane mode at the retry: only the switch-on date moves.
-    airplane(true);
-    host->homeScreen().unlock();
-    advance(3 + 15);
+    advance(15);
     EXPECT_THAT(changeNames(), IsEmpty());
     EXPECT_EQ(engine()->lastTurnOn.secondsSince1970, now());
     EXPECT_FALSE(engine()->awokeInBackground);
@@ -220,8 +223,6 @@ TEST_F(SleepCycleTest, CarModeKeepsLocationAndBluetoothOnlyOnAC) {
         EXPECT_EQ(changed("location off"), !onAC);
         EXPECT_EQ(changed("bluetooth off"), !onAC);
         EXPECT_TRUE(changed("wifi off"));
-        EXPECT_EQ(logCount("Car mode detected, not switching Location OFF"), 1u);
-        EXPECT_EQ(logCount("Car mode detected, not switching BT OFF"), 1u);
         host->homeScreen().unlock();
         advance(3);
     }
@@ -235,7 +236,6 @@ TEST_F(SleepCycleTest, TetheringCancelsTheSwitchOff) {
     EXPECT_THAT(changeNames(), IsEmpty());
     EXPECT_TRUE(engine()->memorizedOnce);  // memorized all the same
     EXPECT_FALSE(engine()->lastTurnOff.has_value());
-    EXPECT_EQ(logCount("Switching all radios off canceled because we are tethered"), 1u);
 }
 
 TEST_F(SleepCycleTest, ARefusedCellularSwitchOnIsLeftToTheEdgeWiFiManager) {
@@ -249,15 +249,37 @@ TEST_F(SleepCycleTest, ARefusedCellularSwitchOnIsLeftToTheEdgeWiFiManager) {
     EXPECT_FALSE(state().cellularData);
     EXPECT_TRUE(engine()->edge2WiFiManager->edgeDisabledByMySelf());
 
-    // Memorized as on at the next sleep, so it comes back at the next wake-up.
+    // It comes back at the next wake-up, also when a background wake-up in
+    // between brought it back and off again.
     phoneState([](sim::PhoneState& s) { s.inCall = false; });
+    const auto powerMessage = [this](std::uint32_t type) {
+        host->power().postMessage(type);
+        host->loop().runPending();
+    };
     host->homeScreen().lock();
-    advance(15);
-    EXPECT_TRUE(engine()->edgeLastState);
+    advance(15 + 15 * 60 + 1);
+    powerMessage(platform::kIOMessageSystemWillPowerOn);
+    ASSERT_TRUE(state().cellularData);
+    advance(121);
+    powerMessage(platform::kIOMessageCanSystemSleep);
+    ASSERT_FALSE(state().cellularData);
     host->homeScreen().unlock();
     advance(3);
     EXPECT_TRUE(state().cellularData);
-    EXPECT_FALSE(engine()->edge2WiFiManager->edgeDisabledByMySelf());
+
+    // ...and after a restart of the engine.
+    host->homeScreen().lock();
+    advance(15);
+    phoneState([](sim::PhoneState& s) { s.inCall = true; });
+    host->homeScreen().unlock();
+    advance(3);
+    phoneState([](sim::PhoneState& s) { s.inCall = false; });
+    host->homeScreen().lock();
+    advance(15);
+    restartEngine();
+    host->homeScreen().unlock();
+    advance(3);
+    EXPECT_TRUE(state().cellularData);
 }
 
 }  // namespace

@@ -7,7 +7,6 @@
 #include <string>
 #include <typeinfo>
 
-#include "engine/strategies/CommonToAllStrategies.h"
 #include "engine/strategies/Strategie.h"
 #include "engine/strategies/StrategyAggressive.h"
 #include "engine/strategies/StrategyCustom.h"
@@ -96,15 +95,6 @@ TEST(Strategies, StrategyFromEnumBuildsTheNumberedClassWithItsName) {
         EXPECT_EQ(typeid(*built), typeid(*strategies[classOfNumber[number]])) << number;
     }
     for (std::int32_t number : {6, -1, INT32_MAX}) EXPECT_EQ(Strategie::strategyFromEnum(number), nullptr);
-}
-
-TEST(CommonToAllStrategies, OneSharedObjectWithItsCreationValues) {
-    CommonToAllStrategies& common = CommonToAllStrategies::sharedInstance();
-    EXPECT_EQ(&common, &CommonToAllStrategies::sharedInstance());
-    common.setCarMode(true);
-    common.resetToCreationValues();
-    EXPECT_FALSE(common.carMode() || common.enableNoneOnAC() || common.switchRadiosOnLock() || common.disableIcon());
-    EXPECT_TRUE(common.blockPopups());
 }
 
 }  // namespace

@@ -34,25 +34,6 @@ protected:
     testing::TemporaryRoot root_;
 };
 
-TEST_F(MobileDataInfoTest, SavingReplacesTheWholeFileWithTheFiveKeys) {
-    // A file left with a foreign key by someone else is replaced, not merged.
-    plist::writeFile(file(), plist::Value(plist::Dictionary{{"foreign", true}, {key(mobiledata::kIsCDMA), true}}));
-    MobileDataInfo record;
-    record.setSupport2G(true);
-    record.setSupport3G(true);
-    record.setDeviceKind(1);
-    ASSERT_TRUE(record.saveToFile());
-    // Booleans and an integer, as the app reads them; "isCDMA" always NO.
-    EXPECT_EQ(plist::readDictionary(file()), (plist::Dictionary{{key(mobiledata::kIsCDMA), false},
-                                                                {key(mobiledata::kSupport2G), true},
-                                                                {key(mobiledata::kSupport3G), true},
-                                                                {key(mobiledata::kSupport4G), false},
-                                                                {key(mobiledata::kDeviceKind), 1}}));
-    const MobileDataInfo loaded = MobileDataInfo::loadFromFile();
-    EXPECT_TRUE(loaded.support2G() && loaded.support3G() && !loaded.support4G());
-    EXPECT_EQ(loaded.deviceKind(), 1);
-}
-
 TEST_F(MobileDataInfoTest, MissingBrokenOrWronglyTypedFilesReadAsNothingKnown) {
     expectNothingKnown(MobileDataInfo::loadFromFile());  // missing
 
