@@ -225,10 +225,14 @@ bool AmpwiseWindow::walk(const QString& path, QString* failedStep) {
                 }
             }
         } else if (GraphScreenWidget* graph = graphScreen(); graph != nullptr) {
-            // On the graph screen: "settings", or a button of its action panel.
+            // On the graph screen: "settings", "panel" (opens the action
+            // panel), or a button of that panel.
             auto& screen = dynamic_cast<LineChartViewController&>(*stack_->topViewController());
             if (step.compare("settings", Qt::CaseInsensitive) == 0) {
                 screen.LongTap2();
+                done = true;
+            } else if (step.compare("panel", Qt::CaseInsensitive) == 0) {
+                screen.Tap1();
                 done = true;
             } else {
                 screen.Tap1();

@@ -24,8 +24,11 @@ GraphSettingsWidget::GraphSettingsWidget(FlipsideViewController& screen, QWidget
     auto* layout = new QVBoxLayout(this);
     auto* grid = new QGridLayout;
     const auto labels = screen.switchLabels();
-    for (std::size_t index = 0; index < labels.size(); ++index) {
-        const int row = static_cast<int>(index);
+    // The three load averages sit under one heading.
+    constexpr std::size_t kFirstLoadSwitch = 3;
+    int row = 0;
+    for (std::size_t index = 0; index < labels.size(); ++index, ++row) {
+        if (index == kFirstLoadSwitch) grid->addWidget(label(screen.loadLabel, this), row++, 0, 1, 2);
         QLabel* name = label(*labels[index], this);
         auto* toggle = new ToggleSwitch(this);
         toggle->setAccessibleName(name->text());
