@@ -1,6 +1,7 @@
 #include "app/qt/GraphScreenWidget.h"
 
 #include <QFrame>
+#include <QGestureEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QNativeGestureEvent>
@@ -264,6 +265,16 @@ bool GraphScreenWidget::viewportEvent(QEvent* event) {
             act([factor](LineChartViewController& graph) { graph.scrollViewDidEndZooming(factor); });
         }
         return true;
+    }
+    case QEvent::Gesture: {
+        // A pinch on a touch screen zooms once it ends, by its whole scale.
+        auto* gestures = static_cast<QGestureEvent*>(event);
+        auto* pinch = static_cast<QPinchGesture*>(gestures->gesture(Qt::PinchGesture));
+        if (pinch != nullptr && pinch->state() == Qt::GestureFinished && pinch->totalScaleFactor() != 1.0) {
+            const double factor = pinch->totalScaleFactor();
+            act([factor](LineChartViewController& graph) { graph.scrollViewDidEndZooming(factor); });
+        }
+        return pinch != nullptr;
     }
     default:
         return false;
