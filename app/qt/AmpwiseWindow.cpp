@@ -6,12 +6,19 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "app/model/PlotDBLoader.h"
+#include "app/platform/MainRunLoop.h"
 #include "app/qt/AlertOverlay.h"
+#include "app/qt/GraphScreenWidget.h"
+#include "app/qt/GraphSettingsWidget.h"
 #include "app/qt/NavigationBarWidget.h"
 #include "app/qt/TableRowWidget.h"
 #include "app/qt/TableScreenWidget.h"
 #include "app/screens/AmpwiseStoryboard.h"
+#include "app/qt/chart/QtChartImageExporter.h"
 #include "app/screens/AppListViewController.h"
+#include "app/screens/FlipsideViewController.h"
+#include "app/screens/LineChartViewController.h"
 #include "app/screens/TableViewController.h"
 
 namespace corvane::app {
@@ -23,11 +30,20 @@ constexpr double kPullStepDistance = 80.0;
 // How often a shown application list looks for a new names file: the engine
 // answers the list's request within a moment, and a stat costs nothing.
 constexpr int kNamesFileCheckMilliseconds = 500;
+// Rounds of waiting for loads that start further loads (a range widened
+// by loading): a few at most in practice.
+constexpr int kLoadingRounds = 50;
 }  // namespace
 
 AmpwiseWindow::AmpwiseWindow(QWidget* parent) : AmpwiseWindow(AmpwiseStoryboard::make(), parent) {}
 
-AmpwiseWindow::AmpwiseWindow(Storyboard storyboard, QWidget* parent) : QWidget(parent) {
+AmpwiseWindow::AmpwiseWindow(Storyboard storyboard, QWidget* parent)
+    : QWidget(parent),
+      runLoop_([this] {
+          refresh();
+          showNextAlert();
+      }),
+      imageExporter_(std::make_unique<QtChartImageExporter>(this)) {
     setWindowTitle("Ampwise");
     resize(kDefaultWidth, kDefaultHeight);
     setMinimumSize(280, 360);
@@ -42,6 +58,22 @@ AmpwiseWindow::AmpwiseWindow(Storyboard storyboard, QWidget* parent) : QWidget(p
     alert_ = new AlertOverlay(this);
     connect(bar_, &NavigationBarWidget::backRequested, this, &AmpwiseWindow::goBack);
     connect(alert_, &AlertOverlay::answered, this, &AmpwiseWindow::answerAlert);
+
+    addScreenViewMaker([this](ViewController& screen, QWidget* parent) -> QWidget* {
+        auto* graph = dynamic_cast<LineChartViewController*>(&screen);
+        if (graph == nullptr) return nullptr;
+        graph->imageExporter = imageExporter_.get();
+        auto* view = new GraphScreenWidget(*graph, parent);
+        connect(view, &GraphScreenWidget::userActed, this, &AmpwiseWindow::refresh);
+        return view;
+    });
+    addScreenViewMaker([this](ViewController& screen, QWidget* parent) -> QWidget* {
+        auto* settings = dynamic_cast<FlipsideViewController*>(&screen);
+        if (settings == nullptr) return nullptr;
+        auto* view = new GraphSettingsWidget(*settings, parent);
+        connect(view, &GraphSettingsWidget::userActed, this, &AmpwiseWindow::refresh);
+        return view;
+    });
 
     stack_ = std::make_unique<NavigationStack>(std::move(storyboard));
     stack_->urlOpener = [](std::string_view url) {
@@ -64,11 +96,46 @@ AmpwiseWindow::AmpwiseWindow(Storyboard storyboard, QWidget* parent) : QWidget(p
 
 AmpwiseWindow::~AmpwiseWindow() {
     if (table_ != nullptr) table_->detach();
+    detachView();
+    // The screens go with the stack: their widgets go first.
+    while (screens_->count() > 0) {
+        QWidget* shown = screens_->widget(0);
+        screens_->removeWidget(shown);
+        delete shown;
+    }
+    table_ = nullptr;
     stack_->onStackChange = nullptr;
     stack_->onAlert = nullptr;
 }
 
 bool AmpwiseWindow::isAlertShown() const { return alert_->isVisible(); }
+
+GraphScreenWidget* AmpwiseWindow::graphScreen() const { return qobject_cast<GraphScreenWidget*>(view_); }
+
+GraphSettingsWidget* AmpwiseWindow::graphSettings() const { return qobject_cast<GraphSettingsWidget*>(view_); }
+
+void AmpwiseWindow::setChartImageExporter(std::unique_ptr<ChartImageExporter> exporter) {
+    imageExporter_ = std::move(exporter);
+    if (auto* graph = dynamic_cast<LineChartViewController*>(stack_->topViewController()))
+        graph->imageExporter = imageExporter_.get();
+}
+
+void AmpwiseWindow::detachView() {
+    if (GraphScreenWidget* graph = graphScreen()) graph->detach();
+    if (GraphSettingsWidget* settings = graphSettings()) settings->detach();
+    view_ = nullptr;
+}
+
+void AmpwiseWindow::finishLoading() {
+    PlotDBLoader& loader = PlotDBLoader::sharedInstance();
+    for (int round = 0; round < kLoadingRounds; ++round) {
+        loader.waitLoading();
+        MainRunLoop::main().runDueWork();
+        if (!loader.isLoading() && !MainRunLoop::main().hasPostedWork()) break;
+    }
+    refresh();
+    showNextAlert();
+}
 
 void AmpwiseWindow::showTopScreen() {
     // The screen that was shown may be the one whose handler runs now.
@@ -78,6 +145,7 @@ void AmpwiseWindow::showTopScreen() {
         table_->deleteLater();
         table_ = nullptr;
     }
+    detachView();
     while (screens_->count() > 0) {
         QWidget* old = screens_->widget(0);
         screens_->removeWidget(old);
@@ -96,6 +164,7 @@ void AmpwiseWindow::showTopScreen() {
         for (const ScreenViewMaker& make : screenViewMakers_) {
             if (top != nullptr && (view = make(*top, body_)) != nullptr) break;
         }
+        view_ = view;
         screens_->addWidget(view != nullptr ? view : new QLabel(body_));
         if (view != nullptr) view->setFocus();
     }
@@ -106,6 +175,13 @@ void AmpwiseWindow::refresh() {
     ViewController* top = stack_->topViewController();
     bar_->showScreen(top != nullptr ? QString::fromStdString(top->title) : QString(), stack_->depth() > 1);
     if (table_ != nullptr) table_->refresh();
+    // The graph screen hides the bar while it is on top.
+    auto* graph = dynamic_cast<LineChartViewController*>(top);
+    bar_->setVisible(graph == nullptr || !graph->navigationBarHidden);
+    if (GraphScreenWidget* shown = graphScreen()) shown->refresh();
+    if (GraphSettingsWidget* shown = graphSettings()) shown->refresh();
+    // Screens make timers as they appear and as the user acts.
+    runLoop_.arm();
 }
 
 void AmpwiseWindow::showNextAlert() {
@@ -148,6 +224,22 @@ bool AmpwiseWindow::walk(const QString& path, QString* failedStep) {
                     break;
                 }
             }
+        } else if (GraphScreenWidget* graph = graphScreen(); graph != nullptr) {
+            // On the graph screen: "settings", "panel" (opens the action
+            // panel), or a button of that panel.
+            auto& screen = dynamic_cast<LineChartViewController&>(*stack_->topViewController());
+            if (step.compare("settings", Qt::CaseInsensitive) == 0) {
+                screen.LongTap2();
+                done = true;
+            } else if (step.compare("panel", Qt::CaseInsensitive) == 0) {
+                screen.Tap1();
+                done = true;
+            } else {
+                screen.Tap1();
+                done = screen.tapPanelButton(step.toStdString());
+                if (!done) screen.cancelTapped();
+            }
+            refresh();
         } else if (table_ != nullptr && step == "pull") {
             table_->pullTo(kPullStepDistance);
             done = true;
@@ -158,6 +250,7 @@ bool AmpwiseWindow::walk(const QString& path, QString* failedStep) {
                 done = true;
             }
         }
+        if (graphScreen() != nullptr) finishLoading();
         if (!done) {
             if (failedStep != nullptr) *failedStep = step;
             return false;

@@ -12,11 +12,15 @@
 #include <string_view>
 #include <vector>
 
+#include "app/qt/MainRunLoopDriver.h"
+#include "app/screens/ChartImageExporter.h"
 #include "app/screens/NavigationStack.h"
 
 namespace corvane::app {
 
 class AlertOverlay;
+class GraphScreenWidget;
+class GraphSettingsWidget;
 class NavigationBarWidget;
 class TableScreenWidget;
 
@@ -45,7 +49,18 @@ public:
     AlertOverlay& alertOverlay() { return *alert_; }
     // The table screen shown, none when the top screen is not a table.
     TableScreenWidget* tableScreen() const { return table_; }
+    // The graph screen shown, none when the top screen is another.
+    GraphScreenWidget* graphScreen() const;
+    GraphSettingsWidget* graphSettings() const;
     bool isAlertShown() const;
+
+    // Writes the graph screen's "Save image" files (a save dialog by
+    // default). Set before the graph screen opens; the window keeps it.
+    void setChartImageExporter(std::unique_ptr<ChartImageExporter> exporter);
+
+    // Lets running statistics loads end and their results reach the screen
+    // (a picture or a test wants the finished graph, not the progress).
+    void finishLoading();
 
     // Walks from the current screen through slash-separated steps: a row
     // (by identifier or text), an alert button (by title) while an alert
@@ -60,15 +75,21 @@ protected:
 
 private:
     void showTopScreen();
+    void detachView();
     void showNextAlert();
     void answerAlert(int buttonIndex);
     void refresh();
 
+    // Both outlive the screens of the stack, which use them.
+    MainRunLoopDriver runLoop_;
+    std::unique_ptr<ChartImageExporter> imageExporter_;
     std::unique_ptr<NavigationStack> stack_;
     NavigationBarWidget* bar_ = nullptr;
     QWidget* body_ = nullptr;
     QStackedLayout* screens_ = nullptr;
     TableScreenWidget* table_ = nullptr;
+    // The screen drawn by a maker (graph screens, for example).
+    QWidget* view_ = nullptr;
     AlertOverlay* alert_ = nullptr;
     std::vector<ScreenViewMaker> screenViewMakers_;
     // While an application list is shown, looks for the names file the

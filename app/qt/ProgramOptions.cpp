@@ -35,7 +35,7 @@ const char* ProgramOptions::usage() {
            "  --root DIR         the phone's files live under DIR (default: $CORVANE_ROOT)\n"
            "  --screenshot FILE  draw the window into FILE (PNG) and quit, no display needed\n"
            "  --show PATH        before the screenshot, walk from home through rows, e.g.\n"
-           "                     settings/strategy or battery/adapter\n";
+           "                     settings/strategy, battery/adapter, graphs or graphs/settings\n";
 }
 
 }  // namespace corvane::app

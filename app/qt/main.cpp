@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "app/model/PlotDBLoader.h"
 #include "app/platform/AppPlatformFactory.h"
 #include "app/qt/AmpwiseWindow.h"
 #include "app/qt/LocaleDateFormat.h"
@@ -78,6 +79,8 @@ int main(int argc, char** argv) {
             status = QApplication::exec();
         }
     }
+    // The statistics loader's thread ends before the application does.
+    corvane::app::PlotDBLoader::resetSharedInstance();
     corvane::app::AppPlatform::install(nullptr);
     return status;
 }

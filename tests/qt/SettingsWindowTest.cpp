@@ -2,6 +2,7 @@
 // settings file and show on the way back, alerts take their answer, the
 // keyboard walks the rows.
 
+#include "app/qt/GraphScreenWidget.h"
 #include "app/qt/ProgramOptions.h"
 #include "app/qt/QtColor.h"
 #include "shared/MobileDataInfo.h"
@@ -100,12 +101,15 @@ private slots:
         QCOMPARE(f->table().headings(), (QStringList{"Made by", "Thanks to"}));
     }
 
-    void theGraphsRowIsGreyedAndTheHelpAlertOpensThePage() {
+    void theGraphsRowOpensTheGraphScreenAndTheHelpAlertOpensThePage() {
         f->open();
-        app::TableRowWidget* graphs = f->row("View Graphs");
-        QVERIFY(!graphs->isInteractive());
-        QVERIFY(graphs->accessibleDescription().contains("unavailable"));
+        QVERIFY(f->row("View Graphs")->isInteractive());
         f->click("View Graphs");
+        QVERIFY(f->window->graphScreen() != nullptr);
+        QVERIFY(!f->window->navigationBar().isVisible());
+        f->window->finishLoading();
+        QTest::keyClick(f->window->graphScreen(), Qt::Key_Escape);
+        WindowFixture::settle();
         QCOMPARE(f->title(), QString("Ampwise"));
 
         f->click("FAQ Ampwise 2.1.1");

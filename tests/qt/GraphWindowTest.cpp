@@ -1,0 +1,173 @@
+// The graph screen and its settings in the window, on a root with recorded
+// statistics, driven with the mouse, the wheel and the keys.
+
+#include <QImage>
+#include <QListWidget>
+#include <QScrollArea>
+#include <QScrollBar>
+
+#include "app/model/PlotDBLoader.h"
+#include "app/qt/GraphScreenWidget.h"
+#include "app/qt/GraphSettingsWidget.h"
+#include "app/qt/chart/ChartImageWriter.h"
+#include "app/screens/LineChartViewController.h"
+#include "tests/qt/WindowFixture.h"
+#include "tests/support/StatisticsRows.h"
+
+namespace corvane::testing {
+
+namespace {
+
+constexpr std::int64_t kDay = 86400;
+
+// Saves into a fixed file, as a user choosing it in the dialog would.
+class FileChartImageExporter final : public app::ChartImageExporter {
+public:
+    explicit FileChartImageExporter(std::string path) : path_(std::move(path)) {}
+    std::optional<std::string> chooseImagePath() override { return path_; }
+    bool writeImage(app::PCLineChartView& chart, const std::string& path) override {
+        return app::ChartImageWriter::write(chart, QString::fromStdString(path));
+    }
+
+private:
+    std::string path_;
+};
+
+}  // namespace
+
+class GraphWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        f = std::make_unique<WindowFixture>();
+        app::PlotDBLoader::resetSharedInstance();
+        // Three weeks of records, one every ten minutes.
+        writeStatisticsRows(everyStep(1'700'000'000, 600, static_cast<int>(21 * kDay / 600)));
+    }
+    void cleanup() {
+        f.reset();
+        app::PlotDBLoader::resetSharedInstance();
+    }
+
+    void seriesChosenInTheSettingsAreSavedAndDrawn() {
+        f->open();
+        f->click("View Graphs");
+        QVERIFY(!f->window->navigationBar().isVisible());
+        // The loaded week reaches the screen through the window's event loop.
+        QTRY_VERIFY(graph().chart()->width() > 6 * graph().scrollArea()->viewport()->width());
+        QVERIFY(!graph().progressView()->isVisible());
+        // The newest records show first.
+        QScrollBar* bar = graph().scrollArea()->horizontalScrollBar();
+        QCOMPARE(bar->maximum(), graph().chart()->width() - graph().scrollArea()->viewport()->width());
+        QCOMPARE(bar->value(), bar->maximum());
+
+        QTest::mouseClick(graph().scrollArea()->viewport(), Qt::RightButton);
+        WindowFixture::settle();
+        app::GraphSettingsWidget* settings = f->window->graphSettings();
+        QVERIFY(settings != nullptr);
+        QCOMPARE(f->title(), QString("Graph settings"));
+        QVERIFY(settings->switches()[0]->isChecked());
+        QVERIFY(!settings->switches()[1]->isChecked());
+        QTest::mouseClick(settings->switches()[1], Qt::LeftButton);
+        QCOMPARE(f->readFile(paths::kGraphSettings)->find("temperature")->boolValue(), true);
+        QTest::mouseClick(settings->doneButton(), Qt::LeftButton);
+        WindowFixture::settle();
+        QVERIFY(f->window->graphScreen() != nullptr);
+        QVERIFY(chartScreen().getTemperatureState());
+    }
+
+    void keysAndWheelMoveTheWindowAndZoom() {
+        openGraphs();
+        const std::uint64_t newestStart = app::PlotDBLoader::sharedInstance().start();
+        QTest::keyClick(&graph(), Qt::Key_Left);
+        QCOMPARE(f->window->alertOverlay().title(), QString("Week change"));
+        f->answer("OK");
+        f->window->finishLoading();
+        QVERIFY(app::PlotDBLoader::sharedInstance().start() < newestStart);
+
+        QTest::keyClick(&graph(), Qt::Key_Home);
+        QCOMPARE(graph().scrollArea()->horizontalScrollBar()->value(), 0);
+        const int width = graph().chart()->width();
+        wheel(QPoint(0, 120), Qt::ControlModifier);
+        QCOMPARE(graph().chart()->width(), qRound(width * app::GraphScreenWidget::kZoomInStep));
+        // A plain wheel scrolls, and the screen follows the bar.
+        wheel(QPoint(0, -120), Qt::NoModifier);
+        QVERIFY(graph().scrollArea()->horizontalScrollBar()->value() > 0);
+        QScrollBar* bar = graph().scrollArea()->horizontalScrollBar();
+        QCOMPARE(bar->value(), qRound(chartScreen().scrollView.contentOffsetX));
+        // Dragging the bar moves the screen's offset (the panel opens there).
+        bar->setValue(bar->maximum() / 2);
+        QCOMPARE(qRound(chartScreen().scrollView.contentOffsetX), bar->maximum() / 2);
+    }
+
+    void theActionPanelSavesAnImage() {
+        const std::string file = (f->root.path() / "graph.png").string();
+        f->open();
+        f->window->setChartImageExporter(std::make_unique<FileChartImageExporter>(file));
+        f->click("View Graphs");
+        f->window->finishLoading();
+        QTest::mouseClick(graph().scrollArea()->viewport(), Qt::LeftButton);
+        QVERIFY(graph().actionPanel()->isVisible());
+        panelButton("Save image")->click();
+        WindowFixture::settle();
+        QVERIFY(!graph().actionPanel()->isVisible());
+        QCOMPARE(f->window->alertOverlay().title(), QString("Image saved"));
+        const QImage saved(QString::fromStdString(file));
+        QVERIFY(!saved.isNull());
+        QVERIFY(saved.width() >= qRound(chartScreen().scrollView.contentWidth));
+    }
+
+    void leavingDuringALoadLeavesNothingBehind() {
+        f->open();
+        f->click("View Graphs");
+        QTest::mouseClick(graph().scrollArea()->viewport(), Qt::LeftButton);
+        panelButton("<< Ampwise")->click();
+        WindowFixture::settle();
+        QCOMPARE(f->title(), QString("Ampwise"));
+        QVERIFY(f->window->navigationBar().isVisible());
+        app::PlotDBLoader::sharedInstance().waitLoading();
+        app::MainRunLoop::main().runDueWork();
+        WindowFixture::settle();
+        // And again with Escape, the screen gone before its load ends.
+        f->click("View Graphs");
+        QTest::keyClick(&graph(), Qt::Key_Escape);
+        WindowFixture::settle();
+        f->click("Settings");
+        app::PlotDBLoader::sharedInstance().waitLoading();
+        app::MainRunLoop::main().runDueWork();
+        QCOMPARE(f->title(), QString("Settings"));
+    }
+
+private:
+    void openGraphs() {
+        f->open();
+        f->click("View Graphs");
+        f->window->finishLoading();
+        QVERIFY(f->window->graphScreen() != nullptr);
+    }
+    app::GraphScreenWidget& graph() const { return *f->window->graphScreen(); }
+    app::LineChartViewController& chartScreen() const {
+        return dynamic_cast<app::LineChartViewController&>(*f->window->navigationStack().topViewController());
+    }
+    QPushButton* panelButton(const QString& title) const {
+        for (QPushButton* button : graph().actionPanel()->findChildren<QPushButton*>()) {
+            if (button->text() == title) return button;
+        }
+        return nullptr;
+    }
+    void wheel(QPoint angle, Qt::KeyboardModifiers modifiers) {
+        QWidget* viewport = graph().scrollArea()->viewport();
+        const QPointF at(viewport->width() / 2.0, viewport->height() / 2.0);
+        QWheelEvent event(at, viewport->mapToGlobal(at), QPoint(), angle, Qt::NoButton, modifiers,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(viewport, &event);
+    }
+
+    std::unique_ptr<WindowFixture> f;
+};
+
+}  // namespace corvane::testing
+
+QTEST_MAIN(corvane::testing::GraphWindowTest)
+#include "GraphWindowTest.moc"
