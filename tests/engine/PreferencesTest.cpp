@@ -316,7 +316,7 @@ TEST_F(PreferencesTest, AnotherWriterNeverLeavesATornSettingsFile) {
     EXPECT_EQ(engine()->strategy->strategy, kStrategyCustom);
     // No temporary file is left behind.
     for (const auto& entry : std::filesystem::directory_iterator(settingsPath().parent_path())) {
-        EXPECT_EQ(entry.path().filename().string().find(kSettingsName + "."), std::string::npos) << entry.path();
+        EXPECT_EQ(entry.path().filename().string().find(".corvane-"), std::string::npos) << entry.path();
     }
 }
 
