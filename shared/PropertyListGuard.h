@@ -24,7 +24,7 @@ inline constexpr int kMaximumNesting = 128;
 inline constexpr std::size_t kMaximumPropertyListSize = 1024u * 1024u;
 // The most memory a binary list may expand to, counted as a fixed cost per
 // node plus the text and data each node holds, every repeat included.
-inline constexpr std::size_t kMaximumExpandedSize = 16u * 1024u * 1024u;
+inline constexpr std::size_t kMaximumExpandedSize = 4u * 1024u * 1024u;
 inline constexpr std::size_t kExpandedNodeCost = 64;
 
 // Why libplist must not see these bytes, or none when it may. Only the
