@@ -134,7 +134,7 @@ TEST(CrashConsistencyTest, KilledWritersLeaveOldOrNewFilesASoundDatabaseAndNoTem
     RootInMemory root;
     fs::create_directories(paths::resolve(paths::kStatisticsFolder));
     ASSERT_TRUE(plist::writeFile(paths::resolve(paths::kSettings), plist::Value(plist::Dictionary{{"Round", 0}})));
-    const int kills = countFromEnvironment("CORVANE_CRASH_KILLS", 12);
+    const int kills = countFromEnvironment("CORVANE_CRASH_KILLS", 25);
     std::mt19937 random(20261207);
     std::int64_t next = 1;
     for (int kill = 0; kill < kills; ++kill) {
