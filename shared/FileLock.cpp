@@ -51,7 +51,8 @@ FileLock::FileLock(const std::filesystem::path& target, std::chrono::millisecond
     fd_ = ::open(lockFileFor(target).c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0644);
     if (fd_ < 0) return;
     const Clock::time_point deadline = Clock::now() + bound;
-    if (secondsSinceMark(fd_) < kFreshMarkSeconds) std::this_thread::sleep_for(std::min<Clock::duration>(kGiveWay, bound));
+    if (secondsSinceMark(fd_) < kFreshMarkSeconds)
+        std::this_thread::sleep_for(std::min<Clock::duration>(kGiveWay, bound));
     Clock::time_point nextMark = Clock::now();
     for (;;) {
         if (tryLock(fd_)) {

@@ -226,8 +226,7 @@ private:
                 }
                 continue;
             }
-            const std::uint64_t child =
-                bigEndian(top.header.contentStart + top.next * referenceSize_, referenceSize_);
+            const std::uint64_t child = bigEndian(top.header.contentStart + top.next * referenceSize_, referenceSize_);
             // A dictionary lists its key references, then its value references.
             const bool isKey = top.header.type == 0xD && top.next < top.header.count;
             ++top.next;

@@ -38,8 +38,7 @@ void clearRowsEveryFewThousand(const std::filesystem::path& database) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace corvane;
     static fuzzing::FuzzPhone phone(2000);
-    const std::optional<plist::Value> value =
-        plist::parse(std::string_view(reinterpret_cast<const char*>(data), size));
+    const std::optional<plist::Value> value = plist::parse(std::string_view(reinterpret_cast<const char*>(data), size));
     const plist::Dictionary* dictionary = value ? value->asDictionary() : nullptr;
     if (dictionary == nullptr) return 0;
     Corvane& engine = phone.engine();

@@ -17,8 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     const std::filesystem::path settings = paths::resolve(paths::kSettings);
     Corvane& engine = phone.engine();
-    if (!writeFileAtomically(settings, bytes) ||
-        !writeFileAtomically(paths::resolve(paths::kShutdownList), bytes))
+    if (!writeFileAtomically(settings, bytes) || !writeFileAtomically(paths::resolve(paths::kShutdownList), bytes))
         std::abort();
     const bool readable = plist::readDictionary(settings).has_value();
 
