@@ -39,6 +39,9 @@ public:
 
     Dictionary() = default;
     Dictionary(std::initializer_list<Entry> entries);
+    // Takes entries whose keys are known to differ, in linear time (a file
+    // may hold tens of thousands of keys; adding them one by one is quadratic).
+    static Dictionary withUniqueKeys(std::vector<Entry> entries);
 
     const Value* find(std::string_view key) const;
     Value* find(std::string_view key);

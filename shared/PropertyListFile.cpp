@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <limits>
 #include <memory>
+#include <unordered_map>
+#include <vector>
 
 #include "shared/AtomicFile.h"
 #include "shared/PropertyListGuard.h"
@@ -36,7 +38,9 @@ using Malloced = std::unique_ptr<T, MallocDeleter>;
 std::optional<Value> fromNode(plist_t node, int depth);
 
 std::optional<Value> fromDictionaryNode(plist_t node, int depth) {
-    Dictionary dictionary;
+    // A binary list may repeat a key: the last one wins, as in the library.
+    std::vector<Dictionary::Entry> entries;
+    std::unordered_map<std::string, std::size_t> positions;
     plist_dict_iter rawIterator = nullptr;
     plist_dict_new_iter(node, &rawIterator);
     if (rawIterator == nullptr) return std::nullopt;
@@ -50,9 +54,13 @@ std::optional<Value> fromDictionaryNode(plist_t node, int depth) {
         if (rawKey == nullptr) return std::nullopt;
         std::optional<Value> value = fromNode(item, depth + 1);
         if (!value) return std::nullopt;
-        dictionary.set(rawKey, std::move(*value));
+        const auto [position, added] = positions.emplace(rawKey, entries.size());
+        if (added)
+            entries.emplace_back(rawKey, std::move(*value));
+        else
+            entries[position->second].second = std::move(*value);
     }
-    return Value(std::move(dictionary));
+    return Value(Dictionary::withUniqueKeys(std::move(entries)));
 }
 
 std::optional<Value> fromArrayNode(plist_t node, int depth) {
