@@ -24,13 +24,14 @@ for target in "${targets[@]}"; do
   leaks=1
   case $target in BatteryRowFuzzer | SettingsReloadFuzzer) leaks=0 ;; esac
   echo "== $target: $seconds s"
-  "$build/tests/fuzz/$target" "$work" "$top/tests/fuzz/corpus/$target" \
+  log="$build/$target.log"
+  if ! "$build/tests/fuzz/$target" "$work" "$top/tests/fuzz/corpus/$target" \
     -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=65536 -detect_leaks=$leaks \
-    -artifact_prefix="$build/artifacts/$target-" -print_final_stats=1 2>&1 | tail -n 12
-  status=${PIPESTATUS[0]}
-  if [ "$status" -ne 0 ]; then
-    echo "fuzz: $target failed (status $status); see $build/artifacts" >&2
+    -artifact_prefix="$build/artifacts/$target-" -print_final_stats=1 >"$log" 2>&1; then
+    tail -n 40 "$log"
+    echo "fuzz: $target failed; the input is in $build/artifacts" >&2
     exit 1
   fi
+  grep -E "^Done|number_of_executed_units" "$log" || true
 done
 echo "fuzz: every target ran $seconds s without a failure"
