@@ -1,11 +1,15 @@
 #include "shared/AtomicFile.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
+#include <ctime>
+#include <string>
+#include <system_error>
 #include <vector>
 
 namespace corvane {
@@ -14,6 +18,31 @@ namespace {
 
 // Mode of a newly created file: readable by everyone, as preference files are.
 constexpr mode_t kNewFileMode = 0644;
+
+constexpr std::string_view kTemporaryMark = ".corvane-";
+constexpr std::size_t kRandomLength = 6;  // the XXXXXX of mkostemp
+constexpr std::time_t kStaleAfterSeconds = 3600;
+
+// The process id of a temporary file's writer, when the name is one of ours:
+// "." + target name + ".corvane-" + digits + "." + six letters or digits.
+std::optional<pid_t> temporaryFileWriter(const std::string& name) {
+    if (name.size() < 1 + 1 + kTemporaryMark.size() + 1 + 1 + kRandomLength || name[0] != '.') return std::nullopt;
+    const std::size_t randomStart = name.size() - kRandomLength;
+    if (name[randomStart - 1] != '.') return std::nullopt;
+    for (std::size_t k = randomStart; k < name.size(); ++k) {
+        const char c = name[k];
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'))) return std::nullopt;
+    }
+    std::size_t digitsStart = randomStart - 1;
+    while (digitsStart > 0 && name[digitsStart - 1] >= '0' && name[digitsStart - 1] <= '9') --digitsStart;
+    const std::size_t digits = randomStart - 1 - digitsStart;
+    if (digits == 0 || digits > 9 || digitsStart < 1 + kTemporaryMark.size()) return std::nullopt;
+    if (name.compare(digitsStart - kTemporaryMark.size(), kTemporaryMark.size(), kTemporaryMark) != 0)
+        return std::nullopt;
+    return static_cast<pid_t>(std::stol(name.substr(digitsStart, digits)));
+}
+
+bool processIsGone(pid_t pid) { return ::kill(pid, 0) != 0 && errno == ESRCH; }
 
 bool writeAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
@@ -46,7 +75,10 @@ bool writeThroughTemporary(const std::filesystem::path& path, std::string_view b
     std::filesystem::path folder = path.parent_path();
     if (folder.empty()) folder = ".";
 
-    const std::string pattern = (folder / (path.filename().string() + ".XXXXXX")).string();
+    const std::string pattern =
+        (folder / ("." + path.filename().string() + std::string(kTemporaryMark) + std::to_string(::getpid()) + "." +
+                   std::string(kRandomLength, 'X')))
+            .string();
     std::vector<char> temporaryName(pattern.begin(), pattern.end());
     temporaryName.push_back('\0');
     const int fd = ::mkostemp(temporaryName.data(), O_CLOEXEC);
@@ -80,7 +112,28 @@ bool writeFileAtomically(const std::filesystem::path& path, std::string_view byt
     }
 }
 
-std::optional<std::string> readWholeFile(const std::filesystem::path& path) {
+std::size_t removeStaleTemporaryFiles(const std::filesystem::path& folder) {
+    std::size_t removed = 0;
+    try {
+        std::error_code error;
+        const pid_t self = ::getpid();
+        const std::time_t now = std::time(nullptr);
+        for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+            const std::optional<pid_t> writer = temporaryFileWriter(entry.path().filename().string());
+            if (!writer) continue;
+            struct stat info {};
+            if (::lstat(entry.path().c_str(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
+            const bool stale =
+                *writer == self || processIsGone(*writer) || now - info.st_mtime > kStaleAfterSeconds;
+            if (stale && ::unlink(entry.path().c_str()) == 0) ++removed;
+        }
+    } catch (...) {
+        // A folder that cannot be listed keeps its files.
+    }
+    return removed;
+}
+
+std::optional<std::string> readWholeFile(const std::filesystem::path& path, std::size_t maximumSize) {
     // Non-blocking so that a FIFO or device in the file's place cannot hang the caller.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) return std::nullopt;
@@ -89,7 +142,7 @@ std::optional<std::string> readWholeFile(const std::filesystem::path& path) {
     try {
         struct stat info {};
         if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
-            static_cast<std::size_t>(info.st_size) <= kMaximumFileSize) {
+            static_cast<std::size_t>(info.st_size) <= maximumSize) {
             std::string bytes;
             bytes.reserve(static_cast<std::size_t>(info.st_size));
             char buffer[64 * 1024];
@@ -103,7 +156,7 @@ std::optional<std::string> readWholeFile(const std::filesystem::path& path) {
                 }
                 if (count == 0) break;
                 // The file may grow while it is read: keep to the cap all the same.
-                if (bytes.size() + static_cast<std::size_t>(count) > kMaximumFileSize) {
+                if (bytes.size() + static_cast<std::size_t>(count) > maximumSize) {
                     ok = false;
                     break;
                 }

@@ -14,14 +14,23 @@ namespace corvane {
 // comes near it, and a runaway file must not exhaust the host's memory.
 inline constexpr std::size_t kMaximumFileSize = 64u * 1024u * 1024u;
 
-// Writes the bytes to a new temporary file in the target's folder, flushes it
-// to disk and renames it over the target. Keeps the permissions of a file it
+// Writes the bytes to a new temporary file in the target's folder (named
+// ".<name>.corvane-<process id>.XXXXXX"), flushes it to disk and renames it
+// over the target. Keeps the permissions of a file it
 // replaces. Does not create folders. NO on any failure; the temporary file is
 // then removed and the old file stays as it was.
 bool writeFileAtomically(const std::filesystem::path& path, std::string_view bytes);
 
+// Removes, directly in the folder, the temporary files of atomic writes that
+// never finished: those of a process that is gone, of this process (called
+// when no write of its own is under way, as at start-up), or older than an
+// hour (a process id taken again). Other files are never touched. Answers
+// the number removed.
+std::size_t removeStaleTemporaryFiles(const std::filesystem::path& folder);
+
 // The whole content of a regular file; none when it is missing, not a regular
-// file, unreadable or larger than kMaximumFileSize.
-std::optional<std::string> readWholeFile(const std::filesystem::path& path);
+// file, unreadable or larger than maximumSize.
+std::optional<std::string> readWholeFile(const std::filesystem::path& path,
+                                         std::size_t maximumSize = kMaximumFileSize);
 
 }  // namespace corvane

@@ -13,6 +13,12 @@ Dictionary::Dictionary(std::initializer_list<Entry> entries) {
     for (const Entry& entry : entries) set(entry.first, entry.second);
 }
 
+Dictionary Dictionary::withUniqueKeys(std::vector<Entry> entries) {
+    Dictionary dictionary;
+    dictionary.entries_ = std::move(entries);
+    return dictionary;
+}
+
 const Value* Dictionary::find(std::string_view key) const {
     for (const Entry& entry : entries_) {
         if (entry.first == key) return &entry.second;

@@ -39,18 +39,22 @@ public:
 
     Dictionary() = default;
     Dictionary(std::initializer_list<Entry> entries);
+    // Takes entries whose keys are known to differ, in linear time (a file
+    // may hold tens of thousands of keys; adding them one by one is quadratic).
+    static Dictionary withUniqueKeys(std::vector<Entry> entries);
 
     const Value* find(std::string_view key) const;
     Value* find(std::string_view key);
-    bool contains(std::string_view key) const { return find(key) != nullptr; }
+    bool contains(std::string_view key) const;
     // Replaces the value of an existing key in place, or appends the key.
     void set(std::string_view key, Value value);
     bool erase(std::string_view key);
 
-    std::size_t size() const { return entries_.size(); }
-    bool empty() const { return entries_.empty(); }
-    auto begin() const { return entries_.begin(); }
-    auto end() const { return entries_.end(); }
+    // Defined after Value, which must be complete first (clang insists).
+    std::size_t size() const;
+    bool empty() const;
+    auto begin() const;
+    auto end() const;
 
     friend bool operator==(const Dictionary&, const Dictionary&);
 
@@ -124,5 +128,11 @@ private:
                  plist::Dictionary>
         storage_;
 };
+
+inline bool Dictionary::contains(std::string_view key) const { return find(key) != nullptr; }
+inline std::size_t Dictionary::size() const { return entries_.size(); }
+inline bool Dictionary::empty() const { return entries_.empty(); }
+inline auto Dictionary::begin() const { return entries_.begin(); }
+inline auto Dictionary::end() const { return entries_.end(); }
 
 }  // namespace corvane::plist

@@ -6,9 +6,11 @@
 #include <cstdlib>
 #include <limits>
 #include <memory>
+#include <unordered_map>
+#include <vector>
 
 #include "shared/AtomicFile.h"
-#include "shared/PropertyListNesting.h"
+#include "shared/PropertyListGuard.h"
 
 namespace corvane::plist {
 
@@ -36,7 +38,9 @@ using Malloced = std::unique_ptr<T, MallocDeleter>;
 std::optional<Value> fromNode(plist_t node, int depth);
 
 std::optional<Value> fromDictionaryNode(plist_t node, int depth) {
-    Dictionary dictionary;
+    // A binary list may repeat a key: the last one wins, as in the library.
+    std::vector<Dictionary::Entry> entries;
+    std::unordered_map<std::string, std::size_t> positions;
     plist_dict_iter rawIterator = nullptr;
     plist_dict_new_iter(node, &rawIterator);
     if (rawIterator == nullptr) return std::nullopt;
@@ -50,9 +54,13 @@ std::optional<Value> fromDictionaryNode(plist_t node, int depth) {
         if (rawKey == nullptr) return std::nullopt;
         std::optional<Value> value = fromNode(item, depth + 1);
         if (!value) return std::nullopt;
-        dictionary.set(rawKey, std::move(*value));
+        const auto [position, added] = positions.emplace(rawKey, entries.size());
+        if (added)
+            entries.emplace_back(rawKey, std::move(*value));
+        else
+            entries[position->second].second = std::move(*value);
     }
-    return Value(std::move(dictionary));
+    return Value(Dictionary::withUniqueKeys(std::move(entries)));
 }
 
 std::optional<Value> fromArrayNode(plist_t node, int depth) {
@@ -88,10 +96,11 @@ std::optional<Value> fromNode(plist_t node, int depth) {
             return Value(d);
         }
         case PLIST_STRING: {
-            char* raw = nullptr;
-            plist_get_string_val(node, &raw);
-            const Malloced<char> text(raw);
-            return Value(std::string(raw != nullptr ? raw : ""));
+            // Read by length: a string may hold NUL characters, which the
+            // library's copying reader refuses with an assertion.
+            std::uint64_t length = 0;
+            const char* text = plist_get_string_ptr(node, &length);
+            return Value(std::string(text != nullptr ? text : "", text != nullptr ? length : 0));
         }
         case PLIST_DATE: {
             std::int32_t seconds = 0;
@@ -187,17 +196,24 @@ std::optional<std::string> xmlOf(const Value& value) {
 
 }  // namespace
 
-std::optional<Value> parse(std::string_view bytes) {
-    if (bytes.empty() || bytes.size() > std::numeric_limits<std::uint32_t>::max()) return std::nullopt;
+std::optional<Value> parse(std::string_view bytes, std::string* whyNot) {
+    const auto refuse = [whyNot](std::string_view reason) -> std::optional<Value> {
+        if (whyNot != nullptr) whyNot->assign(reason);
+        return std::nullopt;
+    };
+    if (bytes.empty()) return refuse("empty");
     try {
-        if (!hasBoundedNesting(bytes, kMaximumDepth)) return std::nullopt;
+        if (const std::optional<std::string_view> refusal = structureRefusal(bytes, kMaximumDepth))
+            return refuse(*refusal);
         plist_t raw = nullptr;
         plist_from_memory(bytes.data(), static_cast<std::uint32_t>(bytes.size()), &raw);
         const Node root(raw);
-        if (!root) return std::nullopt;
-        return fromNode(root.get(), 0);
+        if (!root) return refuse("not a property list");
+        std::optional<Value> value = fromNode(root.get(), 0);
+        if (!value) return refuse("holds a value of an unknown kind");
+        return value;
     } catch (...) {
-        return std::nullopt;
+        return refuse("out of memory");
     }
 }
 
@@ -209,17 +225,24 @@ std::string toXml(const Value& value) {
     }
 }
 
-std::optional<Value> readFile(const std::filesystem::path& path) {
-    const std::optional<std::string> bytes = readWholeFile(path);
-    if (!bytes) return std::nullopt;
-    return parse(*bytes);
+std::optional<Value> readFile(const std::filesystem::path& path, std::string* whyNot) {
+    // The size is checked before anything is read, so that a huge file costs nothing.
+    const std::optional<std::string> bytes = readWholeFile(path, kMaximumPropertyListSize);
+    if (!bytes) {
+        if (whyNot != nullptr) *whyNot = "missing, unreadable or too large";
+        return std::nullopt;
+    }
+    return parse(*bytes, whyNot);
 }
 
-std::optional<Dictionary> readDictionary(const std::filesystem::path& path) {
-    std::optional<Value> value = readFile(path);
+std::optional<Dictionary> readDictionary(const std::filesystem::path& path, std::string* whyNot) {
+    std::optional<Value> value = readFile(path, whyNot);
     if (!value) return std::nullopt;
     Dictionary* dictionary = value->asDictionary();
-    if (dictionary == nullptr) return std::nullopt;
+    if (dictionary == nullptr) {
+        if (whyNot != nullptr) *whyNot = "not a dictionary";
+        return std::nullopt;
+    }
     return std::move(*dictionary);
 }
 

@@ -11,18 +11,20 @@
 
 namespace corvane::plist {
 
-// Parses a property list held in memory (XML or binary); none when malformed
-// or nested more than kMaximumNesting containers deep.
-std::optional<Value> parse(std::string_view bytes);
+// Parses a property list held in memory (XML or binary); none when malformed,
+// or refused before parsing (shared/PropertyListGuard.h: too large, nested
+// too deep, expanding too far, a NUL in a key). `whyNot`, when given,
+// receives the reason of a none.
+std::optional<Value> parse(std::string_view bytes, std::string* whyNot = nullptr);
 // The standard XML form of a value; empty when the value nests more than
-// kMaximumNesting containers (shared/PropertyListNesting.h). The XML form
+// kMaximumNesting containers (shared/PropertyListGuard.h). The XML form
 // keeps dates to the whole second.
 std::string toXml(const Value& value);
 
 // The whole file as a value; none when missing, empty, truncated or malformed.
-std::optional<Value> readFile(const std::filesystem::path& path);
+std::optional<Value> readFile(const std::filesystem::path& path, std::string* whyNot = nullptr);
 // The file as a dictionary; none also when its root is not a dictionary.
-std::optional<Dictionary> readDictionary(const std::filesystem::path& path);
+std::optional<Dictionary> readDictionary(const std::filesystem::path& path, std::string* whyNot = nullptr);
 
 // Writes the XML form to a temporary file in the same folder, flushes it and
 // renames it over the path, so a reader sees the old or the new whole file.

@@ -8,6 +8,7 @@
 #include <ctime>
 #include <fstream>
 #include <initializer_list>
+#include <limits>
 #include <sstream>
 
 #include "shared/Names.h"
@@ -130,9 +131,17 @@ double numberIn(const json& value, const std::string& place, double low, double 
     return n;
 }
 
+// A whole number that fits 64 signed bits, not wrapped.
+long long wholeNumber(const json& value, const std::string& place) {
+    if (value.is_number_unsigned() && value.get<std::uint64_t>() > std::numeric_limits<std::int64_t>::max()) {
+        throw ScenarioError(place, "the number is too large");
+    }
+    return value.get<long long>();
+}
+
 int integerIn(const json& value, const std::string& place, int low, int high) {
     if (!value.is_number_integer() && !value.is_number_unsigned()) wrongType(value, place, "an integer");
-    const long long n = value.get<long long>();
+    const long long n = wholeNumber(value, place);
     if (n < low || n > high) {
         throw ScenarioError(place, "expected an integer from " + std::to_string(low) + " to " + std::to_string(high) +
                                        ", found " + std::to_string(n));
@@ -140,29 +149,58 @@ int integerIn(const json& value, const std::string& place, int low, int high) {
     return static_cast<int>(n);
 }
 
-// A time in seconds: a number, or "HH:MM" / "HH:MM:SS" (hours may exceed 23).
+// The longest scenario: a year of virtual time.
+constexpr double kLongestScenarioSeconds = 365.0 * 86400.0;
+
+// "HH:MM" or "HH:MM:SS" as seconds: plain digits only, minutes and seconds
+// below 60, hours any count up to a year's worth; none when malformed.
+std::optional<double> clockTime(std::string_view text) {
+    double fields[3] = {0, 0, 0};
+    int count = 0;
+    std::size_t i = 0;
+    while (count < 3) {
+        const std::size_t start = i;
+        double field = 0;
+        while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
+            field = field * 10 + (text[i] - '0');
+            if (field > kLongestScenarioSeconds) return std::nullopt;  // no wrapping, however many digits
+            ++i;
+        }
+        if (i == start) return std::nullopt;
+        fields[count++] = field;
+        if (i == text.size()) break;
+        if (text[i] != ':') return std::nullopt;
+        ++i;
+    }
+    if (i != text.size() || count < 2 || fields[1] >= 60 || fields[2] >= 60) return std::nullopt;
+    return fields[0] * 3600.0 + fields[1] * 60.0 + fields[2];
+}
+
+// A time in seconds: a number, or "HH:MM" / "HH:MM:SS" (hours may exceed 23);
+// never negative, never beyond a year.
 double seconds(const json& value, const std::string& place) {
+    double n = 0;
     if (value.is_string()) {
         const std::string text = value.get<std::string>();
-        unsigned hours = 0, minutes = 0, secs = 0;
-        char tail = 0;
-        const int fields = std::sscanf(text.c_str(), "%u:%u:%u%c", &hours, &minutes, &secs, &tail);
-        if ((fields == 2 || fields == 3) && minutes < 60 && secs < 60 && text.find_first_of(" +-") == std::string::npos) {
-            return hours * 3600.0 + minutes * 60.0 + secs;
+        const std::optional<double> parsed = clockTime(text);
+        if (!parsed) {
+            throw ScenarioError(place, "expected seconds as a number or a time \"HH:MM\" or \"HH:MM:SS\", found \"" +
+                                           text + "\"");
         }
-        throw ScenarioError(place, "expected seconds as a number or a time \"HH:MM\" or \"HH:MM:SS\", found \"" + text +
-                                       "\"");
+        n = *parsed;
+    } else {
+        if (!value.is_number()) wrongType(value, place, "seconds (a number, or \"HH:MM[:SS]\")");
+        n = number(value, place);
+        if (n < 0) throw ScenarioError(place, "a time cannot be negative");
     }
-    if (!value.is_number()) wrongType(value, place, "seconds (a number, or \"HH:MM[:SS]\")");
-    const double n = number(value, place);
-    if (n < 0) throw ScenarioError(place, "a time cannot be negative");
+    if (n > kLongestScenarioSeconds) throw ScenarioError(place, "a time beyond a year (365 days)");
     return n;
 }
 
 // A settings value: a boolean or a number, kept as the app would store it.
 plist::Value settingValue(const json& value, const std::string& place) {
     if (value.is_boolean()) return plist::Value(value.get<bool>());
-    if (value.is_number_integer() || value.is_number_unsigned()) return plist::Value(value.get<long long>());
+    if (value.is_number_integer() || value.is_number_unsigned()) return plist::Value(wholeNumber(value, place));
     if (value.is_number_float()) return plist::Value(number(value, place));
     wrongType(value, place, "a boolean or a number");
 }
@@ -341,19 +379,79 @@ ScenarioEvent readEvent(const json& entry, const std::string& at, const Scenario
     return event;
 }
 
-}  // namespace
+// Builds the document while following the JSON pointer of the value being
+// read, so that a value the reader cannot take (a number too large for a
+// double, broken text) is reported at its place.
+class PlaceTrackingParser {
+public:
+    explicit PlaceTrackingParser(json& document) : builder_(document, true) {}
 
-Scenario Scenario::parse(std::string_view text) {
-    json document;
-    try {
-        document = json::parse(text.begin(), text.end());
-    } catch (const json::parse_error& error) {
+    bool null() { return scalar(builder_.null()); }
+    bool boolean(bool v) { return scalar(builder_.boolean(v)); }
+    bool number_integer(json::number_integer_t v) { return scalar(builder_.number_integer(v)); }
+    bool number_unsigned(json::number_unsigned_t v) { return scalar(builder_.number_unsigned(v)); }
+    bool number_float(json::number_float_t v, const json::string_t& s) { return scalar(builder_.number_float(v, s)); }
+    bool string(json::string_t& v) { return scalar(builder_.string(v)); }
+    bool binary(json::binary_t& v) { return scalar(builder_.binary(v)); }
+    bool start_object(std::size_t n) { return open(false, builder_.start_object(n)); }
+    bool start_array(std::size_t n) { return open(true, builder_.start_array(n)); }
+    bool key(json::string_t& k) {
+        if (!frames_.empty()) frames_.back().key = k;
+        return builder_.key(k);
+    }
+    bool end_object() { return close(builder_.end_object()); }
+    bool end_array() { return close(builder_.end_array()); }
+
+    [[noreturn]] bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception& error) {
         std::string reason = error.what();
         // Keep the library's own words, without its exception tag.
         if (auto tag = reason.find("] "); reason.rfind("[json.exception", 0) == 0 && tag != std::string::npos) {
             reason.erase(0, tag + 2);
         }
-        throw ScenarioError("", "not JSON: " + reason);
+        throw ScenarioError(currentPlace(), "not JSON: " + reason);
+    }
+
+private:
+    struct Frame {
+        bool array;
+        std::size_t index = 0;
+        std::string key;
+    };
+
+    // The pointer of the value about to be read.
+    std::string currentPlace() const {
+        std::string place;
+        for (const Frame& frame : frames_) place = frame.array ? child(place, frame.index) : child(place, frame.key);
+        return place;
+    }
+    bool scalar(bool result) {
+        if (!frames_.empty() && frames_.back().array) ++frames_.back().index;
+        return result;
+    }
+    bool open(bool array, bool result) {
+        frames_.push_back(Frame{array, 0, {}});
+        return result;
+    }
+    bool close(bool result) {
+        if (!frames_.empty()) frames_.pop_back();
+        return scalar(result);
+    }
+
+    nlohmann::detail::json_sax_dom_parser<json> builder_;
+    std::vector<Frame> frames_;
+};
+
+}  // namespace
+
+Scenario Scenario::parse(std::string_view text) {
+    json document;
+    try {
+        PlaceTrackingParser parser(document);
+        json::sax_parse(text.begin(), text.end(), &parser);
+    } catch (const ScenarioError&) {
+        throw;
+    } catch (const std::exception& error) {
+        throw ScenarioError("", std::string("not JSON: ") + error.what());
     }
 
     Scenario scenario;
@@ -462,7 +560,8 @@ std::optional<double> parseIso8601(std::string_view text) {
     }
     const std::string zone = s.substr(static_cast<std::size_t>(consumed));
     if (zone != "Z" && zone != "+00:00" && zone != "+0000") return std::nullopt;
-    if (month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59 || second < 0 || second >= 61) {
+    if (month < 1 || month > 12 || day < 1 || day > 31 || hour < 0 || hour > 23 || minute < 0 || minute > 59 ||
+        !(second >= 0 && second < 61)) {
         return std::nullopt;
     }
     std::tm time{};

@@ -1,12 +1,17 @@
 #include "app/model/PlistController.h"
 
+#include <chrono>
 #include <filesystem>
+#include <string>
 #include <limits>
 #include <memory>
 #include <system_error>
 
 #include "app/model/AppLog.h"
 #include "app/platform/AppPlatform.h"
+#include "shared/AtomicFile.h"
+#include "shared/FileLock.h"
+#include "shared/MoveAside.h"
 #include "shared/Names.h"
 #include "shared/Paths.h"
 #include "shared/PropertyListFile.h"
@@ -16,6 +21,9 @@ namespace corvane::app {
 namespace {
 
 std::unique_ptr<PlistController> instance;
+
+// The longest a write waits for the engine to finish its own write of the file.
+constexpr std::chrono::milliseconds kSettingsLockWait{250};
 
 std::filesystem::path settingsPath() { return paths::resolve(paths::kSettings); }
 
@@ -48,6 +56,10 @@ void PlistController::_init() {
     // Every other default, the two rate restrictions included, is set by the
     // member initialisers, in the order of the declarations.
     supportedRates_ = MobileDataInfo::loadFromFile();
+    // Temporary files of writes that a crash or a kill interrupted earlier.
+    const std::filesystem::path folder = paths::resolve(paths::kPreferencesFolder);
+    if (const std::size_t removed = removeStaleTemporaryFiles(folder))
+        AMPWISE_LOG("Removed %zu unfinished temporary files from %s", removed, folder.c_str());
 }
 
 // A key present in the file is converted with the usual number conversions
@@ -66,11 +78,13 @@ void PlistController::reloadPrefs() {
         AMPWISE_LOG("File not found : %s", path.c_str());
         return;
     }
-    const std::optional<plist::Dictionary> read = plist::readDictionary(path);
+    std::string whyNot;
+    const std::optional<plist::Dictionary> read = plist::readDictionary(path, &whyNot);
     if (!read) {
         // Nothing usable in it: read as if it were missing. The next write
-        // replaces it with a whole dictionary.
-        AMPWISE_LOG("File %s is not a readable dictionary, settings kept as they are", path.c_str());
+        // moves it aside and starts a new file.
+        AMPWISE_LOG("File %s is not a readable dictionary (%s), settings kept as they are", path.c_str(),
+                    whyNot.c_str());
         return;
     }
     const plist::Dictionary& prefs = *read;
@@ -158,12 +172,13 @@ void PlistController::reloadPrefs() {
 }
 
 void PlistController::savePrefs() {
-    using namespace settings;
-    const std::filesystem::path path = settingsPath();
     // Keys the model does not own ("SwitchRadiosOnLock", the engine's own
     // keys) stay as read.
-    plist::Dictionary prefs = settingsToUpdate(path);
+    updateFile(settingsPath(), [this](plist::Dictionary& prefs) { setOwnKeys(prefs); });
+}
 
+void PlistController::setOwnKeys(plist::Dictionary& prefs) const {
+    using namespace settings;
     prefs.set(kDebug, debug_);
     prefs.set(kCarMode, carMode_);
     prefs.set(kLowPowerMode, manageLowPowerMode_);
@@ -195,8 +210,6 @@ void PlistController::savePrefs() {
     prefs.set(kBluetoothAtSleep, bluetoothAtSleep_);
     prefs.set(kMinRate, static_cast<long long>(minRate_));
     prefs.set(kMaxRate, static_cast<long long>(maxRate_));
-
-    writeAndNotify(path, std::move(prefs));
 }
 
 // The file written is also the file read, so that a write to another file
@@ -204,9 +217,7 @@ void PlistController::savePrefs() {
 // settings into it.
 void PlistController::_saveValueToFile(std::string_view path, std::string_view key, const plist::Value& value) {
     const std::filesystem::path target = path.empty() ? settingsPath() : paths::resolve(path);
-    plist::Dictionary prefs = settingsToUpdate(target);
-    prefs.set(key, value);
-    writeAndNotify(target, std::move(prefs));
+    updateFile(target, [&](plist::Dictionary& prefs) { prefs.set(key, value); });
 }
 
 std::int32_t PlistController::getValueFromDict(const plist::Dictionary& dictionary, std::string_view forKey) {
@@ -250,18 +261,33 @@ void PlistController::firePrefChanged() {
     AppPlatform::current().darwinNotifications().post(notifications::kPreferencesChanged);
 }
 
-plist::Dictionary PlistController::settingsToUpdate(const std::filesystem::path& path) {
-    if (!fileExists(path)) return {};
-    std::optional<plist::Dictionary> read = plist::readDictionary(path);
-    if (!read) {
-        AMPWISE_LOG("File %s is not a readable dictionary, it is replaced", path.c_str());
-        return {};
+std::optional<plist::Dictionary> PlistController::settingsToUpdate(const std::filesystem::path& path) {
+    if (!fileExists(path)) return plist::Dictionary{};
+    std::string whyNot;
+    std::optional<plist::Dictionary> read = plist::readDictionary(path, &whyNot);
+    if (read) return read;
+    const std::optional<std::filesystem::path> aside = moveAside(path, AppPlatform::current().currentTime());
+    if (!aside) {
+        AMPWISE_LOG("File %s is not a readable dictionary (%s) and could not be moved aside", path.c_str(),
+                    whyNot.c_str());
+        return std::nullopt;
     }
-    return std::move(*read);
+    AMPWISE_LOG("File %s is not a readable dictionary (%s), moved aside to %s", path.c_str(), whyNot.c_str(),
+                aside->c_str());
+    return plist::Dictionary{};
 }
 
-void PlistController::writeAndNotify(const std::filesystem::path& path, plist::Dictionary prefs) {
-    if (plist::writeFile(path, plist::Value(std::move(prefs)))) {
+void PlistController::updateFile(const std::filesystem::path& path,
+                                 const std::function<void(plist::Dictionary&)>& change) {
+    const FileLock lock(path, kSettingsLockWait);
+    if (!lock.held()) AMPWISE_LOG("file %s not locked in time, written without the lock", path.c_str());
+    std::optional<plist::Dictionary> prefs = settingsToUpdate(path);
+    if (!prefs) {
+        AMPWISE_LOG("file %s COULD NOT be created", path.c_str());
+        return;
+    }
+    change(*prefs);
+    if (plist::writeFile(path, plist::Value(std::move(*prefs)))) {
         AMPWISE_LOG("file %s created", path.c_str());
         firePrefChanged();
     } else {

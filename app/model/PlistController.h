@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string_view>
 
@@ -124,11 +125,15 @@ private:
     PlistController();
     // Sets the creation defaults and loads the supported rates.
     void _init();
+    // Sets every key the model owns, in the order of the file.
+    void setOwnKeys(plist::Dictionary& prefs) const;
+    // Re-reads the file under the settings lock, lets `change` set its keys
+    // and replaces it; on success logs and notifies the engine.
+    void updateFile(const std::filesystem::path& path, const std::function<void(plist::Dictionary&)>& change);
     // The dictionary of a file about to be rewritten: empty when the file is
-    // missing, or unreadable (it is then replaced whole).
-    static plist::Dictionary settingsToUpdate(const std::filesystem::path& path);
-    // Writes atomically; on success logs and notifies the engine.
-    void writeAndNotify(const std::filesystem::path& path, plist::Dictionary prefs);
+    // missing, or unreadable (it is then moved aside first, and none when
+    // that fails: nothing of the user's is written over).
+    static std::optional<plist::Dictionary> settingsToUpdate(const std::filesystem::path& path);
 
     bool debug_ = false;
     bool carMode_ = false;

@@ -8,6 +8,7 @@
 #include "app/model/Localized.h"
 #include "app/platform/AppPlatform.h"
 #include "app/screens/SwitchUITableViewCell.h"
+#include "shared/MoveAside.h"
 #include "shared/Names.h"
 #include "shared/Paths.h"
 #include "shared/PropertyListFile.h"
@@ -252,6 +253,19 @@ void AppListViewController::saveAppsState() {
     if (!file) {
         AMPWISE_LOG("No application list for mode %d, nothing saved", shutdowApp);
         return;
+    }
+    // A list file that could not be read is kept aside rather than written over.
+    std::string whyNot;
+    if (fileExists(*file) && !plist::readDictionary(*file, &whyNot)) {
+        const std::optional<std::filesystem::path> aside = moveAside(*file, AppPlatform::current().currentTime());
+        if (aside) {
+            AMPWISE_LOG("File %s is not a readable dictionary (%s), moved aside to %s", file->c_str(), whyNot.c_str(),
+                        aside->c_str());
+        } else {
+            AMPWISE_LOG("file %s COULD NOT be saved: unreadable and not movable aside", file->c_str());
+            AppPlatform::current().darwinNotifications().post(notifications::kPreferencesChanged);
+            return;
+        }
     }
     if (plist::writeFile(*file, plist::Value(appsToMonitor)))
         AMPWISE_LOG("file %s saved", file->c_str());

@@ -134,6 +134,9 @@ public:
     bool memorizedOnce = false;
     bool postPostInitDone = false;
     sqlite3* statsDB = nullptr;  // open only during one operation
+    // Whether the existing database passed its check in this run; a failed
+    // insert clears it, so that the next reading checks (and repairs) again.
+    bool statsDBVerified = false;
     // The strategy chosen by the user, and the strategy in force: the same
     // object unless a temporary strategy (None on AC, Ultimate at the
     // critical level) is in force. Shared so that a verification thread that

@@ -1,6 +1,7 @@
 // The settings file and the three application lists shared with the app:
 // reading them into the engine, filling in missing settings keys, and the
 // application names file written on the app's request.
+#include <chrono>
 #include <cmath>
 #include <memory>
 #include <mutex>
@@ -13,6 +14,7 @@
 #include "engine/strategies/CommonToAllStrategies.h"
 #include "engine/strategies/Strategie.h"
 #include "engine/strategies/StrategyTypes.h"
+#include "shared/FileLock.h"
 #include "shared/Names.h"
 #include "shared/Paths.h"
 #include "shared/PropertyListFile.h"
@@ -20,6 +22,10 @@
 namespace corvane {
 
 namespace {
+
+// The longest the main thread waits for the settings lock (the app may be
+// writing the file at the same moment).
+constexpr std::chrono::milliseconds kSettingsLockWait{100};
 
 // Reads the settings dictionary key by key. A missing key gives the caller's
 // fallback and, where the settings table says so, is written into the file
@@ -122,9 +128,11 @@ plist::Dictionary readApplicationList(std::string_view phonePath, const char* li
         CORVANE_DEBUG("%s list: no file, the list is empty", listName);
         return {};
     }
-    std::optional<plist::Dictionary> list = plist::readDictionary(path);
+    std::string whyNot;
+    std::optional<plist::Dictionary> list = plist::readDictionary(path, &whyNot);
     if (!list) {
-        CORVANE_DEBUG("%s list: file %s is not a readable dictionary, the list is empty", listName, path.c_str());
+        CORVANE_DEBUG("%s list: file %s is not a readable dictionary, the list is empty (%s)", listName, path.c_str(),
+                      whyNot.c_str());
         return {};
     }
     CORVANE_DEBUG("%s list: %zu entries", listName, list->size());
@@ -147,12 +155,13 @@ void Corvane::reloadPrefs() {
         CORVANE_DEBUG("File not found : %s", settingsPath.c_str());
         return;
     }
-    std::optional<plist::Dictionary> read = plist::readDictionary(settingsPath);
+    std::string whyNot;
+    std::optional<plist::Dictionary> read = plist::readDictionary(settingsPath, &whyNot);
     if (!read) {
         // A damaged file says nothing new: like a deleted one, it leaves the
         // settings in force (an Aggressive user is not dropped to Normal).
-        CORVANE_DEBUG("Settings file %s is not a readable dictionary, keeping the settings in force",
-                      settingsPath.c_str());
+        CORVANE_DEBUG("Settings file %s is not a readable dictionary (%s), keeping the settings in force",
+                      settingsPath.c_str(), whyNot.c_str());
         return;
     }
     const plist::Dictionary settingsDictionary = std::move(*read);
@@ -234,11 +243,18 @@ std::int32_t Corvane::getValueFromDict(const plist::Dictionary& dictionary, std:
 }
 
 void Corvane::saveValueToFile(std::string_view path, std::string_view key, const plist::Value& value) {
-    // Re-read from disk at each write, so that a concurrent writer's keys are
-    // kept; the atomic rewrite means a reader always sees a whole file. A file
-    // that is missing or unreadable is left alone: the engine never creates
-    // the settings file, nor replaces one it cannot read.
+    // Re-read from disk at each write, under the lock the app takes for its
+    // own writes, so that neither undoes the other's keys; the atomic rewrite
+    // means a reader always sees a whole file. A file that is missing or
+    // unreadable is left alone: the engine never creates the settings file,
+    // nor replaces one it cannot read.
     const std::filesystem::path resolved = paths::resolve(path);
+    if (!platform_.fileManager().fileExists(resolved)) {
+        CORVANE_DEBUG("file %s COULD NOT be created", resolved.c_str());
+        return;
+    }
+    const FileLock lock(resolved, kSettingsLockWait);
+    if (!lock.held()) CORVANE_DEBUG("file %s not locked in time, written without the lock", resolved.c_str());
     std::optional<plist::Dictionary> dictionary = plist::readDictionary(resolved);
     if (dictionary) {
         dictionary->set(key, value);

@@ -22,6 +22,8 @@
 #include "engine/radios/RadiosLib.h"
 #include "engine/strategies/Strategie.h"
 #include "engine/strategies/StrategyTypes.h"
+#include "shared/AtomicFile.h"
+#include "shared/MoveAside.h"
 #include "shared/Names.h"
 #include "shared/Paths.h"
 #include "shared/PropertyListFile.h"
@@ -267,8 +269,69 @@ void saveReading(Corvane& engine, const Reading& reading, int busyRetriesLeft) {
             // check runs as it would have after a successful retry.
             backgroundCheck(engine);
             return;
-        case InsertResult::Failed: return;  // the reading is lost; already logged
+        case InsertResult::Failed:
+            // The reading is lost (already logged); the next one checks the
+            // database again and repairs it if it must.
+            engine.statsDBVerified = false;
+            return;
     }
+}
+
+enum class DatabaseHealth { Usable, Broken, Unavailable };
+
+// Checks an existing database and gives it its table and index when they are
+// missing (a file left empty by a kill at the wrong moment). A busy database
+// (the app purging it) is not judged now; a file that fails the quick check,
+// or is no database at all, is broken.
+DatabaseHealth checkDatabase(sqlite3*& handle, const std::filesystem::path& database) {
+    DatabaseSession session(handle, database, SQLITE_OPEN_READWRITE);
+    if (!session.isOpen()) return DatabaseHealth::Unavailable;
+    const auto judge = [](int result) {
+        if (result == SQLITE_BUSY || result == SQLITE_LOCKED) return DatabaseHealth::Unavailable;
+        return DatabaseHealth::Broken;
+    };
+    {
+        sqlite3_stmt* prepared = nullptr;
+        const int prepareResult = sqlite3_prepare_v2(session.get(), "PRAGMA quick_check", -1, &prepared, nullptr);
+        Statement check(prepared);
+        if (prepareResult != SQLITE_OK || !check) return judge(prepareResult);
+        const int first = sqlite3_step(check.get());
+        if (first != SQLITE_ROW) return judge(first);
+        const unsigned char* verdict = sqlite3_column_text(check.get(), 0);
+        if (verdict == nullptr || std::string_view(reinterpret_cast<const char*>(verdict)) != "ok") {
+            CORVANE_DEBUG("Statistics database check: %s", verdict ? reinterpret_cast<const char*>(verdict) : "?");
+            return DatabaseHealth::Broken;
+        }
+    }
+    for (std::string_view statement : {statistics::kCreateTableStatement, statistics::kCreateIndexStatement}) {
+        char* error = nullptr;
+        const int result = sqlite3_exec(session.get(), std::string(statement).c_str(), nullptr, nullptr, &error);
+        if (result != SQLITE_OK) CORVANE_DEBUG("Failed to create table or index : %s", error ? error : "");
+        sqlite3_free(error);
+        if (result != SQLITE_OK) return judge(result);
+    }
+    return DatabaseHealth::Usable;
+}
+
+// Moves a broken database aside with its journal files, so that a new one
+// starts clean (a hot journal left beside a new file would be replayed into it).
+void moveDatabaseAside(const std::filesystem::path& database, double now) {
+    const std::optional<std::filesystem::path> moved = moveAside(database, now);
+    if (!moved) {
+        CORVANE_DEBUG("Statistics database %s is broken and could not be moved aside", database.c_str());
+        return;
+    }
+    for (const char* suffix : {"-journal", "-wal", "-shm"}) {
+        std::filesystem::path companion = database;
+        companion += suffix;
+        std::error_code error;
+        if (!std::filesystem::exists(companion, error)) continue;
+        std::filesystem::path movedCompanion = *moved;
+        movedCompanion += suffix;
+        std::filesystem::rename(companion, movedCompanion, error);
+    }
+    CORVANE_DEBUG("Statistics database %s is broken, moved aside to %s; starting a new one", database.c_str(),
+                  moved->c_str());
 }
 
 }  // namespace
@@ -276,7 +339,16 @@ void saveReading(Corvane& engine, const Reading& reading, int busyRetriesLeft) {
 bool Corvane::createDatabaseIfNeeded() {
     const std::filesystem::path database = paths::resolve(paths::kStatisticsDatabase);
     platform::FileManager& files = platform_.fileManager();
-    if (files.fileExists(database)) return true;
+    if (files.fileExists(database)) {
+        // Checked once per run, and again after an insert failed.
+        if (statsDBVerified) return true;
+        switch (checkDatabase(statsDB, database)) {
+            case DatabaseHealth::Usable: statsDBVerified = true; return true;
+            case DatabaseHealth::Unavailable: return true;  // the insert meets the same and reports it
+            case DatabaseHealth::Broken: moveDatabaseAside(database, platform_.clock().now().secondsSince1970); break;
+        }
+        if (files.fileExists(database)) return false;
+    }
 
     CORVANE_DEBUG("Database does not exists, creating it at %s", database.c_str());
     const std::filesystem::path folder = paths::resolve(paths::kStatisticsFolder);
@@ -300,6 +372,7 @@ bool Corvane::createDatabaseIfNeeded() {
         CORVANE_DEBUG("Failed to create index : %s", error ? error : "");
     }
     sqlite3_free(error);
+    statsDBVerified = true;
     return true;
 }
 
@@ -318,6 +391,13 @@ void Corvane::storeBatteryStatusInDB(const BatteryStatus& status) {
 }
 
 void Corvane::reloadData() {
+    // Before anything is read: temporary files of writes that a crash or a
+    // kill interrupted in an earlier run.
+    for (std::string_view folder : {paths::kPreferencesFolder, paths::kStatisticsFolder}) {
+        const std::filesystem::path resolved = paths::resolve(folder);
+        if (const std::size_t removed = removeStaleTemporaryFiles(resolved))
+            CORVANE_DEBUG("Removed %zu unfinished temporary files from %s", removed, resolved.c_str());
+    }
     const std::filesystem::path path = paths::resolve(paths::kStatisticsPropertyList);
     std::optional<plist::Dictionary> stored;
     if (platform_.fileManager().fileExists(path)) {

@@ -226,6 +226,9 @@ TEST_F(AppListScreenTest, DamagedFilesAndUnknownModesNeverBreakTheScreen) {
     ASSERT_EQ(rows(screen), (std::vector<std::string>{"Safari|com.s.safari|off|enabled"}));
     cell(screen, 0).userSetSwitch(true);
     EXPECT_EQ(list(paths::kShutdownList), (plist::Dictionary{{"com.s.safari", true}}));
+    ASSERT_EQ(movedAside(paths::kShutdownList).size(), 1u);  // the old list, kept
+    EXPECT_EQ(plist::parse(movedAside(paths::kShutdownList).begin()->second),
+              plist::Value(plist::Array{plist::Value("com.s.safari")}));
 
     // A row beyond the list has no application: it shows so and saves nothing.
     auto stray =

@@ -70,19 +70,22 @@ TEST_F(PlistControllerTest, MissingUnreadableOrUnwritableFileNeverLosesTheModel)
     EXPECT_EQ(model().strategy(), 5);
     EXPECT_EQ(preferencesChangedCount(), 0u);
 
-    // Malformed: read like a missing file, then a single-key write replaces it.
-    {
-        std::ofstream garbage(paths::resolve(paths::kSettings));
-        garbage << "<?xml version=\"1.0\"?><plist><dict><key>Strategy</key><integer>3";
-    }
+    // Malformed: read like a missing file, then a single-key write starts a
+    // new file after moving the old one aside, whole.
+    const std::string torn = "<?xml version=\"1.0\"?><plist><dict><key>Strategy</key><integer>3";
+    { std::ofstream(paths::resolve(paths::kSettings)) << torn; }
     model().reloadPrefs();
     EXPECT_EQ(model().strategy(), 5);
     EXPECT_EQ(preferencesChangedCount(), 0u);
     model()._saveValueToFile("", kCarMode, plist::Value(true));
     EXPECT_EQ(settingsFile(), (plist::Dictionary{{"CarMode", plist::Value(true)}}));
     EXPECT_EQ(preferencesChangedCount(), 1u);
+    EXPECT_EQ(movedAside(paths::kSettings),
+              (std::map<std::string, std::string>{{"org.fernhill.Ampwise.plist.unreadable-20231114T221320Z", torn}}));
+    EXPECT_TRUE(logged("moved aside to"));
 
-    // A root that is not a dictionary: the whole model replaces it.
+    // A root that is not a dictionary: the whole model replaces it, and a
+    // second copy moved aside in the same second keeps the first.
     writeFile(paths::kSettings, plist::Value(plist::Array{plist::Value(1), plist::Value("x")}));
     model().reloadPrefs();
     EXPECT_EQ(model().strategy(), 5);
@@ -93,6 +96,7 @@ TEST_F(PlistControllerTest, MissingUnreadableOrUnwritableFileNeverLosesTheModel)
     EXPECT_EQ(at(*file, kStrategy), plist::Value(5));
     EXPECT_FALSE(file->contains(kSwitchRadiosOnLock));
     EXPECT_EQ(preferencesChangedCount(), 2u);
+    EXPECT_EQ(movedAside(paths::kSettings).size(), 2u);
 
     // A failed write keeps the model's new values and notifies nothing.
     std::filesystem::remove_all(paths::resolve(paths::kPreferencesFolder));

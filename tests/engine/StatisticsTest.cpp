@@ -165,20 +165,6 @@ TEST_F(StatisticsTest, RowHoldsTheTextOfEachValueBoundAsParameters) {
     }
 }
 
-TEST_F(StatisticsTest, AnExistingFileThatIsNoDatabaseIsLeftAsItIs) {
-    useStrategy(kStrategyNormal);
-    // An existing file is taken as it is, without opening it.
-    std::filesystem::create_directories(databasePath().parent_path());
-    std::ofstream(databasePath()) << "not a database";
-    EXPECT_TRUE(engine()->createDatabaseIfNeeded());
-    EXPECT_EQ(readWholeFile(databasePath()), "not a database");
-    // ...and a save into it fails, is logged, and leaves the engine running.
-    advance(30);
-    battery(80, 100);
-    EXPECT_EQ(logCount("Failed to add stat in DB cause"), 1u);
-    EXPECT_EQ(engine()->statsDB, nullptr);
-}
-
 TEST_F(StatisticsTest, BusyDatabaseIsRetriedAFewTimesThenTheReadingDropped) {
     useStrategy(kStrategyNormal);
     advance(30);
@@ -235,6 +221,49 @@ TEST_F(StatisticsTest, BusyDatabaseIsRetriedAFewTimesThenTheReadingDropped) {
     EXPECT_EQ(rowCount(), 5u);
     EXPECT_EQ(query("SELECT CurrentCapacity FROM BATTERY_STATUS ORDER BY ID DESC LIMIT 1")[0][0].text, "39");
     sqlite3_close(other);
+}
+
+TEST_F(StatisticsTest, AnEmptyTablelessOrBrokenDatabaseRepairsItself) {
+    useStrategy(kStrategyNormal);
+    const auto asideCopies = [] {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(databasePath().parent_path()))
+            if (entry.path().filename().string().rfind("stats.db.unreadable-", 0) == 0)
+                names.push_back(entry.path().filename().string());
+        return names;
+    };
+    // Left empty by a kill: the table is created and the reading stored.
+    std::filesystem::create_directories(databasePath().parent_path());
+    std::ofstream(databasePath()).close();
+    advance(30);
+    battery(80, 100);
+    EXPECT_EQ(rowCount(), 1u);
+
+    // The table dropped while the engine runs: one reading fails, the next
+    // one finds the table again.
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(databasePath().c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "DROP TABLE BATTERY_STATUS", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(other);
+    advance(30);
+    battery(70, 100);
+    advance(30);
+    battery(60, 100);
+    EXPECT_EQ(rowCount(), 1u);
+
+    // Not a database at all: moved aside, whole, and a new one started.
+    const std::string junk(4096, 'x');
+    ASSERT_TRUE(writeFileAtomically(databasePath(), junk));
+    advance(30);
+    battery(50, 100);
+    advance(30);
+    battery(40, 100);
+    EXPECT_EQ(rowCount(), 1u);
+    EXPECT_EQ(query("PRAGMA integrity_check")[0][0].text, "ok");
+    const std::vector<std::string> aside = asideCopies();
+    ASSERT_EQ(aside.size(), 1u);
+    EXPECT_EQ(readWholeFile(databasePath().parent_path() / aside[0]), junk);
+    EXPECT_EQ(logCount("moved aside"), 1u);
 }
 
 TEST_F(StatisticsTest, BackgroundCheckRunsOnlyWithASavedRowWhileTheScreenIsOff) {

@@ -1,6 +1,7 @@
 // Atomic replacement and bounded whole-file reading.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -71,6 +72,35 @@ TEST_F(AtomicFileTest, ReadingRefusesWhatIsNotABoundedRegularFile) {
     const std::optional<std::string> content = readWholeFile(file("big"));
     ASSERT_TRUE(content.has_value());
     EXPECT_EQ(content->size(), 3u * 64 * 1024 + 5);
+}
+
+}  // namespace
+}  // namespace corvane
+
+namespace corvane {
+namespace {
+
+TEST(StaleTemporaryFilesTest, OnlyOwnTemporariesOfGoneWritersAreRemoved) {
+    testing::TemporaryRoot root;
+    const pid_t gone = ::fork();
+    if (gone == 0) ::_exit(0);
+    ::waitpid(gone, nullptr, 0);
+    const auto temporary = [](pid_t writer, const char* random) {
+        return ".settings.plist.corvane-" + std::to_string(writer) + "." + random;
+    };
+    const std::vector<std::string> stale = {temporary(gone, "a1B2c3"), temporary(::getpid(), "zzzzzz")};
+    const std::vector<std::string> kept = {
+        temporary(::getppid(), "q9Q9q9"),  // a writer still running
+        "settings.plist.backup", ".settings.plist.corvane-12.abc", "settings.plist.corvane-12.abcdef",
+        temporary(gone, "a-b_c!")};
+    for (const std::string& name : stale) std::ofstream(root.path() / name) << "partial";
+    for (const std::string& name : kept) std::ofstream(root.path() / name) << "keep";
+    std::filesystem::create_directory(root.path() / temporary(gone, "folder"));
+
+    EXPECT_EQ(removeStaleTemporaryFiles(root.path()), stale.size());
+    for (const std::string& name : stale) EXPECT_FALSE(std::filesystem::exists(root.path() / name)) << name;
+    for (const std::string& name : kept) EXPECT_TRUE(std::filesystem::exists(root.path() / name)) << name;
+    EXPECT_TRUE(std::filesystem::is_directory(root.path() / temporary(gone, "folder")));
 }
 
 }  // namespace

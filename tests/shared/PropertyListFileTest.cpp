@@ -8,7 +8,7 @@
 
 #include "shared/AtomicFile.h"
 #include "shared/PropertyListFile.h"
-#include "shared/PropertyListNesting.h"
+#include "shared/PropertyListGuard.h"
 #include "tests/shared/PropertyListPrinting.h"
 #include "tests/support/TemporaryRoot.h"
 
@@ -86,6 +86,31 @@ std::string binaryChainOfArrays(std::uint32_t count, bool cyclic) {
     bigEndian(bytes, 0, 8);
     bigEndian(bytes, tableOffset, 8);
     return bytes;
+}
+
+// A binary list of the given objects (object 0 the root), 4-byte offsets,
+// 1-byte references.
+std::string binaryList(const std::vector<std::string>& objects) {
+    std::string bytes = "bplist00";
+    std::string table;
+    for (const std::string& object : objects) {
+        for (int k = 3; k >= 0; --k) table.push_back(static_cast<char>((bytes.size() >> (8 * k)) & 0xff));
+        bytes += object;
+    }
+    const std::uint64_t tableOffset = bytes.size();
+    bytes += table;
+    std::string trailer(32, '\0');
+    trailer[6] = 4;
+    trailer[7] = 1;
+    trailer[15] = static_cast<char>(objects.size());
+    for (int k = 0; k < 8; ++k) trailer[31 - k] = static_cast<char>((tableOffset >> (8 * k)) & 0xff);
+    return bytes + trailer;
+}
+
+std::string utf16(std::string_view ascii) {
+    std::string object(1, static_cast<char>(0x60 | ascii.size()));
+    for (char c : ascii) object += std::string{'\0', c};
+    return object;
 }
 
 class PropertyListFileTest : public ::testing::Test {
@@ -208,6 +233,44 @@ TEST_F(PropertyListFileTest, DeepNestingIsRefusedWithoutExhaustingTheStack) {
     EXPECT_FALSE(parse(binaryChainOfArrays(200000, false)).has_value());
     EXPECT_FALSE(parse(binaryChainOfArrays(3, true)).has_value());
     EXPECT_TRUE(parse(binaryChainOfArrays(10, false)).has_value());
+}
+
+TEST_F(PropertyListFileTest, HostileFilesAreRefusedOrReadByLengthWithoutHarm) {
+    // A NUL inside a UTF-16 value is kept; inside a key the file is refused.
+    const std::optional<Value> nulValue = parse(binaryList({"\xD1\x01\x02", utf16("k"), utf16(std::string("a\0b", 3))}));
+    ASSERT_TRUE(nulValue.has_value());
+    EXPECT_EQ(*nulValue->asDictionary()->find("k"), Value(std::string("a\0b", 3)));
+    std::string why;
+    EXPECT_FALSE(parse(binaryList({"\xD1\x01\x02", utf16(std::string("a\0b", 3)), utf16("v")}), &why));
+    EXPECT_NE(why.find("NUL"), std::string::npos) << why;
+
+    // Arrays holding two references to the next level: shared a few times
+    // it reads, 40 levels (2^40 copies) are refused before parsing.
+    const auto doubling = [](int levels) {
+        std::vector<std::string> objects;
+        for (int i = 0; i < levels; ++i) objects.push_back({'\xA2', static_cast<char>(i + 1), static_cast<char>(i + 1)});
+        objects.push_back("\x10\x07");
+        return binaryList(objects);
+    };
+    EXPECT_EQ(parse(doubling(3)), Value(Array(2, Array(2, Array(2, 7)))));
+    EXPECT_FALSE(parse(doubling(40), &why));
+    EXPECT_NE(why.find("expand"), std::string::npos) << why;
+
+    // Every opening form the XML reader accepts counts towards the nesting,
+    // so the file never reaches the library's recursion.
+    for (char after : {'\0', '\t', '\n', '\r', ' '}) {
+        std::string xml = "<plist>";
+        for (int i = 0; i < 5000; ++i) xml += std::string("<array") + after + ">";
+        for (int i = 0; i < 5000; ++i) xml += "</array>";
+        EXPECT_FALSE(parse(xml + "</plist>", &why).has_value()) << static_cast<int>(after);
+        EXPECT_NE(why.find("too deep"), std::string::npos) << static_cast<int>(after) << why;
+    }
+
+    // A file beyond the size limit is not even read.
+    const std::string padding(kMaximumPropertyListSize, ' ');
+    ASSERT_TRUE(writeFileAtomically(file("big.plist"), "<plist><dict/></plist>" + padding));
+    EXPECT_FALSE(readFile(file("big.plist"), &why).has_value());
+    EXPECT_NE(why.find("too large"), std::string::npos) << why;
 }
 
 TEST_F(PropertyListFileTest, WritingReplacesTheWholeFileAndLeavesNoTemporaryFiles) {

@@ -130,6 +130,34 @@ TEST(ScenarioTest, RefusesBadInputNamingThePlace) {
     EXPECT_NE(messageOfError("{\"start\": ").find("not JSON"), std::string::npos);
 }
 
+TEST(ScenarioTest, NumbersThatOverflowWrapOrRunAwayAreRefusedAtTheirPlace) {
+    const std::string start = R"({"start": "2027-01-18T08:00:00Z", )";
+    const std::vector<std::pair<std::string, std::string>> refused = {
+        {start + R"("duration": 1e400})", "/duration"},
+        {start + R"("duration": 60, "events": [{"at": 0, "do": "lock"}, {"at": -1e999, "do": "lock"}]})",
+         "/events/1/at"},
+        {start + R"("duration": "4294967297:00"})", "/duration"},
+        {start + R"("duration": "99999999999999999999999:00"})", "/duration"},
+        {start + R"("duration": 1e12})", "/duration"},
+        {start + R"("duration": "8761:00"})", "/duration"},
+        {start + R"("duration": -5})", "/duration"},
+        {start + R"("duration": 60, "settings": {"Strategy": 18446744073709551614}})", "/settings/Strategy"},
+        {R"({"start": "2027-01-18T-1:00:00Z", "duration": 60})", "/start"},
+        {R"({"start": "2027-01-18T08:00:nanZ", "duration": 60})", "/start"},
+    };
+    for (const auto& [json, place] : refused) EXPECT_EQ(placeOfError(json), place) << json;
+    EXPECT_DOUBLE_EQ(Scenario::parse(start + R"("duration": "8760:00"})").duration, 365 * 86400.0);
+
+    TemporaryRoot folder;
+    const std::filesystem::path scenario = folder.path() / "huge.json";
+    std::ofstream(scenario) << refused[0].first;
+    std::ostringstream out, err;
+    EXPECT_EQ(sim::PhoneSimCommand::run({"--root", (folder.path() / "phone").string(), scenario.string()}, "unused.so",
+                                        out, err),
+              sim::PhoneSimCommand::kBadInput);
+    EXPECT_NE(err.str().find("/duration"), std::string::npos) << err.str();
+}
+
 TEST(ScenarioTest, BadScenarioExitsWithStatusTwoBeforeWritingAnything) {
     TemporaryRoot folder;
     const std::filesystem::path scenario = folder.path() / "bad.json";

@@ -20,6 +20,7 @@
 #include "shared/MobileDataInfo.h"
 #include "shared/Names.h"
 #include "shared/Paths.h"
+#include "shared/AtomicFile.h"
 #include "shared/PropertyListFile.h"
 #include "tests/support/TemporaryRoot.h"
 
@@ -114,6 +115,17 @@ protected:
     }
     static void writeSettings(const plist::Dictionary& settings) {
         ASSERT_TRUE(plist::writeFile(paths::resolve(paths::kSettings), plist::Value(settings)));
+    }
+    // The bytes of each copy of a file moved aside as unreadable, by name.
+    static std::map<std::string, std::string> movedAside(std::string_view phonePath) {
+        const auto path = paths::resolve(phonePath);
+        const std::string prefix = path.filename().string() + ".unreadable-";
+        std::map<std::string, std::string> copies;
+        for (const auto& entry : std::filesystem::directory_iterator(path.parent_path())) {
+            const std::string name = entry.path().filename().string();
+            if (name.rfind(prefix, 0) == 0) copies[name] = readWholeFile(entry.path()).value_or("");
+        }
+        return copies;
     }
     static void writeFile(std::string_view phonePath, const plist::Value& value) {
         const auto path = paths::resolve(phonePath);
