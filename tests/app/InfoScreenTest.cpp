@@ -8,8 +8,6 @@
 
 #include <cstdio>
 #include <fstream>
-#include <map>
-#include <sstream>
 
 #include "app/model/CoreTelephonyNew.h"
 #include "app/model/CrashReportMail.h"
@@ -40,15 +38,7 @@ std::string hex(std::string_view bytes) {
 }
 
 // What a mail program shows of a message file, as tests/app/read_mail.py prints it.
-struct ReadMail {
-    int defects = -1;
-    std::string subject;
-    std::vector<std::string> to;
-    std::string bodyHex;
-    std::vector<std::pair<std::string, std::string>> attachmentsHex;  // file name, bytes
-};
-
-ReadMail readWithPythonMailParser(const std::filesystem::path& file) {
+std::string readWithPythonMailParser(const std::filesystem::path& file) {
     // The system's interpreter (the one the dependency script installs) when
     // present: a version manager's wrapper found first on the path may take
     // seconds to start.
@@ -60,23 +50,16 @@ ReadMail readWithPythonMailParser(const std::filesystem::path& file) {
     char buffer[4096];
     while (std::size_t count = std::fread(buffer, 1, sizeof buffer, pipe)) output.append(buffer, count);
     EXPECT_EQ(::pclose(pipe), 0) << output;
+    return output;
+}
 
-    ReadMail mail;
-    std::istringstream lines(output);
-    for (std::string line; std::getline(lines, line);) {
-        const auto space = line.find(' ');
-        const std::string tag = line.substr(0, space);
-        const std::string rest = space == std::string::npos ? "" : line.substr(space + 1);
-        if (tag == "defects") mail.defects = std::stoi(rest);
-        if (tag == "subject") mail.subject = rest;
-        if (tag == "to") mail.to.push_back(rest);
-        if (tag == "body") mail.bodyHex = rest;
-        if (tag == "attachment") {
-            const auto last = rest.rfind(' ');
-            mail.attachmentsHex.emplace_back(rest.substr(0, last), rest.substr(last + 1));
-        }
-    }
-    return mail;
+// The same for a well-formed crash-report mail with these attachments (name, bytes).
+std::string expectedMail(const std::string& subject, const std::string& body,
+                         const std::vector<std::pair<std::string, std::string>>& attachments) {
+    std::string shown = "defects 0\nsubject " + subject + "\nto " +
+                        std::string(app::CrashReportMail::kSupportAddress) + "\nbody " + hex(body) + "\n";
+    for (const auto& [name, bytes] : attachments) shown += "attachment " + name + " " + hex(bytes) + "\n";
+    return shown;
 }
 
 class InfoScreenTest : public AppTest {
@@ -255,17 +238,12 @@ TEST_F(InfoScreenTest, CrashLogsBecomeAStandardMailWithTheQualifyingLogsAttached
         EXPECT_NE(raw.find(header), std::string::npos) << header;
     }
 
-    const ReadMail mail = readWithPythonMailParser(files[0]);
-    EXPECT_EQ(mail.defects, 0);
-    EXPECT_EQ(mail.subject, "Logs from test-phone.local");
-    EXPECT_EQ(mail.to, std::vector<std::string>{std::string(app::CrashReportMail::kSupportAddress)});
     const std::string body = bodyStart(2) + "Ampwise-x.ips, size=" + std::to_string(ampwise.size()) +
                              "\nSpringBoard-2015-01-01.ips, size=" + std::to_string(springBoard.size()) + "\n" +
                              bodyEnd();
-    EXPECT_EQ(mail.bodyHex, hex(body));
-    const std::vector<std::pair<std::string, std::string>> attachments{
-        {"Ampwise-x.ips", hex(ampwise)}, {"SpringBoard-2015-01-01.ips", hex(springBoard)}};
-    EXPECT_EQ(mail.attachmentsHex, attachments);
+    EXPECT_EQ(readWithPythonMailParser(files[0]),
+              expectedMail("Logs from test-phone.local", body,
+                           {{"Ampwise-x.ips", ampwise}, {"SpringBoard-2015-01-01.ips", springBoard}}));
 
     // Opening the saved file also closes the message and goes back home.
     ASSERT_EQ(stack->depth(), 2u);
@@ -286,12 +264,10 @@ TEST_F(InfoScreenTest, UnreadableLogsAreNamedButNotAttachedAndUnusualNamesSurviv
 
     openInfo().tableView().tapRowAtIndexPath({0, 11});
     ASSERT_EQ(outboxFiles().size(), 1u);
-    ReadMail mail = readWithPythonMailParser(outboxFiles()[0]);
-    EXPECT_EQ(mail.subject, "Logs from (null)");
     const std::string body = bodyStart(root ? 2 : 3) + "Ampwise-ok.ips, size=4\nSpringBoard-gone.ips, size=Unreadable\n" +
                              (root ? "" : "SpringBoard-locked.ips, size=Unreadable\n") + bodyEnd();
-    EXPECT_EQ(mail.bodyHex, hex(body));
-    EXPECT_EQ(mail.attachmentsHex, (std::vector<std::pair<std::string, std::string>>{{"Ampwise-ok.ips", hex("fine")}}));
+    EXPECT_EQ(readWithPythonMailParser(outboxFiles()[0]),
+              expectedMail("Logs from (null)", body, {{"Ampwise-ok.ips", "fine"}}));
 
     // A long non-ASCII host name and a file name with quotes and accents.
     std::filesystem::remove_all(paths::resolve(paths::kMailOutbox));
@@ -303,11 +279,10 @@ TEST_F(InfoScreenTest, UnreadableLogsAreNamedButNotAttachedAndUnusualNamesSurviv
     platform.fakeDevice.host = "téléphone-de-mårten-avec-un-nom-particulièrement-long-日本";
     openInfo().tableView().tapRowAtIndexPath({0, 11});
     ASSERT_EQ(outboxFiles().size(), 1u);
-    mail = readWithPythonMailParser(outboxFiles()[0]);
-    EXPECT_EQ(mail.defects, 0);
-    EXPECT_EQ(mail.subject, "Logs from " + *platform.fakeDevice.host + ".local");
-    EXPECT_EQ(mail.bodyHex, hex(bodyStart(1) + name + ", size=" + std::to_string(content.size()) + "\n" + bodyEnd()));
-    EXPECT_EQ(mail.attachmentsHex, (std::vector<std::pair<std::string, std::string>>{{name, hex(content)}}));
+    EXPECT_EQ(readWithPythonMailParser(outboxFiles()[0]),
+              expectedMail("Logs from " + *platform.fakeDevice.host + ".local",
+                           bodyStart(1) + name + ", size=" + std::to_string(content.size()) + "\n" + bodyEnd(),
+                           {{name, content}}));
 
     // Past the total the message holds, logs are named but not attached.
     const app::MimeMessage full = app::CrashReportMail::compose(crashFolder(), {name, name}, std::nullopt, 0.0,
