@@ -79,12 +79,6 @@ TEST_F(LineChartGeometryTest, TheValueAxisIsRoundedAndCoversEverySeriesShown) {
         {"between 2500 and 5000", {100.0, 3000.0, 2900.0}, {}, {"5000", "4667"}, "0", 16},
         {"a negative minimum", {100.0, 2000.0, 1500.0}, {-5.0, -100.0, -50.0}, {"2000", "1867"}, "-2000", 31},
         {"only negative values", {-300.0, -120.0, -80.0}, {}, {"500", "467"}, "-500", 31},
-        {"a larger negative series",
-         {1200.0, 1500.0, 1400.0},
-         {-2000.0, -1800.0, -900.0},
-         {"2000", "1867"},
-         "-2000",
-         31},
         {"all zero", {0.0, 0.0, 0.0}, {}, {"5", "5"}, "0", 16},
     };
     for (const Case& c : cases) {

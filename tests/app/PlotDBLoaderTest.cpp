@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
-#include <condition_variable>
+#include <semaphore>
 #include <functional>
 
 #include "app/model/PlotDBLoader.h"
@@ -27,39 +27,18 @@ constexpr std::int64_t kT0 = 1'800'000'000;
 // released, so that a test sees a load in progress.
 class RecordingDelegate final : public app::PlotLoaderDelegate {
 public:
-    std::vector<std::string> events;
-    bool holdAtStart = false;
+    std::vector<std::string> events;  // read once the load is over
+    bool holdAtStart = false;         // changed only while no load runs or one is held
+    std::binary_semaphore held{0}, released{0};
 
     void dataLoadingStarted(std::int32_t count) override {
-        std::unique_lock lock(mutex_);
         events.push_back("started " + std::to_string(count));
         if (!holdAtStart) return;
-        held_ = true;
-        changed_.notify_all();
-        changed_.wait(lock, [&] { return !holdAtStart; });
+        held.release();
+        released.acquire();
     }
-    void dataLoadingInProgress(std::int32_t count) override {
-        std::lock_guard guard(mutex_);
-        events.push_back("progress " + std::to_string(count));
-    }
-    void dataLoaded() override {
-        std::lock_guard guard(mutex_);
-        events.push_back("loaded");
-    }
-    void waitUntilHeld() {
-        std::unique_lock lock(mutex_);
-        changed_.wait(lock, [&] { return held_; });
-    }
-    void release() {
-        std::lock_guard guard(mutex_);
-        holdAtStart = false;
-        changed_.notify_all();
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    bool held_ = false;
+    void dataLoadingInProgress(std::int32_t count) override { events.push_back("progress " + std::to_string(count)); }
+    void dataLoaded() override { events.push_back("loaded"); }
 };
 
 class NamedPlot final : public app::DataSourcePlot {
@@ -200,11 +179,12 @@ TEST_F(PlotDBLoaderTest, AnswersTheChartOnlyBetweenLoads) {
 
     delegate.holdAtStart = true;
     ASSERT_TRUE(loader->loadDataWindowFromEnd());
-    delegate.waitUntilHeld();
+    delegate.held.acquire();
     EXPECT_TRUE(loader->isLoading());
     EXPECT_FALSE(loader->loadDataWindowFromEnd());  // one load at a time
     EXPECT_EQ(loader->numberForPlot(temperature, 1, 0), std::nullopt);
-    delegate.release();
+    delegate.holdAtStart = false;
+    delegate.released.release();
     loader->waitLoading();
 
     EXPECT_EQ(loader->numberOfRecordsForPlot(temperature), 10u);
