@@ -71,10 +71,7 @@ protected:
         for (int row = 0; row < screen.tableView().numberOfRowsInSection(0); ++row) {
             auto cell =
                 std::dynamic_pointer_cast<SwitchUITableViewCell>(screen.tableView().cellForRowAtIndexPath({0, row}));
-            if (!cell) {
-                shown.push_back("no cell");
-                continue;
-            }
+            if (cell)
             shown.push_back(cell->label + "|" + cell->subLabel + "|" + (cell->switchCtrl.on ? "on" : "off") + "|" +
                             (cell->switchCtrl.enabled ? "enabled" : "disabled"));
         }

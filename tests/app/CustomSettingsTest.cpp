@@ -52,30 +52,25 @@ protected:
 };
 
 TEST_F(CustomSettingsTest, EachPickerShowsItsChoicesAndWritesItsKeyAsAnInteger) {
-    const std::vector<std::string> intervals{"3 minutes",  "5 minutes", "10 minutes", "15 minutes",
-                                             "30 minutes", "45 minutes", "1 hour",    "2 hours"};
-    const std::vector<std::string> delays{"0 second",   "1 second",   "2 seconds", "3 seconds", "4 seconds",
-                                          "5 seconds",  "6 seconds",  "7 seconds", "8 seconds", "9 seconds",
-                                          "10 seconds", "30 seconds", "1 minute"};
     struct Picker {
         int row;
         std::string title;
-        const std::vector<std::string>& choices;
-        int checkedByDefault, chosen;
+        int choices, checkedByDefault, chosen;
+        std::string chosenLabel;
         std::string_view key;
         std::int64_t written;
     };
     const Picker pickers[] = {
-        {kWakeIntervalRow, "Select interval", intervals, 3, 6, settings::kWakeInterval, 60},
-        {kSleepDelayRow, "Select sleep delay", delays, 8, 0, settings::kRadioTimerDurationAtSleep, 0},
-        {kWakeUpDelayRow, "Select wake up delay", delays, 3, 12, settings::kRadioTimerDurationAtWakeup, 60},
+        {kWakeIntervalRow, "Select interval", 8, 3, 6, "1 hour", settings::kWakeInterval, 60},
+        {kSleepDelayRow, "Select sleep delay", 13, 8, 0, "0 second", settings::kRadioTimerDurationAtSleep, 0},
+        {kWakeUpDelayRow, "Select wake up delay", 13, 3, 12, "1 minute", settings::kRadioTimerDurationAtWakeup, 60},
     };
     for (const Picker& p : pickers) {
         SCOPED_TRACE(p.title);
         CustomSettingsDetailViewController* picker = openPicker(p.row);
         ASSERT_NE(picker, nullptr);
-        EXPECT_EQ(picker->tableView().numberOfRowsInSection(kSettingsSection), static_cast<int>(p.choices.size()));
-        EXPECT_EQ(picker->tableView().cellForRowAtIndexPath({kSettingsSection, p.chosen})->text, p.choices[p.chosen]);
+        EXPECT_EQ(picker->tableView().numberOfRowsInSection(kSettingsSection), p.choices);
+        EXPECT_EQ(picker->tableView().cellForRowAtIndexPath({kSettingsSection, p.chosen})->text, p.chosenLabel);
         EXPECT_EQ(checkedRows(*picker), std::vector<int>{p.checkedByDefault});
         const std::size_t notificationsBefore = preferencesChangedCount();
         picker->tableView().tapRowAtIndexPath({kSettingsSection, p.chosen});

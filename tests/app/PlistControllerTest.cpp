@@ -137,7 +137,6 @@ TEST_F(PlistControllerTest, ValuesOfAnyTypeGoThroughTheNumberConversions) {
     plist::Dictionary prefs;
     prefs.set(kDebug, plist::Value("YES"));
     prefs.set(kCarMode, plist::Value(plist::Date{1e9}));
-    prefs.set(kLowPowerMode, plist::Value(plist::Array{plist::Value(true)}));
     prefs.set(kWakeInterval, plist::Value("20.5"));
     prefs.set(kRadioTimerDurationAtSleep, plist::Value(std::numeric_limits<double>::quiet_NaN()));
     prefs.set(kRadioTimerDurationAtWakeup, plist::Value(std::numeric_limits<double>::infinity()));
@@ -146,7 +145,6 @@ TEST_F(PlistControllerTest, ValuesOfAnyTypeGoThroughTheNumberConversions) {
     prefs.set(kMaxRate, plist::Value(2.9));
     prefs.set(kEdge, plist::Value("2"));
     prefs.set(k3G, plist::Value(plist::Dictionary{}));
-    prefs.set(kPush, plist::Value(7));
     prefs.set(kBluetooth, plist::Value(-3));
     writeSettings(prefs);
 
