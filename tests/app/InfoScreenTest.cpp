@@ -246,7 +246,6 @@ TEST_F(InfoScreenTest, CrashLogsBecomeAStandardMailWithTheQualifyingLogsAttached
                            {{"Ampwise-x.ips", ampwise}, {"SpringBoard-2015-01-01.ips", springBoard}}));
 
     // Opening the saved file also closes the message and goes back home.
-    ASSERT_EQ(stack->depth(), 2u);
     stack->answerAlert(1);
     EXPECT_EQ(stack->openedURLs(), std::vector<std::string>{"file://" + files[0].string()});
     EXPECT_EQ(stack->depth(), 1u);
