@@ -6,10 +6,11 @@
 #include <poll.h>
 
 #include <fstream>
-#include <map>
 
 #include "app/platform/AutoWakeFileEvents.h"
+#include "app/screens/AmpwiseStoryboard.h"
 #include "app/screens/AppListViewController.h"
+#include "app/screens/SettingsViewController.h"
 #include "app/screens/SwitchUITableViewCell.h"
 #include "tests/support/AppHarness.h"
 
@@ -18,24 +19,6 @@ namespace {
 
 using app::AppListViewController;
 using app::SwitchUITableViewCell;
-
-// Stands in for the main settings screen: sets the mode and title of the
-// editor it opens, as that screen does.
-class ListOpener final : public app::ViewController {
-public:
-    void prepareForSegue(const app::StoryboardSegue& segue, app::TableCell* /*sender*/) override {
-        static const std::map<std::string, std::pair<int, std::string>> modes{
-            {"shutdownSegue", {0, "Turn off radios apps"}},
-            {"noTurnOffSegue", {1, "Turn on radios apps"}},
-            {"noDelayApps", {2, "No delay notifications"}},
-            {"unknownListSegue", {7, "Unknown list"}}};
-        auto* editor = dynamic_cast<AppListViewController*>(segue.destination);
-        const auto mode = modes.find(segue.identifier);
-        if (editor == nullptr || mode == modes.end()) return;
-        editor->shutdowApp = mode->second.first;
-        editor->mTitle = mode->second.second;
-    }
-};
 
 plist::Value wakeEvent(std::string scheduledBy) {
     return plist::Value(plist::Dictionary{{std::string(power::kEventTime), plist::Value(plist::Date{1.7e9})},
@@ -50,15 +33,24 @@ std::string springBoardScheduler(std::string_view application, std::string_view 
 
 class AppListScreenTest : public AppTest {
 protected:
-    AppListScreenTest() {
-        app::Storyboard storyboard;
-        for (const char* segue : {"shutdownSegue", "noTurnOffSegue", "noDelayApps", "unknownListSegue"})
-            storyboard.registerScene(segue, [] { return std::make_unique<AppListViewController>(); });
-        storyboard.registerScene("elsewhere", [] { return std::make_unique<app::ViewController>(); });
+    // The editor is opened from the settings screen, which sets its mode; a
+    // complete settings file keeps that screen from writing.
+    void SetUp() override {
+        AppTest::SetUp();
+        writeCompleteSettings({});
+        app::Storyboard storyboard = app::AmpwiseStoryboard::make();
+        storyboard.registerScene("unknownListSegue", [] {
+            auto editor = std::make_unique<AppListViewController>();
+            editor->shutdowApp = 7;
+            return editor;
+        });
         stack = std::make_unique<app::NavigationStack>(std::move(storyboard));
-        stack->setRootViewController(std::make_unique<ListOpener>());
+        stack->setRootViewController(std::make_unique<app::SettingsViewController>());
     }
-    ~AppListScreenTest() override { stack.reset(); }
+    void TearDown() override {
+        stack.reset();
+        AppTest::TearDown();
+    }
 
     AppListViewController& open(const char* segue) {
         stack->performSegue(*stack->topViewController(), segue, nullptr);
@@ -111,7 +103,7 @@ TEST_F(AppListScreenTest, AsksTheEngineForTheNamesBeforeAppearingAndShowsItsAnsw
 
     // Each later appearance asks again and shows the new answer.
     installed.set("com.a.store", "App Store");
-    stack->performSegue(screen, "elsewhere", nullptr);
+    stack->performSegue(screen, "purgeSegue", nullptr);
     stack->popViewControllerAnimated(true);
     EXPECT_EQ(requestCount(), 2u);
     EXPECT_EQ(rows(screen).front(), "App Store|com.a.store|off|enabled");
@@ -256,7 +248,7 @@ TEST_F(AppListScreenTest, AnAnswerLandingWhileTheScreenIsShownRedrawsItAndNotOnc
     EXPECT_EQ(rows(screen).size(), 2u);
 
     // Covered by another screen it no longer watches; shown again, it reads the file anew.
-    stack->performSegue(screen, "elsewhere", nullptr);
+    stack->performSegue(screen, "purgeSegue", nullptr);
     writeFile(paths::kApplicationNames, plist::Dictionary{{"com.a.store", "App Store"}});
     EXPECT_FALSE(screen.refreshIfNamesFileChanged());
     EXPECT_EQ(rows(screen).size(), 2u);
