@@ -83,24 +83,6 @@ TEST_F(HomeScreenTest, AnUnknownStrategyKeepsThePreviousColour) {
     EXPECT_EQ(strategyRow()->textColor, (Color{0.3f, 0.9f, 0.35f, 0.5f}));
 }
 
-TEST_F(HomeScreenTest, ChoosingCustomInTheChooserShowsOnReturn) {
-    writeStrategy(2);
-    openHome();
-    home->tableView().tapRowAtIndexPath({0, StartingViewController::kStrategyRow});
-    auto* chooser = dynamic_cast<app::SettingsStrategyViewController*>(stack->topViewController());
-    ASSERT_NE(chooser, nullptr);
-
-    chooser->tableView().tapRowAtIndexPath({1, 5});
-    EXPECT_EQ(stack->performedSegues().back(), "customSegue");
-    stack->popViewControllerAnimated(true);
-
-    ASSERT_EQ(stack->topViewController(), home);
-    EXPECT_EQ(strategyRow()->text, "Using : custom mode");
-    EXPECT_EQ(strategyRow()->textColor, (Color{0.3f, 0.2f, 0.8f, 0.8f}));
-    ASSERT_TRUE(settingsFile().has_value());
-    EXPECT_EQ(settingsFile()->find(settings::kStrategy)->integerValue(), 5);
-}
-
 TEST_F(HomeScreenTest, RowsLeadOnlyFromTheCellsOfTheLayout) {
     writeStrategy(2);
     openHome();

@@ -117,6 +117,11 @@ TEST_F(SettingsScreensTest, OpeningTheChooserSavesOnceWithoutChange) {
     EXPECT_EQ(settingsFile()->find(settings::kStrategy)->integerValue(), 4);
     EXPECT_EQ(strategyRow(4)->accessoryType, CellAccessory::Checkmark);
     EXPECT_EQ(stack->depth(), 2u);
+
+    // Custom saves strategy 5 as well and opens the custom settings.
+    chooser->tableView().tapRowAtIndexPath({1, 5});
+    EXPECT_EQ(settingsFile()->find(settings::kStrategy)->integerValue(), 5);
+    EXPECT_EQ(stack->performedSegues().back(), SettingsStrategyViewController::kCustomSegue);
 }
 
 }  // namespace
