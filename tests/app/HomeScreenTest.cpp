@@ -1,11 +1,10 @@
-// The home list and the credits, driven through the navigation stack: the
-// strategy row follows the settings file and rows lead to their screens (the
-// help alert is answered through the window's tests).
+// The home list, driven through the navigation stack: the strategy row
+// follows the settings file and rows lead to their screens (the help alert is
+// answered through the window's tests).
 
 #include <gtest/gtest.h>
 
 #include "app/screens/AmpwiseStoryboard.h"
-#include "app/screens/SettingsStrategyViewController.h"
 #include "app/screens/StartingViewController.h"
 #include "tests/support/AppHarness.h"
 
@@ -17,16 +16,13 @@ using app::StartingViewController;
 
 class HomeScreenTest : public AppTest {
 protected:
-    // Every row's segue leads to a plain screen, except the strategy chooser.
+    // Every row's segue leads to a plain screen.
     void openHome() {
         app::Storyboard storyboard;
         for (std::string_view segue : {StartingViewController::kGoGraphCell, StartingViewController::kLastBattCell,
                                        StartingViewController::kSettingsCell, StartingViewController::kInfoCell,
-                                       StartingViewController::kGreetingsCell}) {
+                                       StartingViewController::kGreetingsCell, StartingViewController::kStrategyCell})
             storyboard.registerScene(std::string(segue), [] { return std::make_unique<app::ViewController>(); });
-        }
-        storyboard.registerScene(std::string(StartingViewController::kStrategyCell),
-                                 [] { return std::make_unique<app::SettingsStrategyViewController>(); });
         stack = std::make_unique<app::NavigationStack>(std::move(storyboard));
         auto screen = std::make_unique<StartingViewController>();
         home = screen.get();
