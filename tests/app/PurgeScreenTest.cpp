@@ -86,22 +86,17 @@ TEST_F(PurgeScreenTest, FiveChoicesEachSetTheirCutOffAndCancelChangesNothing) {
     EXPECT_EQ(rowCount(), 2u);
 }
 
-TEST_F(PurgeScreenTest, KeepTodayOnlyKeepsExactlyTheLast86400Seconds) {
-    writeStatisticsRows({kNow - 86401, kNow - 86400, kNow - 30 * 86400, kNow - 5, kNow});
+TEST_F(PurgeScreenTest, KeepTodayKeepsExactlyTheLast86400SecondsAndKeepNothingEmptiesTheTable) {
+    writeStatisticsRows({kNow - 86401, kNow - 86400, kNow - 30 * 86400, kNow - 5, kNow, kNow + 3600});
     choose(kKeepToday, 1);
     EXPECT_EQ(outcome(), "Information|Purge done|Dismiss");
-    EXPECT_EQ(storedTimes(),
-              (std::vector<std::string>{std::to_string(kNow - 86400), std::to_string(kNow - 5), std::to_string(kNow)}));
-}
-
-TEST_F(PurgeScreenTest, KeepNothingEmptiesTheTableAndAnEmptyTablePurgesFine) {
-    writeStatisticsRows({kNow - 86400 * 400, kNow - 1, kNow + 3600});
-    choose(kKeepNothing, 1);
-    EXPECT_EQ(outcome(), "Information|Purge done|Dismiss");
-    EXPECT_EQ(rowCount(), 0u);
-
+    EXPECT_EQ(storedTimes(), (std::vector<std::string>{std::to_string(kNow - 86400), std::to_string(kNow - 5),
+                                                       std::to_string(kNow), std::to_string(kNow + 3600)}));
     ASSERT_TRUE(stack->answerAlert(0));
-    choose(kKeepToday, 1);
+    choose(kKeepNothing, 1);
+    EXPECT_EQ(rowCount(), 0u);
+    ASSERT_TRUE(stack->answerAlert(0));
+    choose(kKeepToday, 1);  // an empty table purges fine
     EXPECT_EQ(outcome(), "Information|Purge done|Dismiss");
 }
 
