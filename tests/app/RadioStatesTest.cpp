@@ -112,33 +112,32 @@ TEST_F(RadioStatesTest, EachChoiceSavesTheWholeModelIntoTheRowsOwnKey) {
     EXPECT_EQ(settingsFile(), written);
 }
 
-TEST_F(RadioStatesTest, AnUnexpectedStoredStateSelectsNoSegment) {
+TEST_F(RadioStatesTest, StoredStatesShowOnBothKindsOfRowsAndTwoStateRowsStoreOnOrOff) {
     writeSettings({{std::string(settings::kWiFiAtSleep), plist::Value(7)},
                    {std::string(settings::kBluetoothAtSleep), plist::Value(1)}});
     auto* sleep = openStates<AtSleepViewController>(kSleepRow);
     ASSERT_NE(sleep, nullptr);
-    // Keys missing from the file were written as AUTO by the reload.
+    // An unexpected state selects no segment; keys missing from the file
+    // were written as AUTO by the reload.
     EXPECT_EQ(shownSegments(*sleep), (std::vector<int>{0, 0, 0, -1, 0, 0, 1}));
-}
 
-TEST_F(RadioStatesTest, TwoStateRowsAtSleepShowOnlyOnAsOnAndStoreOnOrOff) {
-    writeSettings({{std::string(settings::kWiFiAtSleep), plist::Value(0)},
-                   {std::string(settings::kBluetoothAtSleep), plist::Value(1)}});
+    writeSettings({{std::string(settings::kWiFiAtSleep), plist::Value(1)},
+                   {std::string(settings::kBluetoothAtSleep), plist::Value(0)}});
     sleepRadioCell = [] { return std::make_shared<app::SwitchUITableViewCell>("radioCell"); };
-    auto* sleep = openStates<AtSleepViewController>(kSleepRow);
+    sleep = openStates<AtSleepViewController>(kSleepRow);
     ASSERT_NE(sleep, nullptr);
     auto wifi = radioCell<app::SwitchUITableViewCell>(*sleep, kWiFi);
     auto bluetooth = radioCell<app::SwitchUITableViewCell>(*sleep, kBluetooth);
     ASSERT_TRUE(wifi && bluetooth);
-    EXPECT_FALSE(wifi->switchCtrl.on);  // AUTO is not ON
-    EXPECT_TRUE(bluetooth->switchCtrl.on);
+    EXPECT_TRUE(wifi->switchCtrl.on);
+    EXPECT_FALSE(bluetooth->switchCtrl.on);  // AUTO is not ON
 
-    wifi->userSetSwitch(true);
-    bluetooth->userSetSwitch(false);
+    wifi->userSetSwitch(false);
+    bluetooth->userSetSwitch(true);
     const auto written = settingsFile();
     ASSERT_TRUE(written.has_value());
-    EXPECT_EQ(written->find(settings::kWiFiAtSleep)->integerValue(), 1);
-    EXPECT_EQ(written->find(settings::kBluetoothAtSleep)->integerValue(), 2);
+    EXPECT_EQ(written->find(settings::kWiFiAtSleep)->integerValue(), 2);
+    EXPECT_EQ(written->find(settings::kBluetoothAtSleep)->integerValue(), 1);
 }
 
 }  // namespace
