@@ -127,6 +127,17 @@ protected:
         }
         return copies;
     }
+    // The settings file with every key the model reads, as the model saves
+    // them (the keys not given are filled in by a first load), so that opening
+    // a screen writes nothing back.
+    plist::Dictionary writeCompleteSettings(const plist::Dictionary& given) {
+        writeSettings(given);
+        app::PlistController::sharedInstance().reloadPrefs();
+        app::PlistController::sharedInstance().savePrefs();
+        app::PlistController::resetSharedInstance();
+        platform.notifications.clear();
+        return settingsFile().value_or(plist::Dictionary{});
+    }
     static void writeFile(std::string_view phonePath, const plist::Value& value) {
         const auto path = paths::resolve(phonePath);
         std::error_code ignored;
