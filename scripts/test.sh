@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The whole test suite: installs what is missing, builds with
 # AddressSanitizer and UndefinedBehaviorSanitizer, runs every test, then
-# builds the threaded tests with ThreadSanitizer and runs them.
+# builds the threaded tests with ThreadSanitizer and runs them, then runs
+# each fuzz target for a bounded time.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
@@ -14,3 +15,7 @@ ctest --test-dir "$top/build/test" --output-on-failure -j"$jobs"
 cmake -S "$top" -B "$top/build/tsan" -DCMAKE_BUILD_TYPE=Debug -DCORVANE_TSAN=ON >/dev/null
 cmake --build "$top/build/tsan" --target test_tsan -j"$jobs"
 ctest --test-dir "$top/build/tsan" -L tsan --output-on-failure -j"$jobs"
+
+# The file readers under libFuzzer (clang), each for a bounded time from its
+# seed corpus; any crash fails the run.
+"$top/scripts/fuzz.sh" "${CORVANE_FUZZ_SECONDS:-20}"
