@@ -25,6 +25,8 @@ namespace {
 // One wheel notch in angle units.
 constexpr int kWheelNotch = 120;
 constexpr int kProgressSteps = 1000;
+// The width of the value labels at the chart's left edge.
+constexpr int kValueLabelStrip = 30;
 
 // The chart at its full width; the scroll area shows a window of it.
 class ChartPaintWidget final : public QWidget {
@@ -39,6 +41,15 @@ protected:
         painter.setRenderHint(QPainter::Antialiasing);
         QPainterChartCanvas canvas(painter);
         screen->lineChartView.drawRect(canvas);
+        // The value labels sit at the chart's left edge; once the chart is
+        // scrolled, that edge is drawn again over the visible left side so
+        // the values stay readable.
+        const int left = visibleRegion().boundingRect().left();
+        if (left > 0) {
+            painter.translate(left, 0);
+            painter.setClipRect(0, 0, kValueLabelStrip, height());
+            screen->lineChartView.drawRect(canvas);
+        }
     }
 };
 
