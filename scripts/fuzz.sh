@@ -10,7 +10,8 @@ seconds=${1:-30}
 build="$top/build/fuzz"
 targets=(PropertyListFuzzer BatteryRowFuzzer SettingsReloadFuzzer ScenarioFuzzer)
 
-cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE= -DCMAKE_C_FLAGS="-O1 -gline-tables-only" \
+  -DCMAKE_CXX_FLAGS="-O1 -gline-tables-only" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   -DCORVANE_FUZZ=ON -DCORVANE_TESTS=OFF >/dev/null
 cmake --build "$build" --target "${targets[@]}" -j"$(nproc)"
 

@@ -8,14 +8,14 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
 "$top/scripts/install-deps.sh"
 
-cmake -S "$top" -B "$top/build/test" -DCMAKE_BUILD_TYPE=Debug -DCORVANE_SANITIZE=ON >/dev/null
+cmake -S "$top" -B "$top/build/test" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-g1 -DCORVANE_SANITIZE=ON >/dev/null
 cmake --build "$top/build/test" -j"$jobs"
 ctest --test-dir "$top/build/test" --output-on-failure -j"$jobs"
 
-cmake -S "$top" -B "$top/build/tsan" -DCMAKE_BUILD_TYPE=Debug -DCORVANE_TSAN=ON >/dev/null
+cmake -S "$top" -B "$top/build/tsan" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-g1 -DCORVANE_TSAN=ON >/dev/null
 cmake --build "$top/build/tsan" --target test_tsan -j"$jobs"
 ctest --test-dir "$top/build/tsan" -L tsan --output-on-failure -j"$jobs"
 
 # The file readers under libFuzzer (clang), each for a bounded time from its
 # seed corpus; any crash fails the run.
-"$top/scripts/fuzz.sh" "${CORVANE_FUZZ_SECONDS:-20}"
+"$top/scripts/fuzz.sh" "${CORVANE_FUZZ_SECONDS:-15}"
