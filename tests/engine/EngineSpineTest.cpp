@@ -31,7 +31,6 @@ TEST_F(EngineSpineTest, LaunchStartsTheEngineAndTheFirstBatteryReportFinishesItO
     launchHomeScreen();
     EXPECT_TRUE(host->homeScreen().launched());
     EXPECT_EQ(engine()->currentStrategy()->strategy, kStrategyNormal);
-    EXPECT_EQ(engine()->currentStrategy(), engine()->userStrategy());
     EXPECT_FALSE(engine()->postPostInitDone);
 
     // A second launch report does not create a second engine.

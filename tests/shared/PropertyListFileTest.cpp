@@ -17,13 +17,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<std::string> folderEntries(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 std::vector<std::string> keysOf(const Dictionary& d) {
     std::vector<std::string> keys;
     for (const auto& [key, value] : d) keys.push_back(key);
@@ -247,17 +240,6 @@ TEST_F(PropertyListFileTest, HostileFilesAreRefusedOrReadByLengthWithoutHarm) {
     const std::string padding(kMaximumPropertyListSize, ' ');
     ASSERT_TRUE(writeFileAtomically(file("big.plist"), "<plist><dict/></plist>" + padding));
     EXPECT_FALSE(readFile(file("big.plist")).has_value());
-}
-
-TEST_F(PropertyListFileTest, WritingReplacesTheWholeFileAndLeavesNoTemporaryFiles) {
-    const fs::path target = file("settings.plist");
-    ASSERT_TRUE(writeFile(target, Value(Dictionary{{"Strategy", 2}, {"Debug", true}})));
-    ASSERT_TRUE(writeFile(target, Value(Dictionary{{"Strategy", 3}})));
-    EXPECT_EQ(readDictionary(target), (Dictionary{{"Strategy", 3}}));
-
-    // A missing folder is not created; nothing is left behind.
-    EXPECT_FALSE(writeFile(file("missing/settings.plist"), Value(Dictionary{})));
-    EXPECT_EQ(folderEntries(root_.path()), (std::vector<std::string>{"settings.plist"}));
 }
 
 }  // namespace

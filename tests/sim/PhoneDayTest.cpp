@@ -125,12 +125,12 @@ TEST(PhoneDayTest, SmallDaysCostWhatTheProfileSays) {
                     "events": [{"at": 0, "do": "wifi", "network": "Home"}, {"at": 0, "do": "unlock"}]})");
     add("offline", head + R"("wifi": false, "edge": false}, "duration": "01:00",
                     "events": [{"at": 0, "do": "unlock"}]})");
-    for (const char* edge : {"true", "false"}) {
-        for (const char* airplane : {"false", "true"}) {
-            add("night", head + R"("wifi": true, "edge": )" + edge + R"(}, "duration": "08:00",
-                            "events": [{"at": 0, "do": "wifi", "network": "Home"}, {"at": 0, "do": "lock"},
-                                       {"at": 0, "do": "airplane", "on": )" + airplane + "}]}");
-        }
+    // Nights: data on, data on in airplane mode, data off.
+    using Night = std::pair<const char*, const char*>;
+    for (const auto& [edge, airplane] : {Night{"true", "false"}, Night{"true", "true"}, Night{"false", "false"}}) {
+        add("night", head + R"("wifi": true, "edge": )" + edge + R"(}, "duration": "08:00",
+                        "events": [{"at": 0, "do": "wifi", "network": "Home"}, {"at": 0, "do": "lock"},
+                                   {"at": 0, "do": "airplane", "on": )" + airplane + "}]}");
     }
     for (std::size_t i = 0; i < days.size(); ++i) {
         sim::RunOptions options;
