@@ -149,6 +149,12 @@ TEST_F(EngineSpineTest, PluggingInLeavesATemporaryUltimateForTheBaseThenNone) {
     EXPECT_EQ(engine()->userStrategy(), none);
 }
 
+TEST_F(EngineSpineTest, UltimateNeverWantsARadioBack) {
+    launch();
+    engine()->strategy = Strategie::strategyFromEnum(kStrategyUltimate);
+    EXPECT_FALSE(engine()->shouldEnableRadio(true, kRadioOn));
+}
+
 TEST_F(EngineSpineTest, IconFollowsTheStrategyAndRecoversWhenTheItemClassAppearsLate) {
     host->statusBarService().setItemClassAvailable(false);
     writeSettings({{"Strategy", 1}});
