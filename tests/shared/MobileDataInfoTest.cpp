@@ -40,9 +40,6 @@ TEST_F(MobileDataInfoTest, MissingBrokenOrWronglyTypedFilesReadAsNothingKnown) {
     { std::ofstream(file()) << "<plist><dict><key>support2G</key>"; }  // truncated
     expectNothingKnown(MobileDataInfo::loadFromFile());
 
-    plist::writeFile(file(), plist::Value(plist::Array{plist::Value(true)}));  // not a dictionary
-    expectNothingKnown(MobileDataInfo::loadFromFile());
-
     // Missing keys give NO and 0; the others are read with the usual conversions.
     plist::writeFile(
         file(), plist::Value(plist::Dictionary{{key(mobiledata::kSupport3G), 1}, {key(mobiledata::kDeviceKind), "2"}}));
