@@ -96,12 +96,17 @@ PlotDBLoader::PlotDBLoader() { loadEndTimes(); }
 PlotDBLoader::~PlotDBLoader() {
     waitLoading();
     std::lock_guard guard(threadMutex_);
-    if (loaderThread_.joinable()) {
-        if (loaderThread_.get_id() == std::this_thread::get_id())
-            loaderThread_.detach();
-        else
-            loaderThread_.join();
-    }
+    releaseLoaderThread();
+}
+
+void PlotDBLoader::releaseLoaderThread() {
+    if (!loaderThread_.joinable()) return;
+    // A load that ends on its own thread (a new load started from
+    // dataLoaded) cannot join itself.
+    if (loaderThread_.get_id() == std::this_thread::get_id())
+        loaderThread_.detach();
+    else
+        loaderThread_.join();
 }
 
 bool PlotDBLoader::loadEndTimes() {
@@ -144,13 +149,8 @@ bool PlotDBLoader::loadFromDBAsyncFrom(std::uint64_t from, std::uint64_t to) {
     for (const auto& [name, series] : plots()) remembered[name] = series->shouldDraw;
 
     std::lock_guard guard(threadMutex_);
-    if (loaderThread_.joinable()) {
-        // The previous load has cleared its flag and is returning.
-        if (loaderThread_.get_id() == std::this_thread::get_id())
-            loaderThread_.detach();
-        else
-            loaderThread_.join();
-    }
+    // The previous load has cleared its flag and is returning.
+    releaseLoaderThread();
     loaderThread_ = std::thread([this, window = Pair{from, to}, remembered = std::move(remembered)] {
         pthread_setname_np(pthread_self(), "dbLoaderThread");
         loadDataFrom(window, remembered);

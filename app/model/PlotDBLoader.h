@@ -141,6 +141,9 @@ private:
     mutable std::recursive_mutex delegateMutex_;
     PlotLoaderDelegate* delegate_ = nullptr;
 
+    // Joins the previous loading thread, or detaches it when called on it;
+    // called with threadMutex_ held.
+    void releaseLoaderThread();
     std::mutex threadMutex_;
     std::thread loaderThread_;
 };
