@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <string>
 
-#include "app/model/PlistController.h"
 #include "app/model/AppLog.h"
+#include "app/model/PlistController.h"
 #include "app/platform/SimulatedPhoneAppPlatform.h"
 #include "app/screens/AmpwiseStoryboard.h"
 #include "app/screens/AppListViewController.h"
@@ -29,8 +29,8 @@ using namespace corvane;
 class BenchRoot {
 public:
     BenchRoot() {
-        const std::filesystem::path base =
-            std::filesystem::exists("/dev/shm") ? std::filesystem::path("/dev/shm") : std::filesystem::temp_directory_path();
+        const std::filesystem::path base = std::filesystem::exists("/dev/shm") ? std::filesystem::path("/dev/shm")
+                                                                               : std::filesystem::temp_directory_path();
         std::string pattern = (base / "ampwise-bench-XXXXXX").string();
         if (::mkdtemp(pattern.data()) == nullptr) std::abort();
         root_ = pattern;
@@ -142,7 +142,8 @@ void BM_PurgeMonthToWeek(benchmark::State& state) {
         sqlite3_stmt* insert = nullptr;
         sqlite3_prepare_v2(db, std::string(statistics::kInsertStatement).c_str(), -1, &insert, nullptr);
         for (int row = 0; row < 31 * 2880; ++row) {
-            for (int column = 1; column <= statistics::kInsertParameterCount; ++column) sqlite3_bind_int(insert, column, 1000 + column);
+            for (int column = 1; column <= statistics::kInsertParameterCount; ++column)
+                sqlite3_bind_int(insert, column, 1000 + column);
             sqlite3_bind_int64(insert, 10, static_cast<sqlite3_int64>(now) - row * 30);
             sqlite3_step(insert);
             sqlite3_reset(insert);

@@ -58,11 +58,20 @@ private:
 };
 
 plist::Dictionary batteryProperties() {
-    return plist::Dictionary{{"CurrentCapacity", 1520}, {"MaxCapacity", 1600},   {"DesignCapacity", 1810},
-                             {"Temperature", 2950},     {"TimeRemaining", 412},  {"InstantAmperage", -312},
-                             {"CycleCount", 211},       {"Amperage", -298},      {"Voltage", 4012},
-                             {"UpdateTime", 1800000060}, {"FullyCharged", false}, {"IsCharging", false},
-                             {"AdapterDetails", plist::Dictionary{{"Watts", 5}}}, {"Serial", "C01234567890"}};
+    return plist::Dictionary{{"CurrentCapacity", 1520},
+                             {"MaxCapacity", 1600},
+                             {"DesignCapacity", 1810},
+                             {"Temperature", 2950},
+                             {"TimeRemaining", 412},
+                             {"InstantAmperage", -312},
+                             {"CycleCount", 211},
+                             {"Amperage", -298},
+                             {"Voltage", 4012},
+                             {"UpdateTime", 1800000060},
+                             {"FullyCharged", false},
+                             {"IsCharging", false},
+                             {"AdapterDetails", plist::Dictionary{{"Watts", 5}}},
+                             {"Serial", "C01234567890"}};
 }
 
 void eventStoringARow(benchmark::State& state, bool saveLastState) {

@@ -12,8 +12,8 @@
 #include <filesystem>
 #include <string>
 
-#include "sim/Scenario.h"
 #include "sim/IsolatedRun.h"
+#include "sim/Scenario.h"
 #include "sim/SimulationRun.h"
 
 namespace {
@@ -21,7 +21,8 @@ namespace {
 std::filesystem::path scratchFolder() {
     std::error_code error;
     const std::filesystem::path shm = "/dev/shm";
-    const std::filesystem::path base = std::filesystem::is_directory(shm, error) ? shm : std::filesystem::temp_directory_path();
+    const std::filesystem::path base =
+        std::filesystem::is_directory(shm, error) ? shm : std::filesystem::temp_directory_path();
     std::string pattern = (base / "phonesim-bench-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) return {};
     return pattern;

@@ -21,6 +21,7 @@ survives when every suite passes. The working tree is never modified.
 
     scripts/mutate.py tests/mutants/engine-controller.txt tests/mutants/edgewifi.txt
     scripts/mutate.py --only 3 tests/mutants/edgewifi.txt     # the third mutant alone
+    scripts/mutate.py --check tests/mutants/*.txt              # do the lists still match the code?
 """
 import argparse
 import filecmp
@@ -149,6 +150,8 @@ def main():
     parser.add_argument("--source", default=TOP, help="the tree to mutate (default: this one)")
     parser.add_argument("--skip-missing", action="store_true",
                         help="leave out mutants whose text the tree lacks (to measure an older tree)")
+    parser.add_argument("--check", action="store_true",
+                        help="only check that every mutant's text is found once in the tree; build nothing")
     options = parser.parse_args()
 
     mutants = [m for path in options.lists for m in parse_list(path)]
@@ -173,6 +176,9 @@ def main():
         mutants = present
     if problems:
         sys.exit("\n".join(problems))
+    if options.check:
+        print(f"{len(mutants)} mutants: each text found once")
+        return 0
 
     suites = sorted({s for m in mutants for s in m.suites})
     status, output = run(["cmake", "-S", source_copy, "-B", build_dir, "-DCMAKE_BUILD_TYPE=Debug"])

@@ -75,10 +75,9 @@ bool writeThroughTemporary(const std::filesystem::path& path, std::string_view b
     std::filesystem::path folder = path.parent_path();
     if (folder.empty()) folder = ".";
 
-    const std::string pattern =
-        (folder / ("." + path.filename().string() + std::string(kTemporaryMark) + std::to_string(::getpid()) + "." +
-                   std::string(kRandomLength, 'X')))
-            .string();
+    const std::string pattern = (folder / ("." + path.filename().string() + std::string(kTemporaryMark) +
+                                           std::to_string(::getpid()) + "." + std::string(kRandomLength, 'X')))
+                                    .string();
     std::vector<char> temporaryName(pattern.begin(), pattern.end());
     temporaryName.push_back('\0');
     const int fd = ::mkostemp(temporaryName.data(), O_CLOEXEC);
@@ -123,8 +122,7 @@ std::size_t removeStaleTemporaryFiles(const std::filesystem::path& folder) {
             if (!writer) continue;
             struct stat info {};
             if (::lstat(entry.path().c_str(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
-            const bool stale =
-                *writer == self || processIsGone(*writer) || now - info.st_mtime > kStaleAfterSeconds;
+            const bool stale = *writer == self || processIsGone(*writer) || now - info.st_mtime > kStaleAfterSeconds;
             if (stale && ::unlink(entry.path().c_str()) == 0) ++removed;
         }
     } catch (...) {
@@ -141,8 +139,7 @@ std::optional<std::string> readWholeFile(const std::filesystem::path& path, std:
     std::optional<std::string> content;
     try {
         struct stat info {};
-        if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
-            static_cast<std::size_t>(info.st_size) <= maximumSize) {
+        if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && static_cast<std::size_t>(info.st_size) <= maximumSize) {
             std::string bytes;
             bytes.reserve(static_cast<std::size_t>(info.st_size));
             char buffer[64 * 1024];

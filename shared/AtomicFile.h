@@ -30,7 +30,6 @@ std::size_t removeStaleTemporaryFiles(const std::filesystem::path& folder);
 
 // The whole content of a regular file; none when it is missing, not a regular
 // file, unreadable or larger than maximumSize.
-std::optional<std::string> readWholeFile(const std::filesystem::path& path,
-                                         std::size_t maximumSize = kMaximumFileSize);
+std::optional<std::string> readWholeFile(const std::filesystem::path& path, std::size_t maximumSize = kMaximumFileSize);
 
 }  // namespace corvane

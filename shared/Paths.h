@@ -17,7 +17,8 @@ inline constexpr std::string_view kApplicationNames =
     "/private/var/mobile/Library/Preferences/org.fernhill.Ampwise-apps.plist";
 inline constexpr std::string_view kShutdownList =
     "/private/var/mobile/Library/Preferences/org.fernhill.Ampwise-apps-shutdown.plist";
-inline constexpr std::string_view kKeepList = "/private/var/mobile/Library/Preferences/org.fernhill.Ampwise-apps-keep.plist";
+inline constexpr std::string_view kKeepList =
+    "/private/var/mobile/Library/Preferences/org.fernhill.Ampwise-apps-keep.plist";
 inline constexpr std::string_view kDelayList =
     "/private/var/mobile/Library/Preferences/org.fernhill.Ampwise-apps-delay.plist";
 inline constexpr std::string_view kMobileData =

@@ -124,8 +124,7 @@ public:
     friend bool operator==(const Value&, const Value&);
 
 private:
-    std::variant<bool, std::int64_t, double, std::string, plist::Date, plist::Data, plist::Array,
-                 plist::Dictionary>
+    std::variant<bool, std::int64_t, double, std::string, plist::Date, plist::Data, plist::Array, plist::Dictionary>
         storage_;
 };
 

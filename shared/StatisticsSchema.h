@@ -13,7 +13,8 @@ inline constexpr std::string_view kTableName = "BATTERY_STATUS";
 inline constexpr std::string_view kCreateTableStatement =
     "CREATE TABLE IF NOT EXISTS BATTERY_STATUS (ID INTEGER PRIMARY KEY AUTOINCREMENT,             CurrentCapacity INT,             DesignCapacity INT,             MaxCapacity INT,             Temperature INT,             TimeRemaining INT,             InstantAmperage INT,             CycleCount INT,             Amperage INT,             Voltage INT,             UpdateTime INT,             FullyCharged CHAR(1),             IsCharging CHAR(1),             LoadAvg1 INT,             LoadAvg5 INT,             LoadAvg15 INT            )";
 
-inline constexpr std::string_view kCreateIndexStatement = "CREATE INDEX IF NOT EXISTS UPDATE_TIME_IDX ON BATTERY_STATUS (UpdateTime)";
+inline constexpr std::string_view kCreateIndexStatement =
+    "CREATE INDEX IF NOT EXISTS UPDATE_TIME_IDX ON BATTERY_STATUS (UpdateTime)";
 
 // The fifteen values are bound as parameters, in column order: CurrentCapacity,
 // DesignCapacity, MaxCapacity, Temperature, TimeRemaining, InstantAmperage,

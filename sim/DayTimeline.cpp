@@ -56,14 +56,16 @@ nlohmann::ordered_json DayTimeline::toJson() const {
     nlohmann::ordered_json j;
     nlohmann::ordered_json charge = nlohmann::ordered_json::array();
     for (const auto& [t, percent] : charge_) charge.push_back({round1(t), round3(percent)});
-    if (!charge_.empty() && latest_.first > charge_.back().first) charge.push_back({round1(latest_.first), round3(latest_.second)});
+    if (!charge_.empty() && latest_.first > charge_.back().first)
+        charge.push_back({round1(latest_.first), round3(latest_.second)});
     j["charge"] = charge;
     auto spans = [](const std::vector<Span>& list) {
         nlohmann::ordered_json out = nlohmann::ordered_json::array();
         for (const Span& span : list) out.push_back({round1(span.from), round1(span.to), span.value});
         return out;
     };
-    j["bands"] = {{"phone", spans(phone_)}, {"wifi", spans(wifi_)}, {"cellular", spans(cellular_)}, {"power", spans(power_)}};
+    j["bands"] = {
+        {"phone", spans(phone_)}, {"wifi", spans(wifi_)}, {"cellular", spans(cellular_)}, {"power", spans(power_)}};
     j["wakes"] = {{"engine", engineWakes_}, {"apps", appWakes_}};
     return j;
 }

@@ -119,9 +119,11 @@ DeviceProfile DeviceProfile::parse(std::string_view text) {
     }
     for (std::size_t g = 0; g < 3; ++g) {
         const std::string prefix = std::string("cellular") + kGenerations[g];
-        profile.cellularActive[g] = positive(figureValue(figures, prefix + "Active_mW"), "/figures/" + prefix + "Active_mW");
+        profile.cellularActive[g] =
+            positive(figureValue(figures, prefix + "Active_mW"), "/figures/" + prefix + "Active_mW");
         profile.cellularTail[g] = positive(figureValue(figures, prefix + "Tail_mW"), "/figures/" + prefix + "Tail_mW");
-        profile.cellularTailSeconds[g] = positive(figureValue(figures, prefix + "Tail_s"), "/figures/" + prefix + "Tail_s");
+        profile.cellularTailSeconds[g] =
+            positive(figureValue(figures, prefix + "Tail_s"), "/figures/" + prefix + "Tail_s");
         known += 3;
     }
     profile.cellularFactorByBars =
@@ -144,8 +146,8 @@ DeviceProfile DeviceProfile::parse(std::string_view text) {
         fail("/figures/batteryCapacity_mAh", "the battery needs a capacity and a voltage above 0");
     }
     if (profile.chargeTaperStart >= 1.0) fail("/figures/chargeTaperStart/value", "expected a fraction below 1");
-    if (profile.webTransfer > profile.webEvery || profile.streamTransfer > profile.streamEvery || profile.webEvery <= 0 ||
-        profile.streamEvery <= 0) {
+    if (profile.webTransfer > profile.webEvery || profile.streamTransfer > profile.streamEvery ||
+        profile.webEvery <= 0 || profile.streamEvery <= 0) {
         fail("/figures/webEvery_s", "a transfer cannot last longer than the time between transfers");
     }
 

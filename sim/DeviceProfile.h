@@ -38,8 +38,8 @@ struct DeviceProfile {
     double wifiAssociation = 0;                                   // J
     double cellularPaging = 0, call = 0;
     std::array<double, 3> cellularActive{}, cellularTail{}, cellularTailSeconds{};  // 2G, 3G, 4G
-    double cellularAttach = 0, networkRegistration = 0;                          // J
-    std::array<double, 4> cellularFactorByBars{}, wifiFactorByBars{};            // 0-3 bars
+    double cellularAttach = 0, networkRegistration = 0;                             // J
+    std::array<double, 4> cellularFactorByBars{}, wifiFactorByBars{};               // 0-3 bars
     double bluetoothIdle = 0, bluetoothConnected = 0, gps = 0;
     double webEvery = 0, webTransfer = 0, streamEvery = 0, streamTransfer = 0;  // s
 

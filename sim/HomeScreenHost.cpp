@@ -78,11 +78,13 @@ HomeScreenHost::HomeScreenHost(SimRuntime& runtime, SimulatedPhone& phone, HomeS
     o.springBoard = std::make_unique<HostObject>(springBoard, *this, phone);
     springBoard->sharedObject = o.springBoard.get();
     runtime.addClassMethod<Getter>(springBoard, "sharedApplication", &sharedObjectOf);
-    runtime.addMethod<void (*)(Object*, Object*)>(springBoard, "applicationDidFinishLaunching:",
-                                                  [](Object* self, Object*) { Objects::markLaunched(host(self).host); });
+    runtime.addMethod<void (*)(Object*, Object*)>(
+        springBoard,
+        "applicationDidFinishLaunching:", [](Object* self, Object*) { Objects::markLaunched(host(self).host); });
     runtime.addMethod<void (*)(Object*, const plist::Dictionary*)>(
-        springBoard, "batteryStatusDidChange:",
-        [](Object* self, const plist::Dictionary* properties) { Objects::markBatteryReport(host(self).host, properties); });
+        springBoard, "batteryStatusDidChange:", [](Object* self, const plist::Dictionary* properties) {
+            Objects::markBatteryReport(host(self).host, properties);
+        });
 
     // SBWiFiManager
     Class* wifi = runtime.defineClass("SBWiFiManager");
@@ -129,11 +131,10 @@ HomeScreenHost::HomeScreenHost(SimRuntime& runtime, SimulatedPhone& phone, HomeS
                 host(self).phone.withState([&](PhoneState& s) { s.screenOff = screenOff; });
             });
     } else {
-        runtime.addMethod<void (*)(Object*, bool)>(lockScreenController, "setInScreenOffMode:",
-                                                   [](Object* self, bool screenOff) {
-                                                       host(self).phone.withState(
-                                                           [&](PhoneState& s) { s.screenOff = screenOff; });
-                                                   });
+        runtime.addMethod<void (*)(Object*, bool)>(
+            lockScreenController, "setInScreenOffMode:", [](Object* self, bool screenOff) {
+                host(self).phone.withState([&](PhoneState& s) { s.screenOff = screenOff; });
+            });
     }
     runtime.addMethod<bool (*)(Object*)>(lockScreenController, "isInScreenOffMode", [](Object* self) {
         return host(self).phone.withState([](PhoneState& s) { return s.screenOff; });
@@ -189,7 +190,7 @@ HomeScreenHost::HomeScreenHost(SimRuntime& runtime, SimulatedPhone& phone, HomeS
     runtime.addClassMethod<Getter>(telephony, "sharedTelephonyManager", [](Class* cls) -> Object* {
         auto& self = host(cls->sharedObject);
         return self.phone.withState([](PhoneState& s) { return s.telephonyManagerPresent; }) ? cls->sharedObject
-                                                                                              : nullptr;
+                                                                                             : nullptr;
     });
     runtime.addMethod<bool (*)(Object*)>(telephony, "isInAirplaneMode", [](Object* self) {
         return host(self).phone.withState([](PhoneState& s) { return s.airplaneMode; });
@@ -225,13 +226,13 @@ HomeScreenHost::HomeScreenHost(SimRuntime& runtime, SimulatedPhone& phone, HomeS
 HomeScreenHost::~HomeScreenHost() = default;
 
 void HomeScreenHost::finishLaunching() {
-    platform::sendVoid<Object*>(runtime_, objects_->springBoard.get(), "applicationDidFinishLaunching:",
-                                objects_->springBoard.get());
+    platform::sendVoid<Object*>(runtime_, objects_->springBoard.get(),
+                                "applicationDidFinishLaunching:", objects_->springBoard.get());
 }
 
 void HomeScreenHost::reportBatteryStatus(const plist::Dictionary* properties) {
-    platform::sendVoid<const plist::Dictionary*>(runtime_, objects_->springBoard.get(), "batteryStatusDidChange:",
-                                                 properties);
+    platform::sendVoid<const plist::Dictionary*>(runtime_, objects_->springBoard.get(),
+                                                 "batteryStatusDidChange:", properties);
 }
 
 void HomeScreenHost::setUILocked(bool locked) {
@@ -243,8 +244,7 @@ void HomeScreenHost::setScreenOff(bool screenOff) {
         platform::sendVoid<bool, bool>(runtime_, objects_->lockScreenViewController.get(),
                                        "setInScreenOffMode:forAutoUnlock:", screenOff, false);
     } else {
-        platform::sendVoid<bool>(runtime_, objects_->lockScreenViewController.get(), "setInScreenOffMode:",
-                                 screenOff);
+        platform::sendVoid<bool>(runtime_, objects_->lockScreenViewController.get(), "setInScreenOffMode:", screenOff);
     }
 }
 
@@ -269,8 +269,7 @@ int HomeScreenHost::querySignalStrengthBars() {
 
 void HomeScreenHost::wifiLinkChanged() { platform::sendVoid(runtime_, objects_->wifiManager.get(), "_linkDidChange"); }
 
-void HomeScreenHost::addApplication(const std::string& bundleIdentifier, const std::string& displayName,
-                                    bool running) {
+void HomeScreenHost::addApplication(const std::string& bundleIdentifier, const std::string& displayName, bool running) {
     auto application =
         std::make_unique<ApplicationObject>(objects_->applicationClass, bundleIdentifier, displayName, running);
     if (objects_->processClass != nullptr) {

@@ -106,7 +106,8 @@ PhoneDay::PhoneDay(PhoneHost& host, const Scenario& scenario, const PowerModel& 
     }
     host_.phone().withState([&](PhoneState& s) {
         s.supportedDataRates = rates;
-        s.maxAllowedDataRate = rates.empty() ? std::nullopt : std::optional(*std::max_element(rates.begin(), rates.end()));
+        s.maxAllowedDataRate =
+            rates.empty() ? std::nullopt : std::optional(*std::max_element(rates.begin(), rates.end()));
         s.capabilities = std::map<std::string, bool>{{"cellular-data", !rates.empty()}};
         s.lowPowerModeAvailable = scenario.device.lowPowerMode;
         s.wifiEnabled = scenario.radios.wifi;
@@ -237,8 +238,7 @@ SimPowerManagement::Answer PhoneDay::postPowerMessage(std::uint32_t type) {
 void PhoneDay::reportBattery() {
     const double t = now();
     meter_.advanceTo(t);
-    const plist::Dictionary properties =
-        battery_.properties(scenario_.start + t, meter_.drawNow(), meter_.onAC());
+    const plist::Dictionary properties = battery_.properties(scenario_.start + t, meter_.drawNow(), meter_.onAC());
     lastReportedPercent_ = battery_.wholePercent();
     nextReport_ = t + kBatteryReportInterval;
     host_.homeScreen().reportBatteryStatus(&properties);

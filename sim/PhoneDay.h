@@ -16,10 +16,10 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <set>
-#include <map>
 #include <string>
 #include <tuple>
 #include <utility>

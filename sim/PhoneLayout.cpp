@@ -52,9 +52,10 @@ std::optional<std::string> PhoneLayout::writeFiles(const Scenario& scenario, std
     std::error_code ignored;
     std::filesystem::create_directories(paths::resolve(paths::kPreferencesFolder), ignored);
 
-    if (auto error = write(paths::kSystemVersion,
-                           plist::Dictionary{{std::string(systemversion::kProductName), "iPhone OS"},
-                                             {std::string(systemversion::kProductVersion), scenario.device.systemVersion}})) {
+    if (auto error =
+            write(paths::kSystemVersion,
+                  plist::Dictionary{{std::string(systemversion::kProductName), "iPhone OS"},
+                                    {std::string(systemversion::kProductVersion), scenario.device.systemVersion}})) {
         return error;
     }
 
@@ -79,7 +80,8 @@ std::optional<std::string> PhoneLayout::writeFiles(const Scenario& scenario, std
     };
     if (auto error = write(paths::kSimulatedDevice, std::move(device))) return error;
 
-    if (auto error = write(paths::kPushPropertyList, plist::Dictionary{{std::string(push::kEnablePush), scenario.radios.push}})) {
+    if (auto error = write(paths::kPushPropertyList,
+                           plist::Dictionary{{std::string(push::kEnablePush), scenario.radios.push}})) {
         return error;
     }
 

@@ -157,10 +157,12 @@ int PhoneSimCommand::run(const std::vector<std::string>& arguments, const std::f
         }
     }
     if (!scenarioFile && !validate) return usageError("no scenario given");
-    if (live && (compare || validate)) return usageError("--live runs one phone; it cannot be combined with --compare or --validate");
+    if (live && (compare || validate))
+        return usageError("--live runs one phone; it cannot be combined with --compare or --validate");
     if (speed && !live) return usageError("--speed goes with --live");
     if (plot) {
-        if (validate || live) return usageError("--plot draws a scenario's day in virtual time, not --validate or --live");
+        if (validate || live)
+            return usageError("--plot draws a scenario's day in virtual time, not --validate or --live");
         if (auto refused = DayPlot::checkFile(*plot)) return usageError(*refused);
     }
 
@@ -212,8 +214,8 @@ int PhoneSimCommand::run(const std::vector<std::string>& arguments, const std::f
                 report = [&](const std::vector<std::string>& running, std::size_t done, std::size_t total) {
                     std::string names;
                     for (const std::string& name : running) names += (names.empty() ? "" : ", ") + name;
-                    progress.show("phonesim: " + std::to_string(done) + " of " + std::to_string(total) +
-                                  " runs done" + (names.empty() ? "" : "; running " + names));
+                    progress.show("phonesim: " + std::to_string(done) + " of " + std::to_string(total) + " runs done" +
+                                  (names.empty() ? "" : "; running " + names));
                 };
             }
             runs = StrategyComparison::run(scenario, options, std::min(cores, 2u), report);

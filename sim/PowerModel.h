@@ -30,9 +30,9 @@ std::string_view cellularSpeedName(CellularSpeed speed);
 
 // The state of every component at one instant.
 struct ComponentState {
-    bool asleep = false;        // the system is suspended
+    bool asleep = false;  // the system is suspended
     bool screenOn = true;
-    bool interactive = true;    // screen on and user interface unlocked: the user works
+    bool interactive = true;  // screen on and user interface unlocked: the user works
     bool lowPowerMode = false;
     bool wifiEnabled = true;
     bool wifiAssociated = false;
@@ -48,7 +48,7 @@ struct ComponentState {
     bool bluetoothConnected = false;
     bool location = false;       // location services switched on
     bool locationInUse = false;  // ... and an application uses them
-    bool push = false;  // draws nothing by itself; its cost is the wake-ups
+    bool push = false;           // draws nothing by itself; its cost is the wake-ups
     bool call = false;
     bool tethering = false;
     bool userTraffic = false;  // the user's applications want the network now

@@ -16,8 +16,8 @@ struct RatedUse {
     const char* label;
 };
 constexpr RatedUse kUses[] = {
-    {"standby", "standby"},   {"talk3G", "talk on 3G"}, {"webWiFi", "web on WiFi"}, {"webLTE", "web on LTE"},
-    {"web3G", "web on 3G"}, {"video", "video"},         {"audio", "audio"},
+    {"standby", "standby"}, {"talk3G", "talk on 3G"}, {"webWiFi", "web on WiFi"}, {"webLTE", "web on LTE"},
+    {"web3G", "web on 3G"}, {"video", "video"},       {"audio", "audio"},
 };
 
 double round3(double value) { return std::round(value * 1000.0) / 1000.0; }

@@ -27,8 +27,10 @@ void RealTimeThreads::joinAll() {
             started.swap(threads_);
         }
         for (std::thread& thread : started) {
-            if (thread.joinable() && thread.get_id() != std::this_thread::get_id()) thread.join();
-            else if (thread.joinable()) thread.detach();
+            if (thread.joinable() && thread.get_id() != std::this_thread::get_id())
+                thread.join();
+            else if (thread.joinable())
+                thread.detach();
         }
     }
 }

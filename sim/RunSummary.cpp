@@ -35,7 +35,8 @@ const RunSummary* referenceRun(const std::vector<RunSummary>& runs, bool osBatch
 
 std::string savedAgainst(const RunSummary* reference, const RunSummary& run) {
     if (reference == nullptr || reference->energyFromBattery <= 0.0) return "-";
-    return format("%+.1f", 100.0 * (reference->energyFromBattery - run.energyFromBattery) / reference->energyFromBattery);
+    return format("%+.1f",
+                  100.0 * (reference->energyFromBattery - run.energyFromBattery) / reference->energyFromBattery);
 }
 
 double round3(double value) { return std::round(value * 1000.0) / 1000.0; }
@@ -127,7 +128,8 @@ RunSummary RunSummary::fromJson(const nlohmann::json& j) {
     r.userTrafficWithoutNetworkMinutes = j.value("userTrafficWithoutNetworkMinutes", 0.0);
     r.batteryStartPercent = battery.value("startPercent", 0.0);
     r.batteryEndPercent = battery.value("endPercent", 0.0);
-    if (battery.contains("emptyAt") && battery["emptyAt"].is_number()) r.batteryEmptyAt = battery["emptyAt"].get<double>();
+    if (battery.contains("emptyAt") && battery["emptyAt"].is_number())
+        r.batteryEmptyAt = battery["emptyAt"].get<double>();
     const auto& components = j.at("energyJoules");
     for (std::size_t i = 0; i < kComponentCount; ++i) {
         r.energy[i] = components.value(std::string(componentName(static_cast<Component>(i))), 0.0);

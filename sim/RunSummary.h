@@ -34,7 +34,7 @@ struct RunSummary {
 
     double batteryStartPercent = 0.0;
     double batteryEndPercent = 0.0;
-    std::optional<double> batteryEmptyAt;  // seconds from start
+    std::optional<double> batteryEmptyAt;          // seconds from start
     std::array<double, kComponentCount> energy{};  // joules
     double lowPowerModeSaved = 0.0;                // joules
     double totalEnergy = 0.0;                      // joules

@@ -18,7 +18,8 @@ namespace corvane::sim {
 using nlohmann::json;
 
 ScenarioError::ScenarioError(std::string place, const std::string& reason)
-    : std::runtime_error((place.empty() ? std::string("(document)") : place) + ": " + reason), place_(std::move(place)) {}
+    : std::runtime_error((place.empty() ? std::string("(document)") : place) + ": " + reason),
+      place_(std::move(place)) {}
 
 namespace {
 
@@ -27,12 +28,11 @@ struct KindName {
     std::string_view name;
 };
 constexpr KindName kKinds[] = {
-    {EventKind::Unlock, "unlock"},     {EventKind::Lock, "lock"},         {EventKind::ScreenOn, "screenOn"},
-    {EventKind::ScreenOff, "screenOff"}, {EventKind::AC, "ac"},           {EventKind::WiFi, "wifi"},
-    {EventKind::Cellular, "cellular"},
-    {EventKind::App, "app"},           {EventKind::Call, "call"},         {EventKind::Airplane, "airplane"},
-    {EventKind::Tether, "tether"},     {EventKind::Settings, "settings"}, {EventKind::Battery, "battery"},
-    {EventKind::Notify, "notify"},
+    {EventKind::Unlock, "unlock"},       {EventKind::Lock, "lock"},     {EventKind::ScreenOn, "screenOn"},
+    {EventKind::ScreenOff, "screenOff"}, {EventKind::AC, "ac"},         {EventKind::WiFi, "wifi"},
+    {EventKind::Cellular, "cellular"},   {EventKind::App, "app"},       {EventKind::Call, "call"},
+    {EventKind::Airplane, "airplane"},   {EventKind::Tether, "tether"}, {EventKind::Settings, "settings"},
+    {EventKind::Battery, "battery"},     {EventKind::Notify, "notify"},
 };
 
 struct StateName {
@@ -184,8 +184,8 @@ double seconds(const json& value, const std::string& place) {
         const std::string text = value.get<std::string>();
         const std::optional<double> parsed = clockTime(text);
         if (!parsed) {
-            throw ScenarioError(place, "expected seconds as a number or a time \"HH:MM\" or \"HH:MM:SS\", found \"" +
-                                           text + "\"");
+            throw ScenarioError(
+                place, "expected seconds as a number or a time \"HH:MM\" or \"HH:MM:SS\", found \"" + text + "\"");
         }
         n = *parsed;
     } else {
@@ -241,7 +241,8 @@ void readDevice(const json& value, const std::string& place, Scenario::Device& d
         for (std::size_t i = 0; i < v->size(); ++i) {
             std::string rate = string((*v)[i], child(at, i));
             if (rate != "2G" && rate != "3G" && rate != "4G") {
-                throw ScenarioError(child(at, i), "unknown data rate \"" + rate + "\"; expected \"2G\", \"3G\" or \"4G\"");
+                throw ScenarioError(child(at, i),
+                                    "unknown data rate \"" + rate + "\"; expected \"2G\", \"3G\" or \"4G\"");
             }
             if (std::find(device.dataRates.begin(), device.dataRates.end(), rate) == device.dataRates.end()) {
                 device.dataRates.push_back(std::move(rate));
@@ -257,7 +258,8 @@ void readBattery(const json& value, const std::string& place, Scenario::Battery&
     if (auto* v = optional(value, "designCapacity")) {
         battery.designCapacity = numberIn(*v, child(place, "designCapacity"), 100, 20000);
     }
-    if (auto* v = optional(value, "startPercent")) battery.startPercent = numberIn(*v, child(place, "startPercent"), 0, 100);
+    if (auto* v = optional(value, "startPercent"))
+        battery.startPercent = numberIn(*v, child(place, "startPercent"), 0, 100);
 }
 
 void readRadios(const json& value, const std::string& place, Scenario::Radios& radios) {
@@ -308,7 +310,8 @@ ScenarioEvent readEvent(const json& entry, const std::string& at, const Scenario
     event.place = at;
     event.at = seconds(required(entry, at, "at"), child(at, "at"));
     const std::string kindName = string(required(entry, at, "do"), child(at, "do"));
-    const auto kind = std::find_if(std::begin(kKinds), std::end(kKinds), [&](const KindName& k) { return k.name == kindName; });
+    const auto kind =
+        std::find_if(std::begin(kKinds), std::end(kKinds), [&](const KindName& k) { return k.name == kindName; });
     if (kind == std::end(kKinds)) {
         std::string expected;
         for (const KindName& k : kKinds) expected += (expected.empty() ? "" : ", ") + std::string(k.name);
@@ -320,9 +323,7 @@ ScenarioEvent readEvent(const json& entry, const std::string& at, const Scenario
         case EventKind::Unlock:
         case EventKind::Lock:
         case EventKind::ScreenOn:
-        case EventKind::ScreenOff:
-            onlyKeys(entry, at, {"at", "do", "comment"});
-            break;
+        case EventKind::ScreenOff: onlyKeys(entry, at, {"at", "do", "comment"}); break;
         case EventKind::AC:
         case EventKind::Airplane:
         case EventKind::Tether:
@@ -352,8 +353,8 @@ ScenarioEvent readEvent(const json& entry, const std::string& at, const Scenario
                 throw ScenarioError(child(at, "bundle"), "application \"" + event.bundle + "\" is not in /apps");
             }
             const std::string state = string(required(entry, at, "state"), child(at, "state"));
-            const auto found =
-                std::find_if(std::begin(kStates), std::end(kStates), [&](const StateName& s) { return s.name == state; });
+            const auto found = std::find_if(std::begin(kStates), std::end(kStates),
+                                            [&](const StateName& s) { return s.name == state; });
             if (found == std::end(kStates)) {
                 throw ScenarioError(child(at, "state"), "unknown application state \"" + state +
                                                             "\"; expected foreground, background, suspended or killed");
@@ -458,15 +459,17 @@ Scenario Scenario::parse(std::string_view text) {
     const std::string root;
     object(document, root);
     onlyKeys(document, root,
-             {"name", "comment", "profile", "start", "duration", "device", "battery", "radios", "settings", "lists", "apps",
-              "events"});
+             {"name", "comment", "profile", "start", "duration", "device", "battery", "radios", "settings", "lists",
+              "apps", "events"});
     if (auto* v = optional(document, "name")) scenario.name = string(*v, "/name");
     if (auto* v = optional(document, "profile")) scenario.profile = string(*v, "/profile");
     if (auto* v = optional(document, "comment")) string(*v, "/comment");
     {
         const std::string text = string(required(document, root, "start"), "/start");
         auto start = parseIso8601(text);
-        if (!start) throw ScenarioError("/start", "expected an ISO 8601 UTC time such as \"2027-01-15T00:00:00Z\", found \"" + text + "\"");
+        if (!start)
+            throw ScenarioError(
+                "/start", "expected an ISO 8601 UTC time such as \"2027-01-15T00:00:00Z\", found \"" + text + "\"");
         scenario.start = *start;
     }
     scenario.duration = seconds(required(document, root, "duration"), "/duration");
@@ -502,7 +505,8 @@ Scenario Scenario::load(const std::filesystem::path& file) {
     Scenario scenario = parse(contents.str());
     // A profile file is found beside the scenario.
     const std::filesystem::path profile = scenario.profile;
-    if (profile.extension() == ".json" && profile.is_relative()) scenario.profile = (file.parent_path() / profile).string();
+    if (profile.extension() == ".json" && profile.is_relative())
+        scenario.profile = (file.parent_path() / profile).string();
     return scenario;
 }
 
@@ -555,7 +559,8 @@ std::optional<double> parseIso8601(std::string_view text) {
     int year = 0, month = 0, day = 0, hour = 0, minute = 0;
     double second = 0;
     int consumed = 0;
-    if (std::sscanf(s.c_str(), "%4d-%2d-%2dT%2d:%2d:%lf%n", &year, &month, &day, &hour, &minute, &second, &consumed) != 6) {
+    if (std::sscanf(s.c_str(), "%4d-%2d-%2dT%2d:%2d:%lf%n", &year, &month, &day, &hour, &minute, &second, &consumed) !=
+        6) {
         return std::nullopt;
     }
     const std::string zone = s.substr(static_cast<std::size_t>(consumed));

@@ -29,7 +29,22 @@ private:
     std::string place_;
 };
 
-enum class EventKind { Unlock, Lock, ScreenOn, ScreenOff, AC, WiFi, Cellular, App, Call, Airplane, Tether, Settings, Battery, Notify };
+enum class EventKind {
+    Unlock,
+    Lock,
+    ScreenOn,
+    ScreenOff,
+    AC,
+    WiFi,
+    Cellular,
+    App,
+    Call,
+    Airplane,
+    Tether,
+    Settings,
+    Battery,
+    Notify
+};
 
 enum class AppState { Foreground, Background, Suspended, Killed };
 
@@ -65,8 +80,8 @@ struct ScenarioApp {
 };
 
 struct Scenario {
-    std::string name;     // optional label
-    double start = 0.0;   // wall-clock time of t = 0, seconds since 1970
+    std::string name;    // optional label
+    double start = 0.0;  // wall-clock time of t = 0, seconds since 1970
     double duration = 0.0;
     // The device profile: a built-in name or the path of a JSON file
     // (relative to the scenario's folder); empty: the default profile.

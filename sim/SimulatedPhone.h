@@ -4,11 +4,11 @@
 // and the home-screen objects of HomeScreenHost). Every radio switch that
 // takes effect is recorded, so tests and traces can see what the engine did.
 
+#include <array>
 #include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
-#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -42,9 +42,8 @@ struct PhoneState {
     // Cellular.
     bool cellularData = true;
     bool telephonyServerReachable = true;
-    std::optional<std::vector<platform::DataRate>> supportedDataRates =
-        std::vector<platform::DataRate>{platform::DataRate::Rate2G, platform::DataRate::Rate3G,
-                                        platform::DataRate::Rate4G};
+    std::optional<std::vector<platform::DataRate>> supportedDataRates = std::vector<platform::DataRate>{
+        platform::DataRate::Rate2G, platform::DataRate::Rate3G, platform::DataRate::Rate4G};
     std::optional<platform::DataRate> maxAllowedDataRate = platform::DataRate::Rate4G;
     bool setMaxAllowedDataRateSucceeds = true;
     platform::RATSelection ratSelection = platform::RATSelection::Selection1;

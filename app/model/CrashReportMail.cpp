@@ -32,9 +32,10 @@ MimeMessage CrashReportMail::compose(const std::filesystem::path& folder, const 
 
     std::string& body = message.body;
     std::size_t attached = 0;
-    body = "Feel free to insert any valuable comments between lines\n_________________________________\n\n"
-           "_________________________________\nnumber of logs :" +
-           std::to_string(names.size()) + "\n";
+    body =
+        "Feel free to insert any valuable comments between lines\n_________________________________\n\n"
+        "_________________________________\nnumber of logs :" +
+        std::to_string(names.size()) + "\n";
     for (const std::string& name : names) {
         std::optional<std::string> bytes = readWholeFile(folder / name);
         if (!bytes) {

@@ -30,9 +30,8 @@ std::string usShortStyle(double secondsSince1970) {
     std::tm local{};
     if (::localtime_r(&seconds, &local) == nullptr) return {};
     const int hour12 = local.tm_hour % 12 == 0 ? 12 : local.tm_hour % 12;
-    return std::to_string(local.tm_mon + 1) + "/" + std::to_string(local.tm_mday) + "/" +
-           formatted("%y", local) + ", " + std::to_string(hour12) + ":" + formatted("%M", local) +
-           (local.tm_hour < 12 ? " AM" : " PM");
+    return std::to_string(local.tm_mon + 1) + "/" + std::to_string(local.tm_mday) + "/" + formatted("%y", local) +
+           ", " + std::to_string(hour12) + ":" + formatted("%M", local) + (local.tm_hour < 12 ? " AM" : " PM");
 }
 
 }  // namespace

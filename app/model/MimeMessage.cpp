@@ -36,7 +36,8 @@ std::string base64(std::string_view bytes) {
     std::size_t i = 0;
     for (; i + 2 < bytes.size(); i += 3) {
         const unsigned triple = (static_cast<unsigned char>(bytes[i]) << 16) |
-                                (static_cast<unsigned char>(bytes[i + 1]) << 8) | static_cast<unsigned char>(bytes[i + 2]);
+                                (static_cast<unsigned char>(bytes[i + 1]) << 8) |
+                                static_cast<unsigned char>(bytes[i + 2]);
         encoded += kAlphabet[(triple >> 18) & 63];
         encoded += kAlphabet[(triple >> 12) & 63];
         encoded += kAlphabet[(triple >> 6) & 63];
@@ -140,8 +141,8 @@ std::string fileNameParameter(std::string_view fileName) {
     for (const char c : fileName) {
         const auto byte = static_cast<unsigned char>(c);
         const bool attributeChar = (byte >= '0' && byte <= '9') || (byte >= 'A' && byte <= 'Z') ||
-                                   (byte >= 'a' && byte <= 'z') || std::string_view("!#$&+-.^_`|~").find(c) !=
-                                                                       std::string_view::npos;
+                                   (byte >= 'a' && byte <= 'z') ||
+                                   std::string_view("!#$&+-.^_`|~").find(c) != std::string_view::npos;
         if (attributeChar) {
             encoded += c;
         } else {

@@ -2,9 +2,9 @@
 
 #include <chrono>
 #include <filesystem>
-#include <string>
 #include <limits>
 #include <memory>
+#include <string>
 #include <system_error>
 
 #include "app/model/AppLog.h"

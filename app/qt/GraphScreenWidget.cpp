@@ -91,8 +91,9 @@ GraphScreenWidget::GraphScreenWidget(LineChartViewController& screen, QWidget* p
 
     progress_ = new QFrame(this);
     progress_->setObjectName("progressView");
-    progress_->setStyleSheet("#progressView { background: rgba(0, 0, 0, 190); border-radius: 10px; }"
-                             " QLabel { color: white; }");
+    progress_->setStyleSheet(
+        "#progressView { background: rgba(0, 0, 0, 190); border-radius: 10px; }"
+        " QLabel { color: white; }");
     auto* progressLayout = new QVBoxLayout(progress_);
     progressTitle_ = new QLabel(progress_);
     progressTitle_->setAlignment(Qt::AlignCenter);
@@ -202,132 +203,118 @@ bool GraphScreenWidget::eventFilter(QObject* watched, QEvent* event) {
 
 bool GraphScreenWidget::viewportEvent(QEvent* event) {
     switch (event->type()) {
-    case QEvent::Resize: {
-        const QSize size = static_cast<QResizeEvent*>(event)->size();
-        screen_->setViewSize(size.width(), size.height());
-        refresh();
-        return false;
-    }
-    case QEvent::MouseButtonPress: {
-        auto* mouse = static_cast<QMouseEvent*>(event);
-        setFocus();
-        if (mouse->button() == Qt::RightButton) {
-            act([](LineChartViewController& graph) { graph.LongTap2(); });
+        case QEvent::Resize: {
+            const QSize size = static_cast<QResizeEvent*>(event)->size();
+            screen_->setViewSize(size.width(), size.height());
+            refresh();
+            return false;
+        }
+        case QEvent::MouseButtonPress: {
+            auto* mouse = static_cast<QMouseEvent*>(event);
+            setFocus();
+            if (mouse->button() == Qt::RightButton) {
+                act([](LineChartViewController& graph) { graph.LongTap2(); });
+                return true;
+            }
+            if (mouse->button() != Qt::LeftButton) return false;
+            pressed_ = true;
+            dragging_ = false;
+            longPressed_ = false;
+            pressPosition_ = mouse->position().toPoint();
+            pressOffset_ = screen_->scrollView.contentOffsetX;
+            longPress_.start();
             return true;
         }
-        if (mouse->button() != Qt::LeftButton) return false;
-        pressed_ = true;
-        dragging_ = false;
-        longPressed_ = false;
-        pressPosition_ = mouse->position().toPoint();
-        pressOffset_ = screen_->scrollView.contentOffsetX;
-        longPress_.start();
-        return true;
-    }
-    case QEvent::MouseMove: {
-        auto* mouse = static_cast<QMouseEvent*>(event);
-        if (!pressed_ || longPressed_) return false;
-        const int moved = mouse->position().toPoint().x() - pressPosition_.x();
-        if (!dragging_ && std::abs(moved) < kDragDistance) return true;
-        dragging_ = true;
-        longPress_.stop();
-        screen_->scrollTo(pressOffset_ - moved);
-        refresh();
-        return true;
-    }
-    case QEvent::MouseButtonRelease: {
-        if (static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton || !pressed_) return false;
-        pressed_ = false;
-        longPress_.stop();
-        if (!dragging_ && !longPressed_) act([](LineChartViewController& graph) { graph.Tap1(); });
-        return true;
-    }
-    case QEvent::Wheel: {
-        auto* wheel = static_cast<QWheelEvent*>(event);
-        const QPoint delta = wheel->angleDelta();
-        if (wheel->modifiers() & Qt::ControlModifier) {
-            if (delta.y() == 0) return true;
-            const double factor = delta.y() > 0 ? kZoomInStep : kZoomOutStep;
-            act([factor](LineChartViewController& graph) { graph.scrollViewDidEndZooming(factor); });
+        case QEvent::MouseMove: {
+            auto* mouse = static_cast<QMouseEvent*>(event);
+            if (!pressed_ || longPressed_) return false;
+            const int moved = mouse->position().toPoint().x() - pressPosition_.x();
+            if (!dragging_ && std::abs(moved) < kDragDistance) return true;
+            dragging_ = true;
+            longPress_.stop();
+            screen_->scrollTo(pressOffset_ - moved);
+            refresh();
             return true;
         }
-        // A vertical wheel scrolls the chart sideways too; a touchpad gives pixels.
-        const QPoint pixels = wheel->pixelDelta();
-        const int step = !pixels.isNull() ? (pixels.x() != 0 ? pixels.x() : pixels.y())
-                                          : (delta.x() != 0 ? delta.x() : delta.y()) * scrollArea_->width() / 8 /
-                                                kWheelNotch;
-        screen_->scrollTo(screen_->scrollView.contentOffsetX - step);
-        refresh();
-        return true;
-    }
-    case QEvent::NativeGesture: {
-        auto* gesture = static_cast<QNativeGestureEvent*>(event);
-        if (gesture->gestureType() == Qt::BeginNativeGesture) {
-            pinch_ = 1.0;
-        } else if (gesture->gestureType() == Qt::ZoomNativeGesture) {
-            pinch_ *= 1.0 + gesture->value();
-        } else if (gesture->gestureType() == Qt::SwipeNativeGesture && gesture->value() != 0.0) {
-            // A swipe to the right shows the earlier week, as a pan does.
-            const double pan = gesture->value() > 0 ? kKeyPan : -kKeyPan;
-            act([pan](LineChartViewController& graph) { graph.PanView(pan); });
-        } else if (gesture->gestureType() == Qt::EndNativeGesture && pinch_ != 1.0) {
-            const double factor = pinch_;
-            pinch_ = 1.0;
-            act([factor](LineChartViewController& graph) { graph.scrollViewDidEndZooming(factor); });
+        case QEvent::MouseButtonRelease: {
+            if (static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton || !pressed_) return false;
+            pressed_ = false;
+            longPress_.stop();
+            if (!dragging_ && !longPressed_) act([](LineChartViewController& graph) { graph.Tap1(); });
+            return true;
         }
-        return true;
-    }
-    case QEvent::Gesture: {
-        // A pinch on a touch screen zooms once it ends, by its whole scale.
-        auto* gestures = static_cast<QGestureEvent*>(event);
-        auto* pinch = static_cast<QPinchGesture*>(gestures->gesture(Qt::PinchGesture));
-        if (pinch != nullptr && pinch->state() == Qt::GestureFinished && pinch->totalScaleFactor() != 1.0) {
-            const double factor = pinch->totalScaleFactor();
-            act([factor](LineChartViewController& graph) { graph.scrollViewDidEndZooming(factor); });
+        case QEvent::Wheel: {
+            auto* wheel = static_cast<QWheelEvent*>(event);
+            const QPoint delta = wheel->angleDelta();
+            if (wheel->modifiers() & Qt::ControlModifier) {
+                if (delta.y() == 0) return true;
+                const double factor = delta.y() > 0 ? kZoomInStep : kZoomOutStep;
+                act([factor](LineChartViewController& graph) { graph.scrollViewDidEndZooming(factor); });
+                return true;
+            }
+            // A vertical wheel scrolls the chart sideways too; a touchpad gives pixels.
+            const QPoint pixels = wheel->pixelDelta();
+            const int step = !pixels.isNull()
+                                 ? (pixels.x() != 0 ? pixels.x() : pixels.y())
+                                 : (delta.x() != 0 ? delta.x() : delta.y()) * scrollArea_->width() / 8 / kWheelNotch;
+            screen_->scrollTo(screen_->scrollView.contentOffsetX - step);
+            refresh();
+            return true;
         }
-        return pinch != nullptr;
-    }
-    default:
-        return false;
+        case QEvent::NativeGesture: {
+            auto* gesture = static_cast<QNativeGestureEvent*>(event);
+            if (gesture->gestureType() == Qt::BeginNativeGesture) {
+                pinch_ = 1.0;
+            } else if (gesture->gestureType() == Qt::ZoomNativeGesture) {
+                pinch_ *= 1.0 + gesture->value();
+            } else if (gesture->gestureType() == Qt::SwipeNativeGesture && gesture->value() != 0.0) {
+                // A swipe to the right shows the earlier week, as a pan does.
+                const double pan = gesture->value() > 0 ? kKeyPan : -kKeyPan;
+                act([pan](LineChartViewController& graph) { graph.PanView(pan); });
+            } else if (gesture->gestureType() == Qt::EndNativeGesture && pinch_ != 1.0) {
+                const double factor = pinch_;
+                pinch_ = 1.0;
+                act([factor](LineChartViewController& graph) { graph.scrollViewDidEndZooming(factor); });
+            }
+            return true;
+        }
+        case QEvent::Gesture: {
+            // A pinch on a touch screen zooms once it ends, by its whole scale.
+            auto* gestures = static_cast<QGestureEvent*>(event);
+            auto* pinch = static_cast<QPinchGesture*>(gestures->gesture(Qt::PinchGesture));
+            if (pinch != nullptr && pinch->state() == Qt::GestureFinished && pinch->totalScaleFactor() != 1.0) {
+                const double factor = pinch->totalScaleFactor();
+                act([factor](LineChartViewController& graph) { graph.scrollViewDidEndZooming(factor); });
+            }
+            return pinch != nullptr;
+        }
+        default: return false;
     }
 }
 
 void GraphScreenWidget::keyPressEvent(QKeyEvent* event) {
     if (screen_ == nullptr) return QWidget::keyPressEvent(event);
     switch (event->key()) {
-    case Qt::Key_Left:
-        act([](LineChartViewController& graph) { graph.PanView(kKeyPan); });
-        break;
-    case Qt::Key_Right:
-        act([](LineChartViewController& graph) { graph.PanView(-kKeyPan); });
-        break;
-    case Qt::Key_Home:
-        act([](LineChartViewController& graph) { graph.scrollToOldest(); });
-        break;
-    case Qt::Key_End:
-        act([](LineChartViewController& graph) { graph.scrollToNewest(); });
-        break;
-    case Qt::Key_Space:
-        act([](LineChartViewController& graph) { graph.ToggleView(); });
-        break;
-    case Qt::Key_F5:
-        act([](LineChartViewController& graph) { graph.RotateView(); });
-        break;
-    case Qt::Key_Plus:
-        act([](LineChartViewController& graph) { graph.scrollViewDidEndZooming(kZoomInStep); });
-        break;
-    case Qt::Key_Minus:
-        act([](LineChartViewController& graph) { graph.scrollViewDidEndZooming(kZoomOutStep); });
-        break;
-    case Qt::Key_Escape:
-        // An open panel closes first; else the window goes back.
-        if (screen_->dialog.visible) {
-            act([](LineChartViewController& graph) { graph.cancelTapped(); });
+        case Qt::Key_Left: act([](LineChartViewController& graph) { graph.PanView(kKeyPan); }); break;
+        case Qt::Key_Right: act([](LineChartViewController& graph) { graph.PanView(-kKeyPan); }); break;
+        case Qt::Key_Home: act([](LineChartViewController& graph) { graph.scrollToOldest(); }); break;
+        case Qt::Key_End: act([](LineChartViewController& graph) { graph.scrollToNewest(); }); break;
+        case Qt::Key_Space: act([](LineChartViewController& graph) { graph.ToggleView(); }); break;
+        case Qt::Key_F5: act([](LineChartViewController& graph) { graph.RotateView(); }); break;
+        case Qt::Key_Plus:
+            act([](LineChartViewController& graph) { graph.scrollViewDidEndZooming(kZoomInStep); });
             break;
-        }
-        [[fallthrough]];
-    default:
-        QWidget::keyPressEvent(event);
+        case Qt::Key_Minus:
+            act([](LineChartViewController& graph) { graph.scrollViewDidEndZooming(kZoomOutStep); });
+            break;
+        case Qt::Key_Escape:
+            // An open panel closes first; else the window goes back.
+            if (screen_->dialog.visible) {
+                act([](LineChartViewController& graph) { graph.cancelTapped(); });
+                break;
+            }
+            [[fallthrough]];
+        default: QWidget::keyPressEvent(event);
     }
 }
 

@@ -7,8 +7,6 @@
 
 namespace corvane::app {
 
-inline QColor toQColor(const Color& color) {
-    return QColor::fromRgbF(color.red, color.green, color.blue, color.alpha);
-}
+inline QColor toQColor(const Color& color) { return QColor::fromRgbF(color.red, color.green, color.blue, color.alpha); }
 
 }  // namespace corvane::app

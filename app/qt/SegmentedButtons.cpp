@@ -26,10 +26,11 @@ SegmentedButtons::SegmentedButtons(const QStringList& titles, const QString& acc
     setFocusPolicy(Qt::StrongFocus);
     setAccessibleName(accessibleLabel);
     // The chosen segment is filled with the desktop's highlight colour.
-    setStyleSheet("QToolButton { border: 1px solid palette(highlight); padding: 3px 7px;"
-                  " background: palette(base); color: palette(text); }"
-                  "QToolButton:checked { background: palette(highlight); color: palette(highlighted-text); }"
-                  "QToolButton:disabled { border-color: palette(mid); color: palette(mid); }");
+    setStyleSheet(
+        "QToolButton { border: 1px solid palette(highlight); padding: 3px 7px;"
+        " background: palette(base); color: palette(text); }"
+        "QToolButton:checked { background: palette(highlight); color: palette(highlighted-text); }"
+        "QToolButton:disabled { border-color: palette(mid); color: palette(mid); }");
     connect(&group_, &QButtonGroup::idClicked, this, &SegmentedButtons::segmentChosen);
 }
 

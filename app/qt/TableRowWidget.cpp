@@ -115,15 +115,9 @@ void TableRowWidget::refresh() {
     subLabel_->setPalette(subPalette);
 
     switch (cell_->accessoryType) {
-        case CellAccessory::Checkmark:
-            accessory_->setText(QString::fromUtf8("\u2713"));
-            break;
-        case CellAccessory::DisclosureIndicator:
-            accessory_->setText(QString::fromUtf8("\u203A"));
-            break;
-        case CellAccessory::None:
-            accessory_->clear();
-            break;
+        case CellAccessory::Checkmark: accessory_->setText(QString::fromUtf8("\u2713")); break;
+        case CellAccessory::DisclosureIndicator: accessory_->setText(QString::fromUtf8("\u203A")); break;
+        case CellAccessory::None: accessory_->clear(); break;
     }
     accessory_->setVisible(cell_->accessoryType != CellAccessory::None);
 
@@ -170,19 +164,12 @@ void TableRowWidget::mouseReleaseEvent(QMouseEvent* event) {
 
 void TableRowWidget::keyPressEvent(QKeyEvent* event) {
     switch (event->key()) {
-        case Qt::Key_Up:
-            emit moveFocusRequested(-1);
-            return;
-        case Qt::Key_Down:
-            emit moveFocusRequested(1);
-            return;
+        case Qt::Key_Up: emit moveFocusRequested(-1); return;
+        case Qt::Key_Down: emit moveFocusRequested(1); return;
         case Qt::Key_Return:
         case Qt::Key_Enter:
-        case Qt::Key_Space:
-            activate();
-            return;
-        default:
-            QFrame::keyPressEvent(event);
+        case Qt::Key_Space: activate(); return;
+        default: QFrame::keyPressEvent(event);
     }
 }
 

@@ -1,7 +1,7 @@
 #include "app/qt/TableScreenWidget.h"
 
-#include <QLabel>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QWheelEvent>
@@ -122,8 +122,10 @@ void TableScreenWidget::rebuild() {
         small.setPointSizeF(small.pointSizeF() * 0.85);
         title->setFont(small);
         title->setForegroundRole(QPalette::PlaceholderText);
-        if (heading.isEmpty()) title->setFixedHeight(18);
-        else headings_ << heading;
+        if (heading.isEmpty())
+            title->setFixedHeight(18);
+        else
+            headings_ << heading;
         column->addWidget(title);
         for (int row = 0; row < count; ++row) {
             std::shared_ptr<TableCell> cell = table.cellForRowAtIndexPath({section, row});
@@ -271,8 +273,7 @@ bool TableScreenWidget::eventFilter(QObject* watched, QEvent* event) {
                 return true;
             }
             break;
-        default:
-            break;
+        default: break;
     }
     return QScrollArea::eventFilter(watched, event);
 }

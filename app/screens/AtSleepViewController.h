@@ -10,9 +10,9 @@
 #include <span>
 #include <string>
 
+#include "app/screens/PreferencesScreen.h"
 #include "app/screens/SegmentedViewControllerDelegate.h"
 #include "app/screens/SettingsViewControllerDelegate.h"
-#include "app/screens/PreferencesScreen.h"
 
 namespace corvane::app {
 

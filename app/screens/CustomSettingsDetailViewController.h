@@ -14,7 +14,6 @@
 
 namespace corvane::app {
 
-
 class CustomSettingsDetailViewController : public PreferencesScreen {
 public:
     CustomSettingsDetailViewController();

@@ -9,8 +9,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/screens/SettingsViewControllerDelegate.h"
 #include "app/screens/PreferencesScreen.h"
+#include "app/screens/SettingsViewControllerDelegate.h"
 
 namespace corvane::app {
 

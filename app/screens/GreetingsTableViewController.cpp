@@ -57,8 +57,7 @@ int GreetingsTableViewController::numberOfRowsInSection(TableView& /*tableView*/
     return static_cast<int>(creditsOfSection(section).size());
 }
 
-std::shared_ptr<TableCell> GreetingsTableViewController::cellForRowAtIndexPath(TableView& table,
-                                                                               IndexPath indexPath) {
+std::shared_ptr<TableCell> GreetingsTableViewController::cellForRowAtIndexPath(TableView& table, IndexPath indexPath) {
     std::shared_ptr<TableCell> cell = table.dequeueReusableCellWithIdentifier(kGreetingsCell);
     const std::span<const Credit> credits = creditsOfSection(indexPath.section);
     if (!cell || indexPath.row < 0 || indexPath.row >= static_cast<int>(credits.size())) return cell;

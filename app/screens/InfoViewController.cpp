@@ -6,8 +6,8 @@
 #include <system_error>
 
 #include "app/model/AppLog.h"
-#include "app/model/DisplayFormat.h"
 #include "app/model/CrashReportMail.h"
+#include "app/model/DisplayFormat.h"
 #include "app/model/Localized.h"
 #include "app/platform/AppPlatform.h"
 #include "shared/Names.h"
@@ -134,8 +134,8 @@ void InfoViewController::sendCrashes() {
 
 void InfoViewController::sendMail(const std::vector<std::string>& names) {
     AMPWISE_LOG("Entering sendmail with %ld files", static_cast<long>(names.size()));
-    const MimeMessage message = CrashReportMail::compose(paths::resolve(paths::kCrashReporterFolder), names,
-                                                         hostname(), AppPlatform::current().currentTime());
+    const MimeMessage message = CrashReportMail::compose(paths::resolve(paths::kCrashReporterFolder), names, hostname(),
+                                                         AppPlatform::current().currentTime());
     std::string failure;
     const std::optional<std::filesystem::path> saved = CrashReportMail::saveToOutbox(message, failure);
 

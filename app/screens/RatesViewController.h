@@ -13,7 +13,6 @@
 
 namespace corvane::app {
 
-
 class RatesViewController : public PreferencesScreen {
 public:
     // Prototypes of the screen.

@@ -79,8 +79,8 @@ std::shared_ptr<TableCell> SettingsStrategyViewController::cellForRowAtIndexPath
         return nullptr;
     }
     const StrategyRow& strategyRow = kStrategyRows[static_cast<std::size_t>(indexPath.row)];
-    auto cell = std::dynamic_pointer_cast<StrategyChooserCell>(
-        table.dequeueReusableCellWithIdentifier(strategyRow.prototype));
+    auto cell =
+        std::dynamic_pointer_cast<StrategyChooserCell>(table.dequeueReusableCellWithIdentifier(strategyRow.prototype));
     if (!cell) return nullptr;
     cell->text = L(strategyRow.label);
     cell->detailText = L(strategyRow.subLabel);

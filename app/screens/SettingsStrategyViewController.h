@@ -8,11 +8,10 @@
 #include <optional>
 #include <string_view>
 
-#include "app/screens/StrategyChooserDelegate.h"
 #include "app/screens/PreferencesScreen.h"
+#include "app/screens/StrategyChooserDelegate.h"
 
 namespace corvane::app {
-
 
 class SettingsStrategyViewController : public PreferencesScreen, public StrategyChooserDelegate {
 public:
@@ -21,7 +20,6 @@ public:
     static constexpr std::int32_t kCustomStrategy = 5;
 
     SettingsStrategyViewController();
-
 
     void viewDidLoad() override;
     void viewDidAppear(bool animated) override;

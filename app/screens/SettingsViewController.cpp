@@ -127,16 +127,11 @@ int SettingsViewController::numberOfSectionsInTableView(TableView& /*tableView*/
 
 int SettingsViewController::numberOfRowsInSection(TableView& /*tableView*/, int section) {
     switch (section) {
-        case kAppListsSection:
-            return static_cast<int>(kAppListRows.size());
-        case kStrategySection:
-            return 1;
-        case kSwitchesSection:
-            return kSwitchesSectionRows;
-        case kPurgeSection:
-            return 1;
-        default:
-            return 0;
+        case kAppListsSection: return static_cast<int>(kAppListRows.size());
+        case kStrategySection: return 1;
+        case kSwitchesSection: return kSwitchesSectionRows;
+        case kPurgeSection: return 1;
+        default: return 0;
     }
 }
 
@@ -175,20 +170,17 @@ std::shared_ptr<TableCell> SettingsViewController::switchesSectionCell(TableView
 
 std::shared_ptr<TableCell> SettingsViewController::cellForRowAtIndexPath(TableView& table, IndexPath indexPath) {
     switch (indexPath.section) {
-        case kAppListsSection:
-            return appListCell(table, indexPath.row);
+        case kAppListsSection: return appListCell(table, indexPath.row);
         case kStrategySection:
             return fillListCell(table.dequeueReusableCellWithIdentifier(kListCell), "Strategy", "Battery save rate",
                                 indexPath.row);
-        case kSwitchesSection:
-            return switchesSectionCell(table, indexPath.row);
+        case kSwitchesSection: return switchesSectionCell(table, indexPath.row);
         case kPurgeSection: {
             std::shared_ptr<TableCell> cell = table.dequeueReusableCellWithIdentifier(kPurgeCell);
             if (cell) cell->text = L("Purge graph data");
             return cell;
         }
-        default:
-            return nullptr;
+        default: return nullptr;
     }
 }
 
@@ -202,18 +194,13 @@ void SettingsViewController::didSelectRowAtIndexPath(TableView& table, IndexPath
                 performSegueWithIdentifier(kAppListRows[static_cast<std::size_t>(indexPath.row)].segue, sender);
             }
             break;
-        case kStrategySection:
-            performSegueWithIdentifier(kStrategySegue, sender);
-            break;
+        case kStrategySection: performSegueWithIdentifier(kStrategySegue, sender); break;
         case kSwitchesSection:
             if (indexPath.row == kMinRateRow) performSegueWithIdentifier(kMinRateSegue, sender);
             if (indexPath.row == kMaxRateRow) performSegueWithIdentifier(kMaxRateSegue, sender);
             break;
-        case kPurgeSection:
-            performSegueWithIdentifier(kPurgeSegue, sender);
-            break;
-        default:
-            break;
+        case kPurgeSection: performSegueWithIdentifier(kPurgeSegue, sender); break;
+        default: break;
     }
 }
 
@@ -249,16 +236,11 @@ void SettingsViewController::switchChanged(SwitchUITableViewCell& cell) {
 
 std::string SettingsViewController::titleForHeaderInSection(TableView& /*tableView*/, int section) {
     switch (section) {
-        case kAppListsSection:
-            return L("Applications");
-        case kStrategySection:
-            return L("Saving strategy");
-        case kSwitchesSection:
-            return L("Options");
-        case kPurgeSection:
-            return L("Statistics");
-        default:
-            return {};
+        case kAppListsSection: return L("Applications");
+        case kStrategySection: return L("Saving strategy");
+        case kSwitchesSection: return L("Options");
+        case kPurgeSection: return L("Statistics");
+        default: return {};
     }
 }
 

@@ -7,11 +7,10 @@
 #include <memory>
 #include <string_view>
 
-#include "app/screens/SettingsViewControllerDelegate.h"
 #include "app/screens/PreferencesScreen.h"
+#include "app/screens/SettingsViewControllerDelegate.h"
 
 namespace corvane::app {
-
 
 class SettingsViewController : public PreferencesScreen, public SettingsViewControllerDelegate {
 public:
@@ -34,7 +33,6 @@ public:
     static constexpr int kMaxRateRow = 7;
 
     SettingsViewController();
-
 
     void viewDidLoad() override;
     void viewWillAppear(bool animated) override;

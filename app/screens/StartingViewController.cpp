@@ -12,9 +12,8 @@ namespace corvane::app {
 namespace {
 
 constexpr std::array<std::string_view, 7> kRowIdentifiers = {
-    StartingViewController::kGoGraphCell,  StartingViewController::kLastBattCell,
-    StartingViewController::kSettingsCell, StartingViewController::kStrategyCell,
-    StartingViewController::kFooterCell,   StartingViewController::kInfoCell,
+    StartingViewController::kGoGraphCell,  StartingViewController::kLastBattCell, StartingViewController::kSettingsCell,
+    StartingViewController::kStrategyCell, StartingViewController::kFooterCell,   StartingViewController::kInfoCell,
     StartingViewController::kGreetingsCell};
 
 constexpr std::string_view kFooterTitle = "FAQ Ampwise 2.1.1";
@@ -38,9 +37,7 @@ constexpr std::array<StrategyLook, 6> kStrategyLooks = {{
 }};
 constexpr std::int64_t kIMessageStrategy = 1;
 
-std::string describe(const TableCell& cell) {
-    return "<" + cell.reuseIdentifier() + ": '" + cell.text + "'>";
-}
+std::string describe(const TableCell& cell) { return "<" + cell.reuseIdentifier() + ": '" + cell.text + "'>"; }
 
 }  // namespace
 
@@ -48,8 +45,7 @@ StartingViewController::StartingViewController() {
     title = "Ampwise";
     for (std::string_view identifier : kRowIdentifiers) {
         layoutCell(identifier);
-        tableView().registerPrototype(std::string(identifier),
-                                      [this, identifier] { return layoutCell(identifier); });
+        tableView().registerPrototype(std::string(identifier), [this, identifier] { return layoutCell(identifier); });
     }
 }
 
@@ -112,12 +108,8 @@ std::shared_ptr<TableCell> StartingViewController::cellForRowAtIndexPath(TableVi
             cell->userInteractionEnabled = graphs;
             break;
         }
-        case 1:
-            cell->text = L("Last battery state");
-            break;
-        case 2:
-            cell->text = L("Settings");
-            break;
+        case 1: cell->text = L("Last battery state"); break;
+        case 2: cell->text = L("Settings"); break;
         case kStrategyRow:
             cell->text = status;
             cell->textColor = color;
@@ -132,11 +124,8 @@ std::shared_ptr<TableCell> StartingViewController::cellForRowAtIndexPath(TableVi
             cell->text = L("Infos");
             cell->detailText = L("Infos about your device");
             break;
-        case 6:
-            cell->text = L("Greetings");
-            break;
-        default:
-            break;
+        case 6: cell->text = L("Greetings"); break;
+        default: break;
     }
     return cell;
 }

@@ -7,8 +7,10 @@ namespace corvane {
 
 void Corvane::wifiBarsChanged(int bars, platform::Object* wifiManager) {
     const bool associated = homeScreen_.isAssociated(wifiManager);
-    if (bars >= 1 && associated) edge2WiFiManager->wifiConnected();
-    else edge2WiFiManager->wifiDisconnected();
+    if (bars >= 1 && associated)
+        edge2WiFiManager->wifiConnected();
+    else
+        edge2WiFiManager->wifiDisconnected();
 }
 
 }  // namespace corvane

@@ -152,8 +152,8 @@ void replacementSetApplicationState(Object* self, std::uint32_t state) {
 // Replaces one method when its class and method exist with the expected
 // signature; keeps the replaced implementation in `original`.
 template <class Fn>
-void replace(platform::ObjectRuntime& runtime, std::string_view className, std::string_view selector,
-             Fn replacement, Fn& original) {
+void replace(platform::ObjectRuntime& runtime, std::string_view className, std::string_view selector, Fn replacement,
+             Fn& original) {
     platform::Class* cls = runtime.lookUpClass(className);
     if (cls == nullptr) return;
     platform::Method* method = runtime.instanceMethod(cls, selector);
@@ -171,13 +171,13 @@ void SpringBoardHooks::install(platform::Platform& platform) {
             originalApplicationDidFinishLaunching);
     replace(runtime, "SpringBoard", "batteryStatusDidChange:", &replacementBatteryStatusDidChange,
             originalBatteryStatusDidChange);
-    replace(runtime, "SBWiFiManager", "signalStrengthBars", &replacementSignalStrengthBars,
-            originalSignalStrengthBars);
+    replace(runtime, "SBWiFiManager", "signalStrengthBars", &replacementSignalStrengthBars, originalSignalStrengthBars);
     replace(runtime, "SBWiFiManager", "_linkDidChange", &replacementLinkDidChange, originalLinkDidChange);
     replace(runtime, "SBLockScreenManager", "_setUILocked:", &replacementSetUILocked, originalSetUILocked);
     if (compareVersions(platform.device().systemVersion(), "8.0") >= 0) {
-        replace(runtime, "SBLockScreenViewControllerBase", "setInScreenOffMode:forAutoUnlock:",
-                &replacementSetInScreenOffModeForAutoUnlock, originalSetInScreenOffModeForAutoUnlock);
+        replace(runtime, "SBLockScreenViewControllerBase",
+                "setInScreenOffMode:forAutoUnlock:", &replacementSetInScreenOffModeForAutoUnlock,
+                originalSetInScreenOffModeForAutoUnlock);
     } else {
         replace(runtime, "SBLockScreenViewControllerBase", "setInScreenOffMode:", &replacementSetInScreenOffMode,
                 originalSetInScreenOffMode);

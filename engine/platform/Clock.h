@@ -14,12 +14,8 @@ public:
 };
 
 // Seconds from `earlier` to `later`.
-inline double secondsBetween(Date earlier, Date later) {
-    return later.secondsSince1970 - earlier.secondsSince1970;
-}
+inline double secondsBetween(Date earlier, Date later) { return later.secondsSince1970 - earlier.secondsSince1970; }
 
-inline Date addSeconds(Date date, double seconds) {
-    return Date{date.secondsSince1970 + seconds};
-}
+inline Date addSeconds(Date date, double seconds) { return Date{date.secondsSince1970 + seconds}; }
 
 }  // namespace corvane::platform

@@ -85,9 +85,7 @@ bool RadiosLib::is3GCapable() {
             CORVANE_DEBUG("DeviceKind is 1 and is an iPad : 3G NOT capable");
             return false;
         case 0: return false;
-        default:
-            CORVANE_DEBUG("DeviceKind is %d which is unknown so : 3G NOT capable, by default", kind);
-            return false;
+        default: CORVANE_DEBUG("DeviceKind is %d which is unknown so : 3G NOT capable, by default", kind); return false;
     }
 }
 

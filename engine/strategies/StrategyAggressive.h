@@ -7,9 +7,9 @@
 namespace corvane {
 
 class StrategyAggressive : public StrategyNormal {
- public:
-  StrategyAggressive();
-  std::string name() const override;
+public:
+    StrategyAggressive();
+    std::string name() const override;
 };
 
 }  // namespace corvane

@@ -7,9 +7,9 @@
 namespace corvane {
 
 class StrategyCustom : public StrategyAggressive {
- public:
-  StrategyCustom();
-  std::string name() const override;
+public:
+    StrategyCustom();
+    std::string name() const override;
 };
 
 }  // namespace corvane

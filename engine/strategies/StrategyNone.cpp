@@ -3,8 +3,8 @@
 namespace corvane {
 
 StrategyNone::StrategyNone() {
-  strategy = kStrategyNone;
-  wakeIntervalMinutes = 120.0;
+    strategy = kStrategyNone;
+    wakeIntervalMinutes = 120.0;
 }
 
 std::string StrategyNone::name() const { return "None"; }

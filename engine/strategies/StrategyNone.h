@@ -7,10 +7,10 @@
 namespace corvane {
 
 class StrategyNone : public StrategyUltimate {
- public:
-  StrategyNone();
-  std::string name() const override;
-  bool canTurnOFFRadios() const override;
+public:
+    StrategyNone();
+    std::string name() const override;
+    bool canTurnOFFRadios() const override;
 };
 
 }  // namespace corvane

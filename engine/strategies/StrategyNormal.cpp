@@ -3,8 +3,8 @@
 namespace corvane {
 
 StrategyNormal::StrategyNormal() {
-  strategy = kStrategyNormal;
-  edgeAtSleep = kRadioOff;
+    strategy = kStrategyNormal;
+    edgeAtSleep = kRadioOff;
 }
 
 std::string StrategyNormal::name() const { return "Normal"; }

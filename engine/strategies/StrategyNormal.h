@@ -6,9 +6,9 @@
 namespace corvane {
 
 class StrategyNormal : public StrategyUserFriendly {
- public:
-  StrategyNormal();
-  std::string name() const override;
+public:
+    StrategyNormal();
+    std::string name() const override;
 };
 
 }  // namespace corvane

@@ -11,12 +11,12 @@ namespace corvane {
 
 // Identifies a saving strategy (settings key "Strategy").
 enum StrategyNumber : std::int32_t {
-  kStrategyNone = 0,
-  kStrategyIMessage = 1,
-  kStrategyNormal = 2,
-  kStrategyAggressive = 3,
-  kStrategyUltimate = 4,
-  kStrategyCustom = 5,
+    kStrategyNone = 0,
+    kStrategyIMessage = 1,
+    kStrategyNormal = 2,
+    kStrategyAggressive = 3,
+    kStrategyUltimate = 4,
+    kStrategyCustom = 5,
 };
 
 // What to do with one radio. At sleep: Auto leaves it as it is, On switches

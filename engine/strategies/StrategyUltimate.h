@@ -7,9 +7,9 @@
 namespace corvane {
 
 class StrategyUltimate : public Strategie {
- public:
-  StrategyUltimate();
-  std::string name() const override;
+public:
+    StrategyUltimate();
+    std::string name() const override;
 };
 
 }  // namespace corvane

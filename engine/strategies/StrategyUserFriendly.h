@@ -7,9 +7,9 @@
 namespace corvane {
 
 class StrategyUserFriendly : public Strategie {
- public:
-  StrategyUserFriendly();
-  std::string name() const override;
+public:
+    StrategyUserFriendly();
+    std::string name() const override;
 };
 
 }  // namespace corvane

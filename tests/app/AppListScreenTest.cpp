@@ -64,8 +64,8 @@ protected:
             auto cell =
                 std::dynamic_pointer_cast<SwitchUITableViewCell>(screen.tableView().cellForRowAtIndexPath({0, row}));
             if (cell)
-            shown.push_back(cell->label + "|" + cell->subLabel + "|" + (cell->switchCtrl.on ? "on" : "off") + "|" +
-                            (cell->switchCtrl.enabled ? "enabled" : "disabled"));
+                shown.push_back(cell->label + "|" + cell->subLabel + "|" + (cell->switchCtrl.on ? "on" : "off") + "|" +
+                                (cell->switchCtrl.enabled ? "enabled" : "disabled"));
         }
         return shown;
     }
@@ -123,8 +123,9 @@ TEST_F(AppListScreenTest, SwitchingWritesTheOneKeyIntoTheListAsItIsOnDisk) {
     EXPECT_EQ(preferencesChangedCount(), 1u);
 
     cell(screen, 0).userSetSwitch(true);
-    EXPECT_EQ(list(paths::kKeepList), (plist::Dictionary{{"com.a.mail", true}, {"com.b.music", false},
-                                                         {"com.elsewhere", true}, {"com.late", false}}));
+    EXPECT_EQ(list(paths::kKeepList),
+              (plist::Dictionary{
+                  {"com.a.mail", true}, {"com.b.music", false}, {"com.elsewhere", true}, {"com.late", false}}));
     EXPECT_FALSE(list(paths::kShutdownList));  // other lists untouched
 }
 

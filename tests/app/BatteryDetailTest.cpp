@@ -65,23 +65,44 @@ protected:
 };
 
 TEST_F(BatteryDetailTest, ShowsEveryPropertyInOrderAndOpensTheAdapterDetails) {
-    writeState({{"BatteryInstalled", true}, {"CycleCount", 12}, {"AppleRawCurrentCapacity", 1500},
-                {"AppleRawMaxCapacity", 1600}, {"DesignCapacity", 1810}, {"InstantAmperage", -350},
-                {"Temperature", 2500}, {"TimeRemaining", 95}, {"UpdateTime", 1'700'000'123}, {"Voltage", 3850},
-                {"IsCharging", false}, {"AtCriticalLevel", false}, {"AtWarnLevel", true}, {"FullyCharged", false},
+    writeState({{"BatteryInstalled", true},
+                {"CycleCount", 12},
+                {"AppleRawCurrentCapacity", 1500},
+                {"AppleRawMaxCapacity", 1600},
+                {"DesignCapacity", 1810},
+                {"InstantAmperage", -350},
+                {"Temperature", 2500},
+                {"TimeRemaining", 95},
+                {"UpdateTime", 1'700'000'123},
+                {"Voltage", 3850},
+                {"IsCharging", false},
+                {"AtCriticalLevel", false},
+                {"AtWarnLevel", true},
+                {"FullyCharged", false},
                 {"AdapterDetails", plist::Dictionary{{"Description", "pd charger"}, {"Amperage", 2100}, {"Watts", 20}}},
-                {"Manufacturer", "A"}, {"Serial", plist::Array{"C0", "X"}},
+                {"Manufacturer", "A"},
+                {"Serial", plist::Array{"C0", "X"}},
                 {"battery-data", plist::Dictionary{{"Voltage", 1}}}});
 
     auto& screen = openDetail();
-    const std::vector<Row> expected{
-        {"Battery installed ;)", "YES"}, {"Charge cycle count", "12"},     {"Current capacity", "1500 mAh"},
-        {"Max capacity", "1600 mAh"},    {"Design capacity", "1810 mAh"}, {"Instant Amperage", "-350 mA"},
-        {"Temperature", "25.00°C (77.00°F)"}, {"Time remaining", "95 min"},
-        {"Measured on", app::DateText::shortDateShortTime(1'700'000'123)}, {"Voltage ", "3.850 V"},
-        {"Is charging", "NO"},           {"At critical level", "NO"},     {"At warn level", "YES"},
-        {"AC connected", "nil"},         {"Fully charged", "NO"},         {"AC Adapter info", ""},
-        {"Manufacturer", "Apple"},       {"#Serial", "N/A"}};
+    const std::vector<Row> expected{{"Battery installed ;)", "YES"},
+                                    {"Charge cycle count", "12"},
+                                    {"Current capacity", "1500 mAh"},
+                                    {"Max capacity", "1600 mAh"},
+                                    {"Design capacity", "1810 mAh"},
+                                    {"Instant Amperage", "-350 mA"},
+                                    {"Temperature", "25.00°C (77.00°F)"},
+                                    {"Time remaining", "95 min"},
+                                    {"Measured on", app::DateText::shortDateShortTime(1'700'000'123)},
+                                    {"Voltage ", "3.850 V"},
+                                    {"Is charging", "NO"},
+                                    {"At critical level", "NO"},
+                                    {"At warn level", "YES"},
+                                    {"AC connected", "nil"},
+                                    {"Fully charged", "NO"},
+                                    {"AC Adapter info", ""},
+                                    {"Manufacturer", "Apple"},
+                                    {"#Serial", "N/A"}};
     EXPECT_EQ(rows(screen), expected);
 
     // A plain row leads nowhere.

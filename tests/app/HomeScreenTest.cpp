@@ -51,7 +51,9 @@ TEST_F(HomeScreenTest, ShowsSevenRowsAndTheStrategyOfTheSettingsFile) {
     app::NavigationStack app(app::AmpwiseStoryboard::make());
     app.setRootViewController(app::AmpwiseStoryboard::instantiateInitialViewController());
     EXPECT_TRUE(dynamic_cast<StartingViewController&>(*app.topViewController())
-                    .tableView().cellForRowAtIndexPath({0, 0})->textEnabled);
+                    .tableView()
+                    .cellForRowAtIndexPath({0, 0})
+                    ->textEnabled);
     app::NavigationStack bare{app::Storyboard{}};
     bare.setRootViewController(app::AmpwiseStoryboard::instantiateInitialViewController());
     auto& bareHome = dynamic_cast<StartingViewController&>(*bare.topViewController());

@@ -42,9 +42,12 @@ TEST_F(PlistControllerTest, FileLackingEveryKeyIsFilledOneKeyAtATime) {
     ASSERT_TRUE(file);
 
     const std::vector<std::pair<std::string_view, plist::Value>> expected{
-        {"Unknown", plist::Value("kept")},         {kCarMode, plist::Value(true)},
-        {kRadioTimerDurationAtSleep, plist::Value(12.5)}, {kStrategy, plist::Value(4)},
-        {kSaveStats, plist::Value(0)},             {kSwitchRadiosOnLock, plist::Value(1)},
+        {"Unknown", plist::Value("kept")},
+        {kCarMode, plist::Value(true)},
+        {kRadioTimerDurationAtSleep, plist::Value(12.5)},
+        {kStrategy, plist::Value(4)},
+        {kSaveStats, plist::Value(0)},
+        {kSwitchRadiosOnLock, plist::Value(1)},
         {kBluetoothAtSleep, plist::Value(0)}};
     for (const auto& [key, value] : expected) EXPECT_EQ(at(*file, key), value) << key;
 
@@ -120,9 +123,12 @@ TEST_F(PlistControllerTest, EngineWrittenKeysAreReadAndKeptByBothWrites) {
     EXPECT_EQ(preferencesChangedCount(), fillIns + 1);
     const auto file = settingsFile().value_or(plist::Dictionary{});
     // Booleans as booleans, reals as reals, integers as integers.
-    for (const auto& [key, value] : std::vector<std::pair<std::string_view, plist::Value>>{
-             {kSwitchRadiosOnLock, plist::Value(0)}, {kBlockPopups, plist::Value(false)},
-             {kNoneOnAC, plist::Value(true)}, {kWakeInterval, plist::Value(30.0)}, {kEdge, plist::Value(0)}})
+    for (const auto& [key, value] :
+         std::vector<std::pair<std::string_view, plist::Value>>{{kSwitchRadiosOnLock, plist::Value(0)},
+                                                                {kBlockPopups, plist::Value(false)},
+                                                                {kNoneOnAC, plist::Value(true)},
+                                                                {kWakeInterval, plist::Value(30.0)},
+                                                                {kEdge, plist::Value(0)}})
         EXPECT_EQ(at(file, key), value) << key;
 
     model()._saveValueToFile("", kSwitchRadiosOnLock, plist::Value(true));
@@ -177,8 +183,8 @@ TEST_F(PlistControllerTest, ValuesOfAnyTypeGoThroughTheNumberConversions) {
 struct CoherenceCase {
     const char* name;
     bool support2G, support4G;
-    std::int64_t min, max;      // bounds before the change, set in that order
-    bool minimumChanged;        // which bound the user then sets
+    std::int64_t min, max;  // bounds before the change, set in that order
+    bool minimumChanged;    // which bound the user then sets
     std::int64_t newValue;
     bool expectedResult;
     std::int64_t expectedMin, expectedMax;

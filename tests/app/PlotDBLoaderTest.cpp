@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
-#include <semaphore>
 #include <functional>
+#include <semaphore>
 
 #include "app/model/PlotDBLoader.h"
 #include "app/platform/NetworkActivityIndicator.h"
@@ -85,11 +85,19 @@ TEST_F(PlotDBLoaderTest, WindowsStayInsideTheRecordedHistory) {
     const std::int64_t last = kT0 + 11 * kDay;
     const std::vector<Case> cases = {
         {"empty table", {}, {{fromEnd, 0, 0, 0}, {previous, 0, kWeek, 0}, {next, 0, 0, 0}, {range(5), 0, 0, 0}}},
-        {"one row", {kT0}, {{fromEnd, kT0 - kWeek, kT0, 1}, {previous, kT0, kT0 + kWeek, 1},
-                            {next, kT0 - kWeek, kT0, 1}, {range(0), kT0, kT0, 1}}},
-        {"exactly one window", everyStep(kT0, 3600, 7 * 24 + 1),
-         {{fromEnd, kT0, end1, 169}, {previous, kT0, end1, 169}, {range(6), kT0, end1, 169},
-          {range(7), end1 - kDay, end1, 25}, {range(1), end1 - 21600, end1, 7}}},
+        {"one row",
+         {kT0},
+         {{fromEnd, kT0 - kWeek, kT0, 1},
+          {previous, kT0, kT0 + kWeek, 1},
+          {next, kT0 - kWeek, kT0, 1},
+          {range(0), kT0, kT0, 1}}},
+        {"exactly one window",
+         everyStep(kT0, 3600, 7 * 24 + 1),
+         {{fromEnd, kT0, end1, 169},
+          {previous, kT0, end1, 169},
+          {range(6), kT0, end1, 169},
+          {range(7), end1 - kDay, end1, 25},
+          {range(1), end1 - 21600, end1, 7}}},
         {"a gap of nine days",
          [] {
              auto times = everyStep(kT0, 3600, 25);
@@ -97,8 +105,11 @@ TEST_F(PlotDBLoaderTest, WindowsStayInsideTheRecordedHistory) {
              times.insert(times.end(), later.begin(), later.end());
              return times;
          }(),
-         {{fromEnd, last - kWeek, last, 25}, {previous, kT0, kT0 + kWeek, 25}, {next, last - kWeek, last, 25},
-          {range(4), last - 2 * kDay, last, 25}, {range(6), kT0, last, 50}}},
+         {{fromEnd, last - kWeek, last, 25},
+          {previous, kT0, kT0 + kWeek, 25},
+          {next, last - kWeek, last, 25},
+          {range(4), last - 2 * kDay, last, 25},
+          {range(6), kT0, last, 50}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -64,7 +64,8 @@ protected:
     static std::optional<std::pair<std::int64_t, std::int64_t>> ratesInFile() {
         const auto file = settingsFile();
         if (!file || !file->contains(settings::kMinRate) || !file->contains(settings::kMaxRate)) return std::nullopt;
-        return std::pair{file->find(settings::kMinRate)->integerValue(), file->find(settings::kMaxRate)->integerValue()};
+        return std::pair{file->find(settings::kMinRate)->integerValue(),
+                         file->find(settings::kMaxRate)->integerValue()};
     }
 
     std::unique_ptr<app::NavigationStack> stack;
@@ -81,8 +82,8 @@ TEST_F(RatesScreenTest, RowsOfferOnlyTheSpeedsTheDeviceAndTheBoundAllow) {
     useDevice(false, true, false);
     for (bool isMinimum : {true, false}) {
         RatesViewController& screen = open(isMinimum);
-        EXPECT_EQ(labels(screen), (std::vector<std::string>{"No restriction", "2G (unsupported)(off)", "3G",
-                                                            "4G (unsupported)(off)"}));
+        EXPECT_EQ(labels(screen),
+                  (std::vector<std::string>{"No restriction", "2G (unsupported)(off)", "3G", "4G (unsupported)(off)"}));
     }
 }
 

@@ -31,7 +31,8 @@ TEST(AppLogTest, NamesTheClassAndOperationOfTheWriter) {
 }
 
 // A screen of two sections whose rows record what reaches them.
-class RecordingScreen : public app::TableViewController, public app::StrategyChooserDelegate,
+class RecordingScreen : public app::TableViewController,
+                        public app::StrategyChooserDelegate,
                         public app::AlertViewDelegate {
 public:
     RecordingScreen() {
@@ -113,8 +114,8 @@ TEST(NavigationStackTest, PushesPopsAndForgetsTheAlertsOfAPoppedScreenWhichMayPo
     ASSERT_NE(pushed, nullptr);
     EXPECT_EQ(stack.topViewController(), pushed);
 
-    pushed->showAlert({.title = "Caution", .cancelButtonTitle = "Cancel", .otherButtonTitles = {"Do purge"},
-                       .delegate = pushed});
+    pushed->showAlert(
+        {.title = "Caution", .cancelButtonTitle = "Cancel", .otherButtonTitles = {"Do purge"}, .delegate = pushed});
     ASSERT_EQ(stack.pendingAlerts().size(), 1u);
 
     stack.popViewControllerAnimated(true);

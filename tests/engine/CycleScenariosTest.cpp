@@ -270,8 +270,7 @@ TEST_F(CycleScenariosTest, WiFiLostThenHomeAgain) {
     EXPECT_FALSE(state().wifiEnabled);
     EXPECT_TRUE(state().cellularData);
     advance(1);  // the flags reach their file
-    std::optional<plist::Dictionary> stored =
-        plist::readDictionary(paths::resolve(paths::kStatisticsPropertyList));
+    std::optional<plist::Dictionary> stored = plist::readDictionary(paths::resolve(paths::kStatisticsPropertyList));
     ASSERT_TRUE(stored.has_value());
     EXPECT_TRUE(stored->find(statistics::kWifiDisabledByMySelf)->boolValue());
 

@@ -122,7 +122,7 @@ TEST_F(PreferencesTest, AnUnknownStrategyNumberKeepsTheStrategyInForce) {
 
 TEST_F(PreferencesTest, AMissingOrUnreadableSettingsFileKeepsWhatIsInForce) {
     const std::vector<std::optional<std::string>> files = {
-        std::nullopt,  // deleted
+        std::nullopt,                                                                         // deleted
         "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>Strategy</key><integer>3",  // torn
         std::string("\x00\xff garbage", 11),
         "<?xml version=\"1.0\"?><plist version=\"1.0\"><array><integer>3</integer></array></plist>",  // wrong root
@@ -134,14 +134,18 @@ TEST_F(PreferencesTest, AMissingOrUnreadableSettingsFileKeepsWhatIsInForce) {
         const Strategie* inForce = engine()->currentStrategy();
         ASSERT_EQ(inForce->strategy, kStrategyAggressive);
 
-        if (bytes) writeFileAtomically(settingsPath(), *bytes);
-        else std::filesystem::remove(settingsPath());
+        if (bytes)
+            writeFileAtomically(settingsPath(), *bytes);
+        else
+            std::filesystem::remove(settingsPath());
         engine()->reloadPrefs();
         EXPECT_EQ(engine()->currentStrategy(), inForce);
         EXPECT_FALSE(engine()->manageLowPowerMode);
         // Neither replaced by a file of defaults nor created.
-        if (bytes) EXPECT_EQ(fileBytes(settingsPath()), *bytes);
-        else EXPECT_FALSE(std::filesystem::exists(settingsPath()));
+        if (bytes)
+            EXPECT_EQ(fileBytes(settingsPath()), *bytes);
+        else
+            EXPECT_FALSE(std::filesystem::exists(settingsPath()));
     }
     // It counts again once it is readable.
     writeSettings({{"Strategy", 1}});

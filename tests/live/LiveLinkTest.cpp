@@ -10,8 +10,8 @@
 #include <sstream>
 
 #include "app/model/PlistController.h"
-#include "app/platform/FileChangeWatch.h"
 #include "app/platform/AppPlatformFactory.h"
+#include "app/platform/FileChangeWatch.h"
 #include "app/screens/AppListViewController.h"
 #include "shared/BusDarwinNotificationCenter.h"
 #include "shared/DarwinBus.h"

@@ -88,8 +88,8 @@ private:
     }
     static void send(QWidget* target, QEvent::Type type, int y, Qt::MouseButtons buttons) {
         const QPointF local(50, y);
-        QMouseEvent event(type, local, target->mapToGlobal(local), type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
-                          buttons, Qt::NoModifier);
+        QMouseEvent event(type, local, target->mapToGlobal(local),
+                          type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, buttons, Qt::NoModifier);
         QCoreApplication::sendEvent(target, &event);
     }
     static void wheel(QWidget* target, int pixels, Qt::ScrollPhase phase) {

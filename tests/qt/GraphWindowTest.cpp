@@ -160,8 +160,8 @@ private:
     void wheel(QPoint angle, Qt::KeyboardModifiers modifiers) {
         QWidget* viewport = graph().scrollArea()->viewport();
         const QPointF at(viewport->width() / 2.0, viewport->height() / 2.0);
-        QWheelEvent event(at, viewport->mapToGlobal(at), QPoint(), angle, Qt::NoButton, modifiers,
-                          Qt::NoScrollPhase, false);
+        QWheelEvent event(at, viewport->mapToGlobal(at), QPoint(), angle, Qt::NoButton, modifiers, Qt::NoScrollPhase,
+                          false);
         QApplication::sendEvent(viewport, &event);
     }
 

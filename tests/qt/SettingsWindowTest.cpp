@@ -137,7 +137,8 @@ private slots:
         QCOMPARE(f->title(), QString("Graphs"));
         QVERIFY(f->window->tableScreen() == nullptr);
         bool drawn = false;
-        for (QLabel* label : f->window->findChildren<QLabel*>()) drawn |= label->text() == "chart" && label->isVisible();
+        for (QLabel* label : f->window->findChildren<QLabel*>())
+            drawn |= label->text() == "chart" && label->isVisible();
         QVERIFY(drawn);
     }
 

@@ -211,7 +211,8 @@ TEST_F(PropertyListFileTest, DeepNestingIsRefusedWithoutExhaustingTheStack) {
 
 TEST_F(PropertyListFileTest, HostileFilesAreRefusedOrReadByLengthWithoutHarm) {
     // A NUL inside a UTF-16 value is kept; inside a key the file is refused.
-    const std::optional<Value> nulValue = parse(binaryList({"\xD1\x01\x02", utf16("k"), utf16(std::string("a\0b", 3))}));
+    const std::optional<Value> nulValue =
+        parse(binaryList({"\xD1\x01\x02", utf16("k"), utf16(std::string("a\0b", 3))}));
     ASSERT_TRUE(nulValue.has_value());
     EXPECT_EQ(*nulValue->asDictionary()->find("k"), Value(std::string("a\0b", 3)));
     EXPECT_FALSE(parse(binaryList({"\xD1\x01\x02", utf16(std::string("a\0b", 3)), utf16("v")})));
@@ -220,7 +221,8 @@ TEST_F(PropertyListFileTest, HostileFilesAreRefusedOrReadByLengthWithoutHarm) {
     // it reads, 40 levels (2^40 copies) are refused before parsing.
     const auto doubling = [](int levels) {
         std::vector<std::string> objects;
-        for (int i = 0; i < levels; ++i) objects.push_back({'\xA2', static_cast<char>(i + 1), static_cast<char>(i + 1)});
+        for (int i = 0; i < levels; ++i)
+            objects.push_back({'\xA2', static_cast<char>(i + 1), static_cast<char>(i + 1)});
         objects.push_back("\x10\x07");
         return binaryList(objects);
     };

@@ -72,7 +72,7 @@ TEST(ValueConversionTest, StringsConvertByTheirLeadingNumber) {
     EXPECT_DOUBLE_EQ(Value("1.5e2").doubleValue(), 150.0);
     EXPECT_DOUBLE_EQ(Value("  -.25xyz").doubleValue(), -0.25);
     EXPECT_DOUBLE_EQ(Value("3e").doubleValue(), 3.0);  // an exponent without digits is not part of the number
-    EXPECT_EQ(Value("inf").doubleValue(), 0.0);  // only decimal text counts
+    EXPECT_EQ(Value("inf").doubleValue(), 0.0);        // only decimal text counts
     EXPECT_EQ(Value("0x10").integerValue(), 0);
 
     // Out of range: integers clamp, reals become infinite or zero.

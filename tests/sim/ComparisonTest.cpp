@@ -18,7 +18,8 @@ namespace corvane::testing {
 namespace {
 
 const sim::RunSummary& runOf(const std::vector<sim::RunSummary>& runs, const std::string& name) {
-    auto found = std::find_if(runs.begin(), runs.end(), [&](const sim::RunSummary& r) { return r.strategyName == name; });
+    auto found =
+        std::find_if(runs.begin(), runs.end(), [&](const sim::RunSummary& r) { return r.strategyName == name; });
     if (found == runs.end()) throw std::runtime_error("no run of " + name);
     return *found;
 }
@@ -39,8 +40,8 @@ TEST(ComparisonTest, WorkdayColumnsDifferAsTheyShouldAndCanBeDrawn) {
     options.engine = CORVANE_ENGINE_LIBRARY;
     options.trace = folder.path() / "day.jsonl";
     options.timeline = true;
-    const std::vector<sim::RunSummary> runs =
-        sim::StrategyComparison::run(workday, options, 2, [](const std::vector<std::string>&, std::size_t, std::size_t) {});
+    const std::vector<sim::RunSummary> runs = sim::StrategyComparison::run(
+        workday, options, 2, [](const std::vector<std::string>&, std::size_t, std::size_t) {});
 
     ASSERT_EQ(runs.size(), 6u);
     const auto& none = runOf(runs, "None");

@@ -130,7 +130,8 @@ TEST(PhoneDayTest, SmallDaysCostWhatTheProfileSays) {
     for (const auto& [edge, airplane] : {Night{"true", "false"}, Night{"true", "true"}, Night{"false", "false"}}) {
         add("night", head + R"("wifi": true, "edge": )" + edge + R"(}, "duration": "08:00",
                         "events": [{"at": 0, "do": "wifi", "network": "Home"}, {"at": 0, "do": "lock"},
-                                   {"at": 0, "do": "airplane", "on": )" + airplane + "}]}");
+                                   {"at": 0, "do": "airplane", "on": )" +
+                         airplane + "}]}");
     }
     for (std::size_t i = 0; i < days.size(); ++i) {
         sim::RunOptions options;
@@ -147,8 +148,8 @@ TEST(PhoneDayTest, SmallDaysCostWhatTheProfileSays) {
     EXPECT_NEAR(*days[1].summary.hoursAtMeanDraw(), 10.0, 10.0 * 0.03);
     // Without any network the user's hour is lost traffic and costs no radio.
     EXPECT_NEAR(days[2].summary.userTrafficWithoutNetworkMinutes, 60.0, 0.1);
-    EXPECT_NEAR(days[2].summary.energy[static_cast<std::size_t>(sim::Component::Cellular)],
-                p.cellularPaging * 3.6, 0.5);
+    EXPECT_NEAR(days[2].summary.energy[static_cast<std::size_t>(sim::Component::Cellular)], p.cellularPaging * 3.6,
+                0.5);
     // Airplane mode at night saves the paging of eight hours; data off saves nothing.
     const double paging = p.cellularPaging * 8 * 3.6;
     EXPECT_NEAR(days[3].summary.energyFromBattery - days[4].summary.energyFromBattery, paging, paging * 0.05);

@@ -23,7 +23,9 @@ double total(const sim::ComponentPower& power) {
     return sum;
 }
 
-double part(const sim::ComponentPower& power, Component component) { return power[static_cast<std::size_t>(component)]; }
+double part(const sim::ComponentPower& power, Component component) {
+    return power[static_cast<std::size_t>(component)];
+}
 
 ComponentState asleepOnCellular() {
     ComponentState s;
@@ -139,7 +141,7 @@ TEST(PowerModelTest, MeterCountsTrafficWithoutNetworkAndTheBatteryPaysOnlyOffAC)
     const double phone = meter.drawNow() / model.nominalVoltage();
     EXPECT_NEAR(battery.charge() - before, (model.chargeCurrent(0.0) - phone) * 0.1, 1e-6);
     EXPECT_NEAR(battery.energyDrawn(), meter.energyOnBattery(), 1e-6);  // nothing more from the battery
-    meter.spend(Component::WiFi, 5.0);  // a one-off on AC comes from the adapter
+    meter.spend(Component::WiFi, 5.0);                                  // a one-off on AC comes from the adapter
     EXPECT_NEAR(battery.energyDrawn(), meter.energyOnBattery(), 1e-6);
     EXPECT_TRUE(battery.properties(1.8e9, meter.drawNow(), true).find(battery::kIsCharging)->boolValue());
     // Full, the adapter carries the phone alone.

@@ -90,8 +90,9 @@ TEST(ScenarioTest, RefusesBadInputNamingThePlace) {
     // Unknown keys, at the top, nested, and in an event.
     EXPECT_EQ(placeOfError(head + R"(, "colour": 1})"), "/colour");
     EXPECT_EQ(placeOfError(head + R"(, "battery": {"startPercent": 50, "capacity": 1}})"), "/battery/capacity");
-    EXPECT_EQ(placeOfError(head + R"(, "events": [{"at": 0, "do": "lock"}, {"at": 1, "do": "ac", "on": true, "volts": 5}]})"),
-              "/events/1/volts");
+    EXPECT_EQ(
+        placeOfError(head + R"(, "events": [{"at": 0, "do": "lock"}, {"at": 1, "do": "ac", "on": true, "volts": 5}]})"),
+        "/events/1/volts");
     EXPECT_NE(messageOfError(head + R"(, "colour": 1})").find("unknown key \"colour\""), std::string::npos);
     // A key that belongs to another kind of event is unknown for this one.
     EXPECT_EQ(placeOfError(head + R"(, "events": [{"at": 0, "do": "lock", "on": true}]})"), "/events/0/on");
@@ -101,13 +102,18 @@ TEST(ScenarioTest, RefusesBadInputNamingThePlace) {
     EXPECT_EQ(placeOfError(head + R"(, "settings": {"Strategy": "Normal"}})"), "/settings/Strategy");
     EXPECT_NE(messageOfError(head + R"(, "radios": {"wifi": 1}})").find("expected a boolean"), std::string::npos);
     // Out of time order, after the end, unknown kinds, unknown applications.
-    EXPECT_EQ(placeOfError(head + R"(, "events": [{"at": 10, "do": "lock"}, {"at": 20, "do": "unlock"}, {"at": 15, "do": "lock"}]})"),
-              "/events/2/at");
+    EXPECT_EQ(
+        placeOfError(
+            head + R"(, "events": [{"at": 10, "do": "lock"}, {"at": 20, "do": "unlock"}, {"at": 15, "do": "lock"}]})"),
+        "/events/2/at");
     EXPECT_EQ(placeOfError(head + R"(, "events": [{"at": 3601, "do": "lock"}]})"), "/events/0/at");
-    EXPECT_EQ(placeOfError(head + R"(, "events": [{"at": 0, "do": "lock"}, {"at": 5, "do": "dance"}]})"), "/events/1/do");
-    EXPECT_EQ(placeOfError(head + R"(, "events": [{"at": 0, "do": "app", "bundle": "com.nope", "state": "foreground"}]})"),
-              "/events/0/bundle");
-    EXPECT_EQ(placeOfError(head + R"(, "events": [{"at": 0, "do": "wifi", "network": "x", "bars": 7}]})"), "/events/0/bars");
+    EXPECT_EQ(placeOfError(head + R"(, "events": [{"at": 0, "do": "lock"}, {"at": 5, "do": "dance"}]})"),
+              "/events/1/do");
+    EXPECT_EQ(
+        placeOfError(head + R"(, "events": [{"at": 0, "do": "app", "bundle": "com.nope", "state": "foreground"}]})"),
+        "/events/0/bundle");
+    EXPECT_EQ(placeOfError(head + R"(, "events": [{"at": 0, "do": "wifi", "network": "x", "bars": 7}]})"),
+              "/events/0/bars");
     EXPECT_EQ(placeOfError(head + R"(, "events": [{"at": 0, "do": "cellular"}]})"), "/events/0");
     // Missing keys name the object that lacks them; JSON pointers escape '/' and '~'.
     EXPECT_EQ(placeOfError(R"({"duration": 10})"), "");
@@ -141,7 +147,8 @@ TEST(ScenarioTest, BadScenarioExitsWithStatusTwoBeforeWritingAnything) {
     const std::filesystem::path scenario = folder.path() / "bad.json";
     const std::filesystem::path phoneRoot = folder.path() / "phone";
     const std::filesystem::path trace = folder.path() / "trace.jsonl";
-    std::ofstream(scenario) << std::string("{") + kHead + R"(, "events": [{"at": 0, "do": "lock"}, {"at": 3, "do": "fly"}]})";
+    std::ofstream(scenario) << std::string("{") + kHead +
+                                   R"(, "events": [{"at": 0, "do": "lock"}, {"at": 3, "do": "fly"}]})";
 
     std::ostringstream out, err;
     const int status = sim::PhoneSimCommand::run(
@@ -156,7 +163,8 @@ TEST(ScenarioTest, BadScenarioExitsWithStatusTwoBeforeWritingAnything) {
 
     // A bad command line too: an unknown option, profile or plot format.
     for (const std::vector<std::string>& arguments :
-         {std::vector<std::string>{"--frobnicate", scenario.string()}, {"--profile", "phone-1999", scenario.string()},
+         {std::vector<std::string>{"--frobnicate", scenario.string()},
+          {"--profile", "phone-1999", scenario.string()},
           {"--plot", (folder.path() / "day.gif").string(), scenario.string()}}) {
         std::ostringstream out2, err2;
         EXPECT_EQ(sim::PhoneSimCommand::run(arguments, "unused.so", out2, err2), sim::PhoneSimCommand::kBadInput)
@@ -165,7 +173,8 @@ TEST(ScenarioTest, BadScenarioExitsWithStatusTwoBeforeWritingAnything) {
     }
     // --validate needs no scenario.
     std::ostringstream validation, quiet;
-    EXPECT_EQ(sim::PhoneSimCommand::run({"--validate"}, "unused.so", validation, quiet), sim::PhoneSimCommand::kSuccess);
+    EXPECT_EQ(sim::PhoneSimCommand::run({"--validate"}, "unused.so", validation, quiet),
+              sim::PhoneSimCommand::kSuccess);
     EXPECT_NE(validation.str().find("predicted"), std::string::npos);
 }
 

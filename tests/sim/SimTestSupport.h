@@ -14,9 +14,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include "sim/IsolatedRun.h"
 #include "sim/RunSummary.h"
 #include "sim/Scenario.h"
-#include "sim/IsolatedRun.h"
 #include "sim/SimulationRun.h"
 #include "tests/support/TemporaryRoot.h"
 

@@ -16,11 +16,11 @@
 #include "app/model/PlistController.h"
 #include "app/platform/AppPlatform.h"
 #include "app/screens/NavigationStack.h"
+#include "shared/AtomicFile.h"
 #include "shared/InProcessDarwinNotificationCenter.h"
 #include "shared/MobileDataInfo.h"
 #include "shared/Names.h"
 #include "shared/Paths.h"
-#include "shared/AtomicFile.h"
 #include "shared/PropertyListFile.h"
 #include "tests/support/TemporaryRoot.h"
 
@@ -34,8 +34,8 @@ public:
     int idiom = 0;
     // Class name + " " + operation, for classRespondsToClassOperation.
     std::vector<std::string> classOperations;
-    std::optional<std::vector<std::string>> dataRates = std::vector<std::string>{
-        "kCTRegistrationDataRate2G", "kCTRegistrationDataRate3G", "kCTRegistrationDataRate4G"};
+    std::optional<std::vector<std::string>> dataRates =
+        std::vector<std::string>{"kCTRegistrationDataRate2G", "kCTRegistrationDataRate3G", "kCTRegistrationDataRate4G"};
     std::optional<std::vector<std::string>> capabilities = std::vector<std::string>{"cellular-data"};
     std::optional<std::string> host = "test-phone";
 

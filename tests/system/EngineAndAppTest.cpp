@@ -10,8 +10,8 @@
 #include "app/platform/AutoWakeFileEvents.h"
 #include "app/platform/SimulatedPhoneDevice.h"
 #include "app/screens/AmpwiseStoryboard.h"
-#include "app/screens/NavigationStack.h"
 #include "app/screens/ListUITableViewCell.h"
+#include "app/screens/NavigationStack.h"
 #include "app/screens/SwitchUITableViewCell.h"
 #include "app/screens/TableViewController.h"
 #include "engine/strategies/StrategyCustom.h"
@@ -48,7 +48,8 @@ protected:
         scenario.device.dataRates = {"2G", "3G"};
         ASSERT_EQ(sim::PhoneLayout::writeFiles(scenario, 2), std::nullopt);
         phoneState([](sim::PhoneState& s) {
-            s.supportedDataRates = std::vector<platform::DataRate>{platform::DataRate::Rate2G, platform::DataRate::Rate3G};
+            s.supportedDataRates =
+                std::vector<platform::DataRate>{platform::DataRate::Rate2G, platform::DataRate::Rate3G};
         });
         launch();
         appPlatform = std::make_unique<AppOnPhone>(*host);
@@ -74,7 +75,8 @@ protected:
         for (int section = 0; section < table.numberOfSections(); ++section) {
             for (int row = 0; row < table.numberOfRowsInSection(section); ++row) {
                 auto cell = table.cellForRowAtIndexPath({section, row});
-                if (cell && (cell->text == label || labelOf(*cell) == label)) return table.tapRowAtIndexPath({section, row});
+                if (cell && (cell->text == label || labelOf(*cell) == label))
+                    return table.tapRowAtIndexPath({section, row});
             }
         }
         FAIL() << "no row labelled " << label << " on " << screen().title;
@@ -162,7 +164,8 @@ TEST_F(EngineAndAppTest, AnApplicationWithWakeEventsCanBeKeptFromBeingDelayed) {
     navigation.popViewControllerAnimated(true);
     tap("Local notification apps");
     ASSERT_EQ(screen().tableView().numberOfRowsInSection(0), 1);
-    auto cell = std::dynamic_pointer_cast<app::SwitchUITableViewCell>(screen().tableView().cellForRowAtIndexPath({0, 0}));
+    auto cell =
+        std::dynamic_pointer_cast<app::SwitchUITableViewCell>(screen().tableView().cellForRowAtIndexPath({0, 0}));
     ASSERT_NE(cell, nullptr);
     EXPECT_EQ(cell->subLabel, mail);
 
