@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The whole test suite: installs what is missing, builds with
+# The whole test suite: installs what is missing, checks the C++ style, builds with
 # AddressSanitizer and UndefinedBehaviorSanitizer, runs every test, then
 # builds the threaded tests with ThreadSanitizer and runs them, then runs
 # each fuzz target for a bounded time.
@@ -7,6 +7,11 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
 "$top/scripts/install-deps.sh"
+
+# The C++ style (.clang-format) holds for every tracked source file.
+(cd "$top" && { git ls-files -z '*.cpp' '*.h' 2>/dev/null ||
+  find . -path ./build -prune -o \( -name '*.cpp' -o -name '*.h' \) -print0; } |
+  xargs -0 clang-format --dry-run --Werror)
 
 cmake -S "$top" -B "$top/build/test" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-g1 -DCORVANE_SANITIZE=ON >/dev/null
 cmake --build "$top/build/test" -j"$jobs"
