@@ -78,10 +78,6 @@ protected:
         return plist::readDictionary(paths::resolve(file));
     }
 
-    std::size_t requestCount() const {
-        return platform.notifications.postCount(notifications::kApplicationListRequest);
-    }
-
     std::unique_ptr<app::NavigationStack> stack;
 };
 
@@ -105,7 +101,7 @@ TEST_F(AppListScreenTest, AsksTheEngineForTheNamesBeforeAppearingAndShowsItsAnsw
     installed.set("com.a.store", "App Store");
     stack->performSegue(screen, "purgeSegue", nullptr);
     stack->popViewControllerAnimated(true);
-    EXPECT_EQ(requestCount(), 2u);
+    EXPECT_EQ(platform.notifications.postCount(notifications::kApplicationListRequest), 2u);
     EXPECT_EQ(rows(screen).front(), "App Store|com.a.store|off|enabled");
 }
 

@@ -96,31 +96,26 @@ TEST_F(CustomSettingsTest, ASwitchRowWritesOnlyItsKeyAndKeepsOneCellPerRow) {
                    {std::string(settings::kNoneOnAC), plist::Value(true)},
                    {"SomethingElse", plist::Value("kept")}});
     CustomSettingsViewController& screen = openSettings();
-
-    auto saveStats = std::dynamic_pointer_cast<app::SwitchUITableViewCell>(
-        screen.tableView().cellForRowAtIndexPath({kSettingsSection, kSaveStatsRow}));
-    auto noneOnAC = std::dynamic_pointer_cast<app::SwitchUITableViewCell>(
-        screen.tableView().cellForRowAtIndexPath({kSettingsSection, kNoneOnACRow}));
-    ASSERT_TRUE(saveStats && noneOnAC);
+    auto switchRow = [&](int row) {
+        return std::dynamic_pointer_cast<app::SwitchUITableViewCell>(
+            screen.tableView().cellForRowAtIndexPath({kSettingsSection, row}));
+    };
+    auto saveStats = switchRow(kSaveStatsRow);
+    ASSERT_TRUE(saveStats && switchRow(kNoneOnACRow));
     EXPECT_EQ(saveStats->label, "Save statistics");
     EXPECT_FALSE(saveStats->switchCtrl.on);
-    EXPECT_TRUE(noneOnAC->switchCtrl.on);
+    EXPECT_TRUE(switchRow(kNoneOnACRow)->switchCtrl.on);
 
-    const auto before = settingsFile();
-    ASSERT_TRUE(before.has_value());
+    plist::Dictionary expected = settingsFile().value_or(plist::Dictionary{});
     const std::size_t notificationsBefore = preferencesChangedCount();
     saveStats->userSetSwitch(true);
-
-    plist::Dictionary expected = *before;
     expected.set(settings::kSaveStats, plist::Value(true));
     EXPECT_EQ(settingsFile(), expected);
     EXPECT_EQ(preferencesChangedCount(), notificationsBefore + 1);
 
-    // A reload hands back the same cell for each row.
+    // A reload hands back the same cell for each row; a row beyond the table changes nothing.
     screen.tableView().reloadData();
     EXPECT_EQ(screen.tableView().cellForRowAtIndexPath({kSettingsSection, kSaveStatsRow}), saveStats);
-
-    // A row beyond the table changes nothing.
     auto unknown = std::dynamic_pointer_cast<app::SwitchUITableViewCell>(
         screen.cellForRowAtIndexPath(screen.tableView(), {kSettingsSection, 11}));
     ASSERT_TRUE(unknown);

@@ -40,9 +40,9 @@ std::vector<ChartPoint> times(int count, double step = 100.0) {
 
 class LineChartGeometryTest : public AppTest {
 protected:
-    RecordingChartCanvas draw(PCLineChartView::Components components, bool autoscale = true) {
+    RecordingChartCanvas draw(PCLineChartView::Components components) {
         chart.frame = {0.0, 0.0, kWidth, kHeight};
-        chart.autoscaleYAxis = autoscale;
+        chart.autoscaleYAxis = true;
         chart.components = std::move(components);
         chart.setNeedsDisplay();
         RecordingChartCanvas canvas;
@@ -69,17 +69,16 @@ TEST_F(LineChartGeometryTest, TheValueAxisIsRoundedAndCoversEverySeriesShown) {
     struct Case {
         const char* name;
         std::vector<ChartPoint> blue;
-        std::vector<ChartPoint> red;  // empty: not there
-        std::vector<std::string> firstLabels;
-        std::string lastLabel;
+        std::vector<ChartPoint> red;      // empty: not there
+        std::vector<std::string> labels;  // the first two and the last
         std::size_t rows;
     };
     const std::vector<Case> cases = {
-        {"top 2000", {100.0, 2000.0, 1500.0}, {}, {"2000", "1867"}, "0", 16},
-        {"between 2500 and 5000", {100.0, 3000.0, 2900.0}, {}, {"5000", "4667"}, "0", 16},
-        {"a negative minimum", {100.0, 2000.0, 1500.0}, {-5.0, -100.0, -50.0}, {"2000", "1867"}, "-2000", 31},
-        {"only negative values", {-300.0, -120.0, -80.0}, {}, {"500", "467"}, "-500", 31},
-        {"all zero", {0.0, 0.0, 0.0}, {}, {"5", "5"}, "0", 16},
+        {"top 2000", {100.0, 2000.0, 1500.0}, {}, {"2000", "1867", "0"}, 16},
+        {"between 2500 and 5000", {100.0, 3000.0, 2900.0}, {}, {"5000", "4667", "0"}, 16},
+        {"a negative minimum", {100.0, 2000.0, 1500.0}, {-5.0, -100.0, -50.0}, {"2000", "1867", "-2000"}, 31},
+        {"only negative values", {-300.0, -120.0, -80.0}, {}, {"500", "467", "-500"}, 31},
+        {"all zero", {0.0, 0.0, 0.0}, {}, {"5", "5", "0"}, 16},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -89,9 +88,7 @@ TEST_F(LineChartGeometryTest, TheValueAxisIsRoundedAndCoversEverySeriesShown) {
         const RecordingChartCanvas canvas = draw(components);
         const auto labels = valueLabels(canvas);
         ASSERT_EQ(labels.size(), c.rows);
-        EXPECT_EQ(labels[0], c.firstLabels[0]);
-        EXPECT_EQ(labels[1], c.firstLabels[1]);
-        EXPECT_EQ(labels.back(), c.lastLabel);
+        EXPECT_EQ((std::vector{labels[0], labels[1], labels.back()}), c.labels);
         const auto rows = gridLines(canvas, true);
         ASSERT_EQ(rows.size(), c.rows);
         EXPECT_EQ(rows.front().y1, 35.0);

@@ -67,23 +67,18 @@ protected:
     app::NavigationStack stack{storyboard()};
 };
 
-TEST_F(RadioStatesTest, WithTheDefaultsSleepShowsOffAndWakeUpShowsOffForEdgeAndBluetoothOnly) {
+TEST_F(RadioStatesTest, DefaultsShowUntilAChoiceSavesTheWholeModelIntoTheRowsOwnKey) {
+    // Sleep shows off for every radio, wake-up off for Edge and Bluetooth only.
+    auto* wakeUp = openStates<AtWakeUpViewController>(kWakeUpRow);
+    ASSERT_NE(wakeUp, nullptr);
+    EXPECT_EQ(shownSegments(*wakeUp), (std::vector<int>{2, 0, 0, 0, 0, 0, 2}));
     auto* sleep = openStates<AtSleepViewController>(kSleepRow);
     ASSERT_NE(sleep, nullptr);
     EXPECT_EQ(shownSegments(*sleep), (std::vector<int>{2, 2, 2, 2, 2, 2, 2}));
     EXPECT_EQ(radioCell<app::SegmentedUITableViewCell>(*sleep, kBluetooth)->label, "Bluetooth");
-
-    // Looking at the states writes nothing.
-    auto* wakeUp = openStates<AtWakeUpViewController>(kWakeUpRow);
-    ASSERT_NE(wakeUp, nullptr);
-    EXPECT_EQ(shownSegments(*wakeUp), (std::vector<int>{2, 0, 0, 0, 0, 0, 2}));
-    EXPECT_FALSE(settingsFile().has_value());
+    EXPECT_FALSE(settingsFile().has_value());  // looking writes nothing
     EXPECT_EQ(preferencesChangedCount(), 0u);
-}
 
-TEST_F(RadioStatesTest, EachChoiceSavesTheWholeModelIntoTheRowsOwnKey) {
-    auto* sleep = openStates<AtSleepViewController>(kSleepRow);
-    ASSERT_NE(sleep, nullptr);
     radioCell<app::SegmentedUITableViewCell>(*sleep, kWiFi)->userSelectSegment(1);
 
     auto written = settingsFile();
@@ -94,7 +89,7 @@ TEST_F(RadioStatesTest, EachChoiceSavesTheWholeModelIntoTheRowsOwnKey) {
     EXPECT_EQ(written->find(settings::kEdgeAtSleep)->integerValue(), 2);
     EXPECT_EQ(preferencesChangedCount(), 1u);
 
-    auto* wakeUp = openStates<AtWakeUpViewController>(kWakeUpRow);
+    wakeUp = openStates<AtWakeUpViewController>(kWakeUpRow);
     ASSERT_NE(wakeUp, nullptr);
     radioCell<app::SegmentedUITableViewCell>(*wakeUp, 0)->userSelectSegment(1);
     written = settingsFile();

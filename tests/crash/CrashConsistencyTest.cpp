@@ -7,7 +7,6 @@
 // ask for long runs.
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -22,11 +21,10 @@
 #include "engine/hooks/SpringBoardHooks.h"
 #include "engine/platform/HostPlatform.h"
 #include "engine/strategies/CommonToAllStrategies.h"
-#include "shared/Names.h"
 #include "shared/Paths.h"
 #include "shared/PropertyListFile.h"
-#include "shared/StatisticsSchema.h"
 #include "sim/PhoneHost.h"
+#include "tests/support/StatisticsQueries.h"
 #include "tests/support/TemporaryRoot.h"
 
 namespace corvane::testing {
@@ -113,21 +111,10 @@ std::vector<std::string> temporaryFiles() {
     }
 }
 
+// The first column of the query's first row, as text.
 std::string databaseCheck(const char* sql) {
-    sqlite3* database = nullptr;
-    std::string result = "(no database)";
-    if (sqlite3_open_v2(paths::resolve(paths::kStatisticsDatabase).c_str(), &database, SQLITE_OPEN_READWRITE,
-                        nullptr) == SQLITE_OK) {
-        sqlite3_stmt* statement = nullptr;
-        if (sqlite3_prepare_v2(database, sql, -1, &statement, nullptr) == SQLITE_OK &&
-            sqlite3_step(statement) == SQLITE_ROW) {
-            const unsigned char* text = sqlite3_column_text(statement, 0);
-            result = text != nullptr ? reinterpret_cast<const char*>(text) : "NULL";
-        }
-        sqlite3_finalize(statement);
-    }
-    sqlite3_close(database);
-    return result;
+    const auto rows = query(sql);
+    return rows.empty() || rows[0].empty() ? "(no database)" : rows[0][0].text.value_or("NULL");
 }
 
 TEST(CrashConsistencyTest, KilledWritersLeaveOldOrNewFilesASoundDatabaseAndNoTemporaryFile) {
