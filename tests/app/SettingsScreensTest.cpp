@@ -46,7 +46,7 @@ protected:
     SettingsStrategyViewController* chooser = nullptr;
 };
 
-TEST_F(SettingsScreensTest, ASwitchWritesItsKeyAloneAndTellsTheEngineOnce) {
+TEST_F(SettingsScreensTest, ASwitchWritesItsKeyAloneTellsTheEngineOnceAndShowsTheFileAgainLater) {
     plist::Dictionary expected = writeCompleteSettings({{"Debug", true}, {"CarMode", false}});
     openSettings();
     EXPECT_EQ(preferencesChangedCount(), 0u);
@@ -67,19 +67,14 @@ TEST_F(SettingsScreensTest, ASwitchWritesItsKeyAloneAndTellsTheEngineOnce) {
     stray.delegate = settingsScreen;
     stray.userSetSwitch(true);
     EXPECT_EQ(preferencesChangedCount(), 1u);
-}
 
-TEST_F(SettingsScreensTest, SwitchesShowTheFileAgainAfterAnotherScreen) {
-    plist::Dictionary edited = writeCompleteSettings({{"Debug", false}});
-    openSettings();
-    EXPECT_FALSE(switchRow(1).switchCtrl.on);
-
+    // Back from another screen, the switches show the file as it is now.
     settingsScreen->tableView().tapRowAtIndexPath({SettingsViewController::kPurgeSection, 0});
     ASSERT_EQ(stack->depth(), 2u);
-    edited.set(settings::kDebug, plist::Value(true));
-    writeSettings(edited);
+    expected.set(settings::kDebug, plist::Value(false));
+    writeSettings(expected);
     stack->popViewControllerAnimated(true);
-    EXPECT_TRUE(switchRow(1).switchCtrl.on);
+    EXPECT_FALSE(switchRow(1).switchCtrl.on);
 }
 
 TEST_F(SettingsScreensTest, OpeningTheChooserSavesOnceWithoutChange) {

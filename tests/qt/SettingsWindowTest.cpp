@@ -59,10 +59,6 @@ private slots:
         QCOMPARE(saved.find(settings::kMinRate)->integerValue(), 2);
         QCOMPARE(saved.find(settings::kMaxRate)->integerValue(), 0);
         QCOMPARE(f->row("3G")->cell()->accessoryType, app::CellAccessory::Checkmark);
-        f->back();
-        f->click("Restrict MAX Data Rate");
-        QCOMPARE(f->title(), QString("Restrict Max Rate"));
-        QVERIFY(!f->row("2G")->cell()->textEnabled);
     }
 
     void theKeyboardMovesFlipsAndGoesBack() {
