@@ -193,15 +193,11 @@ TEST_F(InfoScreenTest, CoreTelephonyNewFollowsTheRatesAndTheHardwareAskingAnewEa
         EXPECT_EQ(app::CoreTelephonyNew().is3GCapable(), c.capable) << c.machine;
     }
 
-    // The capability answer always comes from the platform installed now,
-    // below and above framework version 793.
-    for (const double framework : {700.0, 1141.14}) {
-        platform.fakeDevice.coreFoundationVersion = framework;
-        platform.fakeDevice.capabilities = std::vector<std::string>{"cellular-data"};
-        EXPECT_TRUE(app::CoreTelephonyNew::supportsCapability("cellular-data"));
-        platform.fakeDevice.capabilities = std::nullopt;  // no capability library
-        EXPECT_FALSE(app::CoreTelephonyNew::supportsCapability("cellular-data")) << framework;
-    }
+    // The capability answer comes from the platform of the moment, never a kept function.
+    platform.fakeDevice.capabilities = std::vector<std::string>{"cellular-data"};
+    EXPECT_TRUE(app::CoreTelephonyNew::supportsCapability("cellular-data"));
+    platform.fakeDevice.capabilities = std::nullopt;  // no capability library
+    EXPECT_FALSE(app::CoreTelephonyNew::supportsCapability("cellular-data"));
 }
 
 TEST_F(InfoScreenTest, CrashLogsBecomeAStandardMailWithTheQualifyingLogsAttached) {

@@ -7,7 +7,6 @@
 #include "app/model/DateText.h"
 #include "app/qt/LocaleDateFormat.h"
 #include "app/qt/RefreshHeaderWidget.h"
-#include "app/screens/BatteryDetailViewController.h"
 #include "shared/Names.h"
 #include "tests/qt/WindowFixture.h"
 
@@ -46,6 +45,7 @@ private slots:
         send(viewport, QEvent::MouseMove, 180, Qt::LeftButton);
         QCOMPARE(header().accessibleName(), QString("Release to refresh status"));
         QVERIFY(header().height() >= 66);
+        const double pulled = app::AppPlatform::current().currentTime();  // the clock is the machine's
         send(viewport, QEvent::MouseButtonRelease, 180, Qt::NoButton);
         QCOMPARE(header().accessibleName(), QString("Loading Status"));
         WindowFixture::settle();
@@ -53,8 +53,11 @@ private slots:
         QCOMPARE(header().accessibleName(), QString("Pull down to refresh status"));
         QCOMPARE(header().height(), 60);
         // The last update is written in the user's locale.
-        const QString now = app::LocaleDateFormat::shortDateShortTime(app::AppPlatform::current().currentTime());
-        QCOMPARE(header().accessibleDescription(), "Last update: " + now);
+        const auto shown = [&](double at) {
+            return header().accessibleDescription() == "Last update: " + app::LocaleDateFormat::shortDateShortTime(at);
+        };
+        QVERIFY2(shown(pulled) || shown(app::AppPlatform::current().currentTime()),
+                 qPrintable(header().accessibleDescription()));
 
         writeCapacity(1300);
         wheel(viewport, 40, Qt::ScrollBegin);
