@@ -1,11 +1,15 @@
-// The custom strategy settings and their duration picker, driven through the
-// navigation stack as a user would, checked against the settings file.
+// The custom strategy settings, their duration pickers and the radio states
+// at sleep time and at wake-up, driven through the navigation stack as a user
+// would, checked against the settings file.
 
 #include <gtest/gtest.h>
 
 #include "app/screens/AmpwiseStoryboard.h"
+#include "app/screens/AtSleepViewController.h"
+#include "app/screens/AtWakeUpViewController.h"
 #include "app/screens/CustomSettingsDetailViewController.h"
 #include "app/screens/CustomSettingsViewController.h"
+#include "app/screens/SegmentedUITableViewCell.h"
 #include "app/screens/SwitchUITableViewCell.h"
 #include "tests/support/AppHarness.h"
 
@@ -96,37 +100,153 @@ TEST_F(CustomSettingsTest, ASwitchRowWritesOnlyItsKeyAndKeepsOneCellPerRow) {
                    {std::string(settings::kNoneOnAC), plist::Value(true)},
                    {"SomethingElse", plist::Value("kept")}});
     CustomSettingsViewController& screen = openSettings();
-
-    auto saveStats = std::dynamic_pointer_cast<app::SwitchUITableViewCell>(
-        screen.tableView().cellForRowAtIndexPath({kSettingsSection, kSaveStatsRow}));
-    auto noneOnAC = std::dynamic_pointer_cast<app::SwitchUITableViewCell>(
-        screen.tableView().cellForRowAtIndexPath({kSettingsSection, kNoneOnACRow}));
-    ASSERT_TRUE(saveStats && noneOnAC);
+    auto switchRow = [&](int row) {
+        return std::dynamic_pointer_cast<app::SwitchUITableViewCell>(
+            screen.tableView().cellForRowAtIndexPath({kSettingsSection, row}));
+    };
+    auto saveStats = switchRow(kSaveStatsRow);
+    ASSERT_TRUE(saveStats && switchRow(kNoneOnACRow));
     EXPECT_EQ(saveStats->label, "Save statistics");
     EXPECT_FALSE(saveStats->switchCtrl.on);
-    EXPECT_TRUE(noneOnAC->switchCtrl.on);
+    EXPECT_TRUE(switchRow(kNoneOnACRow)->switchCtrl.on);
 
-    const auto before = settingsFile();
-    ASSERT_TRUE(before.has_value());
+    plist::Dictionary expected = settingsFile().value_or(plist::Dictionary{});
     const std::size_t notificationsBefore = preferencesChangedCount();
     saveStats->userSetSwitch(true);
-
-    plist::Dictionary expected = *before;
     expected.set(settings::kSaveStats, plist::Value(true));
     EXPECT_EQ(settingsFile(), expected);
     EXPECT_EQ(preferencesChangedCount(), notificationsBefore + 1);
 
-    // A reload hands back the same cell for each row.
+    // A reload hands back the same cell for each row; a row beyond the table changes nothing.
     screen.tableView().reloadData();
     EXPECT_EQ(screen.tableView().cellForRowAtIndexPath({kSettingsSection, kSaveStatsRow}), saveStats);
-
-    // A row beyond the table changes nothing.
     auto unknown = std::dynamic_pointer_cast<app::SwitchUITableViewCell>(
         screen.cellForRowAtIndexPath(screen.tableView(), {kSettingsSection, 11}));
     ASSERT_TRUE(unknown);
     unknown->userSetSwitch(true);
     EXPECT_EQ(settingsFile(), expected);
     EXPECT_EQ(preferencesChangedCount(), notificationsBefore + 1);
+}
+
+using app::AtSleepViewController;
+using app::AtWakeUpViewController;
+
+constexpr int kRadioSection = 0;
+constexpr int kWakeUpRow = 8;
+constexpr int kSleepRow = 9;
+constexpr int kWiFi = 3;
+constexpr int kBluetooth = 6;
+
+class RadioStatesTest : public AppTest {
+protected:
+    // The sleep screen's radio rows are built from `sleepRadioCell` when set.
+    app::Storyboard storyboard() {
+        app::Storyboard board;
+        board.registerScene(std::string(CustomSettingsViewController::kAtWakeUpSegue),
+                            [] { return std::make_unique<AtWakeUpViewController>(); });
+        board.registerScene(std::string(CustomSettingsViewController::kAtSleepTimeSegue), [this] {
+            auto screen = std::make_unique<AtSleepViewController>();
+            if (sleepRadioCell) screen->tableView().registerPrototype("radioCell", sleepRadioCell);
+            return screen;
+        });
+        return board;
+    }
+
+    // Opens the custom settings, then the radio states of one of its rows.
+    template <typename Screen>
+    Screen* openStates(int row) {
+        if (stack.depth() == 0) stack.setRootViewController(std::make_unique<CustomSettingsViewController>());
+        while (stack.depth() > 1) stack.popViewControllerAnimated(false);
+        auto* settings = dynamic_cast<CustomSettingsViewController*>(stack.topViewController());
+        if (settings == nullptr) return nullptr;
+        settings->tableView().tapRowAtIndexPath({1, row});
+        return dynamic_cast<Screen*>(stack.topViewController());
+    }
+
+    template <typename Cell>
+    static std::shared_ptr<Cell> radioCell(AtSleepViewController& screen, int row) {
+        return std::dynamic_pointer_cast<Cell>(screen.tableView().cellForRowAtIndexPath({kRadioSection, row}));
+    }
+
+    static std::vector<int> shownSegments(AtSleepViewController& screen) {
+        std::vector<int> segments;
+        for (int row = 0; row < 7; ++row) {
+            auto cell = radioCell<app::SegmentedUITableViewCell>(screen, row);
+            segments.push_back(cell ? cell->switchCtrl.selectedSegmentIndex : -9);
+        }
+        return segments;
+    }
+
+    std::function<std::shared_ptr<app::TableCell>()> sleepRadioCell;
+    app::NavigationStack stack{storyboard()};
+};
+
+TEST_F(RadioStatesTest, DefaultsShowUntilAChoiceSavesTheWholeModelIntoTheRowsOwnKey) {
+    // Sleep shows off for every radio, wake-up off for Edge and Bluetooth only.
+    auto* wakeUp = openStates<AtWakeUpViewController>(kWakeUpRow);
+    ASSERT_NE(wakeUp, nullptr);
+    EXPECT_EQ(shownSegments(*wakeUp), (std::vector<int>{2, 0, 0, 0, 0, 0, 2}));
+    auto* sleep = openStates<AtSleepViewController>(kSleepRow);
+    ASSERT_NE(sleep, nullptr);
+    EXPECT_EQ(shownSegments(*sleep), (std::vector<int>{2, 2, 2, 2, 2, 2, 2}));
+    EXPECT_EQ(radioCell<app::SegmentedUITableViewCell>(*sleep, kBluetooth)->label, "Bluetooth");
+    EXPECT_FALSE(settingsFile().has_value());  // looking writes nothing
+    EXPECT_EQ(preferencesChangedCount(), 0u);
+
+    radioCell<app::SegmentedUITableViewCell>(*sleep, kWiFi)->userSelectSegment(1);
+
+    auto written = settingsFile();
+    ASSERT_TRUE(written.has_value());
+    EXPECT_EQ(*written->find(settings::kWiFiAtSleep), plist::Value(1));
+    // A full save: the rest of the model is in the file too.
+    ASSERT_NE(written->find(settings::kWiFi), nullptr);
+    EXPECT_EQ(written->find(settings::kEdgeAtSleep)->integerValue(), 2);
+    EXPECT_EQ(preferencesChangedCount(), 1u);
+
+    wakeUp = openStates<AtWakeUpViewController>(kWakeUpRow);
+    ASSERT_NE(wakeUp, nullptr);
+    radioCell<app::SegmentedUITableViewCell>(*wakeUp, 0)->userSelectSegment(1);
+    written = settingsFile();
+    ASSERT_TRUE(written.has_value());
+    EXPECT_EQ(written->find(settings::kEdge)->integerValue(), 1);
+    EXPECT_EQ(written->find(settings::kWiFiAtSleep)->integerValue(), 1);
+
+    // Only the seven radio rows carry a state.
+    const std::size_t notificationsBefore = preferencesChangedCount();
+    app::SegmentedUITableViewCell stray("radioCell");
+    stray.row = 7;
+    stray.delegate = wakeUp;
+    stray.userSelectSegment(2);
+    EXPECT_EQ(preferencesChangedCount(), notificationsBefore);
+    EXPECT_EQ(settingsFile(), written);
+}
+
+TEST_F(RadioStatesTest, StoredStatesShowOnBothKindsOfRowsAndTwoStateRowsStoreOnOrOff) {
+    writeSettings({{std::string(settings::kWiFiAtSleep), plist::Value(7)},
+                   {std::string(settings::kBluetoothAtSleep), plist::Value(1)}});
+    auto* sleep = openStates<AtSleepViewController>(kSleepRow);
+    ASSERT_NE(sleep, nullptr);
+    // An unexpected state selects no segment; keys missing from the file
+    // were written as AUTO by the reload.
+    EXPECT_EQ(shownSegments(*sleep), (std::vector<int>{0, 0, 0, -1, 0, 0, 1}));
+
+    writeSettings({{std::string(settings::kWiFiAtSleep), plist::Value(1)},
+                   {std::string(settings::kBluetoothAtSleep), plist::Value(0)}});
+    sleepRadioCell = [] { return std::make_shared<app::SwitchUITableViewCell>("radioCell"); };
+    sleep = openStates<AtSleepViewController>(kSleepRow);
+    ASSERT_NE(sleep, nullptr);
+    auto wifi = radioCell<app::SwitchUITableViewCell>(*sleep, kWiFi);
+    auto bluetooth = radioCell<app::SwitchUITableViewCell>(*sleep, kBluetooth);
+    ASSERT_TRUE(wifi && bluetooth);
+    EXPECT_TRUE(wifi->switchCtrl.on);
+    EXPECT_FALSE(bluetooth->switchCtrl.on);  // AUTO is not ON
+
+    wifi->userSetSwitch(false);
+    bluetooth->userSetSwitch(true);
+    const auto written = settingsFile();
+    ASSERT_TRUE(written.has_value());
+    EXPECT_EQ(written->find(settings::kWiFiAtSleep)->integerValue(), 2);
+    EXPECT_EQ(written->find(settings::kBluetoothAtSleep)->integerValue(), 1);
 }
 
 }  // namespace

@@ -12,7 +12,7 @@
 #include "app/screens/AmpwiseStoryboard.h"
 #include "app/screens/FlipsideViewController.h"
 #include "app/screens/LineChartViewController.h"
-#include "app/screens/StartingViewController.h"
+#include "app/screens/TableViewController.h"
 #include "tests/support/AppHarness.h"
 #include "tests/support/StatisticsQueries.h"
 #include "tests/support/StatisticsRows.h"
@@ -95,7 +95,7 @@ protected:
     std::unique_ptr<app::NavigationStack> stack;
 };
 
-TEST_F(GraphScreenTest, OpensOnTheLastWeekAndCompletesTheSettingsFile) {
+TEST_F(GraphScreenTest, OpensOnTheLastWeekCompletesTheSettingsFileAndMovesTheWindowWhenAsked) {
     const auto times = everyStep(kT0, 600, 3 * 7 * 144);
     writeStatisticsRows(times);
     writeFile(paths::kGraphSettings, plist::Dictionary{{"capacity", true}});
@@ -122,40 +122,8 @@ TEST_F(GraphScreenTest, OpensOnTheLastWeekAndCompletesTheSettingsFile) {
     screen.scrollTo(100.0);
     advance(2.0);
     EXPECT_DOUBLE_EQ(screen.scrollView.contentOffsetX, 6 * kViewWidth);
-}
 
-TEST_F(GraphScreenTest, TheSettingsViewSwitchesSeriesAndPicksTheRange) {
-    writeStatisticsRows(everyStep(kT0, 600, 2 * 7 * 144));
-    LineChartViewController& screen = openGraphs();
-    settle();
-    EXPECT_FALSE(graphSettings().has_value());  // a missing file is only reported
-
-    screen.LongTap2();
-    auto* settings = dynamic_cast<app::FlipsideViewController*>(stack->topViewController());
-    ASSERT_NE(settings, nullptr);
-    advance(app::FlipsideViewController::kRestoreDelay);
-    EXPECT_TRUE(settings->capacitySwitch.on);
-    EXPECT_EQ(settings->pickerView.selectedRow, LineChartViewController::kDefaultRange);
-
-    settings->userSetSwitch(1, true);  // temperature
-    EXPECT_EQ(graphSettings(), (plist::Dictionary{{"temperature", true}}));
-    EXPECT_TRUE(screen.lineChartView.components->at("Temperature")->shouldDraw);
-
-    settings->didSelectRow(3);  // "Last day"
-    EXPECT_EQ(graphSettings(), (plist::Dictionary{{"temperature", true}, {"range", 3}}));
-    settings->done();
-    EXPECT_EQ(&graph(), &screen);
-    settle();
-    EXPECT_EQ(windowEnd() - windowStart(), static_cast<std::uint64_t>(kDay));
-    EXPECT_TRUE(screen.lineChartView.components->at("Temperature")->shouldDraw);  // kept by the reload
-}
-
-TEST_F(GraphScreenTest, WindowChangesAskFirstAndZoomIsCapped) {
-    const auto times = everyStep(kT0, 600, 3 * 7 * 144);
-    writeStatisticsRows(times);
-    writeFile(paths::kGraphSettings, plist::Dictionary{{"range", 5}});
-    LineChartViewController& screen = openGraphs();
-    settle();
+    // Window changes ask first, and zoom is capped.
     const std::uint64_t newestStart = windowStart();
 
     screen.PanView(-60.0);  // towards the future, already at the newest records: no alert
@@ -185,47 +153,57 @@ TEST_F(GraphScreenTest, WindowChangesAskFirstAndZoomIsCapped) {
 
     screen.ToggleView();  // at the newest records: to the oldest
     EXPECT_DOUBLE_EQ(screen.scrollView.contentOffsetX, 0.0);
-}
 
-TEST_F(GraphScreenTest, AShortHistoryOrAShortRangeFillsTheScreen) {
-    struct Case {
-        const char* name;
-        std::optional<int> range;
-        std::uint64_t span;
-        double width;
-    };
-    const std::vector<Case> cases = {
-        {"two hours of history, a week asked", 5, kWeek, 7 * kViewWidth},
-        {"the last hour asked", 0, 3600, kViewWidth},
-        {"everything asked", 7, 7200, kViewWidth},
-    };
-    writeStatisticsRows(everyStep(kT0, 60, 121));
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        writeFile(paths::kGraphSettings, plist::Dictionary{{"range", *c.range}});
-        LineChartViewController& screen = openGraphs();
-        settle();
-        EXPECT_EQ(windowEnd() - windowStart(), c.span);
-        EXPECT_DOUBLE_EQ(screen.scrollView.contentWidth, c.width);
-        PlotDBLoader::resetSharedInstance();
-    }
-}
-
-TEST_F(GraphScreenTest, SavesTheChartAsAnImage) {
-    writeStatisticsRows(everyStep(kT0, 600, 7 * 144 + 1));
-    LineChartViewController& screen = openGraphs();
-    settle();
+    // Saving an image: refused without a toolkit to write it, else the whole chart.
     screen.Tap1();
     ASSERT_TRUE(screen.tapPanelButton("Save image"));
-    EXPECT_EQ(stack->pendingAlerts().back().title, "Error");  // no toolkit to write it
-    stack->answerAlert(0);
-
+    answer("The image could not be saved", 0);
     FakeExporter exporter;
     screen.imageExporter = &exporter;
     screen.Tap1();
     screen.tapPanelButton("Save image");
     EXPECT_EQ(exporter.widthsWritten, std::vector<double>{7 * kViewWidth});
     EXPECT_EQ(stack->pendingAlerts().back().message, "/tmp/chart.png");
+}
+
+TEST_F(GraphScreenTest, TheSettingsViewSwitchesSeriesAndPicksTheRange) {
+    writeStatisticsRows(everyStep(kT0, 600, 2 * 7 * 144));
+    LineChartViewController& screen = openGraphs();
+    settle();
+    EXPECT_FALSE(graphSettings().has_value());  // a missing file is only reported
+
+    screen.LongTap2();
+    auto* settings = dynamic_cast<app::FlipsideViewController*>(stack->topViewController());
+    ASSERT_NE(settings, nullptr);
+    advance(app::FlipsideViewController::kRestoreDelay);
+    EXPECT_TRUE(settings->capacitySwitch.on);
+    EXPECT_EQ(settings->pickerView.selectedRow, LineChartViewController::kDefaultRange);
+
+    settings->userSetSwitch(1, true);  // temperature
+    EXPECT_EQ(graphSettings(), (plist::Dictionary{{"temperature", true}}));
+    EXPECT_TRUE(screen.lineChartView.components->at("Temperature")->shouldDraw);
+
+    settings->didSelectRow(3);  // "Last day"
+    EXPECT_EQ(graphSettings(), (plist::Dictionary{{"temperature", true}, {"range", 3}}));
+    settings->done();
+    EXPECT_EQ(&graph(), &screen);
+    settle();
+    EXPECT_EQ(windowEnd() - windowStart(), static_cast<std::uint64_t>(kDay));
+    EXPECT_TRUE(screen.lineChartView.components->at("Temperature")->shouldDraw);  // kept by the reload
+}
+
+TEST_F(GraphScreenTest, AShortHistoryOrAShortRangeFillsTheScreen) {
+    writeStatisticsRows(everyStep(kT0, 60, 121));  // two hours
+    // A week asked keeps a week's width; the last hour or everything fill one screen.
+    for (const auto& [range, span, width] : std::vector<std::tuple<int, std::uint64_t, double>>{
+             {5, kWeek, 7 * kViewWidth}, {0, 3600, kViewWidth}, {7, 7200, kViewWidth}}) {
+        writeFile(paths::kGraphSettings, plist::Dictionary{{"range", range}});
+        LineChartViewController& screen = openGraphs();
+        settle();
+        EXPECT_EQ(windowEnd() - windowStart(), span) << range;
+        EXPECT_DOUBLE_EQ(screen.scrollView.contentWidth, width) << range;
+        PlotDBLoader::resetSharedInstance();
+    }
 }
 
 TEST_F(GraphScreenTest, ABusyDatabaseIsReportedAndLeavesTheChart) {

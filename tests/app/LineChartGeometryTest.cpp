@@ -40,21 +40,22 @@ std::vector<ChartPoint> times(int count, double step = 100.0) {
 
 class LineChartGeometryTest : public AppTest {
 protected:
-    RecordingChartCanvas draw(PCLineChartView::Components components, bool autoscale = true) {
+    RecordingChartCanvas draw(PCLineChartView::Components components) {
         chart.frame = {0.0, 0.0, kWidth, kHeight};
-        chart.autoscaleYAxis = autoscale;
+        chart.autoscaleYAxis = true;
         chart.components = std::move(components);
         chart.setNeedsDisplay();
         RecordingChartCanvas canvas;
         chart.drawRect(canvas);
         return canvas;
     }
-    // The value labels of the grid, top first.
-    static std::vector<std::string> valueLabels(const RecordingChartCanvas& canvas) {
-        std::vector<std::string> labels;
+    // The texts drawn with this alignment: value labels right, time labels
+    // centred, the legend left.
+    static std::vector<DrawnText> texts(const RecordingChartCanvas& canvas, app::ChartTextAlignment alignment) {
+        std::vector<DrawnText> found;
         for (const DrawnText& text : canvas.texts)
-            if (text.alignment == app::ChartTextAlignment::Right) labels.push_back(text.text);
-        return labels;
+            if (text.alignment == alignment) found.push_back(text);
+        return found;
     }
     static std::vector<DrawnLine> gridLines(const RecordingChartCanvas& canvas, bool horizontal) {
         std::vector<DrawnLine> found;
@@ -69,17 +70,16 @@ TEST_F(LineChartGeometryTest, TheValueAxisIsRoundedAndCoversEverySeriesShown) {
     struct Case {
         const char* name;
         std::vector<ChartPoint> blue;
-        std::vector<ChartPoint> red;  // empty: not there
-        std::vector<std::string> firstLabels;
-        std::string lastLabel;
+        std::vector<ChartPoint> red;      // empty: not there
+        std::vector<std::string> labels;  // the first two and the last
         std::size_t rows;
     };
     const std::vector<Case> cases = {
-        {"top 2000", {100.0, 2000.0, 1500.0}, {}, {"2000", "1867"}, "0", 16},
-        {"between 2500 and 5000", {100.0, 3000.0, 2900.0}, {}, {"5000", "4667"}, "0", 16},
-        {"a negative minimum", {100.0, 2000.0, 1500.0}, {-5.0, -100.0, -50.0}, {"2000", "1867"}, "-2000", 31},
-        {"only negative values", {-300.0, -120.0, -80.0}, {}, {"500", "467"}, "-500", 31},
-        {"all zero", {0.0, 0.0, 0.0}, {}, {"5", "5"}, "0", 16},
+        {"top 2000", {100.0, 2000.0, 1500.0}, {}, {"2000", "1867", "0"}, 16},
+        {"between 2500 and 5000", {100.0, 3000.0, 2900.0}, {}, {"5000", "4667", "0"}, 16},
+        {"a negative minimum", {100.0, 2000.0, 1500.0}, {-5.0, -100.0, -50.0}, {"2000", "1867", "-2000"}, 31},
+        {"only negative values", {-300.0, -120.0, -80.0}, {}, {"500", "467", "-500"}, 31},
+        {"all zero", {0.0, 0.0, 0.0}, {}, {"5", "5", "0"}, 16},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -87,11 +87,9 @@ TEST_F(LineChartGeometryTest, TheValueAxisIsRoundedAndCoversEverySeriesShown) {
                                                {"Blue", series(c.blue, kBlue)}};
         if (!c.red.empty()) components["Red"] = series(c.red, kRed);
         const RecordingChartCanvas canvas = draw(components);
-        const auto labels = valueLabels(canvas);
+        const auto labels = texts(canvas, app::ChartTextAlignment::Right);
         ASSERT_EQ(labels.size(), c.rows);
-        EXPECT_EQ(labels[0], c.firstLabels[0]);
-        EXPECT_EQ(labels[1], c.firstLabels[1]);
-        EXPECT_EQ(labels.back(), c.lastLabel);
+        EXPECT_EQ((std::vector{labels[0].text, labels[1].text, labels.back().text}), c.labels);
         const auto rows = gridLines(canvas, true);
         ASSERT_EQ(rows.size(), c.rows);
         EXPECT_EQ(rows.front().y1, 35.0);
@@ -109,7 +107,7 @@ TEST_F(LineChartGeometryTest, TheValueAxisIsRoundedAndCoversEverySeriesShown) {
     }
 }
 
-TEST_F(LineChartGeometryTest, TimeLinesAndLabelsAlternateBetweenTwoRows) {
+TEST_F(LineChartGeometryTest, TimeLinesAndLabelsAlternateBetweenTwoRowsAndDenseLinesAreUnbroken) {
     chart.numXIntervals = 5;
     const RecordingChartCanvas canvas = draw({{"UpdateTime", series(times(11, 500.0), kGrid, false)},
                                               {"Blue", series(std::vector<ChartPoint>(11, 50.0), kBlue)}});
@@ -119,14 +117,20 @@ TEST_F(LineChartGeometryTest, TimeLinesAndLabelsAlternateBetweenTwoRows) {
     EXPECT_EQ(verticals.back().x1, kWidth - 45.0);
     EXPECT_EQ(verticals[1].x1, 45.0 + 200.0);  // 1000 of 5000 seconds over 1000 points
 
-    std::vector<DrawnText> labels;
-    for (const DrawnText& text : canvas.texts)
-        if (text.alignment == app::ChartTextAlignment::Center && text.font == chart.xLabelFont) labels.push_back(text);
+    auto labels = texts(canvas, app::ChartTextAlignment::Center);  // the time labels, not the points
+    std::erase_if(labels, [&](const DrawnText& text) { return !(text.font == chart.xLabelFont); });
     ASSERT_EQ(labels.size(), 6u);
     for (std::size_t i = 0; i < labels.size(); ++i) {
         EXPECT_EQ(labels[i].rect.y, i % 2 == 0 ? kHeight - 30.0 : kHeight - 60.0);
         EXPECT_DOUBLE_EQ(labels[i].rect.x + labels[i].rect.width / 2, verticals[i].x1);
     }
+
+    // One point per pixel: the segments meet instead of leaving half-pixel gaps.
+    const RecordingChartCanvas dense = draw({{"UpdateTime", series(times(1001, 1.0), kGrid, false)},
+                                             {"Blue", series(std::vector<ChartPoint>(1001, 50.0), kBlue)}});
+    const auto segments = dense.linesIn(kBlue);
+    ASSERT_EQ(segments.size(), 1000u);
+    for (std::size_t i = 1; i < segments.size(); ++i) EXPECT_EQ(segments[i].x1, segments[i - 1].x2);
 }
 
 TEST_F(LineChartGeometryTest, GapsAreBridgedAndTheLegendFollowsTheLinesEnds) {
@@ -142,9 +146,7 @@ TEST_F(LineChartGeometryTest, GapsAreBridgedAndTheLegendFollowsTheLinesEnds) {
     EXPECT_NEAR(bridged[0].x1, 45.25, 0.01);
     EXPECT_NEAR(bridged[0].x2, kWidth - 45.25, 0.01);
 
-    std::vector<DrawnText> legend;
-    for (const DrawnText& text : canvas.texts)
-        if (text.alignment == app::ChartTextAlignment::Left) legend.push_back(text);
+    const auto legend = texts(canvas, app::ChartTextAlignment::Left);
     ASSERT_EQ(legend.size(), 2u);
     EXPECT_EQ(legend[0].text, "Temperature (°C x100)");
     EXPECT_EQ(legend[1].text, "Capacity (mAh)");
@@ -152,31 +154,15 @@ TEST_F(LineChartGeometryTest, GapsAreBridgedAndTheLegendFollowsTheLinesEnds) {
     EXPECT_EQ(legend[1].rect.x, kWidth - 45.0);  // kept inside the chart
 }
 
-TEST_F(LineChartGeometryTest, DensePointsMakeAnUnbrokenLine) {
-    // One point per pixel: the segments meet instead of leaving half-pixel gaps.
-    const RecordingChartCanvas canvas = draw({{"UpdateTime", series(times(1001, 1.0), kGrid, false)},
-                                              {"Blue", series(std::vector<ChartPoint>(1001, 50.0), kBlue)}});
-    const auto segments = canvas.linesIn(kBlue);
-    ASSERT_EQ(segments.size(), 1000u);
-    for (std::size_t i = 1; i < segments.size(); ++i) EXPECT_EQ(segments[i].x1, segments[i - 1].x2);
-}
-
 TEST_F(LineChartGeometryTest, WithNothingToDrawOnlyTheMessageShows) {
     const Color kNone{0, 0, 0, 0};
-    struct Case {
-        const char* name;
-        std::optional<PCLineChartView::Components> components;
-    };
-    const std::vector<Case> cases = {
-        {"no components", std::nullopt},
-        {"no times", PCLineChartView::Components{{"Blue", series({1.0, 2.0}, kBlue)}}},
-        {"no series shown", PCLineChartView::Components{{"UpdateTime", series(times(3), kNone, false)},
-                                                        {"Blue", series({1.0, 2.0, 3.0}, kBlue, false)}}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    // No components, no times, no series shown.
+    for (const auto& components : std::vector<std::optional<PCLineChartView::Components>>{
+             std::nullopt, PCLineChartView::Components{{"Blue", series({1.0, 2.0}, kBlue)}},
+             PCLineChartView::Components{{"UpdateTime", series(times(3), kNone, false)},
+                                         {"Blue", series({1.0, 2.0, 3.0}, kBlue, false)}}}) {
         chart.frame = {0.0, 0.0, kWidth, kHeight};
-        chart.components = c.components;
+        chart.components = components;
         RecordingChartCanvas canvas;
         chart.drawRect(canvas);
         ASSERT_EQ(canvas.texts.size(), 1u);

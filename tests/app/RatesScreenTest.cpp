@@ -41,12 +41,12 @@ protected:
         return *screen;
     }
 
-    // Each rate row's label, marked "(off)" when it cannot be chosen.
-    std::vector<std::string> labels(RatesViewController& screen) {
-        std::vector<std::string> texts;
+    // Each rate row's label, marked "(off)" when it cannot be chosen: "label;" each.
+    std::string labels(RatesViewController& screen) {
+        std::string texts;
         for (int row = 0; row < RatesViewController::kRateRowCount; ++row) {
             const auto cell = screen.tableView().cellForRowAtIndexPath({0, row});
-            texts.push_back(cell->text + (cell->textEnabled ? "" : "(off)"));
+            texts += cell->text + (cell->textEnabled ? ";" : "(off);");
         }
         return texts;
     }
@@ -61,11 +61,12 @@ protected:
     }
     void tap(RatesViewController& screen, int row) { screen.tableView().tapRowAtIndexPath({0, row}); }
 
-    static std::optional<std::pair<std::int64_t, std::int64_t>> ratesInFile() {
+    // "minimum,maximum" as the settings file holds them, "none" without both.
+    static std::string ratesInFile() {
         const auto file = settingsFile();
-        if (!file || !file->contains(settings::kMinRate) || !file->contains(settings::kMaxRate)) return std::nullopt;
-        return std::pair{file->find(settings::kMinRate)->integerValue(),
-                         file->find(settings::kMaxRate)->integerValue()};
+        if (!file || !file->contains(settings::kMinRate) || !file->contains(settings::kMaxRate)) return "none";
+        return std::to_string(file->find(settings::kMinRate)->integerValue()) + "," +
+               std::to_string(file->find(settings::kMaxRate)->integerValue());
     }
 
     std::unique_ptr<app::NavigationStack> stack;
@@ -74,16 +75,15 @@ protected:
 TEST_F(RatesScreenTest, RowsOfferOnlyTheSpeedsTheDeviceAndTheBoundAllow) {
     useDevice(true, true, true);
     RatesViewController& minimum = open(true);
-    EXPECT_EQ(labels(minimum), (std::vector<std::string>{"No restriction", "2G", "3G", "4G(off)"}));
+    EXPECT_EQ(labels(minimum), "No restriction;2G;3G;4G(off);");
     EXPECT_EQ(checked(minimum), std::vector<int>{0});
-    EXPECT_EQ(labels(open(false)), (std::vector<std::string>{"No restriction", "2G(off)", "3G", "4G"}));
+    EXPECT_EQ(labels(open(false)), "No restriction;2G(off);3G;4G;");
 
     // A 3G-only device: 2G and 4G are unsupported on both screens.
     useDevice(false, true, false);
     for (bool isMinimum : {true, false}) {
         RatesViewController& screen = open(isMinimum);
-        EXPECT_EQ(labels(screen),
-                  (std::vector<std::string>{"No restriction", "2G (unsupported)(off)", "3G", "4G (unsupported)(off)"}));
+        EXPECT_EQ(labels(screen), "No restriction;2G (unsupported)(off);3G;4G (unsupported)(off);");
     }
 }
 
@@ -96,15 +96,15 @@ TEST_F(RatesScreenTest, TapsMoveTheCheckMarkAndSaveExceptOnDisabledAndHintRows) 
     tap(screen, 4);  // the hint
     EXPECT_EQ(checked(screen), std::vector<int>{0});
     EXPECT_EQ(preferencesChangedCount(), 0u);
-    EXPECT_FALSE(ratesInFile());
+    EXPECT_EQ(ratesInFile(), "none");
 
     tap(screen, 2);
     EXPECT_EQ(checked(screen), std::vector<int>{2});
-    EXPECT_EQ(ratesInFile(), (std::pair<std::int64_t, std::int64_t>{2, 0}));
+    EXPECT_EQ(ratesInFile(), "2,0");
     EXPECT_EQ(settingsFile()->find(settings::kSwitchRadiosOnLock)->integerValue(), 0);  // the engine's key kept
     tap(screen, 0);
     EXPECT_EQ(checked(screen), std::vector<int>{0});
-    EXPECT_EQ(ratesInFile(), (std::pair<std::int64_t, std::int64_t>{0, 0}));
+    EXPECT_EQ(ratesInFile(), "0,0");
     EXPECT_EQ(preferencesChangedCount(), 2u);
     EXPECT_TRUE(stack->pendingAlerts().empty());
 
@@ -127,7 +127,7 @@ TEST_F(RatesScreenTest, MovingTheOtherBoundShowsTheCaution) {
         RatesViewController& minimum = open(true);
         EXPECT_EQ(checked(minimum), std::vector<int>{0});
         tap(minimum, 1);
-        EXPECT_EQ(ratesInFile(), (std::pair<std::int64_t, std::int64_t>{1, support4G ? 3 : 0}));
+        EXPECT_EQ(ratesInFile(), support4G ? "1,3" : "1,0");
         ASSERT_EQ(stack->pendingAlerts().size(), 1u);
         EXPECT_EQ(stack->pendingAlerts().back().message,
                   "The restriction for the other bound has been changed to match this value !");

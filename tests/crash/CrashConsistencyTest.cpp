@@ -22,10 +22,8 @@
 #include "engine/hooks/SpringBoardHooks.h"
 #include "engine/platform/HostPlatform.h"
 #include "engine/strategies/CommonToAllStrategies.h"
-#include "shared/Names.h"
 #include "shared/Paths.h"
 #include "shared/PropertyListFile.h"
-#include "shared/StatisticsSchema.h"
 #include "sim/PhoneHost.h"
 #include "tests/support/TemporaryRoot.h"
 
@@ -113,6 +111,8 @@ std::vector<std::string> temporaryFiles() {
     }
 }
 
+// The first column of the query's first row, as text. Opened for writing: a
+// writer killed inside a transaction leaves a journal only a writer rolls back.
 std::string databaseCheck(const char* sql) {
     sqlite3* database = nullptr;
     std::string result = "(no database)";

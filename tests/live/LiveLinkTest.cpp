@@ -47,23 +47,21 @@ std::function<bool(const std::string&)> traced(json fields) {
     };
 }
 
-// Polls what `watch` gives, as a main loop would, until `done` or 30 s.
-bool loopUntil(const std::function<bool()>& done, const std::function<pollfd()>& watch) {
+// Polls `descriptor` for what `events` asks at each turn, as a main loop
+// would, until `done` or 30 s.
+bool loopUntil(const std::function<bool()>& done, int descriptor, const std::function<short()>& events = {}) {
     const auto deadline = ChildProcess::Clock::now() + std::chrono::seconds(30);
     while (!done()) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - ChildProcess::Clock::now());
         if (left.count() <= 0) return false;
-        pollfd watched = watch();
+        pollfd watched{descriptor, events ? events() : short(POLLIN), 0};
         ::poll(&watched, 1, static_cast<int>(std::min<long>(left.count(), 1000)));
     }
     return true;
 }
-
 bool pumpUntil(platform::BusDarwinNotificationCenter& center, const std::function<bool()>& done) {
-    return loopUntil([&] { return center.dispatchPending(), done(); },
-                     [&] {
-                         return pollfd{center.fileDescriptor(), center.pollEvents(), 0};
-                     });
+    return loopUntil([&] { return center.dispatchPending(), done(); }, center.fileDescriptor(),
+                     [&] { return center.pollEvents(); });
 }
 
 class LiveLinkTest : public ::testing::Test {
@@ -120,9 +118,7 @@ TEST_F(LiveLinkTest, AStrategyChosenInTheAppReachesALivePhoneAndTheApplicationLi
     screen.viewDidAppear(false);
     EXPECT_TRUE(
         loopUntil([&] { return screen.refreshIfNamesFileChanged(), screen.tableView().numberOfRowsInSection(0) > 0; },
-                  [&] {
-                      return pollfd{screen.namesFileDescriptor(), POLLIN, 0};
-                  }));
+                  screen.namesFileDescriptor()));
     EXPECT_EQ(screen.sortedApps, (std::vector<std::string>{"Mail", "Spotify"}));
     EXPECT_EQ(phone.finish(), 0);
     EXPECT_EQ(appDiagnostics.str(), "");
@@ -165,10 +161,7 @@ TEST_F(LiveLinkTest, ANotificationPostedByHandReachesTheEngineAndTheWatchers) {
                          std::string(darwinbus::kInterface) + "." + std::string(darwinbus::kMember),
                          "string:" + request});
     ASSERT_EQ(byHand.finish(), 0);
-    ASSERT_TRUE(loopUntil([&] { return namesFile.changed(); },
-                          [&] {
-                              return pollfd{namesFile.fileDescriptor(), POLLIN, 0};
-                          }));
+    ASSERT_TRUE(loopUntil([&] { return namesFile.changed(); }, namesFile.fileDescriptor()));
     EXPECT_EQ(plist::readDictionary(paths::resolve(paths::kApplicationNames)),
               (plist::Dictionary{{"com.apple.mobilemail", "Mail"}, {"com.spotify.client", "Spotify"}}));
 

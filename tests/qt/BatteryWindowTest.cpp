@@ -7,7 +7,6 @@
 #include "app/model/DateText.h"
 #include "app/qt/LocaleDateFormat.h"
 #include "app/qt/RefreshHeaderWidget.h"
-#include "app/screens/BatteryDetailViewController.h"
 #include "shared/Names.h"
 #include "tests/qt/WindowFixture.h"
 
@@ -29,17 +28,24 @@ private slots:
         app::DateText::setShortStyleFormatter(nullptr);
     }
 
-    void pullingWithTheMouseRefreshesTheTable() {
+    void pullingWithTheMouseOrTheTouchpadRefreshesTheTable() {
         QCOMPARE(f->title(), QString("Last battery state"));
         QCOMPARE(f->row("Current capacity")->subLabelText(), QString("1500 mAh"));
         writeCapacity(1400);
         QWidget* viewport = f->table().viewport();
+        send(viewport, QEvent::MouseButtonPress, 100, Qt::LeftButton);  // a short pull does nothing
+        send(viewport, QEvent::MouseMove, 150, Qt::LeftButton);
+        send(viewport, QEvent::MouseButtonRelease, 150, Qt::NoButton);
+        WindowFixture::settle();
+        QCOMPARE(f->row("Current capacity")->subLabelText(), QString("1500 mAh"));
+
         send(viewport, QEvent::MouseButtonPress, 100, Qt::LeftButton);
         send(viewport, QEvent::MouseMove, 140, Qt::LeftButton);
         QCOMPARE(header().accessibleName(), QString("Pull down to refresh status"));
         send(viewport, QEvent::MouseMove, 180, Qt::LeftButton);
         QCOMPARE(header().accessibleName(), QString("Release to refresh status"));
         QVERIFY(header().height() >= 66);
+        const double pulled = app::AppPlatform::current().currentTime();  // the clock is the machine's
         send(viewport, QEvent::MouseButtonRelease, 180, Qt::NoButton);
         QCOMPARE(header().accessibleName(), QString("Loading Status"));
         WindowFixture::settle();
@@ -47,19 +53,13 @@ private slots:
         QCOMPARE(header().accessibleName(), QString("Pull down to refresh status"));
         QCOMPARE(header().height(), 60);
         // The last update is written in the user's locale.
-        const QString now = app::LocaleDateFormat::shortDateShortTime(app::AppPlatform::current().currentTime());
-        QCOMPARE(header().accessibleDescription(), "Last update: " + now);
-    }
+        const auto shown = [&](double at) {
+            return header().accessibleDescription() == "Last update: " + app::LocaleDateFormat::shortDateShortTime(at);
+        };
+        QVERIFY2(shown(pulled) || shown(app::AppPlatform::current().currentTime()),
+                 qPrintable(header().accessibleDescription()));
 
-    void aShortPullDoesNothingButATouchpadPullRefreshes() {
         writeCapacity(1300);
-        QWidget* viewport = f->table().viewport();
-        send(viewport, QEvent::MouseButtonPress, 100, Qt::LeftButton);
-        send(viewport, QEvent::MouseMove, 150, Qt::LeftButton);
-        send(viewport, QEvent::MouseButtonRelease, 150, Qt::NoButton);
-        WindowFixture::settle();
-        QCOMPARE(f->row("Current capacity")->subLabelText(), QString("1500 mAh"));
-
         wheel(viewport, 40, Qt::ScrollBegin);
         wheel(viewport, 40, Qt::ScrollUpdate);
         QCOMPARE(header().accessibleName(), QString("Release to refresh status"));

@@ -1,4 +1,4 @@
-// The device information screen saving a crash-report mail, and the three
+// The device information screen saving a crash-report mail, and the
 // application lists of a prepared phone, in the window.
 
 #include <fstream>
@@ -41,16 +41,6 @@ private slots:
                      plist::Dictionary{{"com.b.mail", "Mail"}, {"com.a.radio", "Radio"}, {"com.c.books", "Books"}});
         f->writeFile(paths::kShutdownList, plist::Dictionary{{"com.c.books", true}});
         f->writeFile(paths::kKeepList, plist::Dictionary{{"com.a.radio", true}});
-        plist::Array events;
-        for (const char* application : {"com.d.cuckoo", "com.e.alarm"}) {
-            events.push_back(plist::Value(plist::Dictionary{
-                {std::string(power::kEventTime), plist::Value(plist::Date{1.7e9})},
-                {std::string(power::kEventScheduledBy),
-                 "com.apple.persistentconnection[SpringBoard,42,0x1a2b," + std::string(application) + "]"},
-                {std::string(power::kEventType), "wake"}}));
-        }
-        f->writeFile(paths::kScheduledPowerEvents, plist::Dictionary{{"events", plist::Value(events)}});
-
         struct Expected {
             QString row, title;
             QStringList labels;
@@ -59,7 +49,6 @@ private slots:
         const std::vector<Expected> lists{
             {"App that shutdown radios", "Turn off radios apps", {"Books", "Mail", "Radio"}, "Books"},
             {"No radio turn off apps", "Turn on radios apps", {"Books", "Mail", "Radio"}, "Radio"},
-            {"Local notification apps", "No delay notifications", {"com.d.cuckoo", "com.e.alarm"}, ""},
         };
         f->open();
         f->click("Settings");
@@ -73,9 +62,9 @@ private slots:
             f->back();
         }
         // A flip is written into its list at once.
-        f->click("Local notification apps");
-        QTest::mouseClick(f->row("com.e.alarm")->toggle(), Qt::LeftButton);
-        QCOMPARE(f->readFile(paths::kDelayList)->find("com.e.alarm")->boolValue(), true);
+        f->click("App that shutdown radios");
+        QTest::mouseClick(f->row("Mail")->toggle(), Qt::LeftButton);
+        QCOMPARE(f->readFile(paths::kShutdownList)->find("com.b.mail")->boolValue(), true);
     }
 
 private:

@@ -11,7 +11,6 @@
 #include <QPainter>
 
 #include "app/model/PlotDBLoader.h"
-#include "app/model/PlotData.h"
 #include "app/platform/MainRunLoop.h"
 #include "app/qt/chart/ChartImageWriter.h"
 #include "app/qt/chart/QPainterChartCanvas.h"

@@ -69,30 +69,29 @@ protected:
         if (table == nullptr) throw std::logic_error("the top screen is not a table");
         return *table;
     }
-    // Taps the first row whose main label or switch label reads `label`.
-    void tap(std::string_view label) {
+    // The first row whose text, switch label or list label reads `label`.
+    std::optional<app::IndexPath> rowOf(std::string_view label) {
         app::TableView& table = screen().tableView();
         for (int section = 0; section < table.numberOfSections(); ++section) {
             for (int row = 0; row < table.numberOfRowsInSection(section); ++row) {
                 auto cell = table.cellForRowAtIndexPath({section, row});
-                if (cell && (cell->text == label || labelOf(*cell) == label))
-                    return table.tapRowAtIndexPath({section, row});
+                auto* switchCell = dynamic_cast<const app::SwitchUITableViewCell*>(cell.get());
+                auto* listCell = dynamic_cast<const app::ListUITableViewCell*>(cell.get());
+                if (cell && (cell->text == label || (switchCell && switchCell->label == label) ||
+                             (listCell && listCell->label == label)))
+                    return app::IndexPath{section, row};
             }
         }
-        FAIL() << "no row labelled " << label << " on " << screen().title;
+        return std::nullopt;
     }
-    static std::string labelOf(const app::TableCell& cell) {
-        if (auto* switchCell = dynamic_cast<const app::SwitchUITableViewCell*>(&cell)) return switchCell->label;
-        if (auto* listCell = dynamic_cast<const app::ListUITableViewCell*>(&cell)) return listCell->label;
-        return {};
+    void tap(std::string_view label) {
+        const auto at = rowOf(label);
+        ASSERT_TRUE(at) << "no row labelled " << label << " on " << screen().title;
+        screen().tableView().tapRowAtIndexPath(*at);
     }
     std::string detailOf(std::string_view label) {
-        app::TableView& table = screen().tableView();
-        for (int row = 0; row < table.numberOfRowsInSection(0); ++row) {
-            auto cell = table.cellForRowAtIndexPath({0, row});
-            if (cell && cell->text == label) return cell->detailText;
-        }
-        return "(no row " + std::string(label) + ")";
+        const auto at = rowOf(label);
+        return at ? screen().tableView().cellForRowAtIndexPath(*at)->detailText : "(no row)";
     }
     // The engine handles what the app posted.
     void engineCatchesUp() { advance(1.0); }
