@@ -61,10 +61,14 @@ TEST(ScenarioTest, ReadsEveryPartOfAScenario) {
         ]})");
     EXPECT_DOUBLE_EQ(s.start, 1800259200.0);  // 2027-01-18T08:00:00Z
     EXPECT_EQ(s.device.machine, "iPhone7,2");
-    EXPECT_EQ(s.device.dataRates, (std::vector<std::string>{"2G", "3G"}));
+    EXPECT_EQ(s.device.dataRates, (std::vector{platform::DataRate::Rate2G, platform::DataRate::Rate3G}));
     EXPECT_FALSE(s.device.lowPowerMode);
     EXPECT_DOUBLE_EQ(s.battery.startPercent, 55.5);
-    EXPECT_FALSE(s.radios.wifi);
+    EXPECT_EQ(s.radios, (std::map<sim::Radio, bool>{{sim::Radio::WiFi, false},
+                                                    {sim::Radio::Edge, true},
+                                                    {sim::Radio::Bluetooth, true},
+                                                    {sim::Radio::Location, false},
+                                                    {sim::Radio::Push, false}}));
     ASSERT_TRUE(s.settings.has_value());
     EXPECT_EQ(s.strategyNumber(), 3);
     EXPECT_TRUE(s.settings->find("WakeInterval")->isReal());
@@ -90,6 +94,8 @@ TEST(ScenarioTest, RefusesBadInputNamingThePlace) {
     // Unknown keys, at the top, nested, and in an event.
     EXPECT_EQ(placeOfError(head + R"(, "colour": 1})"), "/colour");
     EXPECT_EQ(placeOfError(head + R"(, "battery": {"startPercent": 50, "capacity": 1}})"), "/battery/capacity");
+    EXPECT_EQ(placeOfError(head + R"(, "radios": {"wifi": true, "lowPowerMode": true}})"), "/radios/lowPowerMode");
+    EXPECT_EQ(placeOfError(head + R"(, "device": {"dataRates": ["3G", "5G"]}})"), "/device/dataRates/1");
     EXPECT_EQ(
         placeOfError(head + R"(, "events": [{"at": 0, "do": "lock"}, {"at": 1, "do": "ac", "on": true, "volts": 5}]})"),
         "/events/1/volts");
