@@ -118,7 +118,8 @@ private:
     double runsAt(const Scheduled& event) const;
     double maintenanceWindowFrom(double t) const;
 
-    // Scenario events.
+    // Scenario events: apply wakes the phone when the event needs it,
+    // performs the event, traces it and lets the phone settle afterwards.
     void apply(const ScenarioEvent& event);
     void perform(const ScenarioEvent& event);
     void applyScreen(EventKind kind);

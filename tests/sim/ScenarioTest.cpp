@@ -18,23 +18,17 @@ using sim::ScenarioError;
 
 constexpr const char* kHead = R"("start": "2027-01-18T08:00:00Z", "duration": 3600)";
 
-std::string placeOfError(const std::string& json) {
+// The place and the message of the refusal; "(accepted)" for both when read.
+std::pair<std::string, std::string> refusal(const std::string& json) {
     try {
         Scenario::parse(json);
     } catch (const ScenarioError& error) {
-        return error.place();
+        return {error.place(), error.what()};
     }
-    return "(accepted)";
+    return {"(accepted)", "(accepted)"};
 }
-
-std::string messageOfError(const std::string& json) {
-    try {
-        Scenario::parse(json);
-    } catch (const ScenarioError& error) {
-        return error.what();
-    }
-    return "(accepted)";
-}
+std::string placeOfError(const std::string& json) { return refusal(json).first; }
+std::string messageOfError(const std::string& json) { return refusal(json).second; }
 
 TEST(ScenarioTest, ReadsEveryPartOfAScenario) {
     const Scenario s = Scenario::parse(std::string("{") + kHead + R"(,
