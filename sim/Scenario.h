@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <iterator>
 #include <map>
 #include <optional>
 #include <stdexcept>
