@@ -5,15 +5,34 @@
 namespace corvane::platform {
 
 void InProcessDarwinNotificationCenter::post(std::string_view name) {
-    std::vector<std::shared_ptr<std::function<void()>>> handlers;
+    std::function<void(std::string_view)> relay;
     {
         std::lock_guard guard(mutex_);
         posted_.emplace_back(name);
+        relay = relay_;
+    }
+    if (relay) {
+        relay(name);
+    } else {
+        deliver(name);
+    }
+}
+
+void InProcessDarwinNotificationCenter::deliver(std::string_view name) {
+    std::vector<std::shared_ptr<std::function<void()>>> handlers;
+    {
+        std::lock_guard guard(mutex_);
         auto [first, last] = handlers_.equal_range(name);
         for (auto it = first; it != last; ++it) handlers.push_back(it->second);
     }
     // Handlers run outside the lock so that they may post or register in turn.
-    for (const auto& handler : handlers) (*handler)();
+    for (const auto& handler : handlers) {
+        if (dispatcher_) {
+            dispatcher_([handler] { (*handler)(); });
+        } else {
+            (*handler)();
+        }
+    }
 }
 
 bool InProcessDarwinNotificationCenter::registerDispatch(std::string_view name, std::function<void()> handler) {
@@ -33,9 +52,19 @@ std::size_t InProcessDarwinNotificationCenter::postCount(std::string_view name) 
     return static_cast<std::size_t>(std::count(posted_.begin(), posted_.end(), name));
 }
 
+std::size_t InProcessDarwinNotificationCenter::handlerCount(std::string_view name) const {
+    std::lock_guard guard(mutex_);
+    return handlers_.count(name);
+}
+
 void InProcessDarwinNotificationCenter::clear() {
     std::lock_guard guard(mutex_);
     posted_.clear();
+}
+
+void InProcessDarwinNotificationCenter::setRelay(std::function<void(std::string_view)> relay) {
+    std::lock_guard guard(mutex_);
+    relay_ = std::move(relay);
 }
 
 }  // namespace corvane::platform

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "sim/RadioNames.h"
+
 namespace corvane::sim {
 
 namespace {
@@ -18,7 +20,7 @@ std::string cellularState(const ComponentState& s) {
     if (!s.cellularRadio) return "airplane";
     if (s.cellularBars <= 0) return "no service";
     if (!s.cellularData) return "paging only";
-    return std::string("data ") + std::string(cellularSpeedName(s.speed));
+    return std::string("data ") + std::string(dataRateName(s.speed));
 }
 
 std::string phoneState(const ComponentState& s) {

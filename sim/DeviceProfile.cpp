@@ -9,6 +9,8 @@
 #include <sstream>
 #include <utility>
 
+#include "sim/RadioNames.h"
+
 namespace corvane::sim {
 
 // The profile files of sim/profiles, built in (BundledProfiles.cpp is generated).
@@ -61,7 +63,6 @@ constexpr Figure kFigures[] = {
     {"streamEvery_s", &DeviceProfile::streamEvery},
     {"streamTransfer_s", &DeviceProfile::streamTransfer},
 };
-constexpr const char* kGenerations[] = {"2G", "3G", "4G"};
 constexpr const char* kRatedUses[] = {"standby", "talk3G", "webWiFi", "webLTE", "web3G", "video", "audio"};
 
 [[noreturn]] void fail(const std::string& place, const std::string& reason) {
@@ -117,8 +118,9 @@ DeviceProfile DeviceProfile::parse(std::string_view text) {
         profile.*figure.field = positive(figureValue(figures, figure.key), std::string("/figures/") + figure.key);
         ++known;
     }
-    for (std::size_t g = 0; g < 3; ++g) {
-        const std::string prefix = std::string("cellular") + kGenerations[g];
+    for (platform::DataRate rate : kDataRates) {
+        const std::size_t g = static_cast<std::size_t>(rate);
+        const std::string prefix = "cellular" + std::string(dataRateName(rate));
         profile.cellularActive[g] =
             positive(figureValue(figures, prefix + "Active_mW"), "/figures/" + prefix + "Active_mW");
         profile.cellularTail[g] = positive(figureValue(figures, prefix + "Tail_mW"), "/figures/" + prefix + "Tail_mW");
@@ -134,9 +136,9 @@ DeviceProfile DeviceProfile::parse(std::string_view text) {
         for (auto it = figures.begin(); it != figures.end(); ++it) {
             bool listed = it.key() == "cellularFactorByBars" || it.key() == "wifiFactorByBars";
             for (const Figure& figure : kFigures) listed = listed || it.key() == figure.key;
-            for (const char* g : kGenerations) {
+            for (platform::DataRate rate : kDataRates) {
                 for (const char* suffix : {"Active_mW", "Tail_mW", "Tail_s"}) {
-                    listed = listed || it.key() == std::string("cellular") + g + suffix;
+                    listed = listed || it.key() == "cellular" + std::string(dataRateName(rate)) + suffix;
                 }
             }
             if (!listed) fail("/figures/" + it.key(), "unknown figure \"" + it.key() + "\"");

@@ -7,7 +7,7 @@ namespace corvane::sim {
 
 EnergyMeter::EnergyMeter(const PowerModel& model, SimBattery& battery, double startTime)
     : model_(model), battery_(battery), cursor_(startTime) {
-    for (const char* radio : {"wifi", "edge", "bluetooth", "location", "push", "data"}) offSeconds_[radio] = 0.0;
+    for (Radio radio : kScenarioRadios) offSeconds_[radio] = 0.0;
 }
 
 ComponentState EnergyMeter::stateAt(double time) const {
@@ -42,12 +42,13 @@ void EnergyMeter::charge(double from, double to) {
     if (s.userTraffic && !s.asleep && !s.networkUp()) userTrafficWithoutNetwork_ += seconds;
     if (observer_) observer_(from, to, s);
 
-    if (!s.wifiEnabled) offSeconds_["wifi"] += seconds;
-    if (!s.cellularData || !s.cellularRadio) offSeconds_["edge"] += seconds;
-    if (!s.bluetooth) offSeconds_["bluetooth"] += seconds;
-    if (!s.location) offSeconds_["location"] += seconds;
-    if (!s.push) offSeconds_["push"] += seconds;
-    if (!s.wifiEnabled && (!s.cellularData || !s.cellularRadio)) offSeconds_["data"] += seconds;
+    const bool cellularDataOff = !s.cellularData || !s.cellularRadio;
+    if (!s.wifiEnabled) offSeconds_[Radio::WiFi] += seconds;
+    if (cellularDataOff) offSeconds_[Radio::Edge] += seconds;
+    if (!s.bluetooth) offSeconds_[Radio::Bluetooth] += seconds;
+    if (!s.location) offSeconds_[Radio::Location] += seconds;
+    if (!s.push) offSeconds_[Radio::Push] += seconds;
+    if (!s.wifiEnabled && cellularDataOff) dataOffSeconds_ += seconds;
 }
 
 void EnergyMeter::advanceTo(double time) {

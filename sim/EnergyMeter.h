@@ -10,9 +10,9 @@
 #include <array>
 #include <functional>
 #include <map>
-#include <string>
 
 #include "sim/PowerModel.h"
+#include "sim/RadioNames.h"
 #include "sim/SimBattery.h"
 
 namespace corvane::sim {
@@ -54,9 +54,10 @@ public:
     double secondsOnBattery() const { return secondsOnBattery_; }
     // Seconds in which the user's applications wanted the network and had none.
     double userTrafficWithoutNetwork() const { return userTrafficWithoutNetwork_; }
-    // Seconds during which the radio was off ("wifi", "edge", "bluetooth",
-    // "location", "push"), and "data": WiFi and cellular data both off.
-    const std::map<std::string, double>& offSeconds() const { return offSeconds_; }
+    // Seconds during which each of kScenarioRadios was off, and during
+    // which WiFi and cellular data were both off.
+    const std::map<Radio, double>& offSeconds() const { return offSeconds_; }
+    double dataOffSeconds() const { return dataOffSeconds_; }
 
 private:
     ComponentState stateAt(double time) const;
@@ -71,13 +72,14 @@ private:
     double wifiActiveUntil_ = -1.0;
     double cellularActiveUntil_ = -1.0;
     double cellularTailUntil_ = -1.0;
-    CellularSpeed transferSpeed_ = CellularSpeed::G4;
+    platform::DataRate transferSpeed_ = platform::DataRate::Rate4G;
     std::array<double, kComponentCount> energy_{};
     double lowPowerModeSaved_ = 0.0;
     double energyOnBattery_ = 0.0;
     double secondsOnBattery_ = 0.0;
     double userTrafficWithoutNetwork_ = 0.0;
-    std::map<std::string, double> offSeconds_;
+    std::map<Radio, double> offSeconds_;
+    double dataOffSeconds_ = 0.0;
 };
 
 }  // namespace corvane::sim

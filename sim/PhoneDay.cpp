@@ -29,6 +29,47 @@ std::uint32_t applicationStateCode(AppState state) {
     return kApplicationUnknown;
 }
 
+// The trace line that records a scenario event.
+TraceWriter::Line eventTraceLine(const ScenarioEvent& event) {
+    TraceWriter::Line line{{"event", eventKindName(event.kind)}};
+    switch (event.kind) {
+        case EventKind::Unlock:
+        case EventKind::Lock:
+        case EventKind::ScreenOn:
+        case EventKind::ScreenOff: break;
+        case EventKind::AC:
+        case EventKind::Airplane:
+        case EventKind::Tether: line["on"] = event.on; break;
+        case EventKind::Call: line["active"] = event.on; break;
+        case EventKind::WiFi:
+            line["network"] = event.network ? TraceWriter::Line(*event.network) : TraceWriter::Line(nullptr);
+            line["bars"] = event.bars;
+            break;
+        case EventKind::Cellular: line["bars"] = event.bars; break;
+        case EventKind::App:
+            line["bundle"] = event.bundle;
+            line["state"] = appStateName(event.state);
+            break;
+        case EventKind::Settings: {
+            TraceWriter::Line set = TraceWriter::Line::object();
+            for (const auto& [key, value] : event.set) {
+                if (value.isBoolean()) {
+                    set[key] = value.boolValue();
+                } else if (value.isInteger()) {
+                    set[key] = value.integerValue();
+                } else {
+                    set[key] = value.doubleValue();
+                }
+            }
+            line["set"] = set;
+            break;
+        }
+        case EventKind::Battery: line["percent"] = event.percent; break;
+        case EventKind::Notify: line["name"] = event.name; break;
+    }
+    return line;
+}
+
 std::string_view powerMessageName(std::uint32_t type) {
     switch (type) {
         case platform::kIOMessageCanSystemSleep: return "canSystemSleep";
@@ -46,22 +87,6 @@ std::string_view answerName(SimPowerManagement::Answer answer) {
         case SimPowerManagement::Answer::None: break;
     }
     return "none";
-}
-
-CellularSpeed speedOf(platform::DataRate rate) {
-    switch (rate) {
-        case platform::DataRate::Rate2G: return CellularSpeed::G2;
-        case platform::DataRate::Rate3G: return CellularSpeed::G3;
-        case platform::DataRate::Rate4G: return CellularSpeed::G4;
-    }
-    return CellularSpeed::G3;
-}
-
-std::optional<platform::DataRate> rateNamed(std::string_view name) {
-    if (name == "2G") return platform::DataRate::Rate2G;
-    if (name == "3G") return platform::DataRate::Rate3G;
-    if (name == "4G") return platform::DataRate::Rate4G;
-    return std::nullopt;
 }
 
 long long countStatisticsRows() {
@@ -100,20 +125,17 @@ PhoneDay::PhoneDay(PhoneHost& host, const Scenario& scenario, const PowerModel& 
     for (const ScenarioApp& app : scenario.apps) appStates_[app.bundle] = AppState::Killed;
 
     // The phone as the scenario describes it at t = 0.
-    std::vector<platform::DataRate> rates;
-    for (const std::string& name : scenario.device.dataRates) {
-        if (auto rate = rateNamed(name)) rates.push_back(*rate);
-    }
+    const std::vector<platform::DataRate>& rates = scenario.device.dataRates;
     host_.phone().withState([&](PhoneState& s) {
         s.supportedDataRates = rates;
         s.maxAllowedDataRate =
             rates.empty() ? std::nullopt : std::optional(*std::max_element(rates.begin(), rates.end()));
         s.capabilities = std::map<std::string, bool>{{"cellular-data", !rates.empty()}};
         s.lowPowerModeAvailable = scenario.device.lowPowerMode;
-        s.wifiEnabled = scenario.radios.wifi;
-        s.cellularData = scenario.radios.edge;
-        s.bluetoothEnabled = scenario.radios.bluetooth;
-        s.locationServices = scenario.radios.location;
+        s.wifiEnabled = scenario.radios.at(Radio::WiFi);
+        s.cellularData = scenario.radios.at(Radio::Edge);
+        s.bluetoothEnabled = scenario.radios.at(Radio::Bluetooth);
+        s.locationServices = scenario.radios.at(Radio::Location);
     });
     pushOn_ = host_.phone().pushEnabled();
 
@@ -341,10 +363,9 @@ void PhoneDay::refreshScheduledEvents(bool force) {
     }
     scheduled_ = std::move(current);
     // Forget fired events that have left the list.
-    std::set<std::pair<std::string, long long>> stillListed;
+    std::set<FiredKey> stillListed;
     for (const Scheduled& event : scheduled_) {
-        auto key = std::make_pair(event.by, std::llround(std::floor(event.time)));
-        if (firedEvents_.count(key) != 0) stillListed.insert(key);
+        if (firedEvents_.count(event.firedKey()) != 0) stillListed.insert(event.firedKey());
     }
     firedEvents_ = std::move(stillListed);
 }
@@ -373,7 +394,7 @@ double PhoneDay::runsAt(const Scheduled& event) const {
 std::optional<double> PhoneDay::nextPowerEvent() const {
     std::optional<double> next;
     for (const Scheduled& event : scheduled_) {
-        if (firedEvents_.count({event.by, std::llround(std::floor(event.time))}) != 0) continue;
+        if (firedEvents_.count(event.firedKey()) != 0) continue;
         const double at = runsAt(event);
         if (!next || at < *next) next = at;
     }
@@ -384,11 +405,7 @@ void PhoneDay::fireDuePowerEvents() {
     const double t = now();
     std::vector<Scheduled> due;
     for (const Scheduled& event : scheduled_) {
-        auto key = std::make_pair(event.by, std::llround(std::floor(event.time)));
-        if (runsAt(event) <= t + kEpsilon && firedEvents_.count(key) == 0) {
-            firedEvents_.insert(key);
-            due.push_back(event);
-        }
+        if (runsAt(event) <= t + kEpsilon && firedEvents_.insert(event.firedKey()).second) due.push_back(event);
     }
     if (due.empty()) return;
     if (asleep_) powerOn(due.front().by, true);
@@ -412,93 +429,76 @@ void PhoneDay::apply(const ScenarioEvent& event) {
         event.kind != EventKind::Cellular) {
         powerOn(std::string(eventKindName(event.kind)), false);
     }
-    TraceWriter::Line line{{"event", eventKindName(event.kind)}};
-    HomeScreenHost& home = host_.homeScreen();
     meter_.advanceTo(t);
+    perform(event);
+    traceLine(t, eventTraceLine(event));
+    if (event.kind == EventKind::WiFi) applyWiFiEnvironment(event.network, event.bars);
+    settleAfterEvent();
+}
+
+void PhoneDay::perform(const ScenarioEvent& event) {
+    switch (event.kind) {
+        case EventKind::Unlock:
+        case EventKind::Lock:
+        case EventKind::ScreenOn:
+        case EventKind::ScreenOff: applyScreen(event.kind); break;
+        case EventKind::AC:
+            meter_.setOnAC(event.on);
+            host_.homeScreen().setOnAC(event.on);
+            break;
+        case EventKind::WiFi: break;  // after the event's trace line
+        case EventKind::Cellular: applyCellularSignal(event.bars); break;
+        case EventKind::App:
+            appStates_[event.bundle] = event.state;
+            host_.homeScreen().setApplicationState(event.bundle, applicationStateCode(event.state));
+            break;
+        case EventKind::Call:
+        case EventKind::Airplane:
+        case EventKind::Tether: applyTelephony(event.kind, event.on); break;
+        case EventKind::Settings: writeSettings(event.set); break;
+        case EventKind::Battery: battery_.forcePercent(event.percent); break;
+        case EventKind::Notify: host_.darwin().post(event.name); break;
+    }
+}
+
+void PhoneDay::applyScreen(EventKind kind) {
     // The home screen turns the screen and the lock on and off; it never
     // repeats a state it is already in.
     const PhoneState before = host_.phone().snapshot();
-    switch (event.kind) {
+    HomeScreenHost& home = host_.homeScreen();
+    switch (kind) {
         case EventKind::Unlock:
             if (before.screenOff) home.setScreenOff(false);
             if (before.uiLocked) home.setUILocked(false);
             break;
-        case EventKind::Lock:
-            if (!before.uiLocked) home.setUILocked(true);
-            if (!before.screenOff) home.setScreenOff(true);
-            askAt_.reset();
-            break;
         case EventKind::ScreenOn:
             if (before.screenOff) home.setScreenOff(false);
             break;
-        case EventKind::ScreenOff:
+        case EventKind::Lock:
+            if (!before.uiLocked) home.setUILocked(true);
+            [[fallthrough]];
+        default:  // the screen goes off
             if (!before.screenOff) home.setScreenOff(true);
             askAt_.reset();
             break;
-        case EventKind::AC:
-            line["on"] = event.on;
-            meter_.setOnAC(event.on);
-            home.setOnAC(event.on);
-            break;
-        case EventKind::WiFi:
-            line["network"] = event.network ? TraceWriter::Line(*event.network) : TraceWriter::Line(nullptr);
-            line["bars"] = event.bars;
-            break;
-        case EventKind::Cellular:
-            line["bars"] = event.bars;
-            applyCellularSignal(event.bars);
-            break;
-        case EventKind::App:
-            line["bundle"] = event.bundle;
-            line["state"] = appStateName(event.state);
-            appStates_[event.bundle] = event.state;
-            home.setApplicationState(event.bundle, applicationStateCode(event.state));
-            break;
-        case EventKind::Call:
-            line["active"] = event.on;
-            host_.phone().withState([&](PhoneState& s) {
-                s.inCall = event.on;
-                s.activeCall = event.on;
-            });
-            break;
-        case EventKind::Airplane:
-            line["on"] = event.on;
-            host_.phone().withState([&](PhoneState& s) { s.airplaneMode = event.on; });
-            // Leaving airplane mode, the radio registers with the network again.
-            if (before.airplaneMode && !event.on && cellularBars_ > 0) {
-                meter_.spend(Component::Cellular, model_.profile().networkRegistration);
-            }
-            break;
-        case EventKind::Tether:
-            line["on"] = event.on;
-            host_.phone().withState([&](PhoneState& s) { s.tethering = event.on; });
-            break;
-        case EventKind::Settings: {
-            TraceWriter::Line set = TraceWriter::Line::object();
-            for (const auto& [key, value] : event.set) {
-                if (value.isBoolean()) {
-                    set[key] = value.boolValue();
-                } else if (value.isInteger()) {
-                    set[key] = value.integerValue();
-                } else {
-                    set[key] = value.doubleValue();
-                }
-            }
-            line["set"] = set;
-            writeSettings(event.set);
-            break;
-        }
-        case EventKind::Battery:
-            line["percent"] = event.percent;
-            battery_.forcePercent(event.percent);
-            break;
-        case EventKind::Notify:
-            line["name"] = event.name;
-            host_.darwin().post(event.name);
-            break;
     }
-    traceLine(t, line);
-    if (event.kind == EventKind::WiFi) applyWiFiEnvironment(event.network, event.bars);
+}
+
+void PhoneDay::applyTelephony(EventKind kind, bool on) {
+    const bool wasInAirplaneMode = host_.phone().withState([&](PhoneState& s) {
+        const bool airplaneMode = s.airplaneMode;
+        if (kind == EventKind::Call) s.inCall = s.activeCall = on;
+        if (kind == EventKind::Airplane) s.airplaneMode = on;
+        if (kind == EventKind::Tether) s.tethering = on;
+        return airplaneMode;
+    });
+    // Leaving airplane mode, the radio registers with the network again.
+    if (kind == EventKind::Airplane && wasInAirplaneMode && !on && cellularBars_ > 0) {
+        meter_.spend(Component::Cellular, model_.profile().networkRegistration);
+    }
+}
+
+void PhoneDay::settleAfterEvent() {
     host_.loop().runPending();
     meter_.advanceTo(now());
     refreshState();
@@ -538,7 +538,7 @@ void PhoneDay::refreshState() {
     if (s.supportedDataRates && !s.supportedDataRates->empty()) {
         platform::DataRate rate = *std::max_element(s.supportedDataRates->begin(), s.supportedDataRates->end());
         if (s.maxAllowedDataRate && *s.maxAllowedDataRate < rate) rate = *s.maxAllowedDataRate;
-        c.speed = speedOf(rate);
+        c.speed = rate;
     }
     c.bluetooth = s.bluetoothEnabled;
     c.bluetoothConnected = s.bluetoothEnabled && s.bluetoothConnected;
@@ -574,15 +574,15 @@ void PhoneDay::onRadioChange(const RadioChange& change) {
     meter_.advanceTo(t);
     refreshState();
     ++counts_.radioSwitches;
-    if (change.radio == "edge" && change.on && meter_.state().cellularUp()) {
+    if (change.radio == Radio::Edge && change.on && meter_.state().cellularUp()) {
         meter_.spend(Component::Cellular, model_.profile().cellularAttach);
     }
-    if (change.radio == "speed") {
-        traceLine(t, {{"radio", "speed"}, {"speed", change.speed}});
+    if (change.radio == Radio::Speed) {
+        traceLine(t, {{"radio", radioName(change.radio)}, {"speed", dataRateName(change.speed)}});
     } else {
-        traceLine(t, {{"radio", change.radio}, {"on", change.on}});
+        traceLine(t, {{"radio", radioName(change.radio)}, {"on", change.on}});
     }
-    if (change.radio == "wifi") {
+    if (change.radio == Radio::WiFi) {
         if (associationTimer_) associationTimer_->invalidate();
         if (change.on) {
             // WiFi finds the network within reach a moment after it comes on.
@@ -603,7 +603,7 @@ void PhoneDay::onPushPreferencesChanged() {
     pushOn_ = on;
     refreshState();
     ++counts_.radioSwitches;
-    traceLine({{"radio", "push"}, {"on", on}});
+    traceLine({{"radio", radioName(Radio::Push)}, {"on", on}});
 }
 
 void PhoneDay::applyCellularSignal(int bars) {
@@ -702,13 +702,9 @@ RunSummary PhoneDay::summary() const {
     }
     r.userTrafficWithoutNetworkMinutes = meter_.userTrafficWithoutNetwork() / 60.0;
     if (options_.timeline) r.timeline = timeline_.toJson();
-    for (const auto& [radio, seconds] : meter_.offSeconds()) {
-        if (radio == "data") {
-            r.radioOffHours = seconds / 3600.0;
-        } else {
-            r.radioOffHoursByRadio[radio] = seconds / 3600.0;
-        }
-    }
+    r.radioOffHours = meter_.dataOffSeconds() / 3600.0;
+    for (const auto& [radio, seconds] : meter_.offSeconds())
+        r.radioOffHoursByRadio[std::string(radioName(radio))] = seconds / 3600.0;
     r.rowsWritten = countStatisticsRows();
     r.appEventsFired = apps_.eventsFired();
     std::vector<double> delays = apps_.deliveredDelays();

@@ -14,6 +14,7 @@
 // off, not on AC) and fired together in maintenance windows 1 h after the
 // phone went idle, then 2 h, 4 h and every 6 h; alarm clocks are exempt.
 
+#include <cmath>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -84,6 +85,8 @@ public:
     const EnergyMeter& meter() const { return meter_; }
 
 private:
+    // A fired event is known by who scheduled it and its whole second.
+    using FiredKey = std::pair<std::string, long long>;
     struct Scheduled {
         double time;  // seconds from start
         std::string by;
@@ -91,6 +94,7 @@ private:
         bool operator<(const Scheduled& other) const {
             return std::tie(time, by, type) < std::tie(other.time, other.by, other.type);
         }
+        FiredKey firedKey() const { return {by, std::llround(std::floor(time))}; }
     };
 
     // Stepping.
@@ -114,8 +118,13 @@ private:
     double runsAt(const Scheduled& event) const;
     double maintenanceWindowFrom(double t) const;
 
-    // Scenario events.
+    // Scenario events: apply wakes the phone when the event needs it,
+    // performs the event, traces it and lets the phone settle afterwards.
     void apply(const ScenarioEvent& event);
+    void perform(const ScenarioEvent& event);
+    void applyScreen(EventKind kind);
+    void applyTelephony(EventKind kind, bool on);
+    void settleAfterEvent();
     void applyWiFiEnvironment(const std::optional<std::string>& network, int bars);
     void applyCellularSignal(int bars);
     void writeSettings(const plist::Dictionary& values);
@@ -165,7 +174,7 @@ private:
     // The scheduled power events as last read, and those already fired.
     std::vector<Scheduled> scheduled_;
     std::tuple<unsigned long long, long long, long long> scheduledStamp_{0, -1, -1};  // inode, mtime, size
-    std::set<std::pair<std::string, long long>> firedEvents_;
+    std::set<FiredKey> firedEvents_;
 
     RunSummary counts_;
     std::optional<double> batteryEmptyAt_;

@@ -16,7 +16,7 @@ PhoneHost::PhoneHost(PhoneOptions options)
     : options_(std::move(options)),
       loop_(platform::Date{options_.start}),
       phone_(loop_),
-      darwin_(loop_),
+      darwin_([this](std::function<void()> handler) { loop_.dispatchToMain(std::move(handler)); }),
       alerts_(loop_),
       power_(loop_) {
     phone_.withState([&](PhoneState& s) {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "engine/platform/Platform.h"
+#include "shared/InProcessDarwinNotificationCenter.h"
 #include "sim/HomeScreenHost.h"
 #include "sim/SimPowerManagement.h"
 #include "sim/SimRuntime.h"
@@ -46,7 +47,7 @@ public:
     SimulatedPhone& phone() { return phone_; }
     HomeScreenHost& homeScreen() { return *homeScreen_; }
     SimSystemLog& log() { return log_; }
-    SimDarwinNotificationCenter& darwin() { return darwin_; }
+    platform::InProcessDarwinNotificationCenter& darwin() { return darwin_; }
     SimLocalNotificationCenter& local() { return local_; }
     SimStatusBar& statusBarService() { return statusBar_; }
     SimAlertViews& alerts() { return alerts_; }
@@ -78,7 +79,8 @@ private:
     VirtualRunLoop loop_;
     SimulatedPhone phone_;
     SimSystemLog log_;
-    SimDarwinNotificationCenter darwin_;
+    // Handlers run on the main run loop.
+    platform::InProcessDarwinNotificationCenter darwin_;
     SimLocalNotificationCenter local_;
     SimStatusBar statusBar_;
     SimAlertViews alerts_;

@@ -60,11 +60,11 @@ std::optional<std::string> PhoneLayout::writeFiles(const Scenario& scenario, std
     }
 
     // The telephony server names its rates by their constants.
+    constexpr std::string_view kRateConstants[] = {deviceinfo::kDataRate2G, deviceinfo::kDataRate3G,
+                                                   deviceinfo::kDataRate4G};
     plist::Array rates;
-    for (const std::string& rate : scenario.device.dataRates) {
-        if (rate == "2G") rates.push_back(plist::Value(deviceinfo::kDataRate2G));
-        if (rate == "3G") rates.push_back(plist::Value(deviceinfo::kDataRate3G));
-        if (rate == "4G") rates.push_back(plist::Value(deviceinfo::kDataRate4G));
+    for (platform::DataRate rate : scenario.device.dataRates) {
+        rates.push_back(plist::Value(kRateConstants[static_cast<std::size_t>(rate)]));
     }
     plist::Dictionary device{
         {std::string(simdevice::kMachine), scenario.device.machine},
@@ -81,7 +81,7 @@ std::optional<std::string> PhoneLayout::writeFiles(const Scenario& scenario, std
     if (auto error = write(paths::kSimulatedDevice, std::move(device))) return error;
 
     if (auto error = write(paths::kPushPropertyList,
-                           plist::Dictionary{{std::string(push::kEnablePush), scenario.radios.push}})) {
+                           plist::Dictionary{{std::string(push::kEnablePush), scenario.radios.at(Radio::Push)}})) {
         return error;
     }
 

@@ -7,14 +7,8 @@ namespace corvane::sim {
 
 namespace {
 
-std::size_t generation(CellularSpeed speed) {
-    switch (speed) {
-        case CellularSpeed::G2: return 0;
-        case CellularSpeed::G3: return 1;
-        case CellularSpeed::G4: return 2;
-    }
-    return 1;
-}
+// The index of the rate in the profile's per-generation figures.
+std::size_t generation(platform::DataRate speed) { return static_cast<std::size_t>(speed); }
 
 }  // namespace
 
@@ -33,15 +27,6 @@ std::string_view componentName(Component component) {
     return "?";
 }
 
-std::string_view cellularSpeedName(CellularSpeed speed) {
-    switch (speed) {
-        case CellularSpeed::G2: return "2G";
-        case CellularSpeed::G3: return "3G";
-        case CellularSpeed::G4: return "4G";
-    }
-    return "?";
-}
-
 PowerModel::PowerModel(DeviceProfile profile) : profile_(std::move(profile)) {}
 
 double PowerModel::cellularFactor(int bars) const {
@@ -52,7 +37,7 @@ double PowerModel::wifiFactor(int bars) const {
     return profile_.wifiFactorByBars[static_cast<std::size_t>(std::clamp(bars, 0, 3))];
 }
 
-double PowerModel::cellularTraffic(CellularSpeed speed, double every, double seconds) const {
+double PowerModel::cellularTraffic(platform::DataRate speed, double every, double seconds) const {
     const std::size_t g = generation(speed);
     const double tail = std::min(profile_.cellularTailSeconds[g], every - seconds);
     const double idle = every - seconds - tail;
@@ -126,7 +111,9 @@ double PowerModel::lowPowerModeSaving(const ComponentState& s) const {
     return (profile_.awake + (s.interactive ? profile_.interactiveLoad : 0.0)) * (1.0 - profile_.lowPowerModeFactor);
 }
 
-double PowerModel::tailSeconds(CellularSpeed speed) const { return profile_.cellularTailSeconds[generation(speed)]; }
+double PowerModel::tailSeconds(platform::DataRate speed) const {
+    return profile_.cellularTailSeconds[generation(speed)];
+}
 
 double PowerModel::chargeCurrent(double fraction) const {
     if (fraction >= 1.0) return 0.0;

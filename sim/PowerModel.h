@@ -17,6 +17,7 @@
 #include <array>
 #include <string_view>
 
+#include "engine/platform/Telephony.h"
 #include "sim/DeviceProfile.h"
 
 namespace corvane::sim {
@@ -24,9 +25,6 @@ namespace corvane::sim {
 enum class Component { Suspended, Awake, Screen, Media, WiFi, Cellular, Bluetooth, Location, Count };
 inline constexpr std::size_t kComponentCount = static_cast<std::size_t>(Component::Count);
 std::string_view componentName(Component component);
-
-enum class CellularSpeed { G2, G3, G4 };
-std::string_view cellularSpeedName(CellularSpeed speed);
 
 // The state of every component at one instant.
 struct ComponentState {
@@ -43,7 +41,7 @@ struct ComponentState {
     int cellularBars = 3;         // 0: no service
     bool cellularActive = false;  // a transfer runs over cellular data
     bool cellularTail = false;    // the radio lingers in a high-power state after a transfer
-    CellularSpeed speed = CellularSpeed::G4;
+    platform::DataRate speed = platform::DataRate::Rate4G;
     bool bluetooth = false;
     bool bluetoothConnected = false;
     bool location = false;       // location services switched on
@@ -73,7 +71,7 @@ public:
     // What low-power mode saves in the state (already deducted by draw()).
     double lowPowerModeSaving(const ComponentState& state) const;
     // How long the cellular radio stays in its tail state after a transfer.
-    double tailSeconds(CellularSpeed speed) const;
+    double tailSeconds(platform::DataRate speed) const;
     // Charge current the adapter offers the battery at the given charge (0-1), mA.
     double chargeCurrent(double fraction) const;
     double nominalVoltage() const { return profile_.batteryVoltage; }
@@ -82,7 +80,7 @@ private:
     double cellularFactor(int bars) const;
     double wifiFactor(int bars) const;
     // Mean cellular draw of transfers of `seconds` every `every` seconds, each followed by the tail.
-    double cellularTraffic(CellularSpeed speed, double every, double seconds) const;
+    double cellularTraffic(platform::DataRate speed, double every, double seconds) const;
 
     DeviceProfile profile_;
 };

@@ -33,14 +33,14 @@ ComponentState ProfileValidation::stateOf(const std::string& use) {
     s.interactive = false;
     s.wifiEnabled = true;
     s.wifiAssociated = true;
-    s.speed = CellularSpeed::G4;
+    s.speed = platform::DataRate::Rate4G;
     if (use == "standby" || use == "talk3G") {
         // Measured on the cellular network alone.
         s.wifiEnabled = false;
         s.wifiAssociated = false;
         s.asleep = use == "standby";
         s.call = use == "talk3G";
-        s.speed = CellularSpeed::G3;
+        s.speed = platform::DataRate::Rate3G;
     } else if (use == "webWiFi" || use == "webLTE" || use == "web3G") {
         s.screenOn = true;
         s.interactive = true;
@@ -48,7 +48,7 @@ ComponentState ProfileValidation::stateOf(const std::string& use) {
         if (use != "webWiFi") {
             s.wifiEnabled = false;
             s.wifiAssociated = false;
-            s.speed = use == "webLTE" ? CellularSpeed::G4 : CellularSpeed::G3;
+            s.speed = use == "webLTE" ? platform::DataRate::Rate4G : platform::DataRate::Rate3G;
         }
     } else if (use == "video") {
         s.screenOn = true;

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <sstream>
 
+#include "sim/RadioNames.h"
+
 namespace corvane::sim {
 
 namespace {
@@ -40,6 +42,12 @@ std::string savedAgainst(const RunSummary* reference, const RunSummary& run) {
 }
 
 double round3(double value) { return std::round(value * 1000.0) / 1000.0; }
+
+// The hours the radio stayed off, as the comparison table shows them.
+std::string offHours(const RunSummary& r, Radio radio) {
+    auto found = r.radioOffHoursByRadio.find(std::string(radioName(radio)));
+    return format("%.2f", found == r.radioOffHoursByRadio.end() ? 0.0 : found->second);
+}
 
 }  // namespace
 
@@ -234,14 +242,8 @@ std::string comparisonTable(const std::vector<RunSummary>& runs) {
     row("user traffic without network, minutes",
         [](const RunSummary& r) { return format("%.1f", r.userTrafficWithoutNetworkMinutes); });
     row("radio-off hours (WiFi+cell)", [](const RunSummary& r) { return format("%.2f", r.radioOffHours); });
-    row("  WiFi off hours", [](const RunSummary& r) {
-        auto found = r.radioOffHoursByRadio.find("wifi");
-        return format("%.2f", found == r.radioOffHoursByRadio.end() ? 0.0 : found->second);
-    });
-    row("  cellular data off hours", [](const RunSummary& r) {
-        auto found = r.radioOffHoursByRadio.find("edge");
-        return format("%.2f", found == r.radioOffHoursByRadio.end() ? 0.0 : found->second);
-    });
+    row("  WiFi off hours", [](const RunSummary& r) { return offHours(r, Radio::WiFi); });
+    row("  cellular data off hours", [](const RunSummary& r) { return offHours(r, Radio::Edge); });
     row("background wakes", [](const RunSummary& r) { return std::to_string(r.backgroundWakes); });
     row("  of which the engine's", [](const RunSummary& r) { return std::to_string(r.engineWakes); });
     row("delivery delay mean (min)", [](const RunSummary& r) { return format("%.1f", r.deliveryDelayMean / 60.0); });

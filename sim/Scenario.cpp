@@ -85,12 +85,17 @@ const json& object(const json& value, const std::string& place) {
 }
 
 // Refuses every key of `value` that is not in `known`.
-void onlyKeys(const json& value, const std::string& place, std::initializer_list<std::string_view> known) {
+template <class Names>
+void onlyKeysIn(const json& value, const std::string& place, const Names& known) {
     for (auto it = value.begin(); it != value.end(); ++it) {
-        if (std::find(known.begin(), known.end(), it.key()) == known.end()) {
+        if (std::find(std::begin(known), std::end(known), it.key()) == std::end(known)) {
             throw ScenarioError(child(place, it.key()), "unknown key \"" + it.key() + "\"");
         }
     }
+}
+
+void onlyKeys(const json& value, const std::string& place, std::initializer_list<std::string_view> known) {
+    onlyKeysIn(value, place, known);
 }
 
 const json& required(const json& parent, const std::string& place, std::string_view key) {
@@ -239,13 +244,14 @@ void readDevice(const json& value, const std::string& place, Scenario::Device& d
         if (!v->is_array()) wrongType(*v, at, "an array of \"2G\", \"3G\", \"4G\"");
         device.dataRates.clear();
         for (std::size_t i = 0; i < v->size(); ++i) {
-            std::string rate = string((*v)[i], child(at, i));
-            if (rate != "2G" && rate != "3G" && rate != "4G") {
+            const std::string name = string((*v)[i], child(at, i));
+            const std::optional<platform::DataRate> rate = dataRateNamed(name);
+            if (!rate) {
                 throw ScenarioError(child(at, i),
-                                    "unknown data rate \"" + rate + "\"; expected \"2G\", \"3G\" or \"4G\"");
+                                    "unknown data rate \"" + name + "\"; expected \"2G\", \"3G\" or \"4G\"");
             }
-            if (std::find(device.dataRates.begin(), device.dataRates.end(), rate) == device.dataRates.end()) {
-                device.dataRates.push_back(std::move(rate));
+            if (std::find(device.dataRates.begin(), device.dataRates.end(), *rate) == device.dataRates.end()) {
+                device.dataRates.push_back(*rate);
             }
         }
     }
@@ -262,14 +268,15 @@ void readBattery(const json& value, const std::string& place, Scenario::Battery&
         battery.startPercent = numberIn(*v, child(place, "startPercent"), 0, 100);
 }
 
-void readRadios(const json& value, const std::string& place, Scenario::Radios& radios) {
+void readRadios(const json& value, const std::string& place, std::map<Radio, bool>& radios) {
     object(value, place);
-    onlyKeys(value, place, {"wifi", "edge", "bluetooth", "location", "push"});
-    if (auto* v = optional(value, "wifi")) radios.wifi = boolean(*v, child(place, "wifi"));
-    if (auto* v = optional(value, "edge")) radios.edge = boolean(*v, child(place, "edge"));
-    if (auto* v = optional(value, "bluetooth")) radios.bluetooth = boolean(*v, child(place, "bluetooth"));
-    if (auto* v = optional(value, "location")) radios.location = boolean(*v, child(place, "location"));
-    if (auto* v = optional(value, "push")) radios.push = boolean(*v, child(place, "push"));
+    std::vector<std::string_view> names;
+    for (Radio radio : kScenarioRadios) names.push_back(radioName(radio));
+    onlyKeysIn(value, place, names);
+    for (Radio radio : kScenarioRadios) {
+        const std::string name(radioName(radio));
+        if (auto* v = optional(value, name)) radios[radio] = boolean(*v, child(place, name));
+    }
 }
 
 void readLists(const json& value, const std::string& place, Scenario::Lists& lists) {

@@ -8,6 +8,8 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <iterator>
+#include <map>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -15,6 +17,7 @@
 #include <vector>
 
 #include "shared/PropertyList.h"
+#include "sim/RadioNames.h"
 
 namespace corvane::sim {
 
@@ -90,7 +93,7 @@ struct Scenario {
     struct Device {
         std::string machine = "iPhone6,1";
         std::string systemVersion = "8.1";
-        std::vector<std::string> dataRates{"2G", "3G", "4G"};
+        std::vector<platform::DataRate> dataRates{std::begin(kDataRates), std::end(kDataRates)};
         bool lowPowerMode = true;  // the low-power-mode class exists
     } device;
 
@@ -99,13 +102,12 @@ struct Scenario {
         double startPercent = 100.0;
     } battery;
 
-    struct Radios {
-        bool wifi = true;
-        bool edge = true;
-        bool bluetooth = false;
-        bool location = true;
-        bool push = true;
-    } radios;
+    // Each of kScenarioRadios, on or off at t = 0.
+    std::map<Radio, bool> radios{{Radio::WiFi, true},
+                                 {Radio::Edge, true},
+                                 {Radio::Bluetooth, false},
+                                 {Radio::Location, true},
+                                 {Radio::Push, true}};
 
     // The settings file written before start-up; none: no settings file.
     std::optional<plist::Dictionary> settings;

@@ -42,62 +42,6 @@ void SimSystemLog::setObserver(std::function<void(const std::string&)> observer)
     observer_ = std::move(observer);
 }
 
-// ---- Darwin notifications --------------------------------------------------------
-
-void SimDarwinNotificationCenter::post(std::string_view name) {
-    std::function<void(std::string_view)> relay;
-    {
-        std::lock_guard guard(mutex_);
-        posted_.emplace_back(name);
-        relay = relay_;
-    }
-    if (relay) {
-        relay(name);
-    } else {
-        deliver(name);
-    }
-}
-
-void SimDarwinNotificationCenter::deliver(std::string_view name) {
-    std::vector<std::shared_ptr<std::function<void()>>> handlers;
-    {
-        std::lock_guard guard(mutex_);
-        auto [first, last] = handlers_.equal_range(name);
-        for (auto it = first; it != last; ++it) handlers.push_back(it->second);
-    }
-    for (auto& handler : handlers) {
-        mainRunLoop_.dispatchToMain([handler] { (*handler)(); });
-    }
-}
-
-void SimDarwinNotificationCenter::setRelay(std::function<void(std::string_view)> relay) {
-    std::lock_guard guard(mutex_);
-    relay_ = std::move(relay);
-}
-
-bool SimDarwinNotificationCenter::registerDispatch(std::string_view name, std::function<void()> handler) {
-    std::lock_guard guard(mutex_);
-    handlers_.emplace(std::string(name), std::make_shared<std::function<void()>>(std::move(handler)));
-    return true;
-}
-
-std::vector<std::string> SimDarwinNotificationCenter::posted() const {
-    std::lock_guard guard(mutex_);
-    return posted_;
-}
-
-std::size_t SimDarwinNotificationCenter::postCount(std::string_view name) const {
-    std::lock_guard guard(mutex_);
-    std::size_t count = 0;
-    for (const auto& posted : posted_) count += posted == name ? 1 : 0;
-    return count;
-}
-
-std::size_t SimDarwinNotificationCenter::handlerCount(std::string_view name) const {
-    std::lock_guard guard(mutex_);
-    return handlers_.count(name);
-}
-
 // ---- Local notifications -------------------------------------------------------
 
 void SimLocalNotificationCenter::post(std::string_view name, const plist::Dictionary& userInfo) {

@@ -1,9 +1,8 @@
 #pragma once
 // The phone's small services, each recording what the engine asked of it:
-// the system log, Darwin and local notifications, the status bar and alerts.
+// the system log, local notifications, the status bar and alerts.
 
 #include <functional>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -12,7 +11,6 @@
 #include "engine/platform/AlertViews.h"
 #include "engine/platform/Clock.h"
 #include "engine/platform/Notifications.h"
-#include "engine/platform/RunLoop.h"
 #include "engine/platform/StatusBar.h"
 #include "engine/platform/SystemLog.h"
 
@@ -33,33 +31,6 @@ private:
     std::vector<std::string> lines_;
     std::function<void(const std::string&)> observer_;
     bool echo_ = false;
-};
-
-// Darwin notifications within the simulated phone: a post reaches every
-// handler registered for the name, on the main run loop.
-class SimDarwinNotificationCenter final : public platform::DarwinNotificationCenter {
-public:
-    explicit SimDarwinNotificationCenter(platform::RunLoop& mainRunLoop) : mainRunLoop_(mainRunLoop) {}
-    void post(std::string_view name) override;
-    bool registerDispatch(std::string_view name, std::function<void()> handler) override;
-
-    std::vector<std::string> posted() const;
-    std::size_t postCount(std::string_view name) const;
-    std::size_t handlerCount(std::string_view name) const;
-
-    // With a relay, posts leave the phone through it instead of being
-    // delivered here; what comes back (from this phone or any other
-    // process) is handed to deliver. None restores delivery on the phone.
-    void setRelay(std::function<void(std::string_view)> relay);
-    // Runs the handlers registered for the name, on the main run loop.
-    void deliver(std::string_view name);
-
-private:
-    platform::RunLoop& mainRunLoop_;
-    mutable std::mutex mutex_;
-    std::vector<std::string> posted_;
-    std::function<void(std::string_view)> relay_;
-    std::multimap<std::string, std::shared_ptr<std::function<void()>>, std::less<>> handlers_;
 };
 
 class SimLocalNotificationCenter final : public platform::LocalNotificationCenter {

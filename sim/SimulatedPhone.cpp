@@ -13,15 +13,6 @@ namespace corvane::sim {
 
 namespace {
 
-std::string rateName(platform::DataRate rate) {
-    switch (rate) {
-        case platform::DataRate::Rate2G: return "2G";
-        case platform::DataRate::Rate3G: return "3G";
-        case platform::DataRate::Rate4G: return "4G";
-    }
-    return "?";
-}
-
 // Each platform interface is a small view of the one phone state.
 
 class DeviceView final : public platform::Device {
@@ -220,12 +211,12 @@ PhoneState SimulatedPhone::snapshot() const {
     return state_;
 }
 
-void SimulatedPhone::record(std::string radio, bool on, std::string speed) {
+void SimulatedPhone::record(Radio radio, bool on, platform::DataRate speed) {
     // Called with the lock held; observers run after it is released.
-    changes_.push_back(RadioChange{clock_.now(), std::move(radio), on, std::move(speed)});
+    changes_.push_back(RadioChange{clock_.now(), radio, on, speed});
 }
 
-void SimulatedPhone::switchRadio(bool PhoneState::*field, std::string_view radio, bool enabled) {
+void SimulatedPhone::switchRadio(bool PhoneState::*field, Radio radio, bool enabled) {
     RadioChange change;
     std::function<void(const RadioChange&)> observer;
     {
@@ -238,26 +229,28 @@ void SimulatedPhone::switchRadio(bool PhoneState::*field, std::string_view radio
             state_.wifiNetwork.reset();
             state_.wifiBars = 0;
         }
-        record(std::string(radio), enabled);
+        record(radio, enabled);
         change = changes_.back();
         observer = observer_;
     }
     if (observer) observer(change);
 }
 
-void SimulatedPhone::setWiFiEnabled(bool enabled) { switchRadio(&PhoneState::wifiEnabled, "wifi", enabled); }
+void SimulatedPhone::setWiFiEnabled(bool enabled) { switchRadio(&PhoneState::wifiEnabled, Radio::WiFi, enabled); }
 
-void SimulatedPhone::setCellularData(bool enabled) { switchRadio(&PhoneState::cellularData, "edge", enabled); }
+void SimulatedPhone::setCellularData(bool enabled) { switchRadio(&PhoneState::cellularData, Radio::Edge, enabled); }
 
 void SimulatedPhone::setBluetoothEnabled(bool enabled) {
-    switchRadio(&PhoneState::bluetoothEnabled, "bluetooth", enabled);
+    switchRadio(&PhoneState::bluetoothEnabled, Radio::Bluetooth, enabled);
 }
 
 void SimulatedPhone::setLocationServices(bool enabled) {
-    switchRadio(&PhoneState::locationServices, "location", enabled);
+    switchRadio(&PhoneState::locationServices, Radio::Location, enabled);
 }
 
-void SimulatedPhone::setLowPowerMode(bool enabled) { switchRadio(&PhoneState::lowPowerMode, "lowPowerMode", enabled); }
+void SimulatedPhone::setLowPowerMode(bool enabled) {
+    switchRadio(&PhoneState::lowPowerMode, Radio::LowPowerMode, enabled);
+}
 
 void SimulatedPhone::requestMaxDataRate(platform::DataRate rate) {
     RadioChange change;
@@ -265,7 +258,7 @@ void SimulatedPhone::requestMaxDataRate(platform::DataRate rate) {
     {
         std::lock_guard guard(mutex_);
         state_.maxAllowedDataRate = rate;
-        record("speed", true, rateName(rate));
+        record(Radio::Speed, true, rate);
         change = changes_.back();
         observer = observer_;
     }

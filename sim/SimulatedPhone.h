@@ -19,6 +19,7 @@
 #include "engine/platform/Radios.h"
 #include "engine/platform/SystemInfo.h"
 #include "engine/platform/Telephony.h"
+#include "sim/RadioNames.h"
 
 namespace corvane::sim {
 
@@ -77,9 +78,9 @@ struct PhoneState {
 // One radio switch that took effect, or a requested network speed.
 struct RadioChange {
     platform::Date time;
-    std::string radio;  // "wifi", "edge", "bluetooth", "location", "push", "lowPowerMode", "speed"
+    Radio radio = Radio::WiFi;
     bool on = false;
-    std::string speed;  // "2G", "3G" or "4G" for "speed"
+    platform::DataRate speed = platform::DataRate::Rate4G;  // for Radio::Speed
 };
 
 class SimulatedPhone {
@@ -129,8 +130,8 @@ public:
 
 private:
     class Views;
-    void switchRadio(bool PhoneState::*field, std::string_view radio, bool enabled);
-    void record(std::string radio, bool on, std::string speed = {});
+    void switchRadio(bool PhoneState::*field, Radio radio, bool enabled);
+    void record(Radio radio, bool on, platform::DataRate speed = platform::DataRate::Rate4G);
     void applyDueAssociations(platform::Date now);
 
     platform::Clock& clock_;

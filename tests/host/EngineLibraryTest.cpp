@@ -37,7 +37,8 @@ void inChildProcess(const std::function<void()>& body) {
 
 std::size_t changesOf(sim::PhoneHost& host, const std::string& radio, bool on) {
     std::size_t count = 0;
-    for (const auto& change : host.phone().radioChanges()) count += change.radio == radio && change.on == on;
+    for (const auto& change : host.phone().radioChanges())
+        count += sim::radioName(change.radio) == radio && change.on == on;
     return count;
 }
 

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <numeric>
+
 #include "shared/Names.h"
 #include "sim/EnergyMeter.h"
 #include "sim/PowerModel.h"
@@ -17,11 +19,7 @@ using sim::ComponentState;
 using sim::DeviceProfile;
 using sim::PowerModel;
 
-double total(const sim::ComponentPower& power) {
-    double sum = 0.0;
-    for (double p : power) sum += p;
-    return sum;
-}
+double total(const sim::ComponentPower& power) { return std::accumulate(power.begin(), power.end(), 0.0); }
 
 double part(const sim::ComponentPower& power, Component component) {
     return power[static_cast<std::size_t>(component)];

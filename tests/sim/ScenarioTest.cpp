@@ -18,23 +18,17 @@ using sim::ScenarioError;
 
 constexpr const char* kHead = R"("start": "2027-01-18T08:00:00Z", "duration": 3600)";
 
-std::string placeOfError(const std::string& json) {
+// The place and the message of the refusal; "(accepted)" for both when read.
+std::pair<std::string, std::string> refusal(const std::string& json) {
     try {
         Scenario::parse(json);
     } catch (const ScenarioError& error) {
-        return error.place();
+        return {error.place(), error.what()};
     }
-    return "(accepted)";
+    return {"(accepted)", "(accepted)"};
 }
-
-std::string messageOfError(const std::string& json) {
-    try {
-        Scenario::parse(json);
-    } catch (const ScenarioError& error) {
-        return error.what();
-    }
-    return "(accepted)";
-}
+std::string placeOfError(const std::string& json) { return refusal(json).first; }
+std::string messageOfError(const std::string& json) { return refusal(json).second; }
 
 TEST(ScenarioTest, ReadsEveryPartOfAScenario) {
     const Scenario s = Scenario::parse(std::string("{") + kHead + R"(,
@@ -61,10 +55,14 @@ TEST(ScenarioTest, ReadsEveryPartOfAScenario) {
         ]})");
     EXPECT_DOUBLE_EQ(s.start, 1800259200.0);  // 2027-01-18T08:00:00Z
     EXPECT_EQ(s.device.machine, "iPhone7,2");
-    EXPECT_EQ(s.device.dataRates, (std::vector<std::string>{"2G", "3G"}));
+    EXPECT_EQ(s.device.dataRates, (std::vector{platform::DataRate::Rate2G, platform::DataRate::Rate3G}));
     EXPECT_FALSE(s.device.lowPowerMode);
     EXPECT_DOUBLE_EQ(s.battery.startPercent, 55.5);
-    EXPECT_FALSE(s.radios.wifi);
+    EXPECT_EQ(s.radios, (std::map<sim::Radio, bool>{{sim::Radio::WiFi, false},
+                                                    {sim::Radio::Edge, true},
+                                                    {sim::Radio::Bluetooth, true},
+                                                    {sim::Radio::Location, false},
+                                                    {sim::Radio::Push, false}}));
     ASSERT_TRUE(s.settings.has_value());
     EXPECT_EQ(s.strategyNumber(), 3);
     EXPECT_TRUE(s.settings->find("WakeInterval")->isReal());
@@ -90,6 +88,8 @@ TEST(ScenarioTest, RefusesBadInputNamingThePlace) {
     // Unknown keys, at the top, nested, and in an event.
     EXPECT_EQ(placeOfError(head + R"(, "colour": 1})"), "/colour");
     EXPECT_EQ(placeOfError(head + R"(, "battery": {"startPercent": 50, "capacity": 1}})"), "/battery/capacity");
+    EXPECT_EQ(placeOfError(head + R"(, "radios": {"wifi": true, "lowPowerMode": true}})"), "/radios/lowPowerMode");
+    EXPECT_EQ(placeOfError(head + R"(, "device": {"dataRates": ["3G", "5G"]}})"), "/device/dataRates/1");
     EXPECT_EQ(
         placeOfError(head + R"(, "events": [{"at": 0, "do": "lock"}, {"at": 1, "do": "ac", "on": true, "volts": 5}]})"),
         "/events/1/volts");

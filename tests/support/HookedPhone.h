@@ -144,19 +144,22 @@ protected:
     // The switches of one radio ("wifi", "edge", "speed"...) since the mark.
     std::vector<sim::RadioChange> changesOf(std::string_view radio) const {
         std::vector<sim::RadioChange> found = changes();
-        std::erase_if(found, [radio](const sim::RadioChange& change) { return change.radio != radio; });
+        std::erase_if(found, [radio](const sim::RadioChange& change) { return sim::radioName(change.radio) != radio; });
         return found;
     }
     std::vector<std::string> requestedSpeeds() const {
         std::vector<std::string> speeds;
-        for (const sim::RadioChange& change : changesOf("speed")) speeds.push_back(change.speed);
+        for (const sim::RadioChange& change : changesOf("speed")) speeds.emplace_back(sim::dataRateName(change.speed));
         return speeds;
     }
     // "wifi off", "edge on", "speed 2G"... of the switches since the mark.
     std::vector<std::string> changeNames() const {
         std::vector<std::string> names;
         for (const sim::RadioChange& change : changes()) {
-            names.push_back(change.radio + " " + (change.radio == "speed" ? change.speed : (change.on ? "on" : "off")));
+            const std::string_view state = change.radio == sim::Radio::Speed ? sim::dataRateName(change.speed)
+                                           : change.on                       ? "on"
+                                                                             : "off";
+            names.push_back(std::string(sim::radioName(change.radio)) + " " + std::string(state));
         }
         return names;
     }

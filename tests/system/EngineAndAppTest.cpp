@@ -45,7 +45,7 @@ protected:
     void SetUp() override {
         HookedPhoneTest::SetUp();
         sim::Scenario scenario;
-        scenario.device.dataRates = {"2G", "3G"};
+        scenario.device.dataRates = {platform::DataRate::Rate2G, platform::DataRate::Rate3G};
         ASSERT_EQ(sim::PhoneLayout::writeFiles(scenario, 2), std::nullopt);
         phoneState([](sim::PhoneState& s) {
             s.supportedDataRates =

@@ -150,7 +150,7 @@ TEST_F(Edge2WiFiRaceTest, VerificationWaitsForAReloadHoldingTheLock) {
     // and turned it back off; cellular data came on after the first.
     std::vector<bool> wifiSwitches;
     for (const sim::RadioChange& change : host.phone().radioChanges()) {
-        if (change.radio == "wifi") wifiSwitches.push_back(change.on);
+        if (change.radio == sim::Radio::WiFi) wifiSwitches.push_back(change.on);
     }
     EXPECT_EQ(wifiSwitches, (std::vector<bool>{true, false, true, false}));
     EXPECT_EQ(threads.pausesMade(), 20);
