@@ -2,7 +2,8 @@
 // The keys of the settings file, one row each: the value it sets, where the
 // app reads and writes it, and what the app and the engine write for it when
 // the file lacks it. Both the engine's reader and the app's model walk this
-// table; adding a key is one field in SettingsValues plus one row.
+// table: adding a key is its name in Names.h, one field in SettingsValues and
+// one row; the engine then says where the value it read goes.
 
 #include <algorithm>
 #include <array>
