@@ -3,6 +3,7 @@
 #include "shared/Names.h"
 #include "shared/Paths.h"
 #include "shared/PropertyListFile.h"
+#include "shared/SettingsCodes.h"
 
 namespace corvane {
 
@@ -40,9 +41,9 @@ bool MobileDataInfo::saveToFile() const {
 
 bool MobileDataInfo::supportsRate(std::int64_t rate) const {
     switch (rate) {
-        case 1: return _support2G;
-        case 2: return _support3G;
-        case 3: return _support4G;
+        case kRate2G: return _support2G;
+        case kRate3G: return _support3G;
+        case kRate4G: return _support4G;
         default: return true;
     }
 }

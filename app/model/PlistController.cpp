@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 #include <system_error>
+#include <type_traits>
+#include <variant>
 
 #include "app/model/AppLog.h"
 #include "app/platform/AppPlatform.h"
@@ -68,7 +70,6 @@ void PlistController::_init() {
 // missing key costs one single-key write (and one notification) of the value
 // the app fills in.
 void PlistController::reloadPrefs() {
-    using namespace settings;
     // The engine rewrites the mobile-data file when it starts, maybe after
     // this model was made: the rates are reconciled with the device as the
     // rate screens show it.
@@ -87,88 +88,43 @@ void PlistController::reloadPrefs() {
                     whyNot.c_str());
         return;
     }
-    const plist::Dictionary& prefs = *read;
-
-    const auto reportMissing = [](std::string_view key) {
-        AMPWISE_LOG("%.*s does not exists", printable(key), key.data());
-    };
-    const auto boolean = [&](std::string_view key, bool& property, const plist::Value& written) {
-        if (const plist::Value* value = prefs.find(key)) {
-            property = value->boolValue();
-        } else {
-            _saveValueToFile({}, key, written);
-        }
-    };
-    const auto real = [&](std::string_view key, double& property) {
-        if (const plist::Value* value = prefs.find(key)) {
-            property = value->doubleValue();
-        } else {
-            _saveValueToFile({}, key, plist::Value(property));
-        }
-    };
-    // Written as integer 0 or 1 when missing.
-    const auto flag = [&](std::string_view key, bool& property, bool logMissing) {
-        if (const plist::Value* value = prefs.find(key)) {
-            property = value->boolValue();
-        } else {
-            if (logMissing) reportMissing(key);
-            _saveValueToFile({}, key, plist::Value(property ? 1 : 0));
-        }
-    };
-    const auto rate = [&](std::string_view key, std::int64_t& field) {
-        if (const plist::Value* value = prefs.find(key)) {
-            field = value->integerValue();
-        } else {
-            reportMissing(key);
-            field = 0;
-            _saveValueToFile({}, key, plist::Value(0));
-        }
-    };
-
-    boolean(kDebug, debug_, plist::Value(false));
-    if (const plist::Value* value = prefs.find(kCarMode)) {
-        carMode_ = value->boolValue();
-    } else {
-        // Only the file receives YES; the model reads it back at the next reload.
-        _saveValueToFile({}, kCarMode, plist::Value(true));
+    for (const settings::SettingsKey* row : settings::kAppReadOrder) {
+        std::visit([&](auto field) { readOrFillIn(*read, *row, values_.*field); }, row->field);
     }
-    boolean(kDisableIcon, disableIcon_, plist::Value(false));
-    boolean(kLowPowerMode, manageLowPowerMode_, plist::Value(true));
-    boolean(kEnabledAllRadios, enabledAllRadios_, plist::Value(true));
-    boolean(kEnabledAllRadiosInBackground, enabledAllRadiosInBackground_, plist::Value(true));
-    boolean(kEnabledEdgeOffOnWifi, enabledEdgeOffOnWifi_, plist::Value(true));
-    real(kRadioTimerDurationAtSleep, radioTimerDurationAtSleep_);
-    real(kRadioTimerDurationAtWakeup, radioTimerDurationAtWakeup_);
-    real(kWakeInterval, wakeIntervalMinutes_);
-    if (const plist::Value* value = prefs.find(kStrategy)) {
-        // A StrategyNumber is 32 bits wide.
-        strategy_ = value->intValue();
-    } else {
-        _saveValueToFile({}, kStrategy, plist::Value(static_cast<long long>(strategy_)));
-    }
-    flag(kManageCriticalLevel, enableNoRadioAtCriticalLevel_, false);
-    flag(kSaveStats, enableSaveStats_, true);
-    flag(kSaveLastState, enableSaveLastState_, true);
-    flag(kNoneOnAC, enableNoneOnAC_, true);
-    flag(kSwitchRadiosOnLock, switchRadiosOnLock_, true);
-    rate(kMinRate, minRate_);
-    rate(kMaxRate, maxRate_);
-
-    edge_ = getValueFromDict(prefs, kEdge);
-    threeG_ = getValueFromDict(prefs, k3G);
-    fourG_ = getValueFromDict(prefs, k4G);
-    wifi_ = getValueFromDict(prefs, kWiFi);
-    push_ = getValueFromDict(prefs, kPush);
-    location_ = getValueFromDict(prefs, kLocation);
-    bluetooth_ = getValueFromDict(prefs, kBluetooth);
-    edgeAtSleep_ = getValueFromDict(prefs, kEdgeAtSleep);
-    threeGAtSleep_ = getValueFromDict(prefs, k3GAtSleep);
-    fourGAtSleep_ = getValueFromDict(prefs, k4GAtSleep);
-    wifiAtSleep_ = getValueFromDict(prefs, kWiFiAtSleep);
-    pushAtSleep_ = getValueFromDict(prefs, kPushAtSleep);
-    locationAtSleep_ = getValueFromDict(prefs, kLocationAtSleep);
-    bluetoothAtSleep_ = getValueFromDict(prefs, kBluetoothAtSleep);
     // The rates are not reconciled here: the file keeps what was stored.
+}
+
+template <class T>
+void PlistController::readOrFillIn(const plist::Dictionary& prefs, const settings::SettingsKey& row, T& field) {
+    using settings::AppFillIn;
+    if (const plist::Value* value = prefs.find(row.key)) {
+        if constexpr (std::is_same_v<T, bool>) {
+            field = value->boolValue();
+        } else if constexpr (std::is_same_v<T, double>) {
+            field = value->doubleValue();
+        } else if constexpr (std::is_same_v<T, std::int32_t>) {
+            // A strategy number and a radio setting are 32 bits wide.
+            field = value->intValue();
+        } else {
+            field = value->integerValue();
+        }
+        return;
+    }
+    if (row.appLogsMissing) AMPWISE_LOG("%.*s does not exists", printable(row.key), row.key.data());
+    switch (row.appFillIn) {
+        case AppFillIn::NotRead: return;
+        case AppFillIn::No: _saveValueToFile({}, row.key, plist::Value(false)); return;
+        // CarMode's YES reaches the model only when it reads the file again.
+        case AppFillIn::Yes: _saveValueToFile({}, row.key, plist::Value(true)); return;
+        case AppFillIn::Current: _saveValueToFile({}, row.key, settings::settingsValue(field)); return;
+        case AppFillIn::CurrentAsNumber:
+            _saveValueToFile({}, row.key, settings::settingsValue(field, /*booleanAsNumber=*/true));
+            return;
+        case AppFillIn::Zero:
+            field = 0;
+            _saveValueToFile({}, row.key, plist::Value(0));
+            return;
+    }
 }
 
 void PlistController::savePrefs() {
@@ -178,38 +134,9 @@ void PlistController::savePrefs() {
 }
 
 void PlistController::setOwnKeys(plist::Dictionary& prefs) const {
-    using namespace settings;
-    prefs.set(kDebug, debug_);
-    prefs.set(kCarMode, carMode_);
-    prefs.set(kLowPowerMode, manageLowPowerMode_);
-    prefs.set(kDisableIcon, disableIcon_);
-    prefs.set(kEnabledAllRadios, enabledAllRadios_);
-    prefs.set(kEnabledAllRadiosInBackground, enabledAllRadiosInBackground_);
-    prefs.set(kEnabledEdgeOffOnWifi, enabledEdgeOffOnWifi_);
-    prefs.set(kRadioTimerDurationAtSleep, radioTimerDurationAtSleep_);
-    prefs.set(kRadioTimerDurationAtWakeup, radioTimerDurationAtWakeup_);
-    prefs.set(kWakeInterval, wakeIntervalMinutes_);
-    prefs.set(kStrategy, static_cast<long long>(strategy_));
-    prefs.set(kManageCriticalLevel, enableNoRadioAtCriticalLevel_);
-    prefs.set(kSaveStats, enableSaveStats_);
-    prefs.set(kSaveLastState, enableSaveLastState_);
-    prefs.set(kNoneOnAC, enableNoneOnAC_);
-    prefs.set(kEdge, edge_);
-    prefs.set(k3G, threeG_);
-    prefs.set(k4G, fourG_);
-    prefs.set(kWiFi, wifi_);
-    prefs.set(kPush, push_);
-    prefs.set(kLocation, location_);
-    prefs.set(kBluetooth, bluetooth_);
-    prefs.set(kEdgeAtSleep, edgeAtSleep_);
-    prefs.set(k3GAtSleep, threeGAtSleep_);
-    prefs.set(k4GAtSleep, fourGAtSleep_);
-    prefs.set(kWiFiAtSleep, wifiAtSleep_);
-    prefs.set(kPushAtSleep, pushAtSleep_);
-    prefs.set(kLocationAtSleep, locationAtSleep_);
-    prefs.set(kBluetoothAtSleep, bluetoothAtSleep_);
-    prefs.set(kMinRate, static_cast<long long>(minRate_));
-    prefs.set(kMaxRate, static_cast<long long>(maxRate_));
+    for (const settings::SettingsKey* row : settings::kAppWriteOrder) {
+        std::visit([&](auto field) { prefs.set(row->key, settings::settingsValue(values_.*field)); }, row->field);
+    }
 }
 
 // The file written is also the file read, so that a write to another file
@@ -226,32 +153,34 @@ std::int32_t PlistController::getValueFromDict(const plist::Dictionary& dictiona
     return 0;
 }
 
-std::int64_t PlistController::radioRestrictionForType(bool isMinimum) const { return isMinimum ? minRate_ : maxRate_; }
+std::int64_t PlistController::radioRestrictionForType(bool isMinimum) const {
+    return isMinimum ? values_.minRate : values_.maxRate;
+}
 
 bool PlistController::radioRestrictionChanged(std::int64_t rate, bool forType) {
-    (forType ? minRate_ : maxRate_) = rate;
+    (forType ? values_.minRate : values_.maxRate) = rate;
     const bool otherChanged = ensureRateCoherence(forType);
     savePrefs();
     return otherChanged;
 }
 
 bool PlistController::ensureRateCoherence(bool minimumChanged) {
-    if (minRate_ == 0 || maxRate_ == 0) return false;
-    if (leavesASpeedBetween(minRate_, maxRate_)) return false;
+    if (values_.minRate == kRateNoRestriction || values_.maxRate == kRateNoRestriction) return false;
+    if (leavesASpeedBetween(values_.minRate, values_.maxRate)) return false;
     if (minimumChanged) {
-        if (minRate_ > 1) {
+        if (values_.minRate > kRate2G) {
             // Nothing lies above the minimum's next speed but 4G: no maximum.
-            maxRate_ = 0;
+            values_.maxRate = kRateNoRestriction;
         } else {
-            maxRate_ = minRate_ + 2;
-            if (!supportedRates_.supportsRate(maxRate_)) maxRate_ = 0;
+            values_.maxRate = values_.minRate + 2;
+            if (!supportedRates_.supportsRate(values_.maxRate)) values_.maxRate = kRateNoRestriction;
         }
     } else {
-        if (maxRate_ < 2) {
-            minRate_ = 0;
+        if (values_.maxRate < kRate3G) {
+            values_.minRate = kRateNoRestriction;
         } else {
-            minRate_ = maxRate_ - 2;
-            if (!supportedRates_.supportsRate(minRate_)) minRate_ = 0;
+            values_.minRate = values_.maxRate - 2;
+            if (!supportedRates_.supportsRate(values_.minRate)) values_.minRate = kRateNoRestriction;
         }
     }
     return true;

@@ -15,6 +15,7 @@
 
 #include "shared/MobileDataInfo.h"
 #include "shared/PropertyList.h"
+#include "shared/SettingsTable.h"
 
 namespace corvane::app {
 
@@ -56,70 +57,70 @@ public:
     // each reloadPrefs.
     const MobileDataInfo& supportedRates() const { return supportedRates_; }
 
-    bool debug() const { return debug_; }
-    void setDebug(bool value) { debug_ = value; }
-    bool carMode() const { return carMode_; }
-    void setCarMode(bool value) { carMode_ = value; }
-    bool disableIcon() const { return disableIcon_; }
-    void setDisableIcon(bool value) { disableIcon_ = value; }
-    bool manageLowPowerMode() const { return manageLowPowerMode_; }
-    void setManageLowPowerMode(bool value) { manageLowPowerMode_ = value; }
-    bool enabledAllRadios() const { return enabledAllRadios_; }
-    void setEnabledAllRadios(bool value) { enabledAllRadios_ = value; }
-    bool enabledAllRadiosInBackground() const { return enabledAllRadiosInBackground_; }
-    void setEnabledAllRadiosInBackground(bool value) { enabledAllRadiosInBackground_ = value; }
-    bool enabledEdgeOffOnWifi() const { return enabledEdgeOffOnWifi_; }
-    void setEnabledEdgeOffOnWifi(bool value) { enabledEdgeOffOnWifi_ = value; }
-    double radioTimerDurationAtSleep() const { return radioTimerDurationAtSleep_; }
-    void setRadioTimerDurationAtSleep(double value) { radioTimerDurationAtSleep_ = value; }
-    double radioTimerDurationAtWakeup() const { return radioTimerDurationAtWakeup_; }
-    void setRadioTimerDurationAtWakeup(double value) { radioTimerDurationAtWakeup_ = value; }
-    double wakeIntervalMinutes() const { return wakeIntervalMinutes_; }
-    void setWakeIntervalMinutes(double value) { wakeIntervalMinutes_ = value; }
-    std::int64_t strategy() const { return strategy_; }
-    void setStrategy(std::int64_t value) { strategy_ = value; }
-    bool enableNoRadioAtCriticalLevel() const { return enableNoRadioAtCriticalLevel_; }
-    void setEnableNoRadioAtCriticalLevel(bool value) { enableNoRadioAtCriticalLevel_ = value; }
-    bool enableSaveStats() const { return enableSaveStats_; }
-    void setEnableSaveStats(bool value) { enableSaveStats_ = value; }
-    bool enableSaveLastState() const { return enableSaveLastState_; }
-    void setEnableSaveLastState(bool value) { enableSaveLastState_ = value; }
-    bool enableNoneOnAC() const { return enableNoneOnAC_; }
-    void setEnableNoneOnAC(bool value) { enableNoneOnAC_ = value; }
-    bool switchRadiosOnLock() const { return switchRadiosOnLock_; }
-    void setSwitchRadiosOnLock(bool value) { switchRadiosOnLock_ = value; }
+    bool debug() const { return values_.debug; }
+    void setDebug(bool value) { values_.debug = value; }
+    bool carMode() const { return values_.carMode; }
+    void setCarMode(bool value) { values_.carMode = value; }
+    bool disableIcon() const { return values_.disableIcon; }
+    void setDisableIcon(bool value) { values_.disableIcon = value; }
+    bool manageLowPowerMode() const { return values_.manageLowPowerMode; }
+    void setManageLowPowerMode(bool value) { values_.manageLowPowerMode = value; }
+    bool enabledAllRadios() const { return values_.enabledAllRadios; }
+    void setEnabledAllRadios(bool value) { values_.enabledAllRadios = value; }
+    bool enabledAllRadiosInBackground() const { return values_.enabledAllRadiosInBackground; }
+    void setEnabledAllRadiosInBackground(bool value) { values_.enabledAllRadiosInBackground = value; }
+    bool enabledEdgeOffOnWifi() const { return values_.enabledEdgeOffOnWifi; }
+    void setEnabledEdgeOffOnWifi(bool value) { values_.enabledEdgeOffOnWifi = value; }
+    double radioTimerDurationAtSleep() const { return values_.radioTimerDurationAtSleep; }
+    void setRadioTimerDurationAtSleep(double value) { values_.radioTimerDurationAtSleep = value; }
+    double radioTimerDurationAtWakeup() const { return values_.radioTimerDurationAtWakeup; }
+    void setRadioTimerDurationAtWakeup(double value) { values_.radioTimerDurationAtWakeup = value; }
+    double wakeIntervalMinutes() const { return values_.wakeIntervalMinutes; }
+    void setWakeIntervalMinutes(double value) { values_.wakeIntervalMinutes = value; }
+    std::int64_t strategy() const { return values_.strategy; }
+    void setStrategy(std::int64_t value) { values_.strategy = static_cast<std::int32_t>(value); }
+    bool enableNoRadioAtCriticalLevel() const { return values_.enableNoRadioAtCriticalLevel; }
+    void setEnableNoRadioAtCriticalLevel(bool value) { values_.enableNoRadioAtCriticalLevel = value; }
+    bool enableSaveStats() const { return values_.enableSaveStats; }
+    void setEnableSaveStats(bool value) { values_.enableSaveStats = value; }
+    bool enableSaveLastState() const { return values_.enableSaveLastState; }
+    void setEnableSaveLastState(bool value) { values_.enableSaveLastState = value; }
+    bool enableNoneOnAC() const { return values_.enableNoneOnAC; }
+    void setEnableNoneOnAC(bool value) { values_.enableNoneOnAC = value; }
+    bool switchRadiosOnLock() const { return values_.switchRadiosOnLock; }
+    void setSwitchRadiosOnLock(bool value) { values_.switchRadiosOnLock = value; }
 
     // Custom strategy, state of each radio at wake-up (RadioSetting).
-    std::int32_t edge() const { return edge_; }
-    void setEdge(std::int32_t value) { edge_ = value; }
-    std::int32_t threeG() const { return threeG_; }
-    void setThreeG(std::int32_t value) { threeG_ = value; }
-    std::int32_t fourG() const { return fourG_; }
-    void setFourG(std::int32_t value) { fourG_ = value; }
-    std::int32_t wifi() const { return wifi_; }
-    void setWifi(std::int32_t value) { wifi_ = value; }
-    std::int32_t push() const { return push_; }
-    void setPush(std::int32_t value) { push_ = value; }
-    std::int32_t location() const { return location_; }
-    void setLocation(std::int32_t value) { location_ = value; }
-    std::int32_t bluetooth() const { return bluetooth_; }
-    void setBluetooth(std::int32_t value) { bluetooth_ = value; }
+    std::int32_t edge() const { return values_.edge; }
+    void setEdge(std::int32_t value) { values_.edge = value; }
+    std::int32_t threeG() const { return values_.threeG; }
+    void setThreeG(std::int32_t value) { values_.threeG = value; }
+    std::int32_t fourG() const { return values_.fourG; }
+    void setFourG(std::int32_t value) { values_.fourG = value; }
+    std::int32_t wifi() const { return values_.wifi; }
+    void setWifi(std::int32_t value) { values_.wifi = value; }
+    std::int32_t push() const { return values_.push; }
+    void setPush(std::int32_t value) { values_.push = value; }
+    std::int32_t location() const { return values_.location; }
+    void setLocation(std::int32_t value) { values_.location = value; }
+    std::int32_t bluetooth() const { return values_.bluetooth; }
+    void setBluetooth(std::int32_t value) { values_.bluetooth = value; }
 
     // Custom strategy, state of each radio at sleep (RadioSetting).
-    std::int32_t edgeAtSleep() const { return edgeAtSleep_; }
-    void setEdgeAtSleep(std::int32_t value) { edgeAtSleep_ = value; }
-    std::int32_t threeGAtSleep() const { return threeGAtSleep_; }
-    void setThreeGAtSleep(std::int32_t value) { threeGAtSleep_ = value; }
-    std::int32_t fourGAtSleep() const { return fourGAtSleep_; }
-    void setFourGAtSleep(std::int32_t value) { fourGAtSleep_ = value; }
-    std::int32_t wifiAtSleep() const { return wifiAtSleep_; }
-    void setWifiAtSleep(std::int32_t value) { wifiAtSleep_ = value; }
-    std::int32_t pushAtSleep() const { return pushAtSleep_; }
-    void setPushAtSleep(std::int32_t value) { pushAtSleep_ = value; }
-    std::int32_t locationAtSleep() const { return locationAtSleep_; }
-    void setLocationAtSleep(std::int32_t value) { locationAtSleep_ = value; }
-    std::int32_t bluetoothAtSleep() const { return bluetoothAtSleep_; }
-    void setBluetoothAtSleep(std::int32_t value) { bluetoothAtSleep_ = value; }
+    std::int32_t edgeAtSleep() const { return values_.edgeAtSleep; }
+    void setEdgeAtSleep(std::int32_t value) { values_.edgeAtSleep = value; }
+    std::int32_t threeGAtSleep() const { return values_.threeGAtSleep; }
+    void setThreeGAtSleep(std::int32_t value) { values_.threeGAtSleep = value; }
+    std::int32_t fourGAtSleep() const { return values_.fourGAtSleep; }
+    void setFourGAtSleep(std::int32_t value) { values_.fourGAtSleep = value; }
+    std::int32_t wifiAtSleep() const { return values_.wifiAtSleep; }
+    void setWifiAtSleep(std::int32_t value) { values_.wifiAtSleep = value; }
+    std::int32_t pushAtSleep() const { return values_.pushAtSleep; }
+    void setPushAtSleep(std::int32_t value) { values_.pushAtSleep = value; }
+    std::int32_t locationAtSleep() const { return values_.locationAtSleep; }
+    void setLocationAtSleep(std::int32_t value) { values_.locationAtSleep = value; }
+    std::int32_t bluetoothAtSleep() const { return values_.bluetoothAtSleep; }
+    void setBluetoothAtSleep(std::int32_t value) { values_.bluetoothAtSleep = value; }
 
 private:
     PlistController();
@@ -127,6 +128,9 @@ private:
     void _init();
     // Sets every key the model owns, in the order of the file.
     void setOwnKeys(plist::Dictionary& prefs) const;
+    // Reads one key of the settings table into `field`, or fills it in.
+    template <class T>
+    void readOrFillIn(const plist::Dictionary& prefs, const settings::SettingsKey& row, T& field);
     // Re-reads the file under the settings lock, lets `change` set its keys
     // and replaces it; on success logs and notifies the engine.
     void updateFile(const std::filesystem::path& path, const std::function<void(plist::Dictionary&)>& change);
@@ -135,38 +139,7 @@ private:
     // that fails: nothing of the user's is written over).
     static std::optional<plist::Dictionary> settingsToUpdate(const std::filesystem::path& path);
 
-    bool debug_ = false;
-    bool carMode_ = false;
-    bool disableIcon_ = false;
-    bool manageLowPowerMode_ = true;
-    bool enabledAllRadios_ = true;
-    bool enabledAllRadiosInBackground_ = true;
-    bool enabledEdgeOffOnWifi_ = true;
-    double radioTimerDurationAtSleep_ = 8.0;
-    double radioTimerDurationAtWakeup_ = 3.0;
-    double wakeIntervalMinutes_ = 15.0;
-    std::int64_t strategy_ = 2;
-    bool enableNoRadioAtCriticalLevel_ = false;
-    bool enableSaveStats_ = true;
-    bool enableSaveLastState_ = true;
-    bool enableNoneOnAC_ = true;
-    bool switchRadiosOnLock_ = true;
-    std::int32_t edge_ = 2;
-    std::int32_t threeG_ = 0;
-    std::int32_t fourG_ = 0;
-    std::int32_t wifi_ = 0;
-    std::int32_t push_ = 0;
-    std::int32_t location_ = 0;
-    std::int32_t bluetooth_ = 2;
-    std::int32_t edgeAtSleep_ = 2;
-    std::int32_t threeGAtSleep_ = 2;
-    std::int32_t fourGAtSleep_ = 2;
-    std::int32_t wifiAtSleep_ = 2;
-    std::int32_t pushAtSleep_ = 2;
-    std::int32_t locationAtSleep_ = 2;
-    std::int32_t bluetoothAtSleep_ = 2;
-    std::int64_t minRate_ = 0;
-    std::int64_t maxRate_ = 0;
+    settings::SettingsValues values_;
     MobileDataInfo supportedRates_;
 };
 

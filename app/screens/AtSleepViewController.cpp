@@ -5,6 +5,7 @@
 #include "app/model/PlistController.h"
 #include "app/screens/SegmentedUITableViewCell.h"
 #include "app/screens/SwitchUITableViewCell.h"
+#include "shared/SettingsCodes.h"
 
 namespace corvane::app {
 
@@ -14,11 +15,6 @@ constexpr int kHelpSection = 1;
 constexpr int kHelpRowCount = 3;
 constexpr char kRadioPrototype[] = "radioCell";
 constexpr char kHelpPrototype[] = "HELP";
-
-// RadioSetting values, which are also the segment indexes.
-constexpr std::int32_t kAuto = 0;
-constexpr std::int32_t kOn = 1;
-constexpr std::int32_t kOff = 2;
 }  // namespace
 
 const AtSleepViewController::RadioRows AtSleepViewController::kSleepRows{{
@@ -102,7 +98,7 @@ std::shared_ptr<TableCell> AtSleepViewController::radioCellAtRow(int row) const 
 }
 
 void AtSleepViewController::showState(SegmentedUITableViewCell& cell, std::int32_t state) {
-    cell.switchCtrl.selectedSegmentIndex = (state >= kAuto && state <= kOff) ? state : -1;
+    cell.switchCtrl.selectedSegmentIndex = (state >= kRadioAuto && state <= kRadioOff) ? state : -1;
 }
 
 void AtSleepViewController::restoreSegmentsFrom(const RadioRows& rows) {
@@ -118,7 +114,7 @@ void AtSleepViewController::turnSwitchAtRow(int row, std::int32_t state) {
     if (auto* segmented = dynamic_cast<SegmentedUITableViewCell*>(cell.get())) {
         showState(*segmented, state);
     } else if (auto* twoState = dynamic_cast<SwitchUITableViewCell*>(cell.get())) {
-        twoState->switchCtrl.on = state == kOn;
+        twoState->switchCtrl.on = state == kRadioOn;
     }
 }
 
@@ -127,7 +123,7 @@ bool AtSleepViewController::storeState(const RadioRows& rows, std::int64_t row, 
         AMPWISE_LOG("Row %lld has no radio, nothing saved", static_cast<long long>(row));
         return false;
     }
-    if (state < kAuto || state > kOff) {
+    if (state < kRadioAuto || state > kRadioOff) {
         AMPWISE_LOG("State %lld is not a radio state, nothing saved", static_cast<long long>(state));
         return false;
     }
@@ -143,7 +139,7 @@ void AtSleepViewController::segmentedSwitchChanged(SegmentedUITableViewCell& cel
 }
 
 void AtSleepViewController::switchChanged(SwitchUITableViewCell& cell) {
-    storeState(kSleepRows, cell.row, cell.switchCtrl.on ? kOn : kOff);
+    storeState(kSleepRows, cell.row, cell.switchCtrl.on ? kRadioOn : kRadioOff);
 }
 
 std::string AtSleepViewController::titleForHeaderInSection(TableView& /*tableView*/, int section) {

@@ -3,6 +3,7 @@
 #include "app/model/AppLog.h"
 #include "app/model/Localized.h"
 #include "app/model/PlistController.h"
+#include "shared/SettingsCodes.h"
 
 namespace corvane::app {
 
@@ -39,8 +40,8 @@ void RatesViewController::viewWillAppear(bool /*animated*/) { title = mTitle; }
 bool RatesViewController::rowEnabled(int row) const {
     if (row < 0 || row >= kRateRowCount || !info.supportsRate(row)) return false;
     // Nothing lies below a 2G maximum, nor above a 4G minimum.
-    if (row == 1 && !isMinRate) return false;
-    if (row == 3 && isMinRate) return false;
+    if (row == kRate2G && !isMinRate) return false;
+    if (row == kRate4G && isMinRate) return false;
     return true;
 }
 

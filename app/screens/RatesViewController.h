@@ -10,6 +10,7 @@
 
 #include "app/screens/PreferencesScreen.h"
 #include "shared/MobileDataInfo.h"
+#include "shared/SettingsCodes.h"
 
 namespace corvane::app {
 
@@ -19,7 +20,7 @@ public:
     static constexpr std::string_view kRateCell = "cell";
     static constexpr std::string_view kHintCell = "cell2";
     // Rows 0 to 3 are the rate values; the hint follows.
-    static constexpr int kRateRowCount = 4;
+    static constexpr int kRateRowCount = kRate4G + 1;
     static constexpr int kHintRow = 4;
 
     RatesViewController();

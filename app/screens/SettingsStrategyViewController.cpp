@@ -7,6 +7,7 @@
 #include "app/model/Localized.h"
 #include "app/model/PlistController.h"
 #include "app/screens/StrategyChooserCell.h"
+#include "shared/SettingsCodes.h"
 
 namespace corvane::app {
 
@@ -109,7 +110,7 @@ void SettingsStrategyViewController::viewDidAppear(bool animated) {
 }
 
 void SettingsStrategyViewController::didSelectRowAtIndexPath(TableView& table, IndexPath indexPath) {
-    if (indexPath.section == kStrategiesSection && indexPath.row == kCustomStrategy) {
+    if (indexPath.section == kStrategiesSection && indexPath.row == kStrategyCustom) {
         const std::shared_ptr<TableCell> sender = table.cellForRowAtIndexPath(indexPath);
         performSegueWithIdentifier(kCustomSegue, sender.get());
     }

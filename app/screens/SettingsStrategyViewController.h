@@ -17,7 +17,6 @@ class SettingsStrategyViewController : public PreferencesScreen, public Strategy
 public:
     static constexpr std::string_view kCustomSegue = "customSegue";
     static constexpr int kStrategiesSection = 1;
-    static constexpr std::int32_t kCustomStrategy = 5;
 
     SettingsStrategyViewController();
 

@@ -6,6 +6,7 @@
 #include "app/model/AppLog.h"
 #include "app/model/Localized.h"
 #include "app/model/PlistController.h"
+#include "shared/SettingsCodes.h"
 
 namespace corvane::app {
 
@@ -35,7 +36,6 @@ constexpr std::array<StrategyLook, 6> kStrategyLooks = {{
     {"Using : ultimate mode", {0.3f, 0.8f, 0.35f, 0.9f}},
     {"Using : custom mode", {0.3f, 0.2f, 0.8f, 0.8f}},
 }};
-constexpr std::int64_t kIMessageStrategy = 1;
 
 std::string describe(const TableCell& cell) { return "<" + cell.reuseIdentifier() + ": '" + cell.text + "'>"; }
 
@@ -155,7 +155,7 @@ void StartingViewController::viewDidAppear(bool animated) {
 
     cell->textFlexibleWidth = false;
     chooseStatusForStrategy(strategy);
-    if (strategy == kIMessageStrategy) cell->textFlexibleWidth = true;
+    if (strategy == kStrategyIMessage) cell->textFlexibleWidth = true;
     AMPWISE_LOG("setting text : %s", status.c_str());
 
     tableView().beginUpdates();

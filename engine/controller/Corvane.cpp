@@ -9,8 +9,8 @@
 #include "engine/radios/RadiosLib.h"
 #include "engine/strategies/CommonToAllStrategies.h"
 #include "engine/strategies/Strategie.h"
-#include "engine/strategies/StrategyTypes.h"
 #include "shared/Names.h"
+#include "shared/SettingsCodes.h"
 
 namespace corvane {
 

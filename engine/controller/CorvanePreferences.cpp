@@ -6,6 +6,8 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <type_traits>
+#include <variant>
 
 #include "engine/controller/Corvane.h"
 #include "engine/controller/DebugLog.h"
@@ -13,11 +15,12 @@
 #include "engine/radios/RadiosLib.h"
 #include "engine/strategies/CommonToAllStrategies.h"
 #include "engine/strategies/Strategie.h"
-#include "engine/strategies/StrategyTypes.h"
 #include "shared/FileLock.h"
 #include "shared/Names.h"
 #include "shared/Paths.h"
 #include "shared/PropertyListFile.h"
+#include "shared/SettingsCodes.h"
+#include "shared/SettingsTable.h"
 
 namespace corvane {
 
@@ -27,14 +30,45 @@ namespace {
 // writing the file at the same moment).
 constexpr std::chrono::milliseconds kSettingsLockWait{100};
 
-// Reads the settings dictionary key by key. A missing key gives the caller's
-// fallback and, where the settings table says so, is written into the file
-// (one read and one atomic rewrite per key). A key whose value has no number
-// conversion (an array, a dictionary, a date, data) or is not a finite number
-// also gives the fallback, with a debug line, and is left as it is in the file.
+// Reads the settings dictionary row by row of the settings table. A missing
+// key gives the value in place (the fallback) and, where the table says so,
+// is written into the file (one read and one atomic rewrite per key). A key
+// whose value has no number conversion (an array, a dictionary, a date,
+// data) or is not a finite number also gives the fallback, with a debug
+// line, and is left as it is in the file.
 class SettingsReader {
 public:
     SettingsReader(Corvane& engine, const plist::Dictionary& settings) : engine_(engine), settings_(settings) {}
+
+    // Reads the row's key into its field of `values`, which holds the fallback.
+    void read(const settings::SettingsKey& row, settings::SettingsValues& values) {
+        std::visit([&](auto field) { read(row, values.*field); }, row.field);
+    }
+
+private:
+    template <class T>
+    void read(const settings::SettingsKey& row, T& field) {
+        using settings::EngineFillIn;
+        if constexpr (std::is_same_v<T, RadioSetting>) {
+            if (row.engineFillIn == EngineFillIn::RadioRule) {
+                field = engine_.getValueFromDict(settings_, row.key);
+                return;
+            }
+        }
+        const plist::Value* value = usable(row.key);
+        if (row.engineFillIn != EngineFillIn::Nothing && !settings_.contains(row.key)) {
+            const bool asNumber = row.engineFillIn == EngineFillIn::FallbackAsNumber;
+            engine_.saveValueToFile(paths::kSettings, row.key, settings::settingsValue(field, asNumber));
+        }
+        if (value == nullptr) return;
+        if constexpr (std::is_same_v<T, bool>) {
+            field = value->boolValue();
+        } else if constexpr (std::is_same_v<T, double>) {
+            field = value->doubleValue();
+        } else {
+            field = static_cast<T>(value->integerValue());
+        }
+    }
 
     const plist::Value* usable(std::string_view key) const {
         const plist::Value* value = settings_.find(key);
@@ -52,73 +86,66 @@ public:
         return value;
     }
 
-    bool missing(std::string_view key) const { return !settings_.contains(key); }
-
-    void writeIfMissing(std::string_view key, const std::optional<plist::Value>& written) {
-        if (written && missing(key)) engine_.saveValueToFile(paths::kSettings, key, *written);
-    }
-
-    bool boolean(std::string_view key, bool fallback, std::optional<plist::Value> written = std::nullopt) {
-        const plist::Value* value = usable(key);
-        writeIfMissing(key, written);
-        return value ? value->boolValue() : fallback;
-    }
-
-    std::int64_t integer(std::string_view key, std::int64_t fallback, std::optional<plist::Value> written) {
-        const plist::Value* value = usable(key);
-        writeIfMissing(key, written);
-        return value ? value->integerValue() : fallback;
-    }
-
-    double real(std::string_view key, double fallback, std::optional<plist::Value> written) {
-        const plist::Value* value = usable(key);
-        writeIfMissing(key, written);
-        return value ? value->doubleValue() : fallback;
-    }
-
-    // A radio setting: missing keys go through the engine's own fill-in rule.
-    RadioSetting radio(std::string_view key) { return engine_.getValueFromDict(settings_, key); }
-
-private:
     Corvane& engine_;
     const plist::Dictionary& settings_;
 };
 
-// Keys 10 to 33 of the settings table, into a Custom strategy not yet in force.
-void readCustomStrategy(SettingsReader& reader, Strategie& custom) {
-    using namespace settings;
-    custom.enabledAllRadios = reader.boolean(kEnabledAllRadios, custom.enabledAllRadios, plist::Value(true));
-    custom.enabledAllRadiosInBackground =
-        reader.boolean(kEnabledAllRadiosInBackground, custom.enabledAllRadiosInBackground, plist::Value(true));
-    custom.enabledEdgeOffOnWifi =
-        reader.boolean(kEnabledEdgeOffOnWifi, custom.enabledEdgeOffOnWifi, plist::Value(true));
-    custom.radioTimerDurationAtSleep = reader.real(kRadioTimerDurationAtSleep, custom.radioTimerDurationAtSleep,
-                                                   plist::Value(custom.radioTimerDurationAtSleep));
-    custom.radioTimerDurationAtWakeup = reader.real(kRadioTimerDurationAtWakeup, custom.radioTimerDurationAtWakeup,
-                                                    plist::Value(custom.radioTimerDurationAtWakeup));
-    custom.wakeIntervalMinutes =
-        reader.real(kWakeInterval, custom.wakeIntervalMinutes, plist::Value(custom.wakeIntervalMinutes));
-    custom.enableNoRadioAtCriticalLevel = reader.boolean(kManageCriticalLevel, custom.enableNoRadioAtCriticalLevel,
-                                                         plist::Value(custom.enableNoRadioAtCriticalLevel));
-    custom.enableSaveStats = reader.boolean(kSaveStats, custom.enableSaveStats, plist::Value(custom.enableSaveStats));
-    custom.enableSaveLastBattStat =
-        reader.boolean(kSaveLastState, custom.enableSaveLastBattStat, plist::Value(custom.enableSaveLastBattStat));
-    CommonToAllStrategies::sharedInstance().setBlockPopups(reader.boolean(kBlockPopups, false, plist::Value(false)));
+// The value in force for each key the engine reads whatever the strategy,
+// used when the key is missing or unusable.
+settings::SettingsValues engineFallbacks() {
+    settings::SettingsValues values;
+    values.debug = DebugLog::debugEnabled();
+    values.disableIcon = false;
+    values.manageLowPowerMode = true;
+    values.carMode = true;
+    values.enableNoneOnAC = true;
+    values.strategy = kStrategyNormal;
+    values.switchRadiosOnLock = false;
+    values.minRate = kRateNoRestriction;
+    values.maxRate = kRateNoRestriction;
+    values.blockPopups = false;
+    return values;
+}
 
-    custom.edge = reader.radio(kEdge);
-    custom.threeG = reader.radio(k3G);
-    custom.fourG = reader.radio(k4G);
-    custom.wifi = reader.radio(kWiFi);
-    custom.location = reader.radio(kLocation);
-    custom.push = reader.radio(kPush);
-    custom.bluetooth = reader.radio(kBluetooth);
-    custom.edgeAtSleep = reader.radio(kEdgeAtSleep);
-    custom.threeGAtSleep = reader.radio(k3GAtSleep);
-    custom.fourGAtSleep = reader.radio(k4GAtSleep);
-    custom.wifiAtSleep = reader.radio(kWiFiAtSleep);
-    custom.locationAtSleep = reader.radio(kLocationAtSleep);
-    custom.pushAtSleep = reader.radio(kPushAtSleep);
-    custom.bluetoothAtSleep = reader.radio(kBluetoothAtSleep);
+// Calls `link` with each Custom-strategy value and the strategy's field that
+// holds it.
+template <class Link>
+void forEachCustomField(Link link) {
+    using V = settings::SettingsValues;
+    link(&V::enabledAllRadios, &Strategie::enabledAllRadios);
+    link(&V::enabledAllRadiosInBackground, &Strategie::enabledAllRadiosInBackground);
+    link(&V::enabledEdgeOffOnWifi, &Strategie::enabledEdgeOffOnWifi);
+    link(&V::radioTimerDurationAtSleep, &Strategie::radioTimerDurationAtSleep);
+    link(&V::radioTimerDurationAtWakeup, &Strategie::radioTimerDurationAtWakeup);
+    link(&V::wakeIntervalMinutes, &Strategie::wakeIntervalMinutes);
+    link(&V::enableNoRadioAtCriticalLevel, &Strategie::enableNoRadioAtCriticalLevel);
+    link(&V::enableSaveStats, &Strategie::enableSaveStats);
+    link(&V::enableSaveLastState, &Strategie::enableSaveLastBattStat);
+    link(&V::edge, &Strategie::edge);
+    link(&V::threeG, &Strategie::threeG);
+    link(&V::fourG, &Strategie::fourG);
+    link(&V::wifi, &Strategie::wifi);
+    link(&V::location, &Strategie::location);
+    link(&V::push, &Strategie::push);
+    link(&V::bluetooth, &Strategie::bluetooth);
+    link(&V::edgeAtSleep, &Strategie::edgeAtSleep);
+    link(&V::threeGAtSleep, &Strategie::threeGAtSleep);
+    link(&V::fourGAtSleep, &Strategie::fourGAtSleep);
+    link(&V::wifiAtSleep, &Strategie::wifiAtSleep);
+    link(&V::locationAtSleep, &Strategie::locationAtSleep);
+    link(&V::pushAtSleep, &Strategie::pushAtSleep);
+    link(&V::bluetoothAtSleep, &Strategie::bluetoothAtSleep);
+}
+
+// The Custom strategy's keys, into a Custom strategy not yet in force: the
+// strategy's own values are the fallbacks.
+void readCustomStrategy(SettingsReader& reader, settings::SettingsValues& values, Strategie& custom) {
+    forEachCustomField([&](auto value, auto field) { values.*value = custom.*field; });
+    for (const settings::SettingsKey& row : settings::kSettingsTable) {
+        if (row.engineScope == settings::EngineScope::Custom) reader.read(row, values);
+    }
+    forEachCustomField([&](auto value, auto field) { custom.*field = values.*value; });
+    CommonToAllStrategies::sharedInstance().setBlockPopups(values.blockPopups);
 }
 
 // An application list: empty when the file is missing or unreadable.
@@ -168,30 +195,29 @@ void Corvane::reloadPrefs() {
     SettingsReader reader(*this, settingsDictionary);
     CommonToAllStrategies& common = CommonToAllStrategies::sharedInstance();
 
-    DebugLog::setDebugEnabled(
-        reader.boolean(settings::kDebug, DebugLog::debugEnabled(), plist::Value(DebugLog::debugEnabled() ? 1 : 0)));
-    common.setDisableIcon(reader.boolean(settings::kDisableIcon, false));
-    manageLowPowerMode = reader.boolean(settings::kLowPowerMode, true);
-    common.setCarMode(reader.boolean(settings::kCarMode, true));
-    common.setEnableNoneOnAC(reader.boolean(settings::kNoneOnAC, true, plist::Value(1)));
+    settings::SettingsValues values = engineFallbacks();
+    for (const settings::SettingsKey& row : settings::kSettingsTable) {
+        if (row.engineScope != settings::EngineScope::Always) continue;
+        reader.read(row, values);
+        // The debug lines of the keys read next follow the new setting.
+        if (row.key == settings::kDebug) DebugLog::setDebugEnabled(values.debug);
+    }
+    common.setDisableIcon(values.disableIcon);
+    manageLowPowerMode = values.manageLowPowerMode;
+    common.setCarMode(values.carMode);
+    common.setEnableNoneOnAC(values.enableNoneOnAC);
+    common.setSwitchRadiosOnLock(values.switchRadiosOnLock);
+    if (radiosLib) radiosLib->setMinAllowedRate(RadiosLib::minRateFromCode(values.minRate));
+    if (radiosLib) radiosLib->setMaxAllowedRate(RadiosLib::maxRateFromCode(values.maxRate));
 
-    const std::int32_t strategyNumber =
-        static_cast<std::int32_t>(reader.integer(settings::kStrategy, kStrategyNormal, plist::Value(kStrategyNormal)));
     // The new base strategy is completed before it is put in force: a
     // verification thread may read the strategy in force at any time.
-    std::shared_ptr<Strategie> newBase = Strategie::strategyFromEnum(strategyNumber);
+    std::shared_ptr<Strategie> newBase = Strategie::strategyFromEnum(values.strategy);
     if (!newBase) {
-        CORVANE_DEBUG("Strategy %d is unknown, keeping %s", strategyNumber,
+        CORVANE_DEBUG("Strategy %d is unknown, keeping %s", values.strategy,
                       strategy ? strategy->name().c_str() : "none");
     }
-
-    common.setSwitchRadiosOnLock(reader.boolean(settings::kSwitchRadiosOnLock, false, plist::Value(0)));
-    const std::int64_t minRate = reader.integer(settings::kMinRate, 0, plist::Value(0));
-    if (radiosLib) radiosLib->setMinAllowedRate(RadiosLib::minRateFromCode(minRate));
-    const std::int64_t maxRate = reader.integer(settings::kMaxRate, 0, plist::Value(0));
-    if (radiosLib) radiosLib->setMaxAllowedRate(RadiosLib::maxRateFromCode(maxRate));
-
-    if (newBase && strategyNumber == kStrategyCustom) readCustomStrategy(reader, *newBase);
+    if (newBase && values.strategy == kStrategyCustom) readCustomStrategy(reader, values, *newBase);
 
     if (newBase) {
         baseStrategy = std::move(newBase);  // the previous base goes with its last reference

@@ -10,7 +10,7 @@
 #include "engine/radios/RadiosLib.h"
 #include "engine/strategies/CommonToAllStrategies.h"
 #include "engine/strategies/Strategie.h"
-#include "engine/strategies/StrategyTypes.h"
+#include "shared/SettingsCodes.h"
 
 namespace corvane {
 

@@ -21,12 +21,12 @@
 #include "engine/edgewifi/Edge2WiFiManager.h"
 #include "engine/radios/RadiosLib.h"
 #include "engine/strategies/Strategie.h"
-#include "engine/strategies/StrategyTypes.h"
 #include "shared/AtomicFile.h"
 #include "shared/MoveAside.h"
 #include "shared/Names.h"
 #include "shared/Paths.h"
 #include "shared/PropertyListFile.h"
+#include "shared/SettingsCodes.h"
 #include "shared/StatisticsSchema.h"
 
 namespace corvane {

@@ -5,10 +5,10 @@
 
 #include "engine/controller/DebugLog.h"
 #include "engine/controller/Guarded.h"
-#include "engine/strategies/StrategyTypes.h"
 #include "shared/Names.h"
 #include "shared/Paths.h"
 #include "shared/PropertyListFile.h"
+#include "shared/SettingsCodes.h"
 #include "shared/VersionCompare.h"
 
 namespace corvane {

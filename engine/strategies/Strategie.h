@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "engine/strategies/StrategyTypes.h"
+#include "shared/SettingsCodes.h"
 
 namespace corvane {
 

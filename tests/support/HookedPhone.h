@@ -22,10 +22,10 @@
 #include "engine/radios/RadiosLib.h"
 #include "engine/strategies/CommonToAllStrategies.h"
 #include "engine/strategies/Strategie.h"
-#include "engine/strategies/StrategyTypes.h"
 #include "shared/Names.h"
 #include "shared/Paths.h"
 #include "shared/PropertyListFile.h"
+#include "shared/SettingsCodes.h"
 #include "sim/PhoneHost.h"
 #include "tests/support/TemporaryRoot.h"
 

@@ -1,7 +1,8 @@
 #pragma once
-// Numbers shared by the strategies, the settings and the radio code. They are
-// 32-bit integers rather than scoped enumerations because they come from the
-// settings file unchecked, and values outside the named ones do occur (a
+// Numbers carried by the settings file, shared by the engine (strategies,
+// settings, radio code) and the app's settings screens. They are integers
+// rather than scoped enumerations because they come from the settings file
+// unchecked, and values outside the named ones do occur (a
 // radio setting of 3, a network speed of 7): code that reads them must treat
 // unknown values by its own rule instead of relying on the named cases.
 
@@ -34,5 +35,13 @@ inline constexpr NetworkSpeed kSpeedGSM = 1;
 inline constexpr NetworkSpeed kSpeed2G = 2;
 inline constexpr NetworkSpeed kSpeed3G = 3;
 inline constexpr NetworkSpeed kSpeed4G = 4;
+
+// A data-rate restriction (settings keys "MinRate" and "MaxRate"): the
+// slowest speed allowed as a minimum, the fastest as a maximum.
+using RateCode = std::int64_t;
+inline constexpr RateCode kRateNoRestriction = 0;
+inline constexpr RateCode kRate2G = 1;
+inline constexpr RateCode kRate3G = 2;
+inline constexpr RateCode kRate4G = 3;
 
 }  // namespace corvane
