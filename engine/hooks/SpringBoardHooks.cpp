@@ -17,10 +17,13 @@ namespace {
 using platform::Object;
 namespace hooked = platform::hooked;
 
+template <const auto& Row>
+using SignatureOf = typename std::remove_cvref_t<decltype(Row)>::Signature;
+
 // The replaced implementation of a listed method, kept so that its
 // replacement can call it.
 template <const auto& Row>
-typename std::remove_cvref_t<decltype(Row)>::Signature original = nullptr;
+SignatureOf<Row> original = nullptr;
 
 platform::Platform& hostPlatform() { return *platform::HostPlatform::get(); }
 
@@ -150,28 +153,20 @@ void replacementSetApplicationState(Object* self, std::uint32_t state) {
 // Replaces one listed method when its class and method exist with the listed
 // signature, keeping the replaced implementation; says why when it cannot.
 template <const auto& Row>
-bool replace(platform::ObjectRuntime& runtime, typename std::remove_cvref_t<decltype(Row)>::Signature replacement) {
-    using Signature = typename std::remove_cvref_t<decltype(Row)>::Signature;
-    const int classLength = static_cast<int>(Row.className.size());
-    const int selectorLength = static_cast<int>(Row.selector.size());
+bool replace(platform::ObjectRuntime& runtime, SignatureOf<Row> replacement) {
     platform::Class* cls = runtime.lookUpClass(Row.className);
-    if (cls == nullptr) {
-        CORVANE_DEBUG("Hook %.*s %.*s skipped: no such class", classLength, Row.className.data(), selectorLength,
-                      Row.selector.data());
+    platform::Method* method = cls != nullptr ? runtime.instanceMethod(cls, Row.selector) : nullptr;
+    const char* skipped = cls == nullptr      ? "no such class"
+                          : method == nullptr ? "no such method"
+                          : runtime.signature(method) != platform::signatureOf<SignatureOf<Row>>()
+                              ? "its signature does not match"
+                              : nullptr;
+    if (skipped != nullptr) {
+        CORVANE_DEBUG("Hook %.*s %.*s skipped: %s", static_cast<int>(Row.className.size()), Row.className.data(),
+                      static_cast<int>(Row.selector.size()), Row.selector.data(), skipped);
         return false;
     }
-    platform::Method* method = runtime.instanceMethod(cls, Row.selector);
-    if (method == nullptr) {
-        CORVANE_DEBUG("Hook %.*s %.*s skipped: no such method", classLength, Row.className.data(), selectorLength,
-                      Row.selector.data());
-        return false;
-    }
-    if (runtime.signature(method) != platform::signatureOf<Signature>()) {
-        CORVANE_DEBUG("Hook %.*s %.*s skipped: its signature does not match", classLength, Row.className.data(),
-                      selectorLength, Row.selector.data());
-        return false;
-    }
-    original<Row> = reinterpret_cast<Signature>(
+    original<Row> = reinterpret_cast<SignatureOf<Row>>(
         runtime.exchangeImplementation(method, reinterpret_cast<platform::Implementation>(replacement)));
     return true;
 }
