@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "engine/platform/HookedMethods.h"
 #include "shared/VersionCompare.h"
 
 namespace corvane::sim {
@@ -49,6 +50,17 @@ Object* sharedObjectOf(Class* cls) { return cls->sharedObject; }
 
 class HomeScreenHost::Objects {
 public:
+    Objects(HomeScreenHost& host, SimRuntime& runtime) : host_(host), runtime_(runtime) {}
+
+    void defineSpringBoard();
+    void defineWiFiManager();
+    void defineLockScreen();
+    void defineUIController();
+    void defineApplications();
+    void defineApplicationController();
+    void defineTelephonyManager();
+    void defineAwayController();
+
     std::unique_ptr<HostObject> springBoard;
     std::unique_ptr<HostObject> wifiManager;
     std::unique_ptr<HostObject> lockScreenManager;
@@ -61,190 +73,182 @@ public:
     Class* applicationClass = nullptr;
     Class* processClass = nullptr;
 
-    static void markBatteryReport(HomeScreenHost& h, const plist::Dictionary* properties) {
-        ++h.batteryReportsSeen_;
-        if (properties != nullptr) h.lastBatteryProperties_ = *properties;
+private:
+    // A class with one shared object, answered by the class-level `accessor`.
+    Class* defineShared(std::string_view name, std::string_view accessor, std::unique_ptr<HostObject>& object) {
+        Class* cls = runtime_.defineClass(name);
+        object = std::make_unique<HostObject>(cls, host_, host_.phone_);
+        cls->sharedObject = object.get();
+        runtime_.addClassMethod<Object* (*)(Class*)>(cls, accessor, &sharedObjectOf);
+        return cls;
     }
-    static void markLaunched(HomeScreenHost& h) { h.launched_ = true; }
+    // One of the methods the engine replaces, with exactly its listed signature.
+    template <class Fn>
+    void defineHooked(Class* cls, const platform::HookedMethod<Fn>& method, std::type_identity_t<Fn> implementation) {
+        runtime_.addMethod<Fn>(cls, method.selector, implementation);
+    }
+    // A method answering one flag of the phone's state.
+    template <bool PhoneState::*Flag>
+    void defineFlag(Class* cls, std::string_view selector) {
+        runtime_.addMethod<bool (*)(Object*)>(cls, selector, [](Object* self) {
+            return host(self).phone.withState([](PhoneState& s) { return s.*Flag; });
+        });
+    }
+
+    HomeScreenHost& host_;
+    SimRuntime& runtime_;
 };
 
-HomeScreenHost::HomeScreenHost(SimRuntime& runtime, SimulatedPhone& phone, HomeScreenOptions options)
-    : runtime_(runtime), phone_(phone), options_(options), objects_(std::make_unique<Objects>()) {
-    using Getter = Object* (*)(Class*);
-    Objects& o = *objects_;
+void HomeScreenHost::Objects::defineSpringBoard() {
+    Class* cls =
+        defineShared(platform::hooked::kApplicationDidFinishLaunching.className, "sharedApplication", springBoard);
+    defineHooked(cls, platform::hooked::kApplicationDidFinishLaunching,
+                 [](Object* self, Object*) { host(self).host.launched_ = true; });
+    defineHooked(cls, platform::hooked::kBatteryStatusDidChange, [](Object* self, const plist::Dictionary* properties) {
+        HomeScreenHost& h = host(self).host;
+        ++h.batteryReportsSeen_;
+        if (properties != nullptr) h.lastBatteryProperties_ = *properties;
+    });
+}
 
-    // SpringBoard
-    Class* springBoard = runtime.defineClass("SpringBoard");
-    o.springBoard = std::make_unique<HostObject>(springBoard, *this, phone);
-    springBoard->sharedObject = o.springBoard.get();
-    runtime.addClassMethod<Getter>(springBoard, "sharedApplication", &sharedObjectOf);
-    runtime.addMethod<void (*)(Object*, Object*)>(
-        springBoard,
-        "applicationDidFinishLaunching:", [](Object* self, Object*) { Objects::markLaunched(host(self).host); });
-    runtime.addMethod<void (*)(Object*, const plist::Dictionary*)>(
-        springBoard, "batteryStatusDidChange:", [](Object* self, const plist::Dictionary* properties) {
-            Objects::markBatteryReport(host(self).host, properties);
-        });
-
-    // SBWiFiManager
-    Class* wifi = runtime.defineClass("SBWiFiManager");
-    o.wifiManager = std::make_unique<HostObject>(wifi, *this, phone);
-    wifi->sharedObject = o.wifiManager.get();
-    runtime.addClassMethod<Getter>(wifi, "sharedInstance", &sharedObjectOf);
-    runtime.addMethod<int (*)(Object*)>(wifi, "signalStrengthBars", [](Object* self) {
+void HomeScreenHost::Objects::defineWiFiManager() {
+    Class* cls = defineShared(platform::hooked::kSignalStrengthBars.className, "sharedInstance", wifiManager);
+    defineHooked(cls, platform::hooked::kSignalStrengthBars, [](Object* self) {
         return host(self).phone.withState([](PhoneState& s) { return s.wifiAssociated ? s.wifiBars : 0; });
     });
-    runtime.addMethod<void (*)(Object*)>(wifi, "_linkDidChange", [](Object*) {});
-    runtime.addMethod<bool (*)(Object*)>(wifi, "isAssociated", [](Object* self) {
-        return host(self).phone.withState([](PhoneState& s) { return s.wifiAssociated; });
-    });
-    runtime.addMethod<std::optional<std::string> (*)(Object*)>(wifi, "currentNetworkName", [](Object* self) {
+    defineHooked(cls, platform::hooked::kLinkDidChange, [](Object*) {});
+    defineFlag<&PhoneState::wifiAssociated>(cls, "isAssociated");
+    runtime_.addMethod<std::optional<std::string> (*)(Object*)>(cls, "currentNetworkName", [](Object* self) {
         return host(self).phone.withState(
             [](PhoneState& s) { return s.wifiAssociated ? s.wifiNetwork : std::optional<std::string>{}; });
     });
-    runtime.addMethod<bool (*)(Object*)>(wifi, "isPowered", [](Object* self) {
-        return host(self).phone.withState([](PhoneState& s) { return s.wifiPowered; });
-    });
-    runtime.addMethod<bool (*)(Object*)>(wifi, "wiFiEnabled", [](Object* self) {
-        return host(self).phone.withState([](PhoneState& s) { return s.wifiEnabled; });
-    });
-    runtime.addMethod<void (*)(Object*, bool)>(
-        wifi, "setWiFiEnabled:", [](Object* self, bool enabled) { host(self).phone.setWiFiEnabled(enabled); });
+    defineFlag<&PhoneState::wifiPowered>(cls, "isPowered");
+    defineFlag<&PhoneState::wifiEnabled>(cls, "wiFiEnabled");
+    runtime_.addMethod<void (*)(Object*, bool)>(
+        cls, "setWiFiEnabled:", [](Object* self, bool enabled) { host(self).phone.setWiFiEnabled(enabled); });
+}
 
-    // SBLockScreenManager and its view controller
-    Class* lockScreen = runtime.defineClass("SBLockScreenManager");
-    Class* lockScreenController = runtime.defineClass("SBLockScreenViewControllerBase");
-    o.lockScreenManager = std::make_unique<HostObject>(lockScreen, *this, phone);
-    o.lockScreenViewController = std::make_unique<HostObject>(lockScreenController, *this, phone);
-    lockScreen->sharedObject = o.lockScreenManager.get();
-    runtime.addClassMethod<Getter>(lockScreen, "sharedInstance", &sharedObjectOf);
-    runtime.addMethod<void (*)(Object*, bool)>(lockScreen, "_setUILocked:", [](Object* self, bool locked) {
+void HomeScreenHost::Objects::defineLockScreen() {
+    Class* manager = defineShared(platform::hooked::kSetUILocked.className, "sharedInstance", lockScreenManager);
+    defineHooked(manager, platform::hooked::kSetUILocked, [](Object* self, bool locked) {
         host(self).phone.withState([&](PhoneState& s) { s.uiLocked = locked; });
     });
-    runtime.addMethod<Object* (*)(Object*)>(lockScreen, "lockScreenViewController", [](Object* self) -> Object* {
+    runtime_.addMethod<Object* (*)(Object*)>(manager, "lockScreenViewController", [](Object* self) -> Object* {
         return host(self).host.objects_->lockScreenViewController.get();
     });
-    screenOffForAutoUnlock_ = compareVersions(phone.device().systemVersion(), "8.0") >= 0;
-    if (screenOffForAutoUnlock_) {
-        runtime.addMethod<void (*)(Object*, bool, bool)>(
-            lockScreenController, "setInScreenOffMode:forAutoUnlock:", [](Object* self, bool screenOff, bool) {
-                host(self).phone.withState([&](PhoneState& s) { s.screenOff = screenOff; });
-            });
-    } else {
-        runtime.addMethod<void (*)(Object*, bool)>(
-            lockScreenController, "setInScreenOffMode:", [](Object* self, bool screenOff) {
-                host(self).phone.withState([&](PhoneState& s) { s.screenOff = screenOff; });
-            });
-    }
-    runtime.addMethod<bool (*)(Object*)>(lockScreenController, "isInScreenOffMode", [](Object* self) {
-        return host(self).phone.withState([](PhoneState& s) { return s.screenOff; });
-    });
 
-    // SBUIController
-    Class* ui = runtime.defineClass("SBUIController");
-    o.uiController = std::make_unique<HostObject>(ui, *this, phone);
-    ui->sharedObject = o.uiController.get();
-    runtime.addClassMethod<Getter>(ui, "sharedInstance", &sharedObjectOf);
-    runtime.addMethod<void (*)(Object*)>(ui, "ACPowerChanged", [](Object*) {});
-    if (options.uiControllerAnswersIsOnAC) {
-        runtime.addMethod<bool (*)(Object*)>(ui, "isOnAC", [](Object* self) {
-            return host(self).phone.withState([](PhoneState& s) { return s.onAC; });
+    Class* controller = runtime_.defineClass(platform::hooked::kSetInScreenOffMode.className);
+    lockScreenViewController = std::make_unique<HostObject>(controller, host_, host_.phone_);
+    host_.screenOffForAutoUnlock_ = compareVersions(host_.phone_.device().systemVersion(), "8.0") >= 0;
+    if (host_.screenOffForAutoUnlock_) {
+        defineHooked(controller, platform::hooked::kSetInScreenOffModeForAutoUnlock,
+                     [](Object* self, bool screenOff, bool) {
+                         host(self).phone.withState([&](PhoneState& s) { s.screenOff = screenOff; });
+                     });
+    } else {
+        defineHooked(controller, platform::hooked::kSetInScreenOffMode, [](Object* self, bool screenOff) {
+            host(self).phone.withState([&](PhoneState& s) { s.screenOff = screenOff; });
         });
     }
+    defineFlag<&PhoneState::screenOff>(controller, "isInScreenOffMode");
+}
 
-    // SBApplication (and the process object of newer systems)
-    o.applicationClass = runtime.defineClass("SBApplication");
-    runtime.addMethod<void (*)(Object*, std::uint32_t)>(
-        o.applicationClass, "setApplicationState:", [](Object* self, std::uint32_t state) { app(self).state = state; });
-    runtime.addMethod<std::string (*)(Object*)>(o.applicationClass, "bundleIdentifier",
-                                                [](Object* self) { return app(self).bundleIdentifier; });
-    runtime.addMethod<std::string (*)(Object*)>(o.applicationClass, "displayName",
-                                                [](Object* self) { return app(self).displayName; });
-    if (options.applicationsHaveProcess) {
-        o.processClass = runtime.defineClass("SBProcess");
-        runtime.addMethod<Object* (*)(Object*)>(o.applicationClass, "process",
-                                                [](Object* self) -> Object* { return app(self).process.get(); });
-        runtime.addMethod<bool (*)(Object*)>(o.processClass, "isRunning", [](Object* self) {
+void HomeScreenHost::Objects::defineUIController() {
+    Class* cls = defineShared(platform::hooked::kACPowerChanged.className, "sharedInstance", uiController);
+    defineHooked(cls, platform::hooked::kACPowerChanged, [](Object*) {});
+    if (host_.options_.uiControllerAnswersIsOnAC) {
+        defineFlag<&PhoneState::onAC>(cls, "isOnAC");
+    }
+}
+
+// SBApplication, and the process object of newer systems.
+void HomeScreenHost::Objects::defineApplications() {
+    applicationClass = runtime_.defineClass(platform::hooked::kSetApplicationState.className);
+    defineHooked(applicationClass, platform::hooked::kSetApplicationState,
+                 [](Object* self, std::uint32_t state) { app(self).state = state; });
+    runtime_.addMethod<std::string (*)(Object*)>(applicationClass, "bundleIdentifier",
+                                                 [](Object* self) { return app(self).bundleIdentifier; });
+    runtime_.addMethod<std::string (*)(Object*)>(applicationClass, "displayName",
+                                                 [](Object* self) { return app(self).displayName; });
+    if (host_.options_.applicationsHaveProcess) {
+        processClass = runtime_.defineClass("SBProcess");
+        runtime_.addMethod<Object* (*)(Object*)>(applicationClass, "process",
+                                                 [](Object* self) -> Object* { return app(self).process.get(); });
+        runtime_.addMethod<bool (*)(Object*)>(processClass, "isRunning", [](Object* self) {
             return static_cast<ProcessObject*>(self)->application.running;
         });
     } else {
-        runtime.addMethod<bool (*)(Object*)>(o.applicationClass, "isRunning",
-                                             [](Object* self) { return app(self).running; });
+        runtime_.addMethod<bool (*)(Object*)>(applicationClass, "isRunning",
+                                              [](Object* self) { return app(self).running; });
     }
+}
 
-    // SBApplicationController
-    Class* controller = runtime.defineClass("SBApplicationController");
-    o.applicationController = std::make_unique<HostObject>(controller, *this, phone);
-    controller->sharedObject = o.applicationController.get();
-    runtime.addClassMethod<Getter>(controller, "sharedInstance", &sharedObjectOf);
-    runtime.addMethod<std::vector<Object*> (*)(Object*)>(controller, "allApplications", [](Object* self) {
+void HomeScreenHost::Objects::defineApplicationController() {
+    Class* cls = defineShared("SBApplicationController", "sharedInstance", applicationController);
+    runtime_.addMethod<std::vector<Object*> (*)(Object*)>(cls, "allApplications", [](Object* self) {
         std::vector<Object*> all;
         for (auto& application : host(self).host.objects_->applications) all.push_back(application.get());
         return all;
     });
+}
 
-    // SBTelephonyManager: answers none while the phone has no telephony manager.
-    Class* telephony = runtime.defineClass("SBTelephonyManager");
-    o.telephonyManager = std::make_unique<HostObject>(telephony, *this, phone);
-    telephony->sharedObject = o.telephonyManager.get();
-    runtime.addClassMethod<Getter>(telephony, "sharedTelephonyManager", [](Class* cls) -> Object* {
+// Answers none while the phone has no telephony manager.
+void HomeScreenHost::Objects::defineTelephonyManager() {
+    Class* cls = defineShared("SBTelephonyManager", "sharedTelephonyManager", telephonyManager);
+    runtime_.addClassMethod<Object* (*)(Class*)>(cls, "sharedTelephonyManager", [](Class* cls) -> Object* {
         auto& self = host(cls->sharedObject);
         return self.phone.withState([](PhoneState& s) { return s.telephonyManagerPresent; }) ? cls->sharedObject
                                                                                              : nullptr;
     });
-    runtime.addMethod<bool (*)(Object*)>(telephony, "isInAirplaneMode", [](Object* self) {
-        return host(self).phone.withState([](PhoneState& s) { return s.airplaneMode; });
-    });
-    runtime.addMethod<bool (*)(Object*)>(telephony, "inCall", [](Object* self) {
-        return host(self).phone.withState([](PhoneState& s) { return s.inCall; });
-    });
-    runtime.addMethod<bool (*)(Object*)>(telephony, "outgoingCallExists", [](Object* self) {
-        return host(self).phone.withState([](PhoneState& s) { return s.outgoingCall; });
-    });
-    runtime.addMethod<bool (*)(Object*)>(telephony, "incomingCallExists", [](Object* self) {
-        return host(self).phone.withState([](PhoneState& s) { return s.incomingCall; });
-    });
-    runtime.addMethod<bool (*)(Object*)>(telephony, "activeCallExists", [](Object* self) {
-        return host(self).phone.withState([](PhoneState& s) { return s.activeCall; });
-    });
-    runtime.addMethod<bool (*)(Object*)>(telephony, "isNetworkTethering", [](Object* self) {
-        return host(self).phone.withState([](PhoneState& s) { return s.tethering; });
-    });
+    defineFlag<&PhoneState::airplaneMode>(cls, "isInAirplaneMode");
+    defineFlag<&PhoneState::inCall>(cls, "inCall");
+    defineFlag<&PhoneState::outgoingCall>(cls, "outgoingCallExists");
+    defineFlag<&PhoneState::incomingCall>(cls, "incomingCallExists");
+    defineFlag<&PhoneState::activeCall>(cls, "activeCallExists");
+    defineFlag<&PhoneState::tethering>(cls, "isNetworkTethering");
+}
 
-    // SBAwayController, on older systems only.
-    if (options.awayControllerPresent) {
-        Class* away = runtime.defineClass("SBAwayController");
-        o.awayController = std::make_unique<HostObject>(away, *this, phone);
-        away->sharedObject = o.awayController.get();
-        runtime.addClassMethod<Getter>(away, "sharedAwayController", &sharedObjectOf);
-        runtime.addMethod<bool (*)(Object*)>(away, "isDimmed", [](Object* self) {
-            return host(self).phone.withState([](PhoneState& s) { return s.dimmed; });
-        });
-    }
+// On older systems only.
+void HomeScreenHost::Objects::defineAwayController() {
+    if (!host_.options_.awayControllerPresent) return;
+    Class* cls = defineShared("SBAwayController", "sharedAwayController", awayController);
+    defineFlag<&PhoneState::dimmed>(cls, "isDimmed");
+}
+
+HomeScreenHost::HomeScreenHost(SimRuntime& runtime, SimulatedPhone& phone, HomeScreenOptions options)
+    : runtime_(runtime), phone_(phone), options_(options), objects_(std::make_unique<Objects>(*this, runtime)) {
+    objects_->defineSpringBoard();
+    objects_->defineWiFiManager();
+    objects_->defineLockScreen();
+    objects_->defineUIController();
+    objects_->defineApplications();
+    objects_->defineApplicationController();
+    objects_->defineTelephonyManager();
+    objects_->defineAwayController();
 }
 
 HomeScreenHost::~HomeScreenHost() = default;
 
 void HomeScreenHost::finishLaunching() {
-    platform::sendVoid<Object*>(runtime_, objects_->springBoard.get(),
-                                "applicationDidFinishLaunching:", objects_->springBoard.get());
+    platform::sendHooked(runtime_, objects_->springBoard.get(), platform::hooked::kApplicationDidFinishLaunching,
+                         objects_->springBoard.get());
 }
 
 void HomeScreenHost::reportBatteryStatus(const plist::Dictionary* properties) {
-    platform::sendVoid<const plist::Dictionary*>(runtime_, objects_->springBoard.get(),
-                                                 "batteryStatusDidChange:", properties);
+    platform::sendHooked(runtime_, objects_->springBoard.get(), platform::hooked::kBatteryStatusDidChange, properties);
 }
 
 void HomeScreenHost::setUILocked(bool locked) {
-    platform::sendVoid<bool>(runtime_, objects_->lockScreenManager.get(), "_setUILocked:", locked);
+    platform::sendHooked(runtime_, objects_->lockScreenManager.get(), platform::hooked::kSetUILocked, locked);
 }
 
 void HomeScreenHost::setScreenOff(bool screenOff) {
     if (screenOffForAutoUnlock_) {
-        platform::sendVoid<bool, bool>(runtime_, objects_->lockScreenViewController.get(),
-                                       "setInScreenOffMode:forAutoUnlock:", screenOff, false);
+        platform::sendHooked(runtime_, objects_->lockScreenViewController.get(),
+                             platform::hooked::kSetInScreenOffModeForAutoUnlock, screenOff, false);
     } else {
-        platform::sendVoid<bool>(runtime_, objects_->lockScreenViewController.get(), "setInScreenOffMode:", screenOff);
+        platform::sendHooked(runtime_, objects_->lockScreenViewController.get(), platform::hooked::kSetInScreenOffMode,
+                             screenOff);
     }
 }
 
@@ -260,14 +264,17 @@ void HomeScreenHost::unlock() {
 
 void HomeScreenHost::setOnAC(bool onAC) {
     phone_.withState([&](PhoneState& s) { s.onAC = onAC; });
-    platform::sendVoid(runtime_, objects_->uiController.get(), "ACPowerChanged");
+    platform::sendHooked(runtime_, objects_->uiController.get(), platform::hooked::kACPowerChanged);
 }
 
 int HomeScreenHost::querySignalStrengthBars() {
-    return platform::send<int>(runtime_, objects_->wifiManager.get(), "signalStrengthBars").value_or(0);
+    return platform::sendHooked(runtime_, objects_->wifiManager.get(), platform::hooked::kSignalStrengthBars)
+        .value_or(0);
 }
 
-void HomeScreenHost::wifiLinkChanged() { platform::sendVoid(runtime_, objects_->wifiManager.get(), "_linkDidChange"); }
+void HomeScreenHost::wifiLinkChanged() {
+    platform::sendHooked(runtime_, objects_->wifiManager.get(), platform::hooked::kLinkDidChange);
+}
 
 void HomeScreenHost::addApplication(const std::string& bundleIdentifier, const std::string& displayName, bool running) {
     auto application =
@@ -295,7 +302,7 @@ void HomeScreenHost::setApplicationState(const std::string& bundleIdentifier, st
     // A foreground or background application runs; a killed one does not.
     if (state == kApplicationForeground || state == kApplicationBackground) app(found).running = true;
     if (state == kApplicationKilled) app(found).running = false;
-    platform::sendVoid<std::uint32_t>(runtime_, found, "setApplicationState:", state);
+    platform::sendHooked(runtime_, found, platform::hooked::kSetApplicationState, state);
 }
 
 }  // namespace corvane::sim

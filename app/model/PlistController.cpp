@@ -16,6 +16,7 @@
 #include "shared/MoveAside.h"
 #include "shared/Names.h"
 #include "shared/Paths.h"
+#include "shared/ProcessState.h"
 #include "shared/PropertyListFile.h"
 
 namespace corvane::app {
@@ -46,7 +47,10 @@ int printable(std::string_view text) { return static_cast<int>(text.size()); }
 }  // namespace
 
 PlistController& PlistController::sharedInstance() {
-    if (!instance) instance.reset(new PlistController());
+    if (!instance) {
+        ProcessState::registerReset(ProcessState::kPreferenceModel, [] { resetSharedInstance(); });
+        instance.reset(new PlistController());
+    }
     return *instance;
 }
 

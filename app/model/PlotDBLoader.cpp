@@ -11,6 +11,7 @@
 #include "app/model/PlotData.h"
 #include "app/platform/NetworkActivityIndicator.h"
 #include "shared/Paths.h"
+#include "shared/ProcessState.h"
 
 namespace corvane::app {
 
@@ -79,7 +80,10 @@ const std::string& PlotDBLoader::recordQuery() {
 
 PlotDBLoader& PlotDBLoader::sharedInstance() {
     std::lock_guard guard(instanceMutex);
-    if (!instance) instance = std::make_unique<PlotDBLoader>();
+    if (!instance) {
+        ProcessState::registerReset(ProcessState::kGraphLoader, [] { resetSharedInstance(); });
+        instance = std::make_unique<PlotDBLoader>();
+    }
     return *instance;
 }
 

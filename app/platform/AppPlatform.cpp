@@ -2,7 +2,9 @@
 
 #include <atomic>
 
+#include "app/model/AppLog.h"
 #include "app/platform/SimulatedPhoneAppPlatform.h"
+#include "shared/ProcessState.h"
 
 namespace corvane::app {
 
@@ -12,10 +14,16 @@ std::atomic<AppPlatform*> installed{nullptr};
 
 AppPlatform& AppPlatform::current() {
     if (AppPlatform* platform = installed.load()) return *platform;
-    static SimulatedPhoneAppPlatform simulatedPhone;
+    static SimulatedPhoneAppPlatform simulatedPhone = [] {
+        AMPWISE_LOG("No platform installed, using the simulated phone under the filesystem root");
+        return SimulatedPhoneAppPlatform();
+    }();
     return simulatedPhone;
 }
 
-void AppPlatform::install(AppPlatform* platform) { installed.store(platform); }
+void AppPlatform::install(AppPlatform* platform) {
+    ProcessState::registerReset(ProcessState::kAppPlatform, [] { install(nullptr); });
+    installed.store(platform);
+}
 
 }  // namespace corvane::app

@@ -18,7 +18,7 @@ public:
     virtual ScheduledPowerEvents& powerEvents() = 0;
 
     // The installed platform; before any is installed, the simulated phone
-    // under the filesystem root.
+    // under the filesystem root (said once in the app's log).
     static AppPlatform& current();
     // Installs a platform (none restores the default one). The caller keeps
     // it alive while installed.

@@ -1,11 +1,15 @@
 #include "app/platform/MainRunLoop.h"
 
 #include "app/platform/AppPlatform.h"
+#include "shared/ProcessState.h"
 
 namespace corvane::app {
 
 MainRunLoop& MainRunLoop::main() {
     static MainRunLoop loop;
+    static const bool resettable =
+        (ProcessState::registerReset(ProcessState::kMainRunLoop, [] { main().reset(); }), true);
+    (void)resettable;
     return loop;
 }
 

@@ -10,13 +10,20 @@
 #include "engine/strategies/CommonToAllStrategies.h"
 #include "engine/strategies/Strategie.h"
 #include "shared/Names.h"
+#include "shared/ProcessState.h"
 #include "shared/SettingsCodes.h"
 
 namespace corvane {
 
 namespace {
 
-Corvane* engineInstance = nullptr;
+// The engine instance. Its storage is never destroyed, so the host's engine
+// outlives every static destructor that could still reach it.
+union EngineSlot {
+    EngineSlot() : engine() {}
+    ~EngineSlot() {}
+    std::unique_ptr<Corvane> engine;
+} engineSlot;
 
 constexpr double kIconRetrySeconds = 2.0;
 constexpr int kStatusBarAlignment = 2;
@@ -55,9 +62,13 @@ Corvane::~Corvane() {
     }
 }
 
-Corvane* Corvane::sharedEngine() { return engineInstance; }
+Corvane* Corvane::sharedEngine() { return engineSlot.engine.get(); }
 
-void Corvane::setSharedEngine(Corvane* engine) { engineInstance = engine; }
+std::unique_ptr<Corvane> Corvane::setSharedEngine(std::unique_ptr<Corvane> engine) {
+    ProcessState::registerReset(ProcessState::kEngineInstance, [] { setSharedEngine(nullptr); });
+    engineSlot.engine.swap(engine);
+    return engine;
+}
 
 void Corvane::postInit() {
     radiosLib = std::make_unique<RadiosLib>(platform_);

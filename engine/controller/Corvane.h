@@ -39,9 +39,10 @@ public:
     Corvane& operator=(const Corvane&) = delete;
 
     // The engine instance of the process: none until the home screen has
-    // finished launching. The instance is never destroyed.
+    // finished launching. The host's instance is never destroyed; setting
+    // another hands back the one it replaces (tests drop or restore it).
     static Corvane* sharedEngine();
-    static void setSharedEngine(Corvane* engine);
+    static std::unique_ptr<Corvane> setSharedEngine(std::unique_ptr<Corvane> engine);
 
     // Lifecycle.
     void postInit();

@@ -6,6 +6,9 @@
 namespace corvane {
 
 void Corvane::wifiBarsChanged(int bars, platform::Object* wifiManager) {
+    // Nothing can change under a strategy that leaves Edge alone on WiFi:
+    // spare the association query, as this runs on every signal read.
+    if (!edge2WiFiManager->followsWiFi()) return;
     const bool associated = homeScreen_.isAssociated(wifiManager);
     if (bars >= 1 && associated)
         edge2WiFiManager->wifiConnected();

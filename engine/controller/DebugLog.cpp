@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/platform/HostPlatform.h"
+#include "shared/ProcessState.h"
 
 namespace corvane {
 
@@ -15,7 +16,10 @@ std::atomic<bool> debugFlag{true};
 
 bool DebugLog::debugEnabled() { return debugFlag.load(std::memory_order_relaxed); }
 
-void DebugLog::setDebugEnabled(bool enabled) { debugFlag.store(enabled, std::memory_order_relaxed); }
+void DebugLog::setDebugEnabled(bool enabled) {
+    ProcessState::registerReset(ProcessState::kDebugFlag, [] { setDebugEnabled(true); });
+    debugFlag.store(enabled, std::memory_order_relaxed);
+}
 
 std::string DebugLog::format(int line, const std::string& message) {
     return "=== Corvane === [Line " + std::to_string(line) + "] " + message;

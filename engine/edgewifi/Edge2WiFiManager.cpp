@@ -41,6 +41,7 @@ void Edge2WiFiManager::setRadioLib(RadiosLib* radiosLib) { radioLib.store(radios
 
 void Edge2WiFiManager::strategyDidChanged(std::shared_ptr<const Strategie> strategy) {
     std::lock_guard guard(stateMutex_);
+    followsWiFi_.store(strategy && strategy->enabledEdgeOffOnWifi);
     currentStrategy = std::move(strategy);
 }
 
@@ -50,6 +51,8 @@ std::shared_ptr<const Strategie> Edge2WiFiManager::currentStrategyNow() const {
 }
 
 // ---- Signal and lock events ---------------------------------------------------------
+
+bool Edge2WiFiManager::followsWiFi() const { return followsWiFi_.load(); }
 
 void Edge2WiFiManager::wifiConnected() {
     std::shared_ptr<const Strategie> strategy = currentStrategyNow();

@@ -29,6 +29,9 @@ public:
 
     void wifiConnected();
     void wifiDisconnected();
+    // Whether the strategy in force turns Edge off on WiFi, so that the two
+    // above can change anything.
+    bool followsWiFi() const;
     void deviceLocked();
     void deviceUnlocked();
     void ACPowerChanged(bool onAC);
@@ -66,7 +69,8 @@ private:
     // Fields shared with the verification threads: the strategy as an
     // immutable snapshot under stateMutex_, the rest atomic.
     std::shared_ptr<const Strategie> currentStrategy;
-    std::function<void()> flagsChanged_;  // set once, before any verification
+    std::atomic<bool> followsWiFi_{false};  // of currentStrategy, read without the lock
+    std::function<void()> flagsChanged_;    // set once, before any verification
     std::atomic<RadiosLib*> radioLib{nullptr};
     std::atomic<std::int32_t> deviceLocked_{0};
     std::atomic<bool> edgeDisabledByMySelf_{false};

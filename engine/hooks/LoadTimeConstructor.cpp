@@ -5,7 +5,6 @@
 #include <dlfcn.h>
 
 #include "engine/hooks/SpringBoardHooks.h"
-#include "engine/platform/HostPlatform.h"
 
 namespace {
 
@@ -20,7 +19,6 @@ __attribute__((constructor)) void corvaneLoad() {
         if (accessor == nullptr) return;
         corvane::platform::Platform* platform = accessor();
         if (platform == nullptr) return;
-        corvane::platform::HostPlatform::install(platform);
         corvane::SpringBoardHooks::install(*platform);
     } catch (...) {
         // Nothing may escape into the host; the library then stays inert.

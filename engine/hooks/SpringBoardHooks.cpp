@@ -1,10 +1,12 @@
 #include "engine/hooks/SpringBoardHooks.h"
 
 #include <exception>
-#include <string_view>
+#include <memory>
 
 #include "engine/controller/Corvane.h"
 #include "engine/controller/DebugLog.h"
+#include "engine/platform/HookedMethods.h"
+#include "engine/platform/HostPlatform.h"
 #include "engine/strategies/CommonToAllStrategies.h"
 #include "shared/VersionCompare.h"
 
@@ -13,19 +15,17 @@ namespace corvane {
 namespace {
 
 using platform::Object;
+namespace hooked = platform::hooked;
 
-platform::Platform* hostPlatform = nullptr;
+template <const auto& Row>
+using SignatureOf = typename std::remove_cvref_t<decltype(Row)>::Signature;
 
-// The replaced implementations, kept so that each replacement can call them.
-SpringBoardHooks::ApplicationDidFinishLaunching originalApplicationDidFinishLaunching = nullptr;
-SpringBoardHooks::BatteryStatusDidChange originalBatteryStatusDidChange = nullptr;
-SpringBoardHooks::SignalStrengthBars originalSignalStrengthBars = nullptr;
-SpringBoardHooks::LinkDidChange originalLinkDidChange = nullptr;
-SpringBoardHooks::SetUILocked originalSetUILocked = nullptr;
-SpringBoardHooks::SetInScreenOffModeForAutoUnlock originalSetInScreenOffModeForAutoUnlock = nullptr;
-SpringBoardHooks::SetInScreenOffMode originalSetInScreenOffMode = nullptr;
-SpringBoardHooks::ACPowerChanged originalACPowerChanged = nullptr;
-SpringBoardHooks::SetApplicationState originalSetApplicationState = nullptr;
+// The replaced implementation of a listed method, kept so that its
+// replacement can call it.
+template <const auto& Row>
+SignatureOf<Row> original = nullptr;
+
+platform::Platform& hostPlatform() { return *platform::HostPlatform::get(); }
 
 // Runs an engine reaction without letting anything escape into the host.
 template <class Action>
@@ -42,10 +42,11 @@ void tellEngine(Action&& action) {
 }
 
 void startEngine() {
-    auto* engine = new Corvane(*hostPlatform);  // lives as long as the process
-    Corvane::setSharedEngine(engine);
+    platform::Platform& host = hostPlatform();
+    Corvane::setSharedEngine(std::make_unique<Corvane>(host));
+    Corvane* engine = Corvane::sharedEngine();
     engine->registerPowerListener();
-    platform::HomeScreen homeScreen(hostPlatform->runtime());
+    platform::HomeScreen homeScreen(host.runtime());
     if (auto onAC = homeScreen.isOnAC(homeScreen.sharedUIController())) {
         engine->onAC = *onAC;
     } else {
@@ -56,7 +57,7 @@ void startEngine() {
 }
 
 void replacementApplicationDidFinishLaunching(Object* self, Object* application) {
-    originalApplicationDidFinishLaunching(self, application);
+    original<hooked::kApplicationDidFinishLaunching>(self, application);
     if (Corvane::sharedEngine() != nullptr) return;  // start-up happens once
     try {
         startEngine();
@@ -68,20 +69,20 @@ void replacementApplicationDidFinishLaunching(Object* self, Object* application)
 }
 
 void replacementBatteryStatusDidChange(Object* self, const plist::Dictionary* properties) {
-    originalBatteryStatusDidChange(self, properties);
+    original<hooked::kBatteryStatusDidChange>(self, properties);
     tellEngine([&](Corvane& engine) { engine.batteryStateChanged(properties); });
 }
 
 int replacementSignalStrengthBars(Object* self) {
-    const int bars = originalSignalStrengthBars(self);
+    const int bars = original<hooked::kSignalStrengthBars>(self);
     tellEngine([&](Corvane& engine) { engine.wifiBarsChanged(bars, self); });
     return bars;
 }
 
 void replacementLinkDidChange(Object* self) {
-    originalLinkDidChange(self);
+    original<hooked::kLinkDidChange>(self);
     tellEngine([&](Corvane& engine) {
-        platform::HomeScreen homeScreen(hostPlatform->runtime());
+        platform::HomeScreen homeScreen(hostPlatform().runtime());
         if (homeScreen.isAssociated(self)) {
             engine.setCurrentWiFiNetwork(homeScreen.currentNetworkName(self));
         } else {
@@ -101,30 +102,30 @@ void lockStateChanged(bool locked) {
 }
 
 void replacementSetUILocked(Object* self, bool locked) {
-    originalSetUILocked(self, locked);
+    original<hooked::kSetUILocked>(self, locked);
     if (CommonToAllStrategies::sharedInstance().switchRadiosOnLock()) lockStateChanged(locked);
 }
 
 void replacementSetInScreenOffModeForAutoUnlock(Object* self, bool screenOff, bool autoUnlock) {
-    originalSetInScreenOffModeForAutoUnlock(self, screenOff, autoUnlock);
+    original<hooked::kSetInScreenOffModeForAutoUnlock>(self, screenOff, autoUnlock);
     if (!CommonToAllStrategies::sharedInstance().switchRadiosOnLock()) lockStateChanged(screenOff);
 }
 
 void replacementSetInScreenOffMode(Object* self, bool screenOff) {
-    originalSetInScreenOffMode(self, screenOff);
+    original<hooked::kSetInScreenOffMode>(self, screenOff);
     if (!CommonToAllStrategies::sharedInstance().switchRadiosOnLock()) lockStateChanged(screenOff);
 }
 
 void replacementACPowerChanged(Object* self) {
-    originalACPowerChanged(self);
+    original<hooked::kACPowerChanged>(self);
     tellEngine([&](Corvane& engine) {
-        platform::HomeScreen homeScreen(hostPlatform->runtime());
+        platform::HomeScreen homeScreen(hostPlatform().runtime());
         engine.acPowerChanged(homeScreen.isOnAC(self).value_or(false), self);
     });
 }
 
 void replacementSetApplicationState(Object* self, std::uint32_t state) {
-    originalSetApplicationState(self, state);
+    original<hooked::kSetApplicationState>(self, state);
     tellEngine([&](Corvane& engine) {
         switch (state) {
             case platform::kApplicationUnknown: CORVANE_DEBUG("Application state changed to UNKNOWN"); break;
@@ -149,42 +150,47 @@ void replacementSetApplicationState(Object* self, std::uint32_t state) {
     });
 }
 
-// Replaces one method when its class and method exist with the expected
-// signature; keeps the replaced implementation in `original`.
-template <class Fn>
-void replace(platform::ObjectRuntime& runtime, std::string_view className, std::string_view selector, Fn replacement,
-             Fn& original) {
-    platform::Class* cls = runtime.lookUpClass(className);
-    if (cls == nullptr) return;
-    platform::Method* method = runtime.instanceMethod(cls, selector);
-    if (method == nullptr || runtime.signature(method) != platform::signatureOf<Fn>()) return;
-    original = reinterpret_cast<Fn>(
+// Replaces one listed method when its class and method exist with the listed
+// signature, keeping the replaced implementation; says why when it cannot.
+template <const auto& Row>
+bool replace(platform::ObjectRuntime& runtime, SignatureOf<Row> replacement) {
+    platform::Class* cls = runtime.lookUpClass(Row.className);
+    platform::Method* method = cls != nullptr ? runtime.instanceMethod(cls, Row.selector) : nullptr;
+    const char* skipped = cls == nullptr      ? "no such class"
+                          : method == nullptr ? "no such method"
+                          : runtime.signature(method) != platform::signatureOf<SignatureOf<Row>>()
+                              ? "its signature does not match"
+                              : nullptr;
+    if (skipped != nullptr) {
+        CORVANE_DEBUG("Hook %.*s %.*s skipped: %s", static_cast<int>(Row.className.size()), Row.className.data(),
+                      static_cast<int>(Row.selector.size()), Row.selector.data(), skipped);
+        return false;
+    }
+    original<Row> = reinterpret_cast<SignatureOf<Row>>(
         runtime.exchangeImplementation(method, reinterpret_cast<platform::Implementation>(replacement)));
+    return true;
 }
 
 }  // namespace
 
 void SpringBoardHooks::install(platform::Platform& platform) {
-    hostPlatform = &platform;
+    platform::HostPlatform::install(&platform);
     platform::ObjectRuntime& runtime = platform.runtime();
-    replace(runtime, "SpringBoard", "applicationDidFinishLaunching:", &replacementApplicationDidFinishLaunching,
-            originalApplicationDidFinishLaunching);
-    replace(runtime, "SpringBoard", "batteryStatusDidChange:", &replacementBatteryStatusDidChange,
-            originalBatteryStatusDidChange);
-    replace(runtime, "SBWiFiManager", "signalStrengthBars", &replacementSignalStrengthBars, originalSignalStrengthBars);
-    replace(runtime, "SBWiFiManager", "_linkDidChange", &replacementLinkDidChange, originalLinkDidChange);
-    replace(runtime, "SBLockScreenManager", "_setUILocked:", &replacementSetUILocked, originalSetUILocked);
+    int installed = 0;
+    installed += replace<hooked::kApplicationDidFinishLaunching>(runtime, &replacementApplicationDidFinishLaunching);
+    installed += replace<hooked::kBatteryStatusDidChange>(runtime, &replacementBatteryStatusDidChange);
+    installed += replace<hooked::kSignalStrengthBars>(runtime, &replacementSignalStrengthBars);
+    installed += replace<hooked::kLinkDidChange>(runtime, &replacementLinkDidChange);
+    installed += replace<hooked::kSetUILocked>(runtime, &replacementSetUILocked);
     if (compareVersions(platform.device().systemVersion(), "8.0") >= 0) {
-        replace(runtime, "SBLockScreenViewControllerBase",
-                "setInScreenOffMode:forAutoUnlock:", &replacementSetInScreenOffModeForAutoUnlock,
-                originalSetInScreenOffModeForAutoUnlock);
+        installed +=
+            replace<hooked::kSetInScreenOffModeForAutoUnlock>(runtime, &replacementSetInScreenOffModeForAutoUnlock);
     } else {
-        replace(runtime, "SBLockScreenViewControllerBase", "setInScreenOffMode:", &replacementSetInScreenOffMode,
-                originalSetInScreenOffMode);
+        installed += replace<hooked::kSetInScreenOffMode>(runtime, &replacementSetInScreenOffMode);
     }
-    replace(runtime, "SBUIController", "ACPowerChanged", &replacementACPowerChanged, originalACPowerChanged);
-    replace(runtime, "SBApplication", "setApplicationState:", &replacementSetApplicationState,
-            originalSetApplicationState);
+    installed += replace<hooked::kACPowerChanged>(runtime, &replacementACPowerChanged);
+    installed += replace<hooked::kSetApplicationState>(runtime, &replacementSetApplicationState);
+    CORVANE_DEBUG("Installed %d of 8 hooks", installed);
 }
 
 }  // namespace corvane

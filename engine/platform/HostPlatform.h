@@ -1,6 +1,6 @@
 #pragma once
-// The platform the engine runs on, process-wide. The load-time constructor
-// installs the host's platform; unit tests install the simulated one.
+// The platform the engine runs on, process-wide, kept here alone. Installing
+// the hooks installs the host's platform; unit tests install the simulated one.
 
 #include "engine/platform/Platform.h"
 

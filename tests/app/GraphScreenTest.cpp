@@ -42,14 +42,10 @@ class GraphScreenTest : public AppTest {
 protected:
     void SetUp() override {
         AppTest::SetUp();
-        PlotDBLoader::resetSharedInstance();
-        app::MainRunLoop::main().reset();
         stack = std::make_unique<app::NavigationStack>(app::AmpwiseStoryboard::make());
     }
     void TearDown() override {
         stack.reset();
-        PlotDBLoader::resetSharedInstance();
-        app::MainRunLoop::main().reset();
         AppTest::TearDown();
     }
 

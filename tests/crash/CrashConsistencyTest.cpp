@@ -20,9 +20,9 @@
 #include "app/model/PlistController.h"
 #include "engine/controller/Corvane.h"
 #include "engine/hooks/SpringBoardHooks.h"
-#include "engine/platform/HostPlatform.h"
-#include "engine/strategies/CommonToAllStrategies.h"
+#include "shared/Names.h"
 #include "shared/Paths.h"
+#include "shared/ProcessState.h"
 #include "shared/PropertyListFile.h"
 #include "sim/PhoneHost.h"
 #include "tests/support/TemporaryRoot.h"
@@ -55,20 +55,13 @@ int countFromEnvironment(const char* name, int fallback) {
 class RunningEngine {
 public:
     RunningEngine() : host_(std::make_unique<sim::PhoneHost>()) {
-        platform::HostPlatform::install(host_.get());
         SpringBoardHooks::install(*host_);
         host_->homeScreen().finishLaunching();
         Corvane::sharedEngine()->postPostInit();
         app::PlistController::resetSharedInstance();
         app::PlistController::sharedInstance();  // the app starts too
     }
-    ~RunningEngine() {
-        app::PlistController::resetSharedInstance();
-        delete Corvane::sharedEngine();
-        Corvane::setSharedEngine(nullptr);
-        platform::HostPlatform::install(nullptr);
-        CommonToAllStrategies::sharedInstance().resetToCreationValues();
-    }
+    ~RunningEngine() { ProcessState::reset(); }
     Corvane& engine() { return *Corvane::sharedEngine(); }
     sim::PhoneHost& host() { return *host_; }
 

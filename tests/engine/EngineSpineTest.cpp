@@ -15,6 +15,7 @@ namespace {
 using EngineSpineTest = HookedPhoneTest;
 
 TEST_F(EngineSpineTest, EventsBeforeLaunchReachOnlyTheHomeScreen) {
+    host->log().clear();  // past the hooks' installation report
     battery(50, 100);
     host->homeScreen().lock();
     host->homeScreen().setOnAC(true);
@@ -85,14 +86,19 @@ TEST_F(EngineSpineTest, SystemVersionSelectsTheScreenOffMethod) {
     }
 }
 
-TEST_F(EngineSpineTest, MissingClassesAndMethodsAreSkippedSilently) {
-    // A system without the UI controller and without the lock-screen view
-    // controller's method: their rows are not installed.
+TEST_F(EngineSpineTest, MissingOrMismatchedMethodsAreSkippedAndReported) {
+    // A system without the UI controller, without the lock-screen view
+    // controller's method and with a link method of another signature: their
+    // rows are not installed, and the log says so.
     startPhone({}, [](sim::PhoneHost& phone) {
-        phone.simRuntime().removeClass("SBUIController");
-        phone.simRuntime().removeMethod(phone.simRuntime().lookUpClass("SBLockScreenViewControllerBase"),
-                                        "setInScreenOffMode:forAutoUnlock:");
+        sim::SimRuntime& runtime = phone.simRuntime();
+        runtime.removeClass("SBUIController");
+        runtime.removeMethod(runtime.lookUpClass("SBLockScreenViewControllerBase"),
+                             "setInScreenOffMode:forAutoUnlock:");
+        runtime.addMethod<void (*)(platform::Object*, bool)>(runtime.lookUpClass("SBWiFiManager"), "_linkDidChange",
+                                                             [](platform::Object*, bool) {});
     });
+    EXPECT_EQ(logCount("skipped"), 3u);
     launch();
     EXPECT_FALSE(engine()->onAC);
     host->homeScreen().setScreenOff(true);

@@ -173,13 +173,12 @@ TEST_F(PowerEventsTest, BackgroundWakeKeepsTheSystemAwakeFor120Seconds) {
 }
 
 TEST_F(PowerEventsTest, WithoutAnEngineTheSystemIsStillAnswered) {
-    Corvane* running = Corvane::sharedEngine();
-    Corvane::setSharedEngine(nullptr);
+    std::unique_ptr<Corvane> running = Corvane::setSharedEngine(nullptr);
     EXPECT_EQ(send(platform::kIOMessageCanSystemSleep).answer, Answer::Allowed);
     EXPECT_EQ(send(platform::kIOMessageSystemWillSleep).answer, Answer::Allowed);
     send(platform::kIOMessageSystemWillPowerOn);
     EXPECT_TRUE(power().events().empty());
-    Corvane::setSharedEngine(running);
+    Corvane::setSharedEngine(std::move(running));
 }
 
 }  // namespace

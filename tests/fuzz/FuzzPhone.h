@@ -11,11 +11,9 @@
 #include <string>
 
 #include "engine/controller/Corvane.h"
-#include "engine/controller/DebugLog.h"
 #include "engine/hooks/SpringBoardHooks.h"
-#include "engine/platform/HostPlatform.h"
-#include "engine/strategies/CommonToAllStrategies.h"
 #include "shared/Paths.h"
+#include "shared/ProcessState.h"
 #include "sim/PhoneHost.h"
 
 namespace corvane::fuzzing {
@@ -50,17 +48,13 @@ private:
         stop();
         inputs_ = 0;
         host_ = std::make_unique<sim::PhoneHost>();
-        platform::HostPlatform::install(host_.get());
         SpringBoardHooks::install(*host_);
         host_->homeScreen().finishLaunching();
         Corvane::sharedEngine()->postPostInit();
     }
     void stop() {
-        delete Corvane::sharedEngine();
-        Corvane::setSharedEngine(nullptr);
-        platform::HostPlatform::install(nullptr);
+        ProcessState::reset();
         host_.reset();
-        CommonToAllStrategies::sharedInstance().resetToCreationValues();
     }
 
     int inputsPerPhone_;

@@ -17,6 +17,7 @@
 #include "shared/DarwinBus.h"
 #include "shared/Names.h"
 #include "shared/Paths.h"
+#include "shared/ProcessState.h"
 #include "shared/PropertyListFile.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TemporaryRoot.h"
@@ -70,10 +71,7 @@ protected:
         std::ofstream(root_.path() / "day.json") << kScenario;
         ::setenv("CORVANE_ROOT", phoneRoot().c_str(), 1);  // the app looks at the phone's files
     }
-    ~LiveLinkTest() override {
-        app::AppPlatform::install(nullptr);
-        app::PlistController::resetSharedInstance();
-    }
+    ~LiveLinkTest() override { ProcessState::reset(); }
     std::filesystem::path phoneRoot() const { return root_.path() / "phone"; }
     ChildProcess startPhone(const Environment& environment = {}) {
         return ChildProcess({CORVANE_PHONESIM, "--live", "--speed", "100", "--root", phoneRoot().string(),

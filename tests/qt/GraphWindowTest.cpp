@@ -41,14 +41,10 @@ class GraphWindowTest : public QObject {
 private slots:
     void init() {
         f = std::make_unique<WindowFixture>();
-        app::PlotDBLoader::resetSharedInstance();
         // Three weeks of records, one every ten minutes.
         writeStatisticsRows(everyStep(1'700'000'000, 600, static_cast<int>(21 * kDay / 600)));
     }
-    void cleanup() {
-        f.reset();
-        app::PlotDBLoader::resetSharedInstance();
-    }
+    void cleanup() { f.reset(); }
 
     void seriesChosenInTheSettingsAreSavedAndDrawn() {
         f->open();

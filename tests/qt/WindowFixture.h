@@ -19,6 +19,7 @@
 #include "app/qt/ToggleSwitch.h"
 #include "app/screens/AmpwiseStoryboard.h"
 #include "shared/Paths.h"
+#include "shared/ProcessState.h"
 #include "shared/PropertyListFile.h"
 #include "tests/support/TemporaryRoot.h"
 
@@ -28,13 +29,12 @@ class WindowFixture {
 public:
     WindowFixture() {
         std::filesystem::create_directories(paths::resolve(paths::kPreferencesFolder));
+        ProcessState::reset();
         app::AppPlatform::install(platform_.get());
-        app::PlistController::resetSharedInstance();
     }
     ~WindowFixture() {
         window.reset();
-        app::PlistController::resetSharedInstance();
-        app::AppPlatform::install(nullptr);
+        ProcessState::reset();
     }
 
     app::AmpwiseWindow& open(app::Storyboard storyboard = app::AmpwiseStoryboard::make()) {

@@ -26,15 +26,8 @@ using app::PlotDBLoader;
 
 class ChartPaintingTest : public AppTest {
 protected:
-    void SetUp() override {
-        AppTest::SetUp();
-        PlotDBLoader::resetSharedInstance();
-        app::MainRunLoop::main().reset();
-    }
     void TearDown() override {
         screen.reset();
-        PlotDBLoader::resetSharedInstance();
-        app::MainRunLoop::main().reset();
         AppTest::TearDown();
     }
     // A week of rows every 30 seconds, opened on a 400 x 300 screen.

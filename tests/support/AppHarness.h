@@ -21,6 +21,7 @@
 #include "shared/MobileDataInfo.h"
 #include "shared/Names.h"
 #include "shared/Paths.h"
+#include "shared/ProcessState.h"
 #include "shared/PropertyListFile.h"
 #include "tests/support/TemporaryRoot.h"
 
@@ -80,6 +81,7 @@ public:
 class AppTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        ProcessState::reset();
         std::error_code ignored;
         std::filesystem::create_directories(paths::resolve(paths::kPreferencesFolder), ignored);
         app::AppPlatform::install(&platform);
@@ -87,12 +89,10 @@ protected:
             std::lock_guard guard(logMutex_);
             logLines_.push_back(line);
         });
-        app::PlistController::resetSharedInstance();
     }
     void TearDown() override {
-        app::PlistController::resetSharedInstance();
+        ProcessState::reset();
         app::AppLog::setSink(previousSink_);
-        app::AppPlatform::install(nullptr);
     }
 
     // The app's log lines so far.

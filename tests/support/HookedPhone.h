@@ -18,12 +18,12 @@
 #include "engine/controller/Corvane.h"
 #include "engine/controller/DebugLog.h"
 #include "engine/hooks/SpringBoardHooks.h"
-#include "engine/platform/HostPlatform.h"
 #include "engine/radios/RadiosLib.h"
 #include "engine/strategies/CommonToAllStrategies.h"
 #include "engine/strategies/Strategie.h"
 #include "shared/Names.h"
 #include "shared/Paths.h"
+#include "shared/ProcessState.h"
 #include "shared/PropertyListFile.h"
 #include "shared/SettingsCodes.h"
 #include "sim/PhoneHost.h"
@@ -42,7 +42,6 @@ protected:
                                const std::function<void(sim::PhoneHost&)>& beforeHooks = {}) {
         stopPhone();
         host = std::make_unique<sim::PhoneHost>(std::move(options));
-        platform::HostPlatform::install(host.get());
         if (beforeHooks) beforeHooks(*host);
         SpringBoardHooks::install(*host);
         return *host;
@@ -69,7 +68,6 @@ protected:
     // A new engine on the same phone and files, as after a restart of the
     // host, past its deferred start-up but without a battery report.
     void restartEngine() {
-        delete Corvane::sharedEngine();
         Corvane::setSharedEngine(nullptr);
         launchHomeScreen();
         engine()->postPostInit();
@@ -170,13 +168,9 @@ protected:
 
     void stopPhone() {
         radios.reset();
-        delete Corvane::sharedEngine();
-        Corvane::setSharedEngine(nullptr);
-        platform::HostPlatform::install(nullptr);
+        ProcessState::reset();
         host.reset();
         changesMark_ = 0;
-        CommonToAllStrategies::sharedInstance().resetToCreationValues();
-        DebugLog::setDebugEnabled(true);
     }
 
     TemporaryRoot root;

@@ -54,13 +54,10 @@ protected:
         launch();
         appPlatform = std::make_unique<AppOnPhone>(*host);
         app::AppPlatform::install(appPlatform.get());
-        app::PlistController::resetSharedInstance();
         navigation.setRootViewController(app::AmpwiseStoryboard::instantiateInitialViewController());
     }
     void TearDown() override {
         navigation.setRootViewController(nullptr);
-        app::PlistController::resetSharedInstance();
-        app::AppPlatform::install(nullptr);
         HookedPhoneTest::TearDown();
     }
 

@@ -12,13 +12,13 @@
 #include <mutex>
 #include <thread>
 
-#include "engine/controller/DebugLog.h"
 #include "engine/edgewifi/Edge2WiFiManager.h"
 #include "engine/platform/HostPlatform.h"
 #include "engine/radios/RadiosLib.h"
 #include "engine/strategies/Strategie.h"
 #include "shared/Names.h"
 #include "shared/Paths.h"
+#include "shared/ProcessState.h"
 #include "shared/SettingsCodes.h"
 #include "sim/PhoneHost.h"
 #include "sim/PlatformOverlay.h"
@@ -37,7 +37,6 @@ protected:
         overlay.overrideClock(&clock);
         overlay.overrideThreads(&threads);
         platform::HostPlatform::install(&host);
-        DebugLog::setDebugEnabled(true);
         radios = std::make_unique<RadiosLib>(overlay);
         manager = std::make_unique<Edge2WiFiManager>(overlay);
         manager->setRadioLib(radios.get());
@@ -48,7 +47,7 @@ protected:
         manager.reset();  // waits for the verifications still running
         threads.joinAll();
         radios.reset();
-        platform::HostPlatform::install(nullptr);
+        ProcessState::reset();
     }
 
     // The radios were woken well over 4.5 seconds ago, with WiFi on.
