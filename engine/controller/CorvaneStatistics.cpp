@@ -450,10 +450,10 @@ void Corvane::persistData() {
 
     const std::filesystem::path folder = path.parent_path();
     if (!files.fileExists(folder)) files.createDirectory(folder, true);
-    if (plist::writeFile(path, plist::Value(std::move(dictionary)))) {
+    if (const Outcome written = plist::writeFile(path, plist::Value(std::move(dictionary)))) {
         CORVANE_DEBUG("Pref file %s saved", path.c_str());
     } else {
-        CORVANE_DEBUG("Pref file %s COULD NOT be created", path.c_str());
+        CORVANE_DEBUG("Pref file %s COULD NOT be created: %s", path.c_str(), written.message().c_str());
     }
 }
 
