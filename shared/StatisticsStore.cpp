@@ -1,6 +1,5 @@
 #include "shared/StatisticsStore.h"
 
-
 #include "shared/MoveAside.h"
 #include "shared/StatisticsSchema.h"
 
