@@ -44,22 +44,25 @@ std::optional<pid_t> temporaryFileWriter(const std::string& name) {
 
 bool processIsGone(pid_t pid) { return ::kill(pid, 0) != 0 && errno == ESRCH; }
 
-bool writeAll(int fd, std::string_view bytes) {
+// Each step answers 0 or the errno of its failure.
+int writeAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
         const ssize_t written = ::write(fd, bytes.data(), bytes.size());
         if (written < 0) {
             if (errno == EINTR) continue;
-            return false;
+            return errno;
         }
         bytes.remove_prefix(static_cast<std::size_t>(written));
     }
-    return true;
+    return 0;
 }
 
-bool closeChecked(int fd) {
+int closeChecked(int fd) {
     // Linux releases the descriptor even when close reports EINTR: never retry.
-    return ::close(fd) == 0 || errno == EINTR;
+    return ::close(fd) == 0 || errno == EINTR ? 0 : errno;
 }
+
+int zeroOrErrno(int result) { return result == 0 ? 0 : errno; }
 
 // Makes the rename itself durable. A failure here leaves a correct file that
 // may only be older after a power loss, so it is not reported.
@@ -70,8 +73,8 @@ void syncFolder(const std::filesystem::path& folder) {
     ::close(fd);
 }
 
-bool writeThroughTemporary(const std::filesystem::path& path, std::string_view bytes) {
-    if (path.filename().empty()) return false;
+Outcome writeThroughTemporary(const std::filesystem::path& path, std::string_view bytes) {
+    if (path.filename().empty()) return Outcome::fromErrno(EINVAL);
     std::filesystem::path folder = path.parent_path();
     if (folder.empty()) folder = ".";
 
@@ -81,33 +84,34 @@ bool writeThroughTemporary(const std::filesystem::path& path, std::string_view b
     std::vector<char> temporaryName(pattern.begin(), pattern.end());
     temporaryName.push_back('\0');
     const int fd = ::mkostemp(temporaryName.data(), O_CLOEXEC);
-    if (fd < 0) return false;
+    if (fd < 0) return Outcome::fromErrno(errno);
 
     mode_t mode = kNewFileMode;
     struct stat existing {};
     if (::stat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) mode = existing.st_mode & 07777;
 
-    bool ok = ::fchmod(fd, mode) == 0;
-    ok = ok && writeAll(fd, bytes);
-    ok = ok && ::fsync(fd) == 0;
-    ok = closeChecked(fd) && ok;
-    ok = ok && ::rename(temporaryName.data(), path.c_str()) == 0;
-    if (!ok) {
+    int failure = zeroOrErrno(::fchmod(fd, mode));
+    if (failure == 0) failure = writeAll(fd, bytes);
+    if (failure == 0) failure = zeroOrErrno(::fsync(fd));
+    const int closed = closeChecked(fd);
+    if (failure == 0) failure = closed;
+    if (failure == 0) failure = zeroOrErrno(::rename(temporaryName.data(), path.c_str()));
+    if (failure != 0) {
         ::unlink(temporaryName.data());
-        return false;
+        return Outcome::fromErrno(failure);
     }
     syncFolder(folder);
-    return true;
+    return {};
 }
 
 }  // namespace
 
-bool writeFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
+Outcome writeFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
     try {
         return writeThroughTemporary(path, bytes);
     } catch (...) {
         // Only allocation failures can get here, before the temporary file exists.
-        return false;
+        return Outcome::fromErrno(ENOMEM);
     }
 }
 

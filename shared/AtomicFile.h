@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "shared/Outcome.h"
+
 namespace corvane {
 
 // Files larger than this are refused by readWholeFile: no file of the system
@@ -17,9 +19,10 @@ inline constexpr std::size_t kMaximumFileSize = 64u * 1024u * 1024u;
 // Writes the bytes to a new temporary file in the target's folder (named
 // ".<name>.corvane-<process id>.XXXXXX"), flushes it to disk and renames it
 // over the target. Keeps the permissions of a file it
-// replaces. Does not create folders. NO on any failure; the temporary file is
-// then removed and the old file stays as it was.
-bool writeFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+// replaces. Does not create folders. On any failure the answer carries the
+// system's reason (ENOENT for a missing folder, ENOSPC for a full disk...);
+// the temporary file is then removed and the old file stays as it was.
+Outcome writeFileAtomically(const std::filesystem::path& path, std::string_view bytes);
 
 // Removes, directly in the folder, the temporary files of atomic writes that
 // never finished: those of a process that is gone, of this process (called

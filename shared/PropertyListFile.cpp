@@ -2,6 +2,7 @@
 
 #include <plist/plist.h>
 
+#include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -246,13 +247,14 @@ std::optional<Dictionary> readDictionary(const std::filesystem::path& path, std:
     return std::move(*dictionary);
 }
 
-bool writeFile(const std::filesystem::path& path, const Value& value) {
+Outcome writeFile(const std::filesystem::path& path, const Value& value) {
     try {
         const std::optional<std::string> xml = xmlOf(value);
-        if (!xml || xml->empty()) return false;
+        // A value nested too deep has no XML form.
+        if (!xml || xml->empty()) return Outcome::fromErrno(EINVAL);
         return writeFileAtomically(path, *xml);
     } catch (...) {
-        return false;
+        return Outcome::fromErrno(ENOMEM);
     }
 }
 

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "shared/Outcome.h"
 #include "shared/PropertyList.h"
 
 namespace corvane::plist {
@@ -28,7 +29,8 @@ std::optional<Dictionary> readDictionary(const std::filesystem::path& path, std:
 
 // Writes the XML form to a temporary file in the same folder, flushes it and
 // renames it over the path, so a reader sees the old or the new whole file.
-// Does not create folders. NO on any failure (the old file then stays).
-bool writeFile(const std::filesystem::path& path, const Value& value);
+// Does not create folders. On failure the old file stays and the answer
+// carries the reason.
+Outcome writeFile(const std::filesystem::path& path, const Value& value);
 
 }  // namespace corvane::plist

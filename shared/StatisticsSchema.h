@@ -24,4 +24,12 @@ inline constexpr int kInsertParameterCount = 15;
 inline constexpr std::string_view kInsertStatement =
     "INSERT INTO BATTERY_STATUS (                                   CurrentCapacity,                                    DesignCapacity,                                    MaxCapacity,                                    Temperature,                                    TimeRemaining,                                    InstantAmperage,                                    CycleCount,                                    Amperage,                                    Voltage,                                    UpdateTime,                                    FullyCharged,                                    IsCharging,                                    LoadAvg1,                                    LoadAvg5,                                    LoadAvg15                                    ) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
 
+// The readers and the purge of the table.
+inline constexpr std::string_view kCountStatement = "SELECT COUNT(*) FROM BATTERY_STATUS";
+inline constexpr std::string_view kCountInWindowStatement =
+    "SELECT COUNT(1) FROM BATTERY_STATUS WHERE UpdateTime >= ? AND UpdateTime <= ?";
+inline constexpr std::string_view kTimeBoundsStatement = "SELECT MIN(UpdateTime), MAX(UpdateTime) FROM BATTERY_STATUS";
+inline constexpr std::string_view kDeleteAllStatement = "DELETE FROM BATTERY_STATUS";
+inline constexpr std::string_view kDeleteOlderStatement = "DELETE FROM BATTERY_STATUS WHERE UpdateTime < ?";
+
 }  // namespace corvane::statistics

@@ -1,6 +1,5 @@
 #include "sim/PhoneDay.h"
 
-#include <sqlite3.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -12,6 +11,7 @@
 #include "shared/Names.h"
 #include "shared/Paths.h"
 #include "shared/PropertyListFile.h"
+#include "shared/StatisticsStore.h"
 
 namespace corvane::sim {
 
@@ -89,23 +89,7 @@ std::string_view answerName(SimPowerManagement::Answer answer) {
     return "none";
 }
 
-long long countStatisticsRows() {
-    const std::filesystem::path database = paths::resolve(paths::kStatisticsDatabase);
-    std::error_code error;
-    if (!std::filesystem::exists(database, error)) return 0;
-    sqlite3* db = nullptr;
-    long long rows = 0;
-    if (sqlite3_open_v2(database.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
-        sqlite3_stmt* statement = nullptr;
-        if (sqlite3_prepare_v2(db, "SELECT COUNT(*) FROM BATTERY_STATUS", -1, &statement, nullptr) == SQLITE_OK &&
-            sqlite3_step(statement) == SQLITE_ROW) {
-            rows = sqlite3_column_int64(statement, 0);
-        }
-        sqlite3_finalize(statement);
-    }
-    sqlite3_close(db);
-    return rows;
-}
+long long countStatisticsRows() { return statistics::countRows(paths::resolve(paths::kStatisticsDatabase)); }
 
 }  // namespace
 

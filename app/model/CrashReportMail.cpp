@@ -73,8 +73,8 @@ std::optional<std::filesystem::path> CrashReportMail::saveToOutbox(const MimeMes
         do {
             path = outbox / ("crash-logs-" + stamp + "-" + uniqueSuffix() + ".eml");
         } while (std::filesystem::exists(path, code));
-        if (!writeFileAtomically(path, message.text())) {
-            error = path.string() + ": the file could not be written";
+        if (const Outcome written = writeFileAtomically(path, message.text()); !written) {
+            error = path.string() + ": the file could not be written: " + written.message();
             return std::nullopt;
         }
         return path;

@@ -220,11 +220,11 @@ void PlistController::updateFile(const std::filesystem::path& path,
         return;
     }
     change(*prefs);
-    if (plist::writeFile(path, plist::Value(std::move(*prefs)))) {
+    if (const Outcome written = plist::writeFile(path, plist::Value(std::move(*prefs)))) {
         AMPWISE_LOG("file %s created", path.c_str());
         firePrefChanged();
     } else {
-        AMPWISE_LOG("file %s COULD NOT be created", path.c_str());
+        AMPWISE_LOG("file %s COULD NOT be created: %s", path.c_str(), written.message().c_str());
     }
 }
 

@@ -32,8 +32,8 @@ std::uint64_t saturatingAdd(std::uint64_t a, std::uint64_t b) {
     return a > std::numeric_limits<std::uint64_t>::max() - b ? std::numeric_limits<std::uint64_t>::max() : a + b;
 }
 // SQLite integers are signed 64-bit: a bound beyond that range stays at its end.
-sqlite3_int64 boundTime(std::uint64_t seconds) {
-    return static_cast<sqlite3_int64>(std::min<std::uint64_t>(seconds, std::numeric_limits<sqlite3_int64>::max()));
+std::int64_t boundTime(std::uint64_t seconds) {
+    return static_cast<std::int64_t>(std::min<std::uint64_t>(seconds, std::numeric_limits<std::int64_t>::max()));
 }
 
 std::uint64_t spanOfRangeCode(std::int32_t rangeCode) {
@@ -49,19 +49,16 @@ std::uint64_t spanOfRangeCode(std::int32_t rangeCode) {
 }
 
 // Runs a statement that returns nothing of interest, one step.
-void runOnce(sqlite3* database, const char* sql) {
-    sqlite3_stmt* statement = nullptr;
-    const int prepared = sqlite3_prepare_v2(database, sql, -1, &statement, nullptr);
-    if (prepared != SQLITE_OK) {
-        AMPWISE_LOG("Query %s failed cause %d", sql, prepared);
-    } else {
-        const int stepped = sqlite3_step(statement);
-        if (stepped != SQLITE_DONE && stepped != SQLITE_ROW) AMPWISE_LOG("Query %s failed cause %d", sql, stepped);
+void runOnce(statistics::Store& database, const char* sql) {
+    statistics::Statement statement;
+    if (const Outcome prepared = database.prepare(sql, statement); !prepared) {
+        AMPWISE_LOG("Query %s failed cause %d", sql, prepared.reason().value());
+    } else if (!statement.next() && !statement.outcome()) {
+        AMPWISE_LOG("Query %s failed cause %d", sql, statement.outcome().reason().value());
     }
-    sqlite3_finalize(statement);
 }
 
-bool isBusy(int result) { return (result & 0xff) == SQLITE_BUSY || (result & 0xff) == SQLITE_LOCKED; }
+bool isBusy(const Outcome& outcome) { return statistics::isBusy(outcome.reason()); }
 
 }  // namespace
 
@@ -73,7 +70,8 @@ const std::string& PlotDBLoader::recordQuery() {
             sql += spaces + kSeriesNames[i];
             if (i + 1 < kSeriesCount) sql += ",";
         }
-        return sql + spaces + "FROM BATTERY_STATUS WHERE UpdateTime >= ? AND UpdateTime <= ? ORDER BY UpdateTime";
+        return sql + spaces + "FROM " + std::string(statistics::kTableName) +
+               " WHERE UpdateTime >= ? AND UpdateTime <= ? ORDER BY UpdateTime";
     }();
     return query;
 }
@@ -122,26 +120,20 @@ bool PlotDBLoader::loadEndTimes() {
     const std::filesystem::path file = paths::resolve(paths::kStatisticsDatabase);
     std::error_code ignored;
     if (!std::filesystem::exists(file, ignored)) return false;
-    if (sqlite3_open_v2(file.c_str(), &statsDB_, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
-        sqlite3_close(statsDB_);
-        statsDB_ = nullptr;
-        return false;
-    }
-    sqlite3_busy_timeout(statsDB_, busyTimeoutMilliseconds());
-    sqlite3_stmt* statement = nullptr;
+    if (!statsDB_.open(file, statistics::Store::Access::ReadOnly, busyTimeoutMilliseconds())) return false;
     bool read = false;
-    if (sqlite3_prepare_v2(statsDB_, kEndTimesQuery.data(), static_cast<int>(kEndTimesQuery.size()), &statement,
-                           nullptr) == SQLITE_OK) {
-        while (sqlite3_step(statement) == SQLITE_ROW) {
-            // Times before 1970 do not exist in the table; an empty table gives 0.
-            minTime_.store(static_cast<std::uint64_t>(std::max<sqlite3_int64>(0, sqlite3_column_int64(statement, 0))));
-            maxTime_.store(static_cast<std::uint64_t>(std::max<sqlite3_int64>(0, sqlite3_column_int64(statement, 1))));
-            read = true;
+    {
+        statistics::Statement statement;
+        if (statsDB_.prepare(kEndTimesQuery, statement)) {
+            while (statement.next()) {
+                // Times before 1970 do not exist in the table; an empty table gives 0.
+                minTime_.store(static_cast<std::uint64_t>(std::max<std::int64_t>(0, statement.integer64(0))));
+                maxTime_.store(static_cast<std::uint64_t>(std::max<std::int64_t>(0, statement.integer64(1))));
+                read = true;
+            }
         }
     }
-    sqlite3_finalize(statement);
-    sqlite3_close(statsDB_);
-    statsDB_ = nullptr;
+    statsDB_.close();
     return read;
 }
 
@@ -259,104 +251,98 @@ void PlotDBLoader::loadDataFrom(Pair window, DrawFlags remembered) {
 
 void PlotDBLoader::compact() {
     // Compacting rewrites the whole file: only worth it when pages are free.
-    sqlite3_stmt* statement = nullptr;
-    sqlite3_int64 freePages = 0;
-    if (sqlite3_prepare_v2(statsDB_, "PRAGMA freelist_count;", -1, &statement, nullptr) == SQLITE_OK &&
-        sqlite3_step(statement) == SQLITE_ROW) {
-        freePages = sqlite3_column_int64(statement, 0);
+    std::int64_t freePages = 0;
+    {
+        statistics::Statement statement;
+        if (statsDB_.prepare("PRAGMA freelist_count;", statement) && statement.next())
+            freePages = statement.integer64(0);
     }
-    sqlite3_finalize(statement);
-    if (freePages > 0 && !sqlite3_db_readonly(statsDB_, "main")) runOnce(statsDB_, "VACUUM;");
+    if (freePages > 0 && !statsDB_.isReadOnly()) runOnce(statsDB_, "VACUUM;");
     runOnce(statsDB_, "PRAGMA shrink_memory;");
 }
 
 std::string PlotDBLoader::readWindow(const Pair& window, const DrawFlags& remembered) {
     const std::filesystem::path file = paths::resolve(paths::kStatisticsDatabase);
     // Read-write for compacting; read-only when the file cannot be written.
-    int opened = sqlite3_open_v2(file.c_str(), &statsDB_, SQLITE_OPEN_READWRITE, nullptr);
-    if (opened != SQLITE_OK) {
-        sqlite3_close(statsDB_);
-        opened = sqlite3_open_v2(file.c_str(), &statsDB_, SQLITE_OPEN_READONLY, nullptr);
-    }
-    if (opened != SQLITE_OK) {
-        AMPWISE_LOG("Cannot open %s : %d", file.c_str(), opened);
-        sqlite3_close(statsDB_);
-        statsDB_ = nullptr;
+    Outcome opened = statsDB_.open(file, statistics::Store::Access::ReadWrite, busyTimeoutMilliseconds());
+    if (!opened) opened = statsDB_.open(file, statistics::Store::Access::ReadOnly, busyTimeoutMilliseconds());
+    if (!opened) {
+        AMPWISE_LOG("Cannot open %s : %d %s", file.c_str(), opened.reason().value(), opened.message().c_str());
         return "The statistics database cannot be opened";
     }
-    sqlite3_busy_timeout(statsDB_, busyTimeoutMilliseconds());
     compact();
+    std::string error = readRecords(window, remembered);
+    statsDB_.close();
+    return error;
+}
 
+std::string PlotDBLoader::readRecords(const Pair& window, const DrawFlags& remembered) {
     std::string error;
-    auto bindWindow = [&](sqlite3_stmt* statement) {
-        sqlite3_bind_int64(statement, 1, boundTime(window.start));
-        sqlite3_bind_int64(statement, 2, boundTime(window.end));
+    auto bindWindow = [&](statistics::Statement& statement) {
+        statement.bind(1, boundTime(window.start));
+        statement.bind(2, boundTime(window.end));
     };
     // The count goes to the delegate and sizes the series up front.
     std::int32_t count = 0;
     {
-        sqlite3_stmt* statement = nullptr;
-        int result =
-            sqlite3_prepare_v2(statsDB_, kCountQuery.data(), static_cast<int>(kCountQuery.size()), &statement, nullptr);
-        if (result == SQLITE_OK) {
+        statistics::Statement statement;
+        Outcome result = statsDB_.prepare(kCountQuery, statement);
+        if (result) {
             bindWindow(statement);
-            result = sqlite3_step(statement);
-            if (result == SQLITE_ROW) count = sqlite3_column_int(statement, 0);
+            if (statement.next())
+                count = statement.integer(0);
+            else
+                result = statement.outcome() ? Outcome(statistics::sqliteError(SQLITE_DONE)) : statement.outcome();
         }
-        if (result != SQLITE_ROW) AMPWISE_LOG("Query failed cause %d", result);
+        if (!result) AMPWISE_LOG("Query failed cause %d", result.reason().value());
         if (isBusy(result)) error = "The statistics database is busy";
-        sqlite3_finalize(statement);
         tellDelegate(&PlotLoaderDelegate::dataLoadingStarted, count);
     }
 
     std::int32_t counter = 0;
-    sqlite3_stmt* statement = nullptr;
-    const int prepared =
-        error.empty() ? sqlite3_prepare_v2(statsDB_, recordQuery().c_str(), -1, &statement, nullptr) : SQLITE_BUSY;
-    if (prepared != SQLITE_OK) {
-        AMPWISE_LOG("Query failed cause %d", prepared);
+    statistics::Statement statement;
+    const Outcome prepared =
+        error.empty() ? statsDB_.prepare(recordQuery(), statement) : Outcome(statistics::sqliteError(SQLITE_BUSY));
+    if (!prepared) {
+        AMPWISE_LOG("Query failed cause %d", prepared.reason().value());
         if (isBusy(prepared)) error = "The statistics database is busy";
-    } else {
-        bindWindow(statement);
-        Components loaded;
-        PCLineChartViewComponent* columns[kSeriesCount] = {};
-        int stepped = SQLITE_ROW;
-        while ((stepped = sqlite3_step(statement)) == SQLITE_ROW) {
-            if (counter == 0) {
-                for (std::size_t i = 0; i < kSeriesCount; ++i) {
-                    auto series = std::make_shared<PlotData>(kSeriesNames[i], loaded.size());
-                    series->points.reserve(static_cast<std::size_t>(std::max(count, 0)));
-                    columns[i] = series.get();
-                    loaded.emplace(kSeriesNames[i], std::move(series));
-                }
-            }
-            for (std::size_t i = 0; i < kSeriesCount; ++i) {
-                const int column = static_cast<int>(i);
-                if (sqlite3_column_type(statement, column) == SQLITE_NULL)
-                    columns[i]->points.emplace_back(std::nullopt);
-                else if (static_cast<std::int64_t>(i) == kTimeColumn)
-                    columns[i]->points.emplace_back(static_cast<double>(sqlite3_column_int64(statement, column)));
-                else
-                    columns[i]->points.emplace_back(static_cast<double>(sqlite3_column_int(statement, column)));
-            }
-            ++counter;
-            tellDelegate(&PlotLoaderDelegate::dataLoadingInProgress, counter);
-        }
-        AMPWISE_LOG("Retreived %d lines in DB", counter);
-        if (stepped != SQLITE_DONE) {
-            AMPWISE_LOG("Query failed cause %d", stepped);
-            error = isBusy(stepped) ? "The statistics database is busy" : "The statistics database cannot be read";
-        } else if (counter > 0) {
-            for (const auto& [name, shouldDraw] : remembered) {
-                if (auto found = loaded.find(name); found != loaded.end()) found->second->shouldDraw = shouldDraw;
-            }
-            std::lock_guard guard(plotsMutex_);
-            plots_ = std::move(loaded);
-        }
+        return error;
     }
-    sqlite3_finalize(statement);
-    sqlite3_close(statsDB_);
-    statsDB_ = nullptr;
+    bindWindow(statement);
+    Components loaded;
+    PCLineChartViewComponent* columns[kSeriesCount] = {};
+    while (statement.next()) {
+        if (counter == 0) {
+            for (std::size_t i = 0; i < kSeriesCount; ++i) {
+                auto series = std::make_shared<PlotData>(kSeriesNames[i], loaded.size());
+                series->points.reserve(static_cast<std::size_t>(std::max(count, 0)));
+                columns[i] = series.get();
+                loaded.emplace(kSeriesNames[i], std::move(series));
+            }
+        }
+        for (std::size_t i = 0; i < kSeriesCount; ++i) {
+            const int column = static_cast<int>(i);
+            if (statement.isNull(column))
+                columns[i]->points.emplace_back(std::nullopt);
+            else if (static_cast<std::int64_t>(i) == kTimeColumn)
+                columns[i]->points.emplace_back(static_cast<double>(statement.integer64(column)));
+            else
+                columns[i]->points.emplace_back(static_cast<double>(statement.integer(column)));
+        }
+        ++counter;
+        tellDelegate(&PlotLoaderDelegate::dataLoadingInProgress, counter);
+    }
+    AMPWISE_LOG("Retreived %d lines in DB", counter);
+    if (const Outcome& stepped = statement.outcome(); !stepped) {
+        AMPWISE_LOG("Query failed cause %d", stepped.reason().value());
+        error = isBusy(stepped) ? "The statistics database is busy" : "The statistics database cannot be read";
+    } else if (counter > 0) {
+        for (const auto& [name, shouldDraw] : remembered) {
+            if (auto found = loaded.find(name); found != loaded.end()) found->second->shouldDraw = shouldDraw;
+        }
+        std::lock_guard guard(plotsMutex_);
+        plots_ = std::move(loaded);
+    }
     return error;
 }
 

@@ -11,8 +11,6 @@
 // fails the load after a bounded wait (busyTimeoutMilliseconds) and the
 // failure is kept in lastLoadError.
 
-#include <sqlite3.h>
-
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -24,6 +22,8 @@
 #include "app/chart/PCLineChartView.h"
 #include "app/model/PlotDataSource.h"
 #include "app/model/PlotLoaderDelegate.h"
+#include "shared/StatisticsSchema.h"
+#include "shared/StatisticsStore.h"
 
 namespace corvane::app {
 
@@ -42,9 +42,8 @@ public:
     // The record query: the fifteen columns in series order, each after a
     // run of 35 spaces, then the window as bound parameters, oldest first.
     static const std::string& recordQuery();
-    static constexpr std::string_view kCountQuery =
-        "SELECT COUNT(1) FROM BATTERY_STATUS WHERE UpdateTime >= ? AND UpdateTime <= ?";
-    static constexpr std::string_view kEndTimesQuery = "SELECT MIN(UpdateTime), MAX(UpdateTime) FROM BATTERY_STATUS";
+    static constexpr std::string_view kCountQuery = statistics::kCountInWindowStatement;
+    static constexpr std::string_view kEndTimesQuery = statistics::kTimeBoundsStatement;
     // The series, in column order.
     static constexpr std::size_t kSeriesCount = 15;
     static const char* const kSeriesNames[kSeriesCount];
@@ -119,6 +118,8 @@ private:
     void loadDataFrom(Pair window, DrawFlags remembered);
     // The load proper, with the database handle held; an error text on failure.
     std::string readWindow(const Pair& window, const DrawFlags& remembered);
+    // The count and the records, from the open database.
+    std::string readRecords(const Pair& window, const DrawFlags& remembered);
     void compact();
     void tellDelegate(void (PlotLoaderDelegate::*call)(std::int32_t), std::int32_t count);
 
@@ -132,7 +133,7 @@ private:
 
     // The connection, used by loadEndTimes or by the loading thread, never both.
     std::mutex databaseMutex_;
-    sqlite3* statsDB_ = nullptr;
+    statistics::Store statsDB_;
 
     mutable std::mutex plotsMutex_;
     Components plots_;

@@ -46,8 +46,9 @@ bool UserDefaults::synchronize() {
     const std::filesystem::path path = *loadedPath_;
     std::error_code ignored;
     std::filesystem::create_directories(path.parent_path(), ignored);
-    if (plist::writeFile(path, plist::Value(values_))) return true;
-    AMPWISE_LOG("User defaults %s COULD NOT be saved", path.c_str());
+    const Outcome written = plist::writeFile(path, plist::Value(values_));
+    if (written) return true;
+    AMPWISE_LOG("User defaults %s COULD NOT be saved: %s", path.c_str(), written.message().c_str());
     return false;
 }
 

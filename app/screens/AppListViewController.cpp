@@ -267,10 +267,10 @@ void AppListViewController::saveAppsState() {
             return;
         }
     }
-    if (plist::writeFile(*file, plist::Value(appsToMonitor)))
+    if (const Outcome written = plist::writeFile(*file, plist::Value(appsToMonitor)))
         AMPWISE_LOG("file %s saved", file->c_str());
     else
-        AMPWISE_LOG("file %s COULD NOT be saved", file->c_str());
+        AMPWISE_LOG("file %s COULD NOT be saved: %s", file->c_str(), written.message().c_str());
     // Told even after a failed write: the engine then re-reads the old list.
     AppPlatform::current().darwinNotifications().post(notifications::kPreferencesChanged);
 }

@@ -529,10 +529,10 @@ void LineChartViewController::saveState(const std::string& key, const plist::Val
     if (exists) {
         if (auto settings = plist::readDictionary(file)) {
             settings->set(key, value);
-            if (plist::writeFile(file, plist::Value(std::move(*settings))))
+            if (const Outcome written = plist::writeFile(file, plist::Value(std::move(*settings))))
                 AMPWISE_LOG("Écriture de %s=%s dans le fichier %s.", key.c_str(), shown.c_str(), file.c_str());
             else
-                AMPWISE_LOG("Cannot write %s", file.c_str());
+                AMPWISE_LOG("Cannot write %s: %s", file.c_str(), written.message().c_str());
             return;
         }
         AMPWISE_LOG("Le fichier %s n'est pas au bon format : écrasement !", file.c_str());
@@ -541,7 +541,8 @@ void LineChartViewController::saveState(const std::string& key, const plist::Val
     }
     plist::Dictionary fresh;
     fresh.set(key, value);
-    if (!plist::writeFile(file, plist::Value(std::move(fresh)))) AMPWISE_LOG("Cannot write %s", file.c_str());
+    if (const Outcome written = plist::writeFile(file, plist::Value(std::move(fresh))); !written)
+        AMPWISE_LOG("Cannot write %s: %s", file.c_str(), written.message().c_str());
 }
 
 }  // namespace corvane::app

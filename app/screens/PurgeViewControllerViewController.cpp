@@ -1,7 +1,5 @@
 #include "app/screens/PurgeViewControllerViewController.h"
 
-#include <sqlite3.h>
-
 #include <array>
 #include <cmath>
 #include <filesystem>
@@ -13,6 +11,8 @@
 #include "app/model/Localized.h"
 #include "app/platform/AppPlatform.h"
 #include "shared/Paths.h"
+#include "shared/StatisticsSchema.h"
+#include "shared/StatisticsStore.h"
 
 namespace corvane::app {
 
@@ -34,10 +34,6 @@ constexpr std::array<PurgeChoice, 5> kChoices{{
     {"Keep today only", 24},
     {"Keep nothing", PurgeViewControllerViewController::kKeepNothing},
 }};
-
-constexpr const char* kDeleteAll = "DELETE FROM BATTERY_STATUS";
-constexpr const char* kDeleteOlder = "DELETE FROM BATTERY_STATUS WHERE UpdateTime < ?";
-constexpr const char* kVacuum = "VACUUM";
 
 constexpr std::int64_t kSecondsPerHour = 3600;
 
@@ -131,43 +127,35 @@ void PurgeViewControllerViewController::purgeDatabase() {
     }
 
     // Read-write only: a database that is not there is never created here.
-    sqlite3* database = nullptr;
-    const int opened = sqlite3_open_v2(file.c_str(), &database, SQLITE_OPEN_READWRITE, nullptr);
-    if (opened != SQLITE_OK) {
-        AMPWISE_LOG("Cannot open database %s : %d", file.c_str(), opened);
-        sqlite3_close(database);
+    statistics::Store database;
+    if (const Outcome opened = database.open(file, statistics::Store::Access::ReadWrite); !opened) {
+        AMPWISE_LOG("Cannot open database %s : %d %s", file.c_str(), opened.reason().value(), opened.message().c_str());
         // The user asked for a purge: a database that cannot be opened is a failed one.
         showOutcome("Error", "Purge failed, try again");
         return;
     }
 
     const bool everything = timePurge == -1;
-    sqlite3_stmt* statement = nullptr;
-    const int prepared = sqlite3_prepare_v2(database, everything ? kDeleteAll : kDeleteOlder, -1, &statement, nullptr);
-    if (prepared != SQLITE_OK) {
-        AMPWISE_LOG("Cannot prepare purge : %d %s", prepared, sqlite3_errmsg(database));
-        sqlite3_finalize(statement);
-        sqlite3_close(database);
+    statistics::Statement statement;
+    const Outcome prepared =
+        database.prepare(everything ? statistics::kDeleteAllStatement : statistics::kDeleteOlderStatement, statement);
+    if (!prepared) {
+        AMPWISE_LOG("Cannot prepare purge : %d %s", prepared.reason().value(), database.lastMessage().c_str());
         showOutcome("Error", "Purge failed, try again");
         return;
     }
-    if (!everything) sqlite3_bind_int(statement, 1, timePurge);
+    if (!everything) statement.bind(1, std::int64_t{timePurge});
 
-    const int stepped = sqlite3_step(statement);
-    const bool purged = stepped == SQLITE_OK || stepped == SQLITE_DONE;
+    const Outcome purged = statement.run();
     if (purged)
-        AMPWISE_LOG("Purged %d records older than %d", sqlite3_changes(database), timePurge);
+        AMPWISE_LOG("Purged %d records older than %d", database.changes(), timePurge);
     else
-        AMPWISE_LOG("Purge failed : %d %s", stepped, sqlite3_errmsg(database));
-    sqlite3_finalize(statement);
+        AMPWISE_LOG("Purge failed : %d %s", purged.reason().value(), database.lastMessage().c_str());
+    statement = statistics::Statement();
 
     // Compact whatever the outcome; its result is only logged.
-    sqlite3_stmt* vacuum = nullptr;
-    int compacted = sqlite3_prepare_v2(database, kVacuum, -1, &vacuum, nullptr);
-    if (compacted == SQLITE_OK) compacted = sqlite3_step(vacuum);
-    AMPWISE_LOG("VACUUM : %d", compacted);
-    sqlite3_finalize(vacuum);
-    sqlite3_close(database);
+    AMPWISE_LOG("VACUUM : %s", database.execute("VACUUM").message().c_str());
+    database.close();
 
     if (purged)
         showOutcome("Information", "Purge done");

@@ -19,8 +19,7 @@
 #include "engine/platform/HomeScreen.h"
 #include "engine/platform/Platform.h"
 #include "shared/PropertyList.h"
-
-struct sqlite3;
+#include "shared/StatisticsStore.h"
 
 namespace corvane {
 
@@ -134,10 +133,10 @@ public:
     bool awokeInBackground = false;
     bool memorizedOnce = false;
     bool postPostInitDone = false;
-    sqlite3* statsDB = nullptr;  // open only during one operation
-    // Whether the existing database passed its check in this run; a failed
-    // insert clears it, so that the next reading checks (and repairs) again.
-    bool statsDBVerified = false;
+    // Open only during one operation. `statsDB.verified`: the existing
+    // database passed its check in this run; a failed insert clears it, so
+    // that the next reading checks (and repairs) again.
+    statistics::Store statsDB;
     // The strategy chosen by the user, and the strategy in force: the same
     // object unless a temporary strategy (None on AC, Ultimate at the
     // critical level) is in force. Shared so that a verification thread that

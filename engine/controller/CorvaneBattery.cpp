@@ -23,8 +23,8 @@ void writeLastBatteryState(platform::Platform& platform, const plist::Dictionary
         return;
     }
     const std::filesystem::path file = paths::resolve(paths::kLastBatteryState);
-    if (!plist::writeFile(file, plist::Value(dictionary))) {
-        CORVANE_DEBUG("Last battery state %s could not be written", file.c_str());
+    if (const Outcome written = plist::writeFile(file, plist::Value(dictionary)); !written) {
+        CORVANE_DEBUG("Last battery state %s could not be written: %s", file.c_str(), written.message().c_str());
     }
 }
 

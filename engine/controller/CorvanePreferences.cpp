@@ -282,14 +282,16 @@ void Corvane::saveValueToFile(std::string_view path, std::string_view key, const
     const FileLock lock(resolved, kSettingsLockWait);
     if (!lock.held()) CORVANE_DEBUG("file %s not locked in time, written without the lock", resolved.c_str());
     std::optional<plist::Dictionary> dictionary = plist::readDictionary(resolved);
-    if (dictionary) {
-        dictionary->set(key, value);
-        if (plist::writeFile(resolved, plist::Value(std::move(*dictionary)))) {
-            CORVANE_DEBUG("file %s created", resolved.c_str());
-            return;
-        }
+    if (!dictionary) {
+        CORVANE_DEBUG("file %s COULD NOT be created: not a readable dictionary", resolved.c_str());
+        return;
     }
-    CORVANE_DEBUG("file %s COULD NOT be created", resolved.c_str());
+    dictionary->set(key, value);
+    if (const Outcome written = plist::writeFile(resolved, plist::Value(std::move(*dictionary)))) {
+        CORVANE_DEBUG("file %s created", resolved.c_str());
+    } else {
+        CORVANE_DEBUG("file %s COULD NOT be created: %s", resolved.c_str(), written.message().c_str());
+    }
 }
 
 }  // namespace corvane

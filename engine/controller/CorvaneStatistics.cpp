@@ -2,8 +2,6 @@
 // app, the critical-level rule and the background check that every battery
 // reading drives, and the statistics property list that keeps the radio-off
 // counters and the Edge/WiFi flags across restarts.
-#include <sqlite3.h>
-
 #include <array>
 #include <cmath>
 #include <cstdint>
@@ -22,12 +20,12 @@
 #include "engine/radios/RadiosLib.h"
 #include "engine/strategies/Strategie.h"
 #include "shared/AtomicFile.h"
-#include "shared/MoveAside.h"
 #include "shared/Names.h"
 #include "shared/Paths.h"
 #include "shared/PropertyListFile.h"
 #include "shared/SettingsCodes.h"
 #include "shared/StatisticsSchema.h"
+#include "shared/StatisticsStore.h"
 
 namespace corvane {
 
@@ -43,33 +41,13 @@ constexpr double kAlertDuration = 4.0;
 
 constexpr std::string_view kInfoTitle = "Ampwise info";
 
-// Keeps `Corvane::statsDB` open for one operation and closes it on every path.
-class DatabaseSession {
-public:
-    DatabaseSession(sqlite3*& handle, const std::filesystem::path& path, int flags) : handle_(handle) {
-        close();
-        if (sqlite3_open_v2(path.c_str(), &handle_, flags, nullptr) != SQLITE_OK) close();
-    }
-    ~DatabaseSession() { close(); }
-    DatabaseSession(const DatabaseSession&) = delete;
-    DatabaseSession& operator=(const DatabaseSession&) = delete;
-
-    bool isOpen() const { return handle_ != nullptr; }
-    sqlite3* get() const { return handle_; }
-
-private:
-    void close() {
-        if (handle_ != nullptr) sqlite3_close_v2(handle_);
-        handle_ = nullptr;
-    }
-
-    sqlite3*& handle_;
+// Keeps `Corvane::statsDB` open for one operation: closes it on every path.
+struct ClosedAfterwards {
+    statistics::Store& store;
+    ~ClosedAfterwards() { store.close(); }
 };
 
-struct StatementFinalizer {
-    void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
-};
-using Statement = std::unique_ptr<sqlite3_stmt, StatementFinalizer>;
+bool isBusy(const Outcome& outcome) { return outcome.reason() == statistics::sqliteError(SQLITE_BUSY); }
 
 // The values of one statistics row taken from a battery record: the text of
 // each value, none where the key was missing (or the value has no text form).
@@ -186,35 +164,29 @@ void backgroundCheck(Corvane& engine) {
 
 enum class InsertResult { Done, Busy, Failed };
 
-InsertResult insertRow(sqlite3* database, const Reading& reading, const std::array<std::int64_t, 3>& loads) {
-    sqlite3_stmt* prepared = nullptr;
-    const int prepareResult =
-        sqlite3_prepare_v2(database, statistics::kInsertStatement.data(),
-                           static_cast<int>(statistics::kInsertStatement.size()), &prepared, nullptr);
-    Statement statement(prepared);
-    if (prepareResult == SQLITE_BUSY) return InsertResult::Busy;
-    if (prepareResult != SQLITE_OK || !statement) {
-        CORVANE_DEBUG("Failed to add stat in DB cause %d", prepareResult);
+InsertResult insertRow(statistics::Store& database, const Reading& reading, const std::array<std::int64_t, 3>& loads) {
+    statistics::Statement statement;
+    if (const Outcome prepared = database.prepare(statistics::kInsertStatement, statement); !prepared) {
+        if (isBusy(prepared)) return InsertResult::Busy;
+        CORVANE_DEBUG("Failed to add stat in DB cause %d", prepared.reason().value());
         return InsertResult::Failed;
     }
 
     int index = 1;
     for (const std::optional<std::string>& column : reading.columns) {
-        const int bound = column ? sqlite3_bind_text(statement.get(), index, column->data(),
-                                                     static_cast<int>(column->size()), SQLITE_TRANSIENT)
-                                 : sqlite3_bind_null(statement.get(), index);
-        if (bound != SQLITE_OK) {
-            CORVANE_DEBUG("Failed to add stat in DB cause %d", bound);
+        const Outcome bound = column ? statement.bind(index, *column) : statement.bindNull(index);
+        if (!bound) {
+            CORVANE_DEBUG("Failed to add stat in DB cause %d", bound.reason().value());
             return InsertResult::Failed;
         }
         ++index;
     }
-    for (std::int64_t load : loads) sqlite3_bind_int64(statement.get(), index++, load);
+    for (std::int64_t load : loads) statement.bind(index++, load);
 
-    const int result = sqlite3_step(statement.get());
-    if (result == SQLITE_DONE) return InsertResult::Done;
-    if (result == SQLITE_BUSY) return InsertResult::Busy;
-    CORVANE_DEBUG("Failed to add stat in DB cause %d", result);
+    const Outcome result = statement.run();
+    if (result) return InsertResult::Done;
+    if (isBusy(result)) return InsertResult::Busy;
+    CORVANE_DEBUG("Failed to add stat in DB cause %d", result.reason().value());
     return InsertResult::Failed;
 }
 
@@ -240,13 +212,15 @@ void saveReading(Corvane& engine, const Reading& reading, int busyRetriesLeft) {
 
     InsertResult result;
     {
-        DatabaseSession session(engine.statsDB, paths::resolve(paths::kStatisticsDatabase), SQLITE_OPEN_READWRITE);
-        if (!session.isOpen()) {
-            CORVANE_DEBUG("Failed to open database, battery status not saved");
+        const ClosedAfterwards closing{engine.statsDB};
+        const std::filesystem::path database = paths::resolve(paths::kStatisticsDatabase);
+        if (const Outcome opened = engine.statsDB.open(database, statistics::Store::Access::ReadWrite); !opened) {
+            CORVANE_DEBUG("Failed to open database, battery status not saved: %s %s", database.c_str(),
+                          opened.message().c_str());
             backgroundCheck(engine);
             return;
         }
-        result = insertRow(session.get(), reading, loads);
+        result = insertRow(engine.statsDB, reading, loads);
     }
 
     switch (result) {
@@ -272,63 +246,29 @@ void saveReading(Corvane& engine, const Reading& reading, int busyRetriesLeft) {
         case InsertResult::Failed:
             // The reading is lost (already logged); the next one checks the
             // database again and repairs it if it must.
-            engine.statsDBVerified = false;
+            engine.statsDB.verified = false;
             return;
     }
 }
-
-enum class DatabaseHealth { Usable, Broken, Unavailable };
 
 // Checks an existing database and gives it its table and index when they are
 // missing (a file left empty by a kill at the wrong moment). A busy database
 // (the app purging it) is not judged now; a file that fails the quick check,
 // or is no database at all, is broken.
-DatabaseHealth checkDatabase(sqlite3*& handle, const std::filesystem::path& database) {
-    DatabaseSession session(handle, database, SQLITE_OPEN_READWRITE);
-    if (!session.isOpen()) return DatabaseHealth::Unavailable;
-    const auto judge = [](int result) {
-        if (result == SQLITE_BUSY || result == SQLITE_LOCKED) return DatabaseHealth::Unavailable;
-        return DatabaseHealth::Broken;
-    };
-    {
-        sqlite3_stmt* prepared = nullptr;
-        const int prepareResult = sqlite3_prepare_v2(session.get(), "PRAGMA quick_check", -1, &prepared, nullptr);
-        Statement check(prepared);
-        if (prepareResult != SQLITE_OK || !check) return judge(prepareResult);
-        const int first = sqlite3_step(check.get());
-        if (first != SQLITE_ROW) return judge(first);
-        const unsigned char* verdict = sqlite3_column_text(check.get(), 0);
-        if (verdict == nullptr || std::string_view(reinterpret_cast<const char*>(verdict)) != "ok") {
-            CORVANE_DEBUG("Statistics database check: %s", verdict ? reinterpret_cast<const char*>(verdict) : "?");
-            return DatabaseHealth::Broken;
-        }
-    }
-    for (std::string_view statement : {statistics::kCreateTableStatement, statistics::kCreateIndexStatement}) {
-        char* error = nullptr;
-        const int result = sqlite3_exec(session.get(), std::string(statement).c_str(), nullptr, nullptr, &error);
-        if (result != SQLITE_OK) CORVANE_DEBUG("Failed to create table or index : %s", error ? error : "");
-        sqlite3_free(error);
-        if (result != SQLITE_OK) return judge(result);
-    }
-    return DatabaseHealth::Usable;
+statistics::Store::Health checkDatabase(statistics::Store& store, const std::filesystem::path& database) {
+    const ClosedAfterwards closing{store};
+    if (!store.open(database, statistics::Store::Access::ReadWrite)) return statistics::Store::Health::Unavailable;
+    std::string detail;
+    const statistics::Store::Health health = store.check(detail);
+    if (health != statistics::Store::Health::Usable) CORVANE_DEBUG("Statistics database check: %s", detail.c_str());
+    return health;
 }
 
-// Moves a broken database aside with its journal files, so that a new one
-// starts clean (a hot journal left beside a new file would be replayed into it).
 void moveDatabaseAside(const std::filesystem::path& database, double now) {
-    const std::optional<std::filesystem::path> moved = moveAside(database, now);
+    const std::optional<std::filesystem::path> moved = statistics::moveDatabaseAside(database, now);
     if (!moved) {
         CORVANE_DEBUG("Statistics database %s is broken and could not be moved aside", database.c_str());
         return;
-    }
-    for (const char* suffix : {"-journal", "-wal", "-shm"}) {
-        std::filesystem::path companion = database;
-        companion += suffix;
-        std::error_code error;
-        if (!std::filesystem::exists(companion, error)) continue;
-        std::filesystem::path movedCompanion = *moved;
-        movedCompanion += suffix;
-        std::filesystem::rename(companion, movedCompanion, error);
     }
     CORVANE_DEBUG("Statistics database %s is broken, moved aside to %s; starting a new one", database.c_str(),
                   moved->c_str());
@@ -341,11 +281,13 @@ bool Corvane::createDatabaseIfNeeded() {
     platform::FileManager& files = platform_.fileManager();
     if (files.fileExists(database)) {
         // Checked once per run, and again after an insert failed.
-        if (statsDBVerified) return true;
+        if (statsDB.verified) return true;
         switch (checkDatabase(statsDB, database)) {
-            case DatabaseHealth::Usable: statsDBVerified = true; return true;
-            case DatabaseHealth::Unavailable: return true;  // the insert meets the same and reports it
-            case DatabaseHealth::Broken: moveDatabaseAside(database, platform_.clock().now().secondsSince1970); break;
+            case statistics::Store::Health::Usable: statsDB.verified = true; return true;
+            case statistics::Store::Health::Unavailable: return true;  // the insert meets the same and reports it
+            case statistics::Store::Health::Broken:
+                moveDatabaseAside(database, platform_.clock().now().secondsSince1970);
+                break;
         }
         if (files.fileExists(database)) return false;
     }
@@ -355,24 +297,16 @@ bool Corvane::createDatabaseIfNeeded() {
     if (!files.fileExists(folder) && !files.createDirectory(folder, true)) {
         CORVANE_DEBUG("Cannot create the statistics folder %s", folder.c_str());
     }
-    DatabaseSession session(statsDB, database, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
-    if (!session.isOpen()) {
-        CORVANE_DEBUG("Failed to open/create database");
+    const ClosedAfterwards closing{statsDB};
+    if (const Outcome opened = statsDB.open(database, statistics::Store::Access::ReadWriteCreate); !opened) {
+        CORVANE_DEBUG("Failed to open/create database %s: %s", database.c_str(), opened.message().c_str());
         return false;
     }
-    char* error = nullptr;
-    if (sqlite3_exec(session.get(), std::string(statistics::kCreateTableStatement).c_str(), nullptr, nullptr, &error) !=
-        SQLITE_OK) {
-        CORVANE_DEBUG("Failed to create table : %s", error ? error : "");
-    }
-    sqlite3_free(error);
-    error = nullptr;
-    if (sqlite3_exec(session.get(), std::string(statistics::kCreateIndexStatement).c_str(), nullptr, nullptr, &error) !=
-        SQLITE_OK) {
-        CORVANE_DEBUG("Failed to create index : %s", error ? error : "");
-    }
-    sqlite3_free(error);
-    statsDBVerified = true;
+    if (!statsDB.execute(statistics::kCreateTableStatement))
+        CORVANE_DEBUG("Failed to create table : %s", statsDB.lastMessage().c_str());
+    if (!statsDB.execute(statistics::kCreateIndexStatement))
+        CORVANE_DEBUG("Failed to create index : %s", statsDB.lastMessage().c_str());
+    statsDB.verified = true;
     return true;
 }
 
@@ -450,10 +384,10 @@ void Corvane::persistData() {
 
     const std::filesystem::path folder = path.parent_path();
     if (!files.fileExists(folder)) files.createDirectory(folder, true);
-    if (plist::writeFile(path, plist::Value(std::move(dictionary)))) {
+    if (const Outcome written = plist::writeFile(path, plist::Value(std::move(dictionary)))) {
         CORVANE_DEBUG("Pref file %s saved", path.c_str());
     } else {
-        CORVANE_DEBUG("Pref file %s COULD NOT be created", path.c_str());
+        CORVANE_DEBUG("Pref file %s COULD NOT be created: %s", path.c_str(), written.message().c_str());
     }
 }
 

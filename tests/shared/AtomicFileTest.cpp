@@ -40,7 +40,7 @@ TEST_F(AtomicFileTest, WritesAndReadsExactBytesAndKeepsPermissions) {
 TEST_F(AtomicFileTest, FailuresLeaveTheOldFileAndNoTemporaryFile) {
     ASSERT_TRUE(writeFileAtomically(file("keep.txt"), "old"));
 
-    EXPECT_FALSE(writeFileAtomically(file("no/such/folder/x"), "new"));
+    EXPECT_EQ(writeFileAtomically(file("no/such/folder/x"), "new").reason(), std::errc::no_such_file_or_directory);
     EXPECT_FALSE(writeFileAtomically(root_.path() / "", "new"));  // no file name
     fs::create_directories(file("dir/child"));
     EXPECT_FALSE(writeFileAtomically(file("dir"), "new"));
