@@ -27,6 +27,7 @@
 #include "shared/PropertyListFile.h"
 #include "shared/StatisticsSchema.h"
 #include "sim/PhoneHost.h"
+#include "tests/support/EngineTestAccess.h"
 #include "tests/support/TemporaryRoot.h"
 
 namespace corvane::testing {
@@ -107,7 +108,7 @@ std::vector<std::string> temporaryFiles() {
         phone.host().loop().advance(30);
         const plist::Dictionary reading{{"CurrentCapacity", 80}, {"MaxCapacity", 100}, {"UpdateTime", round}};
         phone.engine().batteryStateChanged(&reading);
-        phone.engine().savedRadioTimeSinceFirstUse = static_cast<double>(round);
+        Corvane::TestAccess{phone.engine()}.savedRadioTimeSinceFirstUse() = static_cast<double>(round);
         phone.engine().persistData();
         if (::write(progress, &round, sizeof round) != sizeof round) ::_exit(1);
     }
