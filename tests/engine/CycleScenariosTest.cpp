@@ -269,6 +269,7 @@ TEST_F(CycleScenariosTest, WiFiLostThenHomeAgain) {
     charge(80);
     allRadiosOn();
     wifiAround(true);
+    EXPECT_EQ(access().currentWiFiNetwork(), "Home");  // no screen shows it
     lock();
     advance(15);
 

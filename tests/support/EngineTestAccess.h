@@ -39,6 +39,7 @@ struct Corvane::TestAccess {
     bool& awokeInBackground() { return engine.awokeInBackground; }
     std::optional<platform::Date>& lastRestoreInBackground() { return engine.lastRestoreInBackground; }
     double& savedRadioTimeSinceFirstUse() { return engine.savedRadioTimeSinceFirstUse; }
+    const std::optional<std::string>& currentWiFiNetwork() const { return engine.currentWiFiNetwork; }
 };
 
 }  // namespace corvane
