@@ -75,16 +75,6 @@ TEST_F(SleepCycleTest, LowPowerModeTheUserHadStaysOnAtWakeUp) {
     EXPECT_TRUE(state().lowPowerMode);
 }
 
-TEST_F(SleepCycleTest, IMessageKeepsCellularDataOnAt2GWhileAsleep) {
-    useStrategy(kStrategyIMessage);
-    allRadiosOn();
-    host->homeScreen().lock();
-    advance(15);
-    EXPECT_THAT(changeNames(), ElementsAre("wifi off", "location off", "bluetooth off", "speed 2G"));
-    EXPECT_FALSE(host->phone().pushEnabled());
-    EXPECT_TRUE(state().cellularData);
-}
-
 TEST_F(SleepCycleTest, WakeUpSpeedFollowsTheMemorizedSpeedAndTheSettings) {
     struct Case {
         std::optional<platform::DataRate> memorizedRate;  // what the speed reads before sleep
@@ -117,19 +107,33 @@ TEST_F(SleepCycleTest, WakeUpSpeedFollowsTheMemorizedSpeedAndTheSettings) {
     }
 }
 
-TEST_F(SleepCycleTest, UltimateSwitchesEverythingOffAndNothingBack) {
+TEST_F(SleepCycleTest, IMessageUltimateAndNoneAtSleepAndAtWakeUp) {
     manageLowPowerMode();
-    useStrategy(kStrategyUltimate);
-    allRadiosOn();
-    host->homeScreen().lock();
-    advance(10);
-    EXPECT_THAT(changeNames(), ElementsAre("lowPowerMode on", "wifi off", "edge off", "location off", "bluetooth off"));
-    EXPECT_FALSE(host->phone().pushEnabled());
-    markChanges();
-    host->homeScreen().unlock();
-    advance(120);
-    EXPECT_THAT(changeNames(), IsEmpty());
-    EXPECT_TRUE(host->alerts().alerts().empty());  // Ultimate is the user's own choice: no warning
+    const struct {
+        std::int32_t strategy;
+        std::vector<std::string> atSleep;
+        bool restores;
+    } cases[] = {
+        // iMessage keeps cellular data on, at 2G.
+        {kStrategyIMessage, {"lowPowerMode on", "wifi off", "location off", "bluetooth off", "speed 2G"}, true},
+        {kStrategyUltimate, {"lowPowerMode on", "wifi off", "edge off", "location off", "bluetooth off"}, false},
+        {kStrategyNone, {}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.strategy);
+        useStrategy(c.strategy);
+        phoneState([](sim::PhoneState& s) { s.lowPowerMode = false; });
+        allRadiosOn();
+        host->homeScreen().lock();
+        advance(60);
+        EXPECT_EQ(changeNames(), c.atSleep);
+        EXPECT_EQ(host->phone().pushEnabled(), c.atSleep.empty());
+        markChanges();
+        host->homeScreen().unlock();
+        advance(120);
+        EXPECT_EQ(changeNames().empty(), !c.restores);
+    }
+    EXPECT_TRUE(host->alerts().alerts().empty());  // Ultimate as the user's own choice: no warning
 
     // A temporary Ultimate over another strategy warns at the unlock.
     useStrategy(kStrategyNormal);
@@ -141,17 +145,6 @@ TEST_F(SleepCycleTest, UltimateSwitchesEverythingOffAndNothingBack) {
     EXPECT_EQ(host->alerts().alerts()[0].message, "Switching to Ultimate mode");
     advance(5);
     EXPECT_FALSE(host->alerts().anyVisible());
-}
-
-TEST_F(SleepCycleTest, NoneNeverSwitchesAnything) {
-    useStrategy(kStrategyNone);
-    allRadiosOn();
-    host->homeScreen().lock();
-    advance(60);
-    EXPECT_THAT(changeNames(), IsEmpty());
-    host->homeScreen().unlock();
-    advance(60);
-    EXPECT_THAT(changeNames(), IsEmpty());
 }
 
 TEST_F(SleepCycleTest, LockBeforeTheWakeDelayCancelsTheSwitchOnAndKeepsTheFirstSwitchOff) {

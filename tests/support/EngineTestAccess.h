@@ -1,9 +1,7 @@
 #pragma once
-// The one way for tests and benchmarks to put the engine in a situation that
-// the phone reaches only slowly or not at all (a strategy object of their own
-// making, a temporary strategy), and to reach the few records that no screen
-// or file shows.
-
+// The one way for tests and benchmarks to put the engine in a situation the
+// phone reaches only slowly or not at all, and to reach the few records that
+// no screen or file shows.
 #include <memory>
 #include <utility>
 
@@ -17,14 +15,13 @@ namespace corvane {
 struct Corvane::TestAccess {
     Corvane& engine;
 
-    // Puts `chosen` in force as the user's own strategy.
+    // `chosen` in force as the user's own strategy.
     void useStrategy(std::shared_ptr<Strategie> chosen) {
         engine.baseStrategy = chosen;
         engine.strategy = std::move(chosen);
         engine.strategyDidChanged();
     }
-    // Puts a new strategy of the given number in force over the user's own,
-    // as AC power or the critical level do.
+    // A new strategy of that number in force over the user's, as AC power or the critical level do.
     void forceTemporaryStrategy(std::int32_t number) {
         engine.strategy = Strategie::strategyFromEnum(number);
         engine.strategyDidChanged();
