@@ -130,6 +130,7 @@ TEST_F(EngineSpineTest, PluggingInLeavesATemporaryUltimateForTheBaseThenNone) {
     launch();
     const Strategie* base = engine()->userStrategy();
     access().forceTemporaryStrategy(kStrategyUltimate);
+    EXPECT_FALSE(engine()->shouldEnableRadio(true, kRadioOn)) << "Ultimate never wants a radio back";
 
     host->homeScreen().setOnAC(true);
     EXPECT_EQ(engine()->currentStrategy()->strategy, kStrategyNone);
@@ -145,12 +146,6 @@ TEST_F(EngineSpineTest, PluggingInLeavesATemporaryUltimateForTheBaseThenNone) {
     host->homeScreen().setOnAC(false);
     EXPECT_EQ(engine()->currentStrategy(), none);
     EXPECT_EQ(engine()->userStrategy(), none);
-}
-
-TEST_F(EngineSpineTest, UltimateNeverWantsARadioBack) {
-    launch();
-    useStrategy(kStrategyUltimate);
-    EXPECT_FALSE(engine()->shouldEnableRadio(true, kRadioOn));
 }
 
 TEST_F(EngineSpineTest, IconFollowsTheStrategyAndRecoversWhenTheItemClassAppearsLate) {
