@@ -102,7 +102,7 @@ TEST_F(EngineSpineTest, MissingClassesAndMethodsAreSkippedSilently) {
     EXPECT_EQ(host->homeScreen().batteryReportsSeen(), 1);
 }
 
-TEST_F(EngineSpineTest, ACPowerPutsNoneInForceOnlyWhileEnabledAndPluggedIn) {
+TEST_F(EngineSpineTest, ACPowerPutsNoneInForceOnlyWhileEnabledAndPluggedInOverAnyTemporaryStrategy) {
     writeSettings({{"Strategy", 3}, {"NoneOnAC", false}});
     launch();
     const Strategie* base = engine()->userStrategy();
@@ -123,12 +123,8 @@ TEST_F(EngineSpineTest, ACPowerPutsNoneInForceOnlyWhileEnabledAndPluggedIn) {
     host->homeScreen().setOnAC(false);
     EXPECT_EQ(engine()->currentStrategy(), base);
     EXPECT_EQ(host->statusBarService().visibleImage(), "AW_aggressive");
-}
 
-TEST_F(EngineSpineTest, PluggingInLeavesATemporaryUltimateForTheBaseThenNone) {
-    writeSettings({{"Strategy", 3}, {"NoneOnAC", true}});
-    launch();
-    const Strategie* base = engine()->userStrategy();
+    // Plugging in leaves a temporary Ultimate for None, and unplugging returns to the base.
     access().forceTemporaryStrategy(kStrategyUltimate);
     EXPECT_FALSE(engine()->shouldEnableRadio(true, kRadioOn)) << "Ultimate never wants a radio back";
 
