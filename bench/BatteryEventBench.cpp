@@ -15,6 +15,7 @@
 #include "engine/strategies/Strategie.h"
 #include "shared/PropertyList.h"
 #include "sim/PhoneHost.h"
+#include "tests/support/EngineTestAccess.h"
 
 namespace {
 
@@ -36,9 +37,7 @@ public:
         DebugLog::setDebugEnabled(false);
         std::shared_ptr<Strategie> strategy = Strategie::strategyFromEnum(kStrategyNormal);
         strategy->enableSaveLastBattStat = saveLastState;
-        engine_->baseStrategy = strategy;
-        engine_->strategy = strategy;
-        engine_->strategyDidChanged();
+        Corvane::TestAccess{*engine_}.useStrategy(std::move(strategy));
     }
     ~BenchPhone() {
         engine_.reset();

@@ -46,18 +46,20 @@ std::optional<std::string_view> imageNameFor(std::int32_t strategyNumber) {
 }  // namespace
 
 Corvane::Corvane(platform::Platform& platform)
-    : edge2WiFiManager(std::make_unique<Edge2WiFiManager>(platform)),
+    : platform_(platform),
+      homeScreen_(platform.runtime()),
+      edge2WiFiManager(std::make_unique<Edge2WiFiManager>(platform)),
       lastTurnOn(platform.clock().now()),
-      lastDbSave(platform.clock().now()),
-      platform_(platform),
-      homeScreen_(platform.runtime()) {
+      lastDbSave(platform.clock().now()) {
     edge2WiFiManager->setFlagsChangedHandler([this] { persistData(); });
 }
 
-Corvane::~Corvane() {
-    // Only tests destroy an engine; the host's instance lives until the process ends.
+// Only tests destroy an engine; the host's instance lives until the process ends.
+Corvane::~Corvane() { timers_.invalidateAll(); }
+
+void Corvane::Timers::invalidateAll() {
     for (auto* timer : {&awakeTimer, &asleepTimer, &autoDismissTimer, &backgroundWiFiMonitorTimer, &busyRetryTimer,
-                        &iconRetryTimer_}) {
+                        &iconRetryTimer}) {
         if (*timer) (*timer)->invalidate();
     }
 }
@@ -159,11 +161,11 @@ void Corvane::strategyDidChanged() {
 void Corvane::scheduleIconRetry() {
     // Pending retries are merged: one timer serves every strategy change made
     // while the item is missing, and shows the strategy in force when it fires.
-    if (iconRetryTimer_ && iconRetryTimer_->isValid()) return;
-    iconRetryTimer_ = platform_.mainRunLoop().scheduleTimer(kIconRetrySeconds, false, guarded([this] {
-                                                                iconRetryTimer_.reset();
-                                                                strategyDidChanged();
-                                                            }));
+    if (timers_.iconRetryTimer && timers_.iconRetryTimer->isValid()) return;
+    timers_.iconRetryTimer = platform_.mainRunLoop().scheduleTimer(kIconRetrySeconds, false, guarded([this] {
+                                                                       timers_.iconRetryTimer.reset();
+                                                                       strategyDidChanged();
+                                                                   }));
 }
 
 void Corvane::ensureLibStatusBarInit() {
@@ -200,13 +202,13 @@ bool Corvane::alertUser(std::string_view message, std::string_view withTitle, do
 void Corvane::showUltimateWarning() { alertUser("Switching to Ultimate mode", "Ampwise warning", 4.0); }
 
 void Corvane::createAutodismissTimer(double seconds) {
-    if (autoDismissTimer) return;
-    autoDismissTimer =
+    if (timers_.autoDismissTimer) return;
+    timers_.autoDismissTimer =
         platform_.mainRunLoop().scheduleTimer(seconds, false, guarded([this] { autoDismissAlertItem(); }));
 }
 
 void Corvane::autoDismissAlertItem() {
-    autoDismissTimer.reset();
+    timers_.autoDismissTimer.reset();
     if (view && view->isVisible()) view->dismissWithClickedButtonIndex(0, true);
     view.reset();
 }

@@ -118,64 +118,97 @@ public:
     const Strategie* currentStrategy() const { return strategy.get(); }
     const Strategie* userStrategy() const { return baseStrategy.get(); }
 
-    // Fields, in declaration order.
+    // The power source read at start-up, before the first AC power event.
+    void setOnAC(bool onACPower) { onAC = onACPower; }
+
+    // The one way for the host's tests and tools to put the engine in a
+    // situation; defined by them, never by the engine.
+    struct TestAccess;
+
+private:
+    // The radio states read at the last switch-off, restored at the wake-up.
+    struct MemorizedRadioStates {
+        bool airplaneLastState = false;
+        bool wifiLastState = false;
+        bool edgeLastState = false;
+        std::int32_t _3GLastState = 0;
+        bool bluetoothLastState = false;
+        bool locationLastState = false;
+        bool pushLastState = false;
+        bool lowPowerModeLastState = false;
+        bool memorizedOnce = false;  // whether anything was memorized in this run
+    };
+
+    // Every timer the engine schedules on the main run loop.
+    struct Timers {
+        std::shared_ptr<platform::Timer> awakeTimer;
+        std::shared_ptr<platform::Timer> asleepTimer;
+        std::shared_ptr<platform::Timer> autoDismissTimer;
+        std::shared_ptr<platform::Timer> backgroundWiFiMonitorTimer;
+        // A statistics save waiting for a busy database; a newer reading replaces it.
+        std::shared_ptr<platform::Timer> busyRetryTimer;
+        // The status-bar item, tried again while its class is missing.
+        std::shared_ptr<platform::Timer> iconRetryTimer;
+
+        void invalidateAll();
+    };
+
+    // The rules that the statistics run on every battery reading.
+    struct StatisticsRules;
+
+    bool temporaryStrategyInForce() const { return strategy != baseStrategy; }
+    void scheduleIconRetry();
+
+    platform::Platform& platform_;
+    platform::HomeScreen homeScreen_;
+    bool powerRegistered_ = false;
+
+    // Radios.
     std::unique_ptr<RadiosLib> radiosLib;
     std::unique_ptr<Edge2WiFiManager> edge2WiFiManager;
+    MemorizedRadioStates memorized_;
+    Timers timers_;
+
+    // The radios-off time.
     std::optional<platform::Date> lastTurnOff;
     platform::Date lastTurnOn;
     double lastSavedRadioTime = 0.0;
     double savedRadioTime = 0.0;
     double savedRadioTimeSinceFirstUse = 0.0;
-    std::shared_ptr<platform::Timer> awakeTimer;
-    std::shared_ptr<platform::Timer> asleepTimer;
-    std::shared_ptr<platform::Timer> autoDismissTimer;
-    std::shared_ptr<platform::Timer> backgroundWiFiMonitorTimer;
+
+    // Background wake-ups while the phone sleeps.
     bool awokeInBackground = false;
-    bool memorizedOnce = false;
+    std::optional<platform::Date> lastRestoreInBackground;
+
+    // Statistics.
     bool postPostInitDone = false;
     // Open only during one operation. `statsDB.verified`: the existing
     // database passed its check in this run; a failed insert clears it, so
     // that the next reading checks (and repairs) again.
     statistics::Store statsDB;
+    platform::Date lastDbSave;
+    std::unique_ptr<BatteryStatus> lastBatteryStatus;
+
     // The strategy chosen by the user, and the strategy in force: the same
     // object unless a temporary strategy (None on AC, Ultimate at the
     // critical level) is in force. Shared so that a verification thread that
     // still reads the previous strategy keeps it alive.
     std::shared_ptr<Strategie> baseStrategy;
     std::shared_ptr<Strategie> strategy;
-    std::optional<platform::Date> lastRestoreInBackground;
-    platform::Date lastDbSave;
     bool manageLowPowerMode = false;
+    bool onAC = false;
+
+    // Applications.
     platform::Object* frontMostApp = nullptr;
     plist::Dictionary shutdownApps;
     plist::Dictionary keepApps;
     plist::Dictionary noDelayApps;
-    bool onAC = false;
+
+    // Screen.
     std::unique_ptr<platform::StatusBarItem> imageItem;
-    bool airplaneLastState = false;
-    bool wifiLastState = false;
-    bool edgeLastState = false;
-    std::int32_t _3GLastState = 0;
-    bool bluetoothLastState = false;
-    bool locationLastState = false;
-    bool pushLastState = false;
-    bool lowPowerModeLastState = false;
     std::unique_ptr<platform::AlertView> view;
-    std::unique_ptr<BatteryStatus> lastBatteryStatus;
     std::optional<std::string> currentWiFiNetwork;
     std::int32_t state = 0;
-
-    // A statistics save waiting for a busy database; a newer reading replaces it.
-    std::shared_ptr<platform::Timer> busyRetryTimer;
-
-private:
-    bool temporaryStrategyInForce() const { return strategy != baseStrategy; }
-    void scheduleIconRetry();
-
-    platform::Platform& platform_;
-    platform::HomeScreen homeScreen_;
-    std::shared_ptr<platform::Timer> iconRetryTimer_;
-    bool powerRegistered_ = false;
 };
 
 }  // namespace corvane

@@ -118,11 +118,11 @@ void Corvane::powerMessageCallback(std::uint32_t messageType, std::intptr_t mess
     platform::PowerManagement& powerManagement = platform_.powerManagement();
     switch (messageType) {
         case platform::kIOMessageCanSystemSleep:
-            if (asleepTimer && isScreenDimmed()) {
+            if (timers_.asleepTimer && isScreenDimmed()) {
                 // A sleep delay longer than the phone's idle time: asleep, the
                 // radios would stay on until the next wake. Switch them off now.
                 CORVANE_DEBUG("The system asks to sleep, switching radios off now");
-                asleepTimer->invalidate();
+                timers_.asleepTimer->invalidate();
                 asleepRadiosSync();
                 awokeInBackground = false;  // off now, whatever woke them
                 powerManagement.allowPowerChange(messageArgument);

@@ -42,35 +42,35 @@ void Corvane::deviceUnlocked() {
 }
 
 void Corvane::asleepRadiosAsync() {
-    if (awakeTimer) {
+    if (timers_.awakeTimer) {
         // The radios are still as they were: nothing to memorize or switch.
-        stopTimer(awakeTimer);
+        stopTimer(timers_.awakeTimer);
         CORVANE_DEBUG("Wake timer canceled, radios stay as they are");
         return;
     }
-    if (asleepTimer || !strategy) return;
+    if (timers_.asleepTimer || !strategy) return;
     CORVANE_DEBUG("Switching radios off in %.1f seconds", strategy->radioTimerDurationAtSleep);
-    asleepTimer = platform_.mainRunLoop().scheduleTimer(strategy->radioTimerDurationAtSleep, false,
-                                                        guarded([this] { asleepRadiosSync(); }));
+    timers_.asleepTimer = platform_.mainRunLoop().scheduleTimer(strategy->radioTimerDurationAtSleep, false,
+                                                                guarded([this] { asleepRadiosSync(); }));
 }
 
 void Corvane::asleepRadiosSync() {
     memorizeStates();
     switchAllOFF();
-    asleepTimer.reset();
+    timers_.asleepTimer.reset();
 }
 
 void Corvane::awakeRadiosAsync() {
-    if (asleepTimer) {
-        stopTimer(asleepTimer);
+    if (timers_.asleepTimer) {
+        stopTimer(timers_.asleepTimer);
         CORVANE_DEBUG("Annulation du timer d'extinction des radios");
         return;
     }
     if (!strategy) return;
-    if (!awakeTimer && strategy->enabledAllRadios) {
+    if (!timers_.awakeTimer && strategy->enabledAllRadios) {
         CORVANE_DEBUG("Switching radios on in %.1f seconds", strategy->radioTimerDurationAtWakeup);
-        awakeTimer = platform_.mainRunLoop().scheduleTimer(strategy->radioTimerDurationAtWakeup, false,
-                                                           guarded([this] { restoreStates(); }));
+        timers_.awakeTimer = platform_.mainRunLoop().scheduleTimer(strategy->radioTimerDurationAtWakeup, false,
+                                                                   guarded([this] { restoreStates(); }));
         return;
     }
     if (strategy->strategy == kStrategyUltimate && temporaryStrategyInForce()) {
@@ -92,7 +92,7 @@ void Corvane::restoreStates(bool inBackground) {
             showUltimateWarning();
         }
     } else {
-        if (manageLowPowerMode && !shouldEnableRadio(lowPowerModeLastState, s.lowPowerMode)) {
+        if (manageLowPowerMode && !shouldEnableRadio(memorized_.lowPowerModeLastState, s.lowPowerMode)) {
             radiosLib->setLowPowerModeEnabled(false);
         }
 
@@ -101,9 +101,9 @@ void Corvane::restoreStates(bool inBackground) {
                 // One retry later. The retry is kept as the pending wake timer
                 // so that a lock before it fires cancels it like any wake timer.
                 CORVANE_DEBUG("Airplane mode is on, restoring radios again in %.0f seconds", kAirplaneRetrySeconds);
-                if (awakeTimer) awakeTimer->invalidate();
-                awakeTimer = platform_.mainRunLoop().scheduleTimer(kAirplaneRetrySeconds, false,
-                                                                   guarded([this] { restoreStatesInBackground(); }));
+                if (timers_.awakeTimer) timers_.awakeTimer->invalidate();
+                timers_.awakeTimer = platform_.mainRunLoop().scheduleTimer(
+                    kAirplaneRetrySeconds, false, guarded([this] { restoreStatesInBackground(); }));
                 return;
             }
             CORVANE_DEBUG("Airplane mode is still on, radios stay as they are");
@@ -113,20 +113,20 @@ void Corvane::restoreStates(bool inBackground) {
 
         if (inBackground) awokeInBackground = true;
 
-        if (shouldEnableRadio(locationLastState, s.location)) radiosLib->setLocationEnabled(true);
+        if (shouldEnableRadio(memorized_.locationLastState, s.location)) radiosLib->setLocationEnabled(true);
         // WiFi switched off by the verification counts as on; once it has
         // had its chance to come back, the verification below checks it again.
-        const bool wifiWanted = wifiLastState || edge2WiFiManager->wifiDisabledByMySelf();
+        const bool wifiWanted = memorized_.wifiLastState || edge2WiFiManager->wifiDisabledByMySelf();
         if (shouldEnableRadio(wifiWanted, s.wifi)) radiosLib->setWiFiEnabled(true);
         edge2WiFiManager->wifiDisabledByMySelf(false);
-        if (shouldEnableRadio(bluetoothLastState, s.bluetooth)) radiosLib->setBluetoothEnabled(true);
-        if (shouldEnableRadio(pushLastState, s.push)) radiosLib->setPushEnabled(true);
+        if (shouldEnableRadio(memorized_.bluetoothLastState, s.bluetooth)) radiosLib->setBluetoothEnabled(true);
+        if (shouldEnableRadio(memorized_.pushLastState, s.push)) radiosLib->setPushEnabled(true);
 
-        const bool fourG = shouldEnableRadio(_3GLastState == kSpeed4G, s.fourG);
-        const bool threeG = shouldEnableRadio(_3GLastState == kSpeed3G, s.threeG);
+        const bool fourG = shouldEnableRadio(memorized_._3GLastState == kSpeed4G, s.fourG);
+        const bool threeG = shouldEnableRadio(memorized_._3GLastState == kSpeed3G, s.threeG);
         if (fourG || threeG) {
             radiosLib->set3GState(fourG ? kSpeed4G : kSpeed3G);
-        } else if (memorizedOnce) {
+        } else if (memorized_.memorizedOnce) {
             radiosLib->set3GState(kSpeed2G);
         } else {
             // Nothing memorized yet (plugged in before the first lock): the
@@ -134,7 +134,7 @@ void Corvane::restoreStates(bool inBackground) {
             CORVANE_DEBUG("No radio states memorized yet, the speed stays as it is");
         }
 
-        if (shouldEnableRadio(edgeLastState || edge2WiFiManager->edgeDisabledByMySelf(), s.edge)) {
+        if (shouldEnableRadio(memorized_.edgeLastState || edge2WiFiManager->edgeDisabledByMySelf(), s.edge)) {
             // A refused switch (during a call) counts as switched off by the
             // manager, whose own checks then retry it.
             const bool switched = radiosLib->setEdgeEnabled(true);
@@ -154,18 +154,18 @@ void Corvane::restoreStates(bool inBackground) {
     }
 
     // A direct restore (the phone plugged in) also ends a wake timer still pending.
-    stopTimer(awakeTimer);
+    stopTimer(timers_.awakeTimer);
     setLastTurnOnIsNow();
 }
 
 void Corvane::memorizeStates() {
-    if (awakeTimer) {
+    if (timers_.awakeTimer) {
         CORVANE_DEBUG("A wake timer is running, I do not memorize anything now !");
         return;
     }
     if (!radiosLib) return;
-    airplaneLastState = radiosLib->isAirplaneModeEnabled();
-    if (airplaneLastState) {
+    memorized_.airplaneLastState = radiosLib->isAirplaneModeEnabled();
+    if (memorized_.airplaneLastState) {
         CORVANE_DEBUG("Airplane mode is on, nothing memorized");
         return;
     }
@@ -173,17 +173,18 @@ void Corvane::memorizeStates() {
         CORVANE_DEBUG("A temporary strategy is in force, nothing memorized");
         return;
     }
-    wifiLastState = edge2WiFiManager->wifiDisabledByMySelf() ? true : radiosLib->isWiFiEnabled();
-    edgeLastState = edge2WiFiManager->edgeDisabledByMySelf() ? true : radiosLib->isEdgeEnabled();
-    _3GLastState = radiosLib->get3GState();
-    bluetoothLastState = radiosLib->isBluetoothEnabled();
-    locationLastState = radiosLib->isLocationEnabled();
-    pushLastState = radiosLib->isPushEnabled();
-    lowPowerModeLastState = radiosLib->isLowPowerModeEnabled();
-    memorizedOnce = true;
+    memorized_.wifiLastState = edge2WiFiManager->wifiDisabledByMySelf() ? true : radiosLib->isWiFiEnabled();
+    memorized_.edgeLastState = edge2WiFiManager->edgeDisabledByMySelf() ? true : radiosLib->isEdgeEnabled();
+    memorized_._3GLastState = radiosLib->get3GState();
+    memorized_.bluetoothLastState = radiosLib->isBluetoothEnabled();
+    memorized_.locationLastState = radiosLib->isLocationEnabled();
+    memorized_.pushLastState = radiosLib->isPushEnabled();
+    memorized_.lowPowerModeLastState = radiosLib->isLowPowerModeEnabled();
+    memorized_.memorizedOnce = true;
     CORVANE_DEBUG("Memorized: WiFi %d, Edge %d, speed %s, Bluetooth %d, Location %d, Push %d, LowPowerMode %d",
-                  wifiLastState, edgeLastState, networkSpeedToString(_3GLastState).c_str(), bluetoothLastState,
-                  locationLastState, pushLastState, lowPowerModeLastState);
+                  memorized_.wifiLastState, memorized_.edgeLastState,
+                  networkSpeedToString(memorized_._3GLastState).c_str(), memorized_.bluetoothLastState,
+                  memorized_.locationLastState, memorized_.pushLastState, memorized_.lowPowerModeLastState);
 }
 
 void Corvane::switchAllOFF() {
@@ -254,7 +255,8 @@ bool Corvane::shouldIWakeRadiosNow() {
 }
 
 void Corvane::awakeRadiosBackground() {
-    if (awokeInBackground || !strategy || !strategy->enabledAllRadiosInBackground || awakeTimer || asleepTimer) {
+    if (awokeInBackground || !strategy || !strategy->enabledAllRadiosInBackground || timers_.awakeTimer ||
+        timers_.asleepTimer) {
         return;
     }
     CORVANE_DEBUG("Waking radios in background");
@@ -264,7 +266,7 @@ void Corvane::awakeRadiosBackground() {
 
 bool Corvane::switchAllOffInBackground() {
     if (!awokeInBackground) return true;
-    if (!strategy || !strategy->enabledAllRadiosInBackground || awakeTimer || asleepTimer) return true;
+    if (!strategy || !strategy->enabledAllRadiosInBackground || timers_.awakeTimer || timers_.asleepTimer) return true;
     if (lastRestoreInBackground &&
         platform::secondsBetween(*lastRestoreInBackground, platform_.clock().now()) < kMinimumBackgroundOnSeconds) {
         CORVANE_DEBUG("switchAllOffInBackground canceled since last restore less than 120 seconds");

@@ -118,7 +118,16 @@ ChargeReading chargeOf(const BatteryStatus& status) {
     return {fraction < kCriticalChargeFraction ? Charge::Critical : Charge::Sufficient, fraction};
 }
 
-void applyCriticalLevelRule(Corvane& engine, const BatteryStatus& status) {
+}  // namespace
+
+// The rules work on the engine's strategies, radios-off date and timers.
+struct Corvane::StatisticsRules {
+    static void applyCriticalLevelRule(Corvane& engine, const BatteryStatus& status);
+    static void backgroundCheck(Corvane& engine);
+    static void saveReading(Corvane& engine, const Reading& reading, int busyRetriesLeft);
+};
+
+void Corvane::StatisticsRules::applyCriticalLevelRule(Corvane& engine, const BatteryStatus& status) {
     const ChargeReading reading = chargeOf(status);
     const Strategie& current = *engine.strategy;
     const bool temporaryUltimate =
@@ -153,7 +162,7 @@ void applyCriticalLevelRule(Corvane& engine, const BatteryStatus& status) {
 
 // While the screen is off, a battery event is also a chance to wake the
 // radios in background or to switch them off again.
-void backgroundCheck(Corvane& engine) {
+void Corvane::StatisticsRules::backgroundCheck(Corvane& engine) {
     if (!engine.isScreenDimmed()) return;
     if (engine.shouldIWakeRadiosNow()) {
         engine.wakeRadiosInBackgroundIfNeeded();
@@ -161,6 +170,8 @@ void backgroundCheck(Corvane& engine) {
         engine.switchAllOffInBackground();
     }
 }
+
+namespace {
 
 enum class InsertResult { Done, Busy, Failed };
 
@@ -190,10 +201,12 @@ InsertResult insertRow(statistics::Store& database, const Reading& reading, cons
     return InsertResult::Failed;
 }
 
+}  // namespace
+
 // From the interval check on: the row, then the background check. A busy
 // database is retried from here after a pause on the main run loop (the main
 // thread is never blocked), at most kMaximumBusyRetries times.
-void saveReading(Corvane& engine, const Reading& reading, int busyRetriesLeft) {
+void Corvane::StatisticsRules::saveReading(Corvane& engine, const Reading& reading, int busyRetriesLeft) {
     platform::Platform& platform = engine.hostPlatform();
     const platform::Date now = platform.clock().now();
     const double sinceLastSave = platform::secondsBetween(engine.lastDbSave, now);
@@ -231,9 +244,9 @@ void saveReading(Corvane& engine, const Reading& reading, int busyRetriesLeft) {
         case InsertResult::Busy:
             CORVANE_DEBUG("Failed to add stat in DB cause SQLITE_BUSY");
             if (busyRetriesLeft > 0) {
-                engine.busyRetryTimer = platform.mainRunLoop().scheduleTimer(
+                engine.timers_.busyRetryTimer = platform.mainRunLoop().scheduleTimer(
                     kBusyRetryPauseSeconds, false, guarded([&engine, reading, busyRetriesLeft] {
-                        engine.busyRetryTimer.reset();
+                        engine.timers_.busyRetryTimer.reset();
                         saveReading(engine, reading, busyRetriesLeft - 1);
                     }));
                 return;
@@ -250,6 +263,8 @@ void saveReading(Corvane& engine, const Reading& reading, int busyRetriesLeft) {
             return;
     }
 }
+
+namespace {
 
 // Checks an existing database and gives it its table and index when they are
 // missing (a file left empty by a kill at the wrong moment). A busy database
@@ -312,16 +327,16 @@ bool Corvane::createDatabaseIfNeeded() {
 
 void Corvane::storeBatteryStatusInDB(const BatteryStatus& status) {
     if (!strategy) return;
-    applyCriticalLevelRule(*this, status);
+    StatisticsRules::applyCriticalLevelRule(*this, status);
     // A busy retry starts again at the interval check: the rule above has
     // already acted on this reading, and by the time of the retry a newer
     // reading may have been applied. A newer reading replaces one still
     // waiting for the database.
-    if (busyRetryTimer) {
-        busyRetryTimer->invalidate();
-        busyRetryTimer.reset();
+    if (timers_.busyRetryTimer) {
+        timers_.busyRetryTimer->invalidate();
+        timers_.busyRetryTimer.reset();
     }
-    saveReading(*this, readingOf(status), kMaximumBusyRetries);
+    StatisticsRules::saveReading(*this, readingOf(status), kMaximumBusyRetries);
 }
 
 void Corvane::reloadData() {
@@ -345,9 +360,9 @@ void Corvane::reloadData() {
         const double seconds = total ? total->doubleValue() : 0.0;
         savedRadioTimeSinceFirstUse = std::isfinite(seconds) ? seconds : 0.0;
         if (const plist::Value* edge = stored->find(statistics::kEdgeLastState)) {
-            edgeLastState = edge->boolValue();
+            memorized_.edgeLastState = edge->boolValue();
         } else if (radiosLib) {
-            edgeLastState = radiosLib->isEdgeEnabled();
+            memorized_.edgeLastState = radiosLib->isEdgeEnabled();
         }
         edge2WiFiManager->reloadStates(*stored);
     } else {
@@ -356,15 +371,15 @@ void Corvane::reloadData() {
 
     // The background WiFi monitor follows the strategy in force now.
     if (!strategy || !strategy->monitorWiFiInBackground) {
-        if (backgroundWiFiMonitorTimer) backgroundWiFiMonitorTimer->invalidate();
-        backgroundWiFiMonitorTimer.reset();
-    } else if (!backgroundWiFiMonitorTimer) {
+        if (timers_.backgroundWiFiMonitorTimer) timers_.backgroundWiFiMonitorTimer->invalidate();
+        timers_.backgroundWiFiMonitorTimer.reset();
+    } else if (!timers_.backgroundWiFiMonitorTimer) {
         const double interval = strategy->wakeIntervalMinutes * 60.0;
         if (!(interval > 0.0) || !std::isfinite(interval)) {
             CORVANE_DEBUG("Background WiFi monitor not started: interval %f is unusable", interval);
             return;
         }
-        backgroundWiFiMonitorTimer = platform_.mainRunLoop().scheduleTimer(
+        timers_.backgroundWiFiMonitorTimer = platform_.mainRunLoop().scheduleTimer(
             interval, true, guarded([this] { edge2WiFiManager->timerVerifyWiFiAndEdge(); }));
     }
 }

@@ -48,10 +48,10 @@ void startEngine() {
     engine->registerPowerListener();
     platform::HomeScreen homeScreen(host.runtime());
     if (auto onAC = homeScreen.isOnAC(homeScreen.sharedUIController())) {
-        engine->onAC = *onAC;
+        engine->setOnAC(*onAC);
     } else {
         CORVANE_DEBUG("SBUIController does not responds to selector isOnAC, setting onAC = NO");
-        engine->onAC = false;
+        engine->setOnAC(false);
     }
     engine->postInit();
 }

@@ -25,6 +25,7 @@
 #include "shared/ProcessState.h"
 #include "shared/PropertyListFile.h"
 #include "sim/PhoneHost.h"
+#include "tests/support/EngineTestAccess.h"
 #include "tests/support/TemporaryRoot.h"
 
 namespace corvane::testing {
@@ -98,7 +99,7 @@ std::vector<std::string> temporaryFiles() {
         phone.host().loop().advance(30);
         const plist::Dictionary reading{{"CurrentCapacity", 80}, {"MaxCapacity", 100}, {"UpdateTime", round}};
         phone.engine().batteryStateChanged(&reading);
-        phone.engine().savedRadioTimeSinceFirstUse = static_cast<double>(round);
+        Corvane::TestAccess{phone.engine()}.savedRadioTimeSinceFirstUse() = static_cast<double>(round);
         phone.engine().persistData();
         if (::write(progress, &round, sizeof round) != sizeof round) ::_exit(1);
     }

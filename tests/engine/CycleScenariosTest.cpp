@@ -86,7 +86,7 @@ TEST_F(CycleScenariosTest, LockInAirplaneModeThenUnlock) {
     EXPECT_TRUE(changed("bluetooth on"));
     EXPECT_TRUE(changed("edge on"));
 
-    // Unlocked still in airplane mode: one later try, which a lock cancels.
+    // Unlocked still in airplane mode: one later try, which a lock cancels...
     lock();
     advance(15);
     airplane(true);
@@ -97,6 +97,16 @@ TEST_F(CycleScenariosTest, LockInAirplaneModeThenUnlock) {
     lock();
     advance(60);
     EXPECT_THAT(changeNames(), IsEmpty());
+    // ...which finds airplane mode still on and switches nothing, or off and restores.
+    for (const bool stillOn : {true, false}) {
+        unlock();
+        airplane(true);
+        advance(3);
+        airplane(stillOn);
+        advance(15);
+        EXPECT_EQ(changed("wifi on"), !stillOn);
+        lock();
+    }
 }
 
 TEST_F(CycleScenariosTest, TemporaryUltimateThenChargeBack) {
@@ -259,7 +269,7 @@ TEST_F(CycleScenariosTest, WiFiLostThenHomeAgain) {
     charge(80);
     allRadiosOn();
     wifiAround(true);
-    EXPECT_EQ(engine()->currentWiFiNetwork, "Home");
+    EXPECT_EQ(access().currentWiFiNetwork(), "Home");  // no screen shows it
     lock();
     advance(15);
 

@@ -64,7 +64,7 @@ using Switches = std::vector<std::pair<double, bool>>;
 TEST_F(Edge2WiFiManagerTest, SignalEventsSwitchCellularDataThroughTheEngine) {
     launchHomeScreen();
     useStrategy(kStrategyAggressive);
-    engine()->edge2WiFiManager->deviceUnlocked();
+    access().edge2WiFiManager().deviceUnlocked();
     platform::Object* wifiManager = platform::HomeScreen(host->runtime()).sharedWiFiManager();
 
     phoneState([](sim::PhoneState& s) { s.wifiAssociated = true; });
@@ -83,8 +83,7 @@ TEST_F(Edge2WiFiManagerTest, SignalEventsSwitchCellularDataThroughTheEngine) {
     EXPECT_EQ(changesOf("edge").size(), 2u);
 
     // A strategy that keeps both leaves cellular data alone.
-    engine()->strategy = Strategie::strategyFromEnum(kStrategyNormal);
-    engine()->strategyDidChanged();
+    useStrategy(kStrategyNormal);
     phoneState([](sim::PhoneState& s) { s.wifiAssociated = true; });
     engine()->wifiBarsChanged(3, wifiManager);
     EXPECT_TRUE(state().cellularData);

@@ -32,7 +32,7 @@ TEST_F(EngineSpineTest, LaunchStartsTheEngineAndTheFirstBatteryReportFinishesItO
     launchHomeScreen();
     EXPECT_TRUE(host->homeScreen().launched());
     EXPECT_EQ(engine()->currentStrategy()->strategy, kStrategyNormal);
-    EXPECT_FALSE(engine()->postPostInitDone);
+    EXPECT_EQ(logCount("File not found"), 0u) << "the settings wait for the first battery report";
 
     // A second launch report does not create a second engine.
     Corvane* first = engine();
@@ -40,7 +40,6 @@ TEST_F(EngineSpineTest, LaunchStartsTheEngineAndTheFirstBatteryReportFinishesItO
     EXPECT_EQ(engine(), first);
 
     battery(80, 100);
-    EXPECT_TRUE(engine()->postPostInitDone);
     battery(79, 100);
     battery(78, 100);
     EXPECT_EQ(logCount("File not found"), 1u) << "the settings are read once, by the first report only";
@@ -59,15 +58,15 @@ TEST_F(EngineSpineTest, LockSourceFollowsSwitchRadiosOnLock) {
         const auto otherSource = [&](bool on) { onLock ? home.setScreenOff(on) : home.setUILocked(on); };
 
         otherSource(true);  // alone it starts nothing
-        EXPECT_EQ(engine()->asleepTimer, nullptr);
-        chosenSource(true);  // starts the sleep timer, and its opposite cancels it
-        EXPECT_NE(engine()->asleepTimer, nullptr);
+        advance(60);
+        EXPECT_TRUE(host->phone().radioChanges().empty());
+        chosenSource(true);  // its opposite cancels the switch-off; nothing is off, so nothing to restore
         chosenSource(false);
-        EXPECT_EQ(engine()->asleepTimer, nullptr);
-        EXPECT_EQ(engine()->awakeTimer, nullptr);  // nothing was switched off, so nothing to restore
         advance(600);
         EXPECT_TRUE(host->phone().radioChanges().empty());
-        EXPECT_FALSE(engine()->memorizedOnce);
+        chosenSource(true);
+        advance(15);
+        EXPECT_FALSE(host->phone().radioChanges().empty());
     }
 }
 
@@ -80,9 +79,8 @@ TEST_F(EngineSpineTest, SystemVersionSelectsTheScreenOffMethod) {
         EXPECT_EQ(host->homeScreen().usesScreenOffForAutoUnlock(), std::string(version) != "7.1");
         launch();
         host->homeScreen().setScreenOff(true);
-        EXPECT_NE(engine()->asleepTimer, nullptr) << "the screen-off replacement must reach the engine";
         advance(30);
-        EXPECT_FALSE(host->phone().radioChanges().empty());
+        EXPECT_FALSE(host->phone().radioChanges().empty()) << "the screen-off replacement must reach the engine";
     }
 }
 
@@ -99,23 +97,24 @@ TEST_F(EngineSpineTest, MissingOrMismatchedMethodsAreSkippedAndReported) {
                                                              [](platform::Object*, bool) {});
     });
     EXPECT_EQ(logCount("skipped"), 3u);
+    phoneState([](sim::PhoneState& s) { s.onAC = true; });
+    writeSettings({{"Strategy", 3}, {"NoneOnAC", true}});
     launch();
-    EXPECT_FALSE(engine()->onAC);
+    EXPECT_EQ(engine()->currentStrategy()->strategy, kStrategyAggressive) << "unknown power source counts as battery";
     host->homeScreen().setScreenOff(true);
-    EXPECT_EQ(engine()->asleepTimer, nullptr);
+    advance(60);
+    EXPECT_TRUE(host->phone().radioChanges().empty());
     // The rows that exist still work.
-    EXPECT_TRUE(engine()->postPostInitDone);
     EXPECT_EQ(host->homeScreen().batteryReportsSeen(), 1);
 }
 
-TEST_F(EngineSpineTest, ACPowerPutsNoneInForceOnlyWhileEnabledAndPluggedIn) {
+TEST_F(EngineSpineTest, ACPowerPutsNoneInForceOnlyWhileEnabledAndPluggedInOverAnyTemporaryStrategy) {
     writeSettings({{"Strategy", 3}, {"NoneOnAC", false}});
     launch();
     const Strategie* base = engine()->userStrategy();
 
     host->homeScreen().setOnAC(true);
-    EXPECT_TRUE(engine()->onAC);
-    EXPECT_EQ(engine()->currentStrategy(), base) << "NoneOnAC NO changes nothing but onAC";
+    EXPECT_EQ(engine()->currentStrategy(), base) << "NoneOnAC NO changes nothing";
 
     host->homeScreen().setOnAC(false);
     writeSettings({{"Strategy", 3}, {"NoneOnAC", true}});
@@ -130,19 +129,15 @@ TEST_F(EngineSpineTest, ACPowerPutsNoneInForceOnlyWhileEnabledAndPluggedIn) {
     host->homeScreen().setOnAC(false);
     EXPECT_EQ(engine()->currentStrategy(), base);
     EXPECT_EQ(host->statusBarService().visibleImage(), "AW_aggressive");
-}
 
-TEST_F(EngineSpineTest, PluggingInLeavesATemporaryUltimateForTheBaseThenNone) {
-    writeSettings({{"Strategy", 3}, {"NoneOnAC", true}});
-    launch();
-    auto base = engine()->baseStrategy;
-    engine()->strategy = Strategie::strategyFromEnum(kStrategyUltimate);
-    engine()->strategyDidChanged();
+    // Plugging in leaves a temporary Ultimate for None, and unplugging returns to the base.
+    access().forceTemporaryStrategy(kStrategyUltimate);
+    EXPECT_FALSE(engine()->shouldEnableRadio(true, kRadioOn)) << "Ultimate never wants a radio back";
 
     host->homeScreen().setOnAC(true);
     EXPECT_EQ(engine()->currentStrategy()->strategy, kStrategyNone);
     host->homeScreen().setOnAC(false);
-    EXPECT_EQ(engine()->strategy, base) << "unplugging returns to the base strategy, not to Ultimate";
+    EXPECT_EQ(engine()->currentStrategy(), base) << "unplugging returns to the base strategy, not to Ultimate";
 
     // With None as the user's own strategy, the same object stays in force.
     writeSettings({{"Strategy", 0}, {"NoneOnAC", true}});
@@ -153,12 +148,6 @@ TEST_F(EngineSpineTest, PluggingInLeavesATemporaryUltimateForTheBaseThenNone) {
     host->homeScreen().setOnAC(false);
     EXPECT_EQ(engine()->currentStrategy(), none);
     EXPECT_EQ(engine()->userStrategy(), none);
-}
-
-TEST_F(EngineSpineTest, UltimateNeverWantsARadioBack) {
-    launch();
-    engine()->strategy = Strategie::strategyFromEnum(kStrategyUltimate);
-    EXPECT_FALSE(engine()->shouldEnableRadio(true, kRadioOn));
 }
 
 TEST_F(EngineSpineTest, IconFollowsTheStrategyAndRecoversWhenTheItemClassAppearsLate) {

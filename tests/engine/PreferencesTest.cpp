@@ -39,9 +39,9 @@ TEST_F(PreferencesTest, OnlyStrategyFiveWritesEveryMissingKeyOnceAndPostsNothing
     EXPECT_EQ(host->darwin().postCount(notifications::kPreferencesChanged), 0u);
 
     // The Custom strategy is in force with those values.
-    EXPECT_EQ(engine()->strategy->strategy, kStrategyCustom);
-    EXPECT_DOUBLE_EQ(engine()->strategy->radioTimerDurationAtSleep, 5.0);
-    EXPECT_TRUE(engine()->manageLowPowerMode);
+    EXPECT_EQ(engine()->currentStrategy()->strategy, kStrategyCustom);
+    EXPECT_DOUBLE_EQ(engine()->currentStrategy()->radioTimerDurationAtSleep, 5.0);
+    EXPECT_TRUE(access().manageLowPowerMode());
 
     // Nothing is missing any more: a second reload writes nothing.
     const std::string complete = fileBytes(settingsPath());
@@ -62,28 +62,28 @@ TEST_F(PreferencesTest, CustomKeysCountOnlyForTheCustomStrategy) {
     const std::string before = fileBytes(settingsPath());
     engine()->reloadPrefs();
     EXPECT_EQ(fileBytes(settingsPath()), before);
-    EXPECT_EQ(engine()->strategy->strategy, kStrategyAggressive);
-    EXPECT_DOUBLE_EQ(engine()->strategy->radioTimerDurationAtSleep, 5.0);
-    EXPECT_EQ(engine()->strategy->wifi, kRadioAuto);
+    EXPECT_EQ(engine()->currentStrategy()->strategy, kStrategyAggressive);
+    EXPECT_DOUBLE_EQ(engine()->currentStrategy()->radioTimerDurationAtSleep, 5.0);
+    EXPECT_EQ(engine()->currentStrategy()->wifi, kRadioAuto);
 
     // As Custom, the same keys are read, and odd values are kept as they are.
     writeSettings({{"Strategy", 5}, {"RadioTimerDurationAtSleep", 99.0}, {"WiFi", 7}, {"3GAtSleep", "1"}});
     engine()->reloadPrefs();
-    EXPECT_EQ(engine()->strategy->strategy, kStrategyCustom);
-    EXPECT_DOUBLE_EQ(engine()->strategy->radioTimerDurationAtSleep, 99.0);
-    EXPECT_EQ(engine()->strategy->wifi, 7);
-    EXPECT_EQ(engine()->strategy->threeGAtSleep, kRadioOn);
+    EXPECT_EQ(engine()->currentStrategy()->strategy, kStrategyCustom);
+    EXPECT_DOUBLE_EQ(engine()->currentStrategy()->radioTimerDurationAtSleep, 99.0);
+    EXPECT_EQ(engine()->currentStrategy()->wifi, 7);
+    EXPECT_EQ(engine()->currentStrategy()->threeGAtSleep, kRadioOn);
 }
 
 TEST_F(PreferencesTest, CustomOnACStartsWithNoneAndKeepsTheCustomValuesForLater) {
-    engine()->onAC = true;
+    engine()->setOnAC(true);
     writeSettings({{"Strategy", 5}, {"NoneOnAC", true}, {"RadioTimerDurationAtSleep", 42.0}});
     engine()->reloadPrefs();
-    EXPECT_EQ(engine()->strategy->strategy, kStrategyNone);
+    EXPECT_EQ(engine()->currentStrategy()->strategy, kStrategyNone);
 
     engine()->acPowerChanged(false, nullptr);
-    EXPECT_EQ(engine()->strategy->strategy, kStrategyCustom);
-    EXPECT_DOUBLE_EQ(engine()->strategy->radioTimerDurationAtSleep, 42.0);
+    EXPECT_EQ(engine()->currentStrategy()->strategy, kStrategyCustom);
+    EXPECT_DOUBLE_EQ(engine()->currentStrategy()->radioTimerDurationAtSleep, 42.0);
 }
 
 TEST_F(PreferencesTest, RateCodesBecomeTheRadioGatewaysLimits) {
@@ -102,8 +102,8 @@ TEST_F(PreferencesTest, RateCodesBecomeTheRadioGatewaysLimits) {
         SCOPED_TRACE(c.code);
         writeSettings({{"Strategy", 2}, {"MinRate", c.code}, {"MaxRate", c.code}});
         engine()->reloadPrefs();
-        EXPECT_EQ(engine()->radiosLib->minAllowedRate(), c.minimum);
-        EXPECT_EQ(engine()->radiosLib->maxAllowedRate(), c.maximum);
+        EXPECT_EQ(access().radios().minAllowedRate(), c.minimum);
+        EXPECT_EQ(access().radios().maxAllowedRate(), c.maximum);
     }
 }
 
@@ -140,7 +140,7 @@ TEST_F(PreferencesTest, AMissingOrUnreadableSettingsFileKeepsWhatIsInForce) {
             std::filesystem::remove(settingsPath());
         engine()->reloadPrefs();
         EXPECT_EQ(engine()->currentStrategy(), inForce);
-        EXPECT_FALSE(engine()->manageLowPowerMode);
+        EXPECT_FALSE(access().manageLowPowerMode());
         // Neither replaced by a file of defaults nor created.
         if (bytes)
             EXPECT_EQ(fileBytes(settingsPath()), *bytes);
@@ -150,7 +150,7 @@ TEST_F(PreferencesTest, AMissingOrUnreadableSettingsFileKeepsWhatIsInForce) {
     // It counts again once it is readable.
     writeSettings({{"Strategy", 1}});
     engine()->reloadPrefs();
-    EXPECT_EQ(engine()->strategy->strategy, kStrategyIMessage);
+    EXPECT_EQ(engine()->currentStrategy()->strategy, kStrategyIMessage);
 }
 
 TEST_F(PreferencesTest, ValuesOfUnexpectedTypesGiveDefaultsOrConversions) {
@@ -164,12 +164,12 @@ TEST_F(PreferencesTest, ValuesOfUnexpectedTypesGiveDefaultsOrConversions) {
     bytes.insert(bytes.rfind("</dict>"), nan);
     writeFileAtomically(settingsPath(), bytes);
     engine()->reloadPrefs();
-    EXPECT_EQ(engine()->strategy->strategy, kStrategyCustom);
-    EXPECT_TRUE(engine()->manageLowPowerMode);
-    EXPECT_DOUBLE_EQ(engine()->strategy->radioTimerDurationAtSleep, 12.5);
-    EXPECT_DOUBLE_EQ(engine()->strategy->wakeIntervalMinutes, 30.0);
-    EXPECT_DOUBLE_EQ(engine()->strategy->radioTimerDurationAtWakeup, 3.0);
-    EXPECT_EQ(engine()->strategy->edge, kRadioAuto);
+    EXPECT_EQ(engine()->currentStrategy()->strategy, kStrategyCustom);
+    EXPECT_TRUE(access().manageLowPowerMode());
+    EXPECT_DOUBLE_EQ(engine()->currentStrategy()->radioTimerDurationAtSleep, 12.5);
+    EXPECT_DOUBLE_EQ(engine()->currentStrategy()->wakeIntervalMinutes, 30.0);
+    EXPECT_DOUBLE_EQ(engine()->currentStrategy()->radioTimerDurationAtWakeup, 3.0);
+    EXPECT_EQ(engine()->currentStrategy()->edge, kRadioAuto);
 
     // Present keys of the wrong type are left as the app wrote them.
     std::optional<plist::Dictionary> stored = readSettings();
@@ -188,8 +188,8 @@ TEST_F(PreferencesTest, ApplicationListsCountOnlyTheirYesEntriesAndBrokenListsAr
     engine()->reloadPrefs();
     EXPECT_TRUE(engine()->isShutdownApp(host->homeScreen().application("com.example.game")));
     EXPECT_FALSE(engine()->isShutdownApp(host->homeScreen().application("com.example.quiet")));
-    EXPECT_TRUE(engine()->keepApps.empty());
-    EXPECT_TRUE(engine()->noDelayApps.empty());
+    EXPECT_TRUE(access().keepApps().empty());
+    EXPECT_TRUE(access().noDelayApps().empty());
 }
 
 TEST_F(PreferencesTest, TheApplicationNamesFileListsEveryApplicationOnce) {

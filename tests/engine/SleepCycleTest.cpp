@@ -3,7 +3,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "engine/edgewifi/Edge2WiFiManager.h"
 #include "sim/SimPowerManagement.h"
 #include "tests/support/HookedPhone.h"
 
@@ -13,12 +12,23 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-using SleepCycleTest = LaunchedPhoneTest;
+class SleepCycleTest : public LaunchedPhoneTest {
+protected:
+    // The user lets the engine manage the low power mode.
+    void manageLowPowerMode() {
+        writeSettings({{"LowPowerMode", true}});
+        engine()->reloadPrefs();
+    }
+    double storedRadioTime(std::string_view key) const {
+        std::optional<plist::Dictionary> stored = plist::readDictionary(paths::resolve(paths::kStatisticsPropertyList));
+        const plist::Value* value = stored ? stored->find(key) : nullptr;
+        return value ? value->doubleValue() : -1.0;
+    }
+};
 
 TEST_F(SleepCycleTest, NormalCycleSwitchesOffAfterTheDelayAndRestoresTheMemorizedStates) {
+    manageLowPowerMode();
     allRadiosOn();
-    engine()->manageLowPowerMode = true;
-    engine()->savedRadioTime = 100.0;
 
     host->homeScreen().lock();
     advance(14);
@@ -39,11 +49,8 @@ TEST_F(SleepCycleTest, NormalCycleSwitchesOffAfterTheDelayAndRestoresTheMemorize
     EXPECT_THAT(changeNames(),
                 ElementsAre("lowPowerMode off", "location on", "wifi on", "bluetooth on", "speed 4G", "edge on"));
     EXPECT_TRUE(host->phone().pushEnabled());
-    // The radios-off time the app shows, added up and saved.
-    std::optional<plist::Dictionary> stored = plist::readDictionary(paths::resolve(paths::kStatisticsPropertyList));
-    ASSERT_TRUE(stored.has_value());
-    EXPECT_EQ(*stored->find(statistics::kLastSavedRadioTime), plist::Value(1800.0));
-    EXPECT_EQ(*stored->find(statistics::kSavedRadioTime), plist::Value(1900.0));
+    // The radios-off time the app shows, saved.
+    EXPECT_EQ(storedRadioTime(statistics::kLastSavedRadioTime), 1800.0);
 
     // Radios the user had off stay off, in the foreground and in a background wake.
     phoneState([](sim::PhoneState& s) { s.bluetoothEnabled = s.locationServices = false; });
@@ -54,27 +61,18 @@ TEST_F(SleepCycleTest, NormalCycleSwitchesOffAfterTheDelayAndRestoresTheMemorize
     host->loop().runPending();
     EXPECT_TRUE(changed("wifi on"));
     EXPECT_FALSE(state().bluetoothEnabled || state().locationServices);
+    EXPECT_EQ(storedRadioTime(statistics::kSavedRadioTime), 1800.0 + 15 * 60 + 1) << "added up";
 }
 
 TEST_F(SleepCycleTest, LowPowerModeTheUserHadStaysOnAtWakeUp) {
+    manageLowPowerMode();
     useStrategy(kStrategyCustom, [](Strategie& s) { s.lowPowerMode = s.lowPowerModeAtSleep = kRadioAuto; });
-    engine()->manageLowPowerMode = true;
     phoneState([](sim::PhoneState& s) { s.lowPowerMode = true; });
     host->homeScreen().lock();
     advance(15);
     host->homeScreen().unlock();
     advance(3);
     EXPECT_TRUE(state().lowPowerMode);
-}
-
-TEST_F(SleepCycleTest, IMessageKeepsCellularDataOnAt2GWhileAsleep) {
-    useStrategy(kStrategyIMessage);
-    allRadiosOn();
-    host->homeScreen().lock();
-    advance(15);
-    EXPECT_THAT(changeNames(), ElementsAre("wifi off", "location off", "bluetooth off", "speed 2G"));
-    EXPECT_FALSE(host->phone().pushEnabled());
-    EXPECT_TRUE(state().cellularData);
 }
 
 TEST_F(SleepCycleTest, WakeUpSpeedFollowsTheMemorizedSpeedAndTheSettings) {
@@ -97,7 +95,7 @@ TEST_F(SleepCycleTest, WakeUpSpeedFollowsTheMemorizedSpeedAndTheSettings) {
             s.threeG = c.threeG;
             s.fourG = c.fourG;
         });
-        engine()->radiosLib->setMaxAllowedRate(c.memorizedRate);
+        access().radios().setMaxAllowedRate(c.memorizedRate);
         allRadiosOn();
         host->homeScreen().lock();
         advance(5);
@@ -109,23 +107,37 @@ TEST_F(SleepCycleTest, WakeUpSpeedFollowsTheMemorizedSpeedAndTheSettings) {
     }
 }
 
-TEST_F(SleepCycleTest, UltimateSwitchesEverythingOffAndNothingBack) {
-    useStrategy(kStrategyUltimate);
-    engine()->manageLowPowerMode = true;
-    allRadiosOn();
-    host->homeScreen().lock();
-    advance(10);
-    EXPECT_THAT(changeNames(), ElementsAre("lowPowerMode on", "wifi off", "edge off", "location off", "bluetooth off"));
-    EXPECT_FALSE(host->phone().pushEnabled());
-    markChanges();
-    host->homeScreen().unlock();
-    advance(120);
-    EXPECT_THAT(changeNames(), IsEmpty());
-    EXPECT_TRUE(host->alerts().alerts().empty());  // Ultimate is the user's own choice: no warning
+TEST_F(SleepCycleTest, IMessageUltimateAndNoneAtSleepAndAtWakeUp) {
+    manageLowPowerMode();
+    const struct {
+        std::int32_t strategy;
+        std::vector<std::string> atSleep;
+        bool restores;
+    } cases[] = {
+        // iMessage keeps cellular data on, at 2G.
+        {kStrategyIMessage, {"lowPowerMode on", "wifi off", "location off", "bluetooth off", "speed 2G"}, true},
+        {kStrategyUltimate, {"lowPowerMode on", "wifi off", "edge off", "location off", "bluetooth off"}, false},
+        {kStrategyNone, {}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.strategy);
+        useStrategy(c.strategy);
+        phoneState([](sim::PhoneState& s) { s.lowPowerMode = false; });
+        allRadiosOn();
+        host->homeScreen().lock();
+        advance(60);
+        EXPECT_EQ(changeNames(), c.atSleep);
+        EXPECT_EQ(host->phone().pushEnabled(), c.atSleep.empty());
+        markChanges();
+        host->homeScreen().unlock();
+        advance(120);
+        EXPECT_EQ(changeNames().empty(), !c.restores);
+    }
+    EXPECT_TRUE(host->alerts().alerts().empty());  // Ultimate as the user's own choice: no warning
 
     // A temporary Ultimate over another strategy warns at the unlock.
-    std::shared_ptr<Strategie> normal = Strategie::strategyFromEnum(kStrategyNormal);
-    engine()->baseStrategy = normal;
+    useStrategy(kStrategyNormal);
+    access().forceTemporaryStrategy(kStrategyUltimate);
     host->homeScreen().lock();
     advance(10);
     host->homeScreen().unlock();
@@ -133,17 +145,6 @@ TEST_F(SleepCycleTest, UltimateSwitchesEverythingOffAndNothingBack) {
     EXPECT_EQ(host->alerts().alerts()[0].message, "Switching to Ultimate mode");
     advance(5);
     EXPECT_FALSE(host->alerts().anyVisible());
-}
-
-TEST_F(SleepCycleTest, NoneNeverSwitchesAnything) {
-    useStrategy(kStrategyNone);
-    allRadiosOn();
-    host->homeScreen().lock();
-    advance(60);
-    EXPECT_THAT(changeNames(), IsEmpty());
-    host->homeScreen().unlock();
-    advance(60);
-    EXPECT_THAT(changeNames(), IsEmpty());
 }
 
 TEST_F(SleepCycleTest, LockBeforeTheWakeDelayCancelsTheSwitchOnAndKeepsTheFirstSwitchOff) {
@@ -166,40 +167,7 @@ TEST_F(SleepCycleTest, LockBeforeTheWakeDelayCancelsTheSwitchOnAndKeepsTheFirstS
     host->homeScreen().unlock();
     advance(3);
     EXPECT_TRUE(changed("wifi on"));
-    EXPECT_DOUBLE_EQ(engine()->lastSavedRadioTime, now() - offAt);
-}
-
-TEST_F(SleepCycleTest, AirplaneModeAtWakeUpRetriesOnceInBackgroundModeUnlessALockCameFirst) {
-    const auto airplane = [this](bool on) { phoneState([on](sim::PhoneState& s) { s.airplaneMode = on; }); };
-    allRadiosOn();
-    host->homeScreen().lock();
-    advance(15);
-    airplane(true);
-    host->homeScreen().unlock();
-    markChanges();
-    advance(3);
-    EXPECT_THAT(changeNames(), IsEmpty());
-    ASSERT_NE(engine()->awakeTimer, nullptr);  // the retry is pending
-
-    // Still in airplane mode at the retry: only the switch-on date moves.
-    advance(15);
-    EXPECT_THAT(changeNames(), IsEmpty());
-    EXPECT_EQ(engine()->lastTurnOn.secondsSince1970, now());
-    EXPECT_FALSE(engine()->awokeInBackground);
-    host->homeScreen().lock();
-    EXPECT_EQ(engine()->awakeTimer, nullptr);
-    EXPECT_EQ(engine()->asleepTimer, nullptr);
-
-    // Airplane mode off before a retry: the radios come back in background mode.
-    airplane(false);
-    host->homeScreen().unlock();
-    airplane(true);
-    advance(3);
-    airplane(false);
-    advance(15);
-    EXPECT_TRUE(changed("wifi on"));
-    EXPECT_TRUE(engine()->awokeInBackground);
-    EXPECT_EQ(engine()->awakeTimer, nullptr);
+    EXPECT_DOUBLE_EQ(storedRadioTime(statistics::kLastSavedRadioTime), now() - offAt);
 }
 
 TEST_F(SleepCycleTest, CarModeKeepsLocationAndBluetoothOnlyOnAC) {
@@ -207,7 +175,7 @@ TEST_F(SleepCycleTest, CarModeKeepsLocationAndBluetoothOnlyOnAC) {
     for (bool onAC : {true, false}) {
         SCOPED_TRACE(onAC ? "on AC" : "on battery");
         useStrategy(kStrategyNormal);
-        engine()->onAC = onAC;
+        engine()->setOnAC(onAC);
         allRadiosOn();
         host->homeScreen().lock();
         advance(15);
@@ -225,8 +193,10 @@ TEST_F(SleepCycleTest, TetheringCancelsTheSwitchOff) {
     host->homeScreen().lock();
     advance(15);
     EXPECT_THAT(changeNames(), IsEmpty());
-    EXPECT_TRUE(engine()->memorizedOnce);  // memorized all the same
-    EXPECT_FALSE(engine()->lastTurnOff.has_value());
+    // Memorized all the same: the wake-up sets the memorized speed again.
+    host->homeScreen().unlock();
+    advance(3);
+    EXPECT_THAT(requestedSpeeds(), ElementsAre("4G"));
 }
 
 TEST_F(SleepCycleTest, ARefusedCellularSwitchOnIsLeftToTheEdgeWiFiManager) {
@@ -238,7 +208,6 @@ TEST_F(SleepCycleTest, ARefusedCellularSwitchOnIsLeftToTheEdgeWiFiManager) {
     host->homeScreen().unlock();
     advance(3);
     EXPECT_FALSE(state().cellularData);
-    EXPECT_TRUE(engine()->edge2WiFiManager->edgeDisabledByMySelf());
 
     // It comes back at the next wake-up, also when a background wake-up in
     // between brought it back and off again.

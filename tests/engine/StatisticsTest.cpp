@@ -253,23 +253,23 @@ TEST_F(StatisticsTest, AnEmptyTablelessOrBrokenDatabaseRepairsItself) {
 TEST_F(StatisticsTest, BackgroundCheckRunsOnlyWithASavedRowWhileTheScreenIsOff) {
     useStrategy(kStrategyAggressive, [](Strategie& s) { s.enabledAllRadiosInBackground = true; });
     phoneState([](sim::PhoneState& s) { s.screenOff = true; });
-    engine()->awokeInBackground = true;
-    engine()->lastRestoreInBackground = host->clock().now();
+    access().awokeInBackground() = true;
+    access().lastRestoreInBackground() = host->clock().now();
     advance(150);
     // Radios on in background long enough: a stored row is followed by the
     // switch-off; the next event within the interval does no check.
     battery(80, 100);
-    EXPECT_FALSE(engine()->awokeInBackground);
-    engine()->awokeInBackground = true;
-    engine()->lastRestoreInBackground = platform::addSeconds(host->clock().now(), -200);
+    EXPECT_FALSE(access().awokeInBackground());
+    access().awokeInBackground() = true;
+    access().lastRestoreInBackground() = platform::addSeconds(host->clock().now(), -200);
     advance(10);
     battery(80, 100);
-    EXPECT_TRUE(engine()->awokeInBackground);
+    EXPECT_TRUE(access().awokeInBackground());
     // Screen on: no check either.
     phoneState([](sim::PhoneState& s) { s.screenOff = false; });
     advance(30);
     battery(80, 100);
-    EXPECT_TRUE(engine()->awokeInBackground);
+    EXPECT_TRUE(access().awokeInBackground());
     EXPECT_EQ(rowCount(), 2u);
     // Statistics saving off: no row and no check, even with the screen off.
     phoneState([](sim::PhoneState& s) { s.screenOff = true; });
@@ -279,7 +279,7 @@ TEST_F(StatisticsTest, BackgroundCheckRunsOnlyWithASavedRowWhileTheScreenIsOff) 
     });
     advance(30);
     battery(80, 100);
-    EXPECT_TRUE(engine()->awokeInBackground);
+    EXPECT_TRUE(access().awokeInBackground());
     EXPECT_EQ(rowCount(), 2u);
 }
 
@@ -293,12 +293,12 @@ TEST_F(StatisticsTest, CountersAndFlagsSurviveARestartAndForeignKeysSurvivePersi
                                                          {"org.other.tool", "kept"}}));
     phoneState([](sim::PhoneState& s) { s.cellularData = false; });
     restartEngine();
-    EXPECT_DOUBLE_EQ(engine()->savedRadioTimeSinceFirstUse, 100.0);
-    EXPECT_TRUE(engine()->edgeLastState);
-    EXPECT_TRUE(engine()->edge2WiFiManager->edgeDisabledByMySelf());
+    EXPECT_DOUBLE_EQ(access().savedRadioTimeSinceFirstUse(), 100.0);
+    EXPECT_TRUE(access().edgeLastState());
+    EXPECT_TRUE(access().edge2WiFiManager().edgeDisabledByMySelf());
 
-    engine()->savedRadioTimeSinceFirstUse = 150.0;
-    engine()->edge2WiFiManager->edgeDisabledByMySelf(false);
+    access().savedRadioTimeSinceFirstUse() = 150.0;
+    access().edge2WiFiManager().edgeDisabledByMySelf(false);
     engine()->persistData();
     const auto written = plist::readDictionary(file);
     ASSERT_TRUE(written.has_value());
@@ -306,20 +306,20 @@ TEST_F(StatisticsTest, CountersAndFlagsSurviveARestartAndForeignKeysSurvivePersi
     EXPECT_EQ(*written->find("edgeDesactivatedByMyself"), plist::Value(false));
 
     restartEngine();
-    EXPECT_DOUBLE_EQ(engine()->savedRadioTimeSinceFirstUse, 150.0);
-    EXPECT_FALSE(engine()->edge2WiFiManager->edgeDisabledByMySelf());
+    EXPECT_DOUBLE_EQ(access().savedRadioTimeSinceFirstUse(), 150.0);
+    EXPECT_FALSE(access().edge2WiFiManager().edgeDisabledByMySelf());
 
     // Without "edgeLastState" the cellular data state of the phone counts.
     ASSERT_TRUE(plist::writeFile(file, plist::Dictionary{{"savedRadioTimeSinceFirstUse", "12.5"}}));
     phoneState([](sim::PhoneState& s) { s.cellularData = true; });
     restartEngine();
-    EXPECT_TRUE(engine()->edgeLastState);
-    EXPECT_DOUBLE_EQ(engine()->savedRadioTimeSinceFirstUse, 12.5);
+    EXPECT_TRUE(access().edgeLastState());
+    EXPECT_DOUBLE_EQ(access().savedRadioTimeSinceFirstUse(), 12.5);
 
     // An unreadable file counts as absent and is replaced by a whole one.
     std::ofstream(file) << "<plist><dict><key>savedRadio";
     restartEngine();
-    EXPECT_DOUBLE_EQ(engine()->savedRadioTimeSinceFirstUse, 0.0);
+    EXPECT_DOUBLE_EQ(access().savedRadioTimeSinceFirstUse(), 0.0);
     engine()->persistData();
     EXPECT_TRUE(plist::readDictionary(file).has_value());
 }

@@ -27,6 +27,7 @@
 #include "shared/PropertyListFile.h"
 #include "shared/SettingsCodes.h"
 #include "sim/PhoneHost.h"
+#include "tests/support/EngineTestAccess.h"
 #include "tests/support/TemporaryRoot.h"
 
 namespace corvane::testing {
@@ -75,15 +76,14 @@ protected:
     }
 
     Corvane* engine() const { return Corvane::sharedEngine(); }
+    Corvane::TestAccess access() const { return {*engine()}; }
 
     // Puts a new strategy of the given number in force as the user's own.
     void useStrategy(std::int32_t number, const std::function<void(Strategie&)>& adjust = {}) {
         std::shared_ptr<Strategie> chosen = Strategie::strategyFromEnum(number);
         ASSERT_NE(chosen, nullptr);
         if (adjust) adjust(*chosen);
-        engine()->baseStrategy = chosen;
-        engine()->strategy = chosen;
-        engine()->strategyDidChanged();
+        access().useStrategy(std::move(chosen));
     }
 
     static plist::Dictionary batteryReading(plist::Value current, plist::Value maximum) {
