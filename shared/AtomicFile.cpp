@@ -78,9 +78,13 @@ Outcome writeThroughTemporary(const std::filesystem::path& path, std::string_vie
     std::filesystem::path folder = path.parent_path();
     if (folder.empty()) folder = ".";
 
-    const std::string pattern = (folder / ("." + path.filename().string() + std::string(kTemporaryMark) +
-                                           std::to_string(::getpid()) + "." + std::string(kRandomLength, 'X')))
-                                    .string();
+    std::string name = ".";
+    name += path.filename().string();
+    name += kTemporaryMark;
+    name += std::to_string(::getpid());
+    name += '.';
+    name.append(kRandomLength, 'X');
+    const std::string pattern = (folder / name).string();
     std::vector<char> temporaryName(pattern.begin(), pattern.end());
     temporaryName.push_back('\0');
     const int fd = ::mkostemp(temporaryName.data(), O_CLOEXEC);
