@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "engine/battery/BatteryStatus.h"
-#include "engine/edgewifi/Edge2WiFiManager.h"
 #include "shared/AtomicFile.h"
 #include "shared/PropertyListFile.h"
 #include "tests/support/HookedPhone.h"
@@ -252,25 +251,28 @@ TEST_F(StatisticsTest, AnEmptyTablelessOrBrokenDatabaseRepairsItself) {
 
 TEST_F(StatisticsTest, BackgroundCheckRunsOnlyWithASavedRowWhileTheScreenIsOff) {
     useStrategy(kStrategyAggressive, [](Strategie& s) { s.enabledAllRadiosInBackground = true; });
-    phoneState([](sim::PhoneState& s) { s.screenOff = true; });
-    access().awokeInBackground() = true;
-    access().lastRestoreInBackground() = host->clock().now();
+    host->homeScreen().lock();
+    const auto wakeInBackground = [this] {  // the power event past the wake interval
+        advance(5 + 30 * 60 + 1);
+        host->power().postMessage(platform::kIOMessageSystemWillPowerOn);
+        host->loop().runPending();
+        ASSERT_TRUE(state().locationServices);
+    };
+    wakeInBackground();
+    // Radios on in background long enough: a stored row is followed by the switch-off.
     advance(150);
-    // Radios on in background long enough: a stored row is followed by the
-    // switch-off; the next event within the interval does no check.
     battery(80, 100);
-    EXPECT_FALSE(access().awokeInBackground());
-    access().awokeInBackground() = true;
-    access().lastRestoreInBackground() = platform::addSeconds(host->clock().now(), -200);
-    advance(10);
+    EXPECT_FALSE(state().locationServices);
+    // The next event within the row interval does no check; nor one with the screen on.
+    wakeInBackground();
+    advance(100);
+    battery(80, 100);  // a row, too early for the switch-off
+    const std::size_t rows = rowCount();
+    advance(25);
     battery(80, 100);
-    EXPECT_TRUE(access().awokeInBackground());
-    // Screen on: no check either.
     phoneState([](sim::PhoneState& s) { s.screenOff = false; });
     advance(30);
     battery(80, 100);
-    EXPECT_TRUE(access().awokeInBackground());
-    EXPECT_EQ(rowCount(), 2u);
     // Statistics saving off: no row and no check, even with the screen off.
     phoneState([](sim::PhoneState& s) { s.screenOff = true; });
     useStrategy(kStrategyAggressive, [](Strategie& s) {
@@ -279,49 +281,46 @@ TEST_F(StatisticsTest, BackgroundCheckRunsOnlyWithASavedRowWhileTheScreenIsOff) 
     });
     advance(30);
     battery(80, 100);
-    EXPECT_TRUE(access().awokeInBackground());
-    EXPECT_EQ(rowCount(), 2u);
+    EXPECT_TRUE(state().locationServices);
+    EXPECT_EQ(rowCount(), rows + 1);
 }
 
 TEST_F(StatisticsTest, CountersAndFlagsSurviveARestartAndForeignKeysSurvivePersist) {
     const std::filesystem::path file = paths::resolve(paths::kStatisticsPropertyList);
-    std::filesystem::create_directories(file.parent_path());
-    ASSERT_TRUE(plist::writeFile(file, plist::Dictionary{{"savedRadioTimeSinceFirstUse", 100.0},
-                                                         {"edgeLastState", true},
-                                                         {"edgeDesactivatedByMyself", true},
-                                                         {"wifiDisabledByMySelf", false},
-                                                         {"org.other.tool", "kept"}}));
-    phoneState([](sim::PhoneState& s) { s.cellularData = false; });
-    restartEngine();
-    EXPECT_DOUBLE_EQ(access().savedRadioTimeSinceFirstUse(), 100.0);
-    EXPECT_TRUE(access().edgeLastState());
-    EXPECT_TRUE(access().edge2WiFiManager().edgeDisabledByMySelf());
-
-    access().savedRadioTimeSinceFirstUse() = 150.0;
-    access().edge2WiFiManager().edgeDisabledByMySelf(false);
-    engine()->persistData();
-    const auto written = plist::readDictionary(file);
-    ASSERT_TRUE(written.has_value());
-    EXPECT_EQ(*written->find("org.other.tool"), plist::Value("kept"));
-    EXPECT_EQ(*written->find("edgeDesactivatedByMyself"), plist::Value(false));
-
-    restartEngine();
-    EXPECT_DOUBLE_EQ(access().savedRadioTimeSinceFirstUse(), 150.0);
-    EXPECT_FALSE(access().edge2WiFiManager().edgeDisabledByMySelf());
-
-    // Without "edgeLastState" the cellular data state of the phone counts.
-    ASSERT_TRUE(plist::writeFile(file, plist::Dictionary{{"savedRadioTimeSinceFirstUse", "12.5"}}));
-    phoneState([](sim::PhoneState& s) { s.cellularData = true; });
-    restartEngine();
-    EXPECT_TRUE(access().edgeLastState());
-    EXPECT_DOUBLE_EQ(access().savedRadioTimeSinceFirstUse(), 12.5);
-
+    // What the engine holds, saved over a file that has only a foreign key.
+    const auto persisted = [&](std::string_view key) {
+        EXPECT_TRUE(plist::writeFile(file, plist::Dictionary{{"org.other.tool", "kept"}}));
+        engine()->persistData();
+        const plist::Dictionary written = plist::readDictionary(file).value_or(plist::Dictionary{});
+        EXPECT_TRUE(written.contains("org.other.tool"));
+        return written.find(key) ? *written.find(key) : plist::Value("missing");
+    };
+    for (const bool flag : {true, false}) {  // a number written as text counts as that number
+        const plist::Value total = flag ? plist::Value(100.0) : plist::Value("12.5");
+        writeFile(paths::kStatisticsPropertyList,
+                  {{"savedRadioTimeSinceFirstUse", total}, {"edgeDesactivatedByMyself", flag}});
+        restartEngine();
+        EXPECT_EQ(persisted("savedRadioTimeSinceFirstUse"), plist::Value(flag ? 100.0 : 12.5));
+        EXPECT_EQ(persisted("edgeDesactivatedByMyself"), plist::Value(flag));
+    }
+    // "edgeLastState" from the file, else the phone's cellular data at start:
+    // a restore brings cellular data back to it.
+    for (const bool stored : {true, false}) {
+        phoneState([&](sim::PhoneState& s) { s.cellularData = !stored; });
+        writeFile(paths::kStatisticsPropertyList,
+                  stored ? plist::Dictionary{{"edgeLastState", true}} : plist::Dictionary{});
+        restartEngine();
+        useStrategy(kStrategyIMessage);
+        phoneState([](sim::PhoneState& s) { s.cellularData = false; });
+        engine()->restoreStates();
+        EXPECT_TRUE(state().cellularData) << stored;
+    }
     // An unreadable file counts as absent and is replaced by a whole one.
     std::ofstream(file) << "<plist><dict><key>savedRadio";
     restartEngine();
-    EXPECT_DOUBLE_EQ(access().savedRadioTimeSinceFirstUse(), 0.0);
     engine()->persistData();
     EXPECT_TRUE(plist::readDictionary(file).has_value());
+    EXPECT_EQ(persisted("savedRadioTimeSinceFirstUse"), plist::Value(0.0));
 }
 
 }  // namespace

@@ -32,9 +32,6 @@ struct Corvane::TestAccess {
     bool manageLowPowerMode() const { return engine.manageLowPowerMode; }
     const plist::Dictionary& keepApps() const { return engine.keepApps; }
     const plist::Dictionary& noDelayApps() const { return engine.noDelayApps; }
-    bool edgeLastState() const { return engine.memorized_.edgeLastState; }
-    bool& awokeInBackground() { return engine.awokeInBackground; }
-    std::optional<platform::Date>& lastRestoreInBackground() { return engine.lastRestoreInBackground; }
     double& savedRadioTimeSinceFirstUse() { return engine.savedRadioTimeSinceFirstUse; }
     const std::optional<std::string>& currentWiFiNetwork() const { return engine.currentWiFiNetwork; }
 };
