@@ -154,14 +154,14 @@ std::int32_t RadiosLib::get3GState() {
 }
 
 std::optional<platform::DataRate> RadiosLib::minRateFromCode(std::int64_t code) {
-    if (code == 1) return platform::DataRate::Rate2G;
-    if (code == 2) return platform::DataRate::Rate3G;
+    if (code == kRate2G) return platform::DataRate::Rate2G;
+    if (code == kRate3G) return platform::DataRate::Rate3G;
     return std::nullopt;
 }
 
 std::optional<platform::DataRate> RadiosLib::maxRateFromCode(std::int64_t code) {
-    if (code == 2) return platform::DataRate::Rate3G;
-    if (code == 3) return platform::DataRate::Rate4G;
+    if (code == kRate3G) return platform::DataRate::Rate3G;
+    if (code == kRate4G) return platform::DataRate::Rate4G;
     return std::nullopt;
 }
 
