@@ -276,7 +276,7 @@ void Corvane::saveValueToFile(std::string_view path, std::string_view key, const
     // nor replaces one it cannot read.
     const std::filesystem::path resolved = paths::resolve(path);
     if (!platform_.fileManager().fileExists(resolved)) {
-        CORVANE_DEBUG("file %s COULD NOT be created", resolved.c_str());
+        CORVANE_DEBUG("file %s COULD NOT be created: it does not exist", resolved.c_str());
         return;
     }
     const FileLock lock(resolved, kSettingsLockWait);
