@@ -139,6 +139,10 @@ bool PlotDBLoader::loadEndTimes() {
 
 bool PlotDBLoader::loadFromDBAsyncFrom(std::uint64_t from, std::uint64_t to) {
     if (loading_.exchange(true)) return false;
+    {
+        std::lock_guard guard(unfinishedMutex_);
+        ++unfinishedLoads_;
+    }
     NetworkActivityIndicator::setVisible(true);
     // The draw flags are taken here, on the thread that changes them.
     DrawFlags remembered;
@@ -183,7 +187,8 @@ bool PlotDBLoader::loadLastSeconds(std::uint64_t seconds) {
 bool PlotDBLoader::loadAllData() { return loadFromDBAsyncFrom(minTime(), maxTime()); }
 
 void PlotDBLoader::waitLoading() const {
-    while (loading_.load()) std::this_thread::yield();
+    std::unique_lock lock(unfinishedMutex_);
+    allFinished_.wait(lock, [this] { return unfinishedLoads_ == 0; });
 }
 
 PlotDBLoader::Components PlotDBLoader::plots() const {
@@ -218,8 +223,12 @@ void PlotDBLoader::tellDelegate(void (PlotLoaderDelegate::*call)(std::int32_t), 
 
 void PlotDBLoader::fireLoadingIsOver() {
     loading_.store(false);
-    std::lock_guard guard(delegateMutex_);
-    if (delegate_ != nullptr) delegate_->dataLoaded();
+    {
+        std::lock_guard guard(delegateMutex_);
+        if (delegate_ != nullptr) delegate_->dataLoaded();
+    }
+    std::lock_guard guard(unfinishedMutex_);
+    if (unfinishedLoads_ > 0 && --unfinishedLoads_ == 0) allFinished_.notify_all();
 }
 
 void PlotDBLoader::addData(std::int64_t value, Components& into, const std::string& serie) {

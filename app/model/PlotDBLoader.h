@@ -12,6 +12,7 @@
 // failure is kept in lastLoadError.
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -79,7 +80,9 @@ public:
     bool loadAllData();
 
     bool isLoading() const { return loading_.load(); }
-    // Returns once no load runs.
+    // Returns once no load runs and the delegate has been told of every load
+    // that ended, so whatever it posted to the main loop is there to run.
+    // Not from a delegate callback (that load is still being finished).
     void waitLoading() const;
 
     // The series of the last load that returned records.
@@ -104,7 +107,8 @@ public:
     // it succeeded or found no database.
     std::string lastLoadError() const;
 
-    // Clears the loading flag and tells the delegate the load has ended.
+    // Clears the loading flag, tells the delegate the load has ended, then
+    // lets waitLoading return.
     void fireLoadingIsOver();
     // Appends a value to the named series of `into`, making the series first
     // when it is missing.
@@ -124,6 +128,11 @@ private:
     void tellDelegate(void (PlotLoaderDelegate::*call)(std::int32_t), std::int32_t count);
 
     std::atomic<bool> loading_{false};
+    // Loads started whose delegate has not yet been told they ended (a load
+    // started from dataLoaded makes this 2 for a moment).
+    mutable std::mutex unfinishedMutex_;
+    mutable std::condition_variable allFinished_;
+    int unfinishedLoads_ = 0;
     std::atomic<std::uint64_t> timeWindowSizeSeconds_{kDefaultWindowSeconds};
     std::atomic<std::uint64_t> minTime_{0};
     std::atomic<std::uint64_t> maxTime_{0};

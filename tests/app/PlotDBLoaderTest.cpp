@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <semaphore>
+#include <thread>
 
 #include "app/model/PlotDBLoader.h"
 #include "app/platform/NetworkActivityIndicator.h"
@@ -24,7 +25,9 @@ constexpr std::int64_t kWeek = 7 * kDay;
 constexpr std::int64_t kT0 = 1'800'000'000;
 
 // Records every report; can hold the loader in dataLoadingStarted until
-// released, so that a test sees a load in progress.
+// released, so that a test sees a load in progress. It takes its time to
+// record the end of a load, as a delegate posting to a busy main loop does:
+// waitLoading must not return before it has.
 class RecordingDelegate final : public app::PlotLoaderDelegate {
 public:
     std::vector<std::string> events;  // read once the load is over
@@ -38,7 +41,10 @@ public:
         released.acquire();
     }
     void dataLoadingInProgress(std::int32_t count) override { events.push_back("progress " + std::to_string(count)); }
-    void dataLoaded() override { events.push_back("loaded"); }
+    void dataLoaded() override {
+        for (int turn = 0; turn < 2000; ++turn) std::this_thread::yield();
+        events.push_back("loaded");
+    }
 };
 
 class NamedPlot final : public app::DataSourcePlot {
