@@ -18,7 +18,7 @@ cmake --build "$top/build/test" -j"$jobs"
 ctest --test-dir "$top/build/test" --output-on-failure -j"$jobs"
 
 cmake -S "$top" -B "$top/build/tsan" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-g1 -DCORVANE_TSAN=ON >/dev/null
-cmake --build "$top/build/tsan" --target test_tsan -j"$jobs"
+cmake --build "$top/build/tsan" --target test_tsan test_tsan_graphs -j"$jobs"
 ctest --test-dir "$top/build/tsan" -L tsan --output-on-failure -j"$jobs"
 
 # The file readers under libFuzzer (clang), each for a bounded time from its
