@@ -164,23 +164,22 @@ void LineChartViewController::orientationChanged() {
 
 // Loading.
 
-void LineChartViewController::loadStarted(bool started) {
-    if (!started) return;
+void LineChartViewController::startLoad(const std::function<bool(PlotDBLoader&)>& load) {
+    PlotDBLoader& loader = PlotDBLoader::sharedInstance();
+    if (loader.isLoading()) return;
     auto progress = std::make_shared<InfoView>();
     progress->viewDidLoad();
     setInfoView(std::move(progress));
+    if (!load(loader)) setInfoView(nullptr);
 }
 
 void LineChartViewController::loadFromDBAsync() {
-    PlotDBLoader& loader = PlotDBLoader::sharedInstance();
-    bool started = false;
-    if (selectInterval == 0)
-        started = loader.loadLastSeconds(3600);
-    else if (selectInterval == kRangeRows - 1)
-        started = loader.loadAllData();
-    else
-        started = loader.loadAllDataWithLimit(selectInterval);
-    loadStarted(started);
+    const std::int32_t range = selectInterval;
+    startLoad([range](PlotDBLoader& loader) {
+        if (range == 0) return loader.loadLastSeconds(3600);
+        if (range == kRangeRows - 1) return loader.loadAllData();
+        return loader.loadAllDataWithLimit(range);
+    });
 }
 
 void LineChartViewController::dataLoadingStarted(std::int32_t count) {
@@ -244,7 +243,7 @@ void LineChartViewController::resizeViews() {
         // A short range chosen on purpose is drawn one screen wide; a window
         // cut short by the history is widened by loading.
         if (selectInterval >= kShortestDayRow && selectInterval < kRangeRows - 1) {
-            loadStarted(loader.loadPreviousTimeWindow());
+            startLoad(&PlotDBLoader::loadPreviousTimeWindow);
             return;
         }
         days = 1.0;
@@ -424,7 +423,7 @@ void LineChartViewController::alertViewClickedButtonAtIndex(const AlertView& ale
     if (alertView.message == L(kLoadNext)) {
         AMPWISE_LOG("Loading next week");
         scale = 1.0;
-        loadStarted(loader.loadNextTimeWindow());
+        startLoad(&PlotDBLoader::loadNextTimeWindow);
     } else if (alertView.message == L(kReloadMessage)) {
         AMPWISE_LOG("Reloading data");
         scale = 1.0;
@@ -435,7 +434,7 @@ void LineChartViewController::alertViewClickedButtonAtIndex(const AlertView& ale
     } else {
         AMPWISE_LOG("Loading previous week");
         scale = 1.0;
-        loadStarted(loader.loadPreviousTimeWindow());
+        startLoad(&PlotDBLoader::loadPreviousTimeWindow);
     }
 }
 

@@ -11,6 +11,7 @@
 // kKeyHints for the desktop keys).
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -169,7 +170,10 @@ private:
     void applyLoadedData();
     void doneLoadingTableViewData();
     void confirm(const char* alertTitle, const char* message);
-    void loadStarted(bool started);
+    // Runs `load` (one of the loader's window loads) with a new progress view
+    // in place before the loader's thread can report the record count to it;
+    // a load already running keeps its own view.
+    void startLoad(const std::function<bool(PlotDBLoader&)>& load);
     void changeSeries(const char* key, const char* seriesName, bool on);
     bool seriesState(const char* seriesName) const;
     PCLineChartViewComponent* series(const char* seriesName) const;

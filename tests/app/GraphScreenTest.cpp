@@ -97,8 +97,13 @@ TEST_F(GraphScreenTest, OpensOnTheLastWeekCompletesTheSettingsFileAndMovesTheWin
     writeFile(paths::kGraphSettings, plist::Dictionary{{"capacity", true}});
     LineChartViewController& screen = openGraphs();
     EXPECT_TRUE(app::NetworkActivityIndicator::isVisible());
-    ASSERT_NE(screen.infoView(), nullptr);
+    const std::shared_ptr<app::InfoView> progress = screen.infoView();
+    ASSERT_NE(progress, nullptr);
     settle();
+    // The progress view was there when the loader counted the week's records.
+    EXPECT_EQ(progress->info.text, "loading 1000 elements so far");
+    EXPECT_FLOAT_EQ(progress->progress.progress, 1000.0f / 1009.0f);
+    EXPECT_TRUE(progress->progress.hidden);
 
     EXPECT_EQ(windowEnd(), static_cast<std::uint64_t>(times.back()));
     EXPECT_EQ(windowEnd() - windowStart(), static_cast<std::uint64_t>(kWeek));
