@@ -48,7 +48,8 @@ protected:
         if (left > 0) {
             painter.translate(left, 0);
             painter.setClipRect(0, 0, kValueLabelStrip, height());
-            screen->lineChartView.drawRect(canvas);
+            QPainterChartCanvas strip(painter);
+            screen->lineChartView.drawRect(strip);
         }
     }
 };

@@ -19,6 +19,8 @@ namespace corvane::testing {
 namespace {
 
 constexpr std::int64_t kDay = 86400;
+// The value labels at the chart's left edge.
+constexpr int kValueLabelStrip = 30;
 
 // Saves into a fixed file, as a user choosing it in the dialog would.
 class FileChartImageExporter final : public app::ChartImageExporter {
@@ -58,6 +60,23 @@ private slots:
         QTRY_COMPARE(bar->maximum(), graph().chart()->width() - graph().scrollArea()->viewport()->width());
         // The screen moves to the newest end once the load has been drawn.
         QTRY_COMPARE(bar->value(), bar->maximum());
+        // What the window shows there is that part of the whole chart, right
+        // of the value labels drawn again at the left edge.
+        const QImage shown = graph().scrollArea()->viewport()->grab().toImage();
+        const QImage whole = app::ChartImageWriter::render(chartScreen().lineChartView, 1.0);
+        QCOMPARE(whole.width(), graph().chart()->width());
+        int compared = 0;
+        int differing = 0;
+        for (int y = 0; y < shown.height(); ++y) {
+            for (int x = kValueLabelStrip; x < shown.width(); ++x, ++compared) {
+                const QColor a = shown.pixelColor(x, y);
+                const QColor b = whole.pixelColor(x + bar->value(), y);
+                if (std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) + std::abs(a.blue() - b.blue()) > 60)
+                    ++differing;
+            }
+        }
+        QVERIFY2(differing < compared / 1000,
+                 qPrintable(QString("%1 of %2 pixels differ").arg(differing).arg(compared)));
 
         QTest::mouseClick(graph().scrollArea()->viewport(), Qt::RightButton);
         WindowFixture::settle();

@@ -14,7 +14,8 @@ QString toQString(std::string_view text) { return QString::fromUtf8(text.data(),
 
 }  // namespace
 
-QPainterChartCanvas::QPainterChartCanvas(QPainter& painter) : painter_(painter) {
+QPainterChartCanvas::QPainterChartCanvas(QPainter& painter)
+    : painter_(painter), outerClip_(painter.hasClipping() ? std::optional(painter.clipPath()) : std::nullopt) {
     painter_.setRenderHint(QPainter::Antialiasing, true);
     painter_.setRenderHint(QPainter::TextAntialiasing, true);
 }
@@ -55,8 +56,16 @@ TextSize QPainterChartCanvas::measureText(std::string_view text, const ChartFont
     return {metrics.horizontalAdvance(toQString(text)), metrics.height()};
 }
 
-void QPainterChartCanvas::clipTo(const ViewRect& rect) { painter_.setClipRect(toQRect(rect)); }
+void QPainterChartCanvas::clipTo(const ViewRect& rect) {
+    painter_.setClipRect(toQRect(rect));
+    if (outerClip_) painter_.setClipPath(*outerClip_, Qt::IntersectClip);
+}
 
-void QPainterChartCanvas::clearClip() { painter_.setClipping(false); }
+void QPainterChartCanvas::clearClip() {
+    if (outerClip_)
+        painter_.setClipPath(*outerClip_);
+    else
+        painter_.setClipping(false);
+}
 
 }  // namespace corvane::app

@@ -2,10 +2,14 @@
 // The line chart's canvas on a QPainter: lines, filled rectangles, wrapped
 // text and clipping. Fonts missing on this system (the chart asks for
 // "HiraKakuProN-W6") fall back to a close sans-serif at the same size, one
-// point being one unit of the painter's coordinates.
+// point being one unit of the painter's coordinates. A clip already set on the
+// painter when the canvas is made bounds every clip of the chart's, and
+// clearing the chart's clip goes back to it.
 
 #include <QFont>
 #include <QPainter>
+#include <QPainterPath>
+#include <optional>
 
 #include "app/chart/ChartCanvas.h"
 
@@ -28,6 +32,7 @@ public:
 
 private:
     QPainter& painter_;
+    std::optional<QPainterPath> outerClip_;
 };
 
 }  // namespace corvane::app
