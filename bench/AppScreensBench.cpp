@@ -17,6 +17,7 @@
 #include "app/screens/PurgeViewControllerViewController.h"
 #include "shared/Names.h"
 #include "shared/Paths.h"
+#include "shared/ProcessState.h"
 #include "shared/PropertyListFile.h"
 #include "shared/StatisticsSchema.h"
 
@@ -37,10 +38,10 @@ public:
         ::setenv("CORVANE_ROOT", root_.c_str(), 1);
         std::filesystem::create_directories(paths::resolve(paths::kStatisticsFolder));
         app::AppLog::setSink([](const std::string&) {});
-        app::PlistController::resetSharedInstance();
+        ProcessState::reset();
     }
     ~BenchRoot() {
-        app::PlistController::resetSharedInstance();
+        ProcessState::reset();
         app::AppLog::setSink({});
         std::error_code ignored;
         std::filesystem::remove_all(root_, ignored);

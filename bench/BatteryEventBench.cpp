@@ -13,6 +13,7 @@
 #include "engine/controller/DebugLog.h"
 #include "engine/platform/HostPlatform.h"
 #include "engine/strategies/Strategie.h"
+#include "shared/ProcessState.h"
 #include "shared/PropertyList.h"
 #include "sim/PhoneHost.h"
 #include "tests/support/EngineTestAccess.h"
@@ -41,7 +42,7 @@ public:
     }
     ~BenchPhone() {
         engine_.reset();
-        platform::HostPlatform::install(nullptr);
+        ProcessState::reset();
         host_.reset();
         std::error_code ignored;
         std::filesystem::remove_all(root_, ignored);
