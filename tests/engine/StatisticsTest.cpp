@@ -9,6 +9,7 @@
 #include "engine/battery/BatteryStatus.h"
 #include "shared/AtomicFile.h"
 #include "shared/PropertyListFile.h"
+#include "shared/StatisticsSchema.h"
 #include "tests/support/HookedPhone.h"
 #include "tests/support/StatisticsQueries.h"
 
@@ -206,15 +207,39 @@ TEST_F(StatisticsTest, BusyDatabaseIsRetriedAFewTimesThenTheReadingDropped) {
     sqlite3_close(other);
 }
 
+// The copies of the database moved aside as unreadable.
+std::vector<std::string> asideCopies() {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(databasePath().parent_path()))
+        if (entry.path().filename().string().rfind("stats.db.unreadable-", 0) == 0)
+            names.push_back(entry.path().filename().string());
+    return names;
+}
+
+TEST_F(StatisticsTest, ADatabaseBusyWhenFirstCheckedStaysInPlaceWithItsRows) {
+    useStrategy(kStrategyNormal);
+    std::filesystem::create_directories(databasePath().parent_path());
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(databasePath().c_str(), &other), SQLITE_OK);
+    const std::string create(statistics::kCreateTableStatement);
+    ASSERT_EQ(sqlite3_exec(other, create.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "INSERT INTO BATTERY_STATUS (UpdateTime) VALUES (7)", nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    advance(30);
+    battery(80, 100);
+    advance(64);
+    ASSERT_EQ(sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(other);
+
+    advance(30);
+    battery(70, 100);
+    EXPECT_TRUE(asideCopies().empty());
+    EXPECT_EQ(rowCount(), 2u) << "the row written before and the new reading";
+}
+
 TEST_F(StatisticsTest, AnEmptyTablelessOrBrokenDatabaseRepairsItself) {
     useStrategy(kStrategyNormal);
-    const auto asideCopies = [] {
-        std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(databasePath().parent_path()))
-            if (entry.path().filename().string().rfind("stats.db.unreadable-", 0) == 0)
-                names.push_back(entry.path().filename().string());
-        return names;
-    };
     // Left empty by a kill: the table is created and the reading stored.
     std::filesystem::create_directories(databasePath().parent_path());
     std::ofstream(databasePath()).close();
