@@ -1,7 +1,8 @@
-// --compare on the workday scenario: every strategy and the OS batching
-// baseline on a fresh root of its own, in a process of its own; the columns
-// differ as they should, and the day can be drawn. And the table's figures on
-// runs whose every row is worked out by hand.
+// --compare: every strategy, the phone without a saver and the OS batching
+// baseline, each on a fresh root of its own, in a process of its own; the
+// columns differ as they should, the references cost what the profile says,
+// and the day can be drawn. And the table's figures on runs whose every row
+// is worked out by hand.
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,7 @@
 #include <sstream>
 
 #include "sim/DayPlot.h"
+#include "sim/DeviceProfile.h"
 #include "sim/RunSummary.h"
 #include "sim/Scenario.h"
 #include "sim/StrategyComparison.h"
@@ -47,10 +49,11 @@ std::vector<std::string> row(const std::string& table, const std::string& label)
     return {};
 }
 
-sim::RunSummary handMadeRun(const std::string& name, std::int32_t strategy, bool osBatching, double joules) {
+sim::RunSummary handMadeRun(const std::string& name, bool noSaver, bool osBatching, double joules) {
     sim::RunSummary run;
     run.strategyName = name;
-    run.strategy = strategy;
+    run.strategy = noSaver || osBatching ? 0 : 2;
+    run.noSaver = noSaver;
     run.osBatching = osBatching;
     run.energyFromBattery = joules;
     run.batteryEnergy = 20000.0;
@@ -59,9 +62,9 @@ sim::RunSummary handMadeRun(const std::string& name, std::int32_t strategy, bool
 }
 
 TEST(ComparisonTest, HeadlineRowsAreMeasuredAgainstTheRightColumn) {
-    std::vector<sim::RunSummary> runs = {handMadeRun("None", 0, false, 10000.0),
-                                         handMadeRun("OS batching", 0, true, 8000.0),
-                                         handMadeRun("Normal", 2, false, 6000.0)};
+    std::vector<sim::RunSummary> runs = {handMadeRun("no saver", true, false, 10000.0),
+                                         handMadeRun("OS batching", false, true, 8000.0),
+                                         handMadeRun("Normal", false, false, 6000.0)};
     runs[0].meanDrawOnBattery = 250.0;  // 20000 J / 3.6 / 250 mW = 22.2 h
     sim::RunSummary& normal = runs[2];
     normal.radioOffHours = 5.0;
@@ -79,7 +82,7 @@ TEST(ComparisonTest, HeadlineRowsAreMeasuredAgainstTheRightColumn) {
         using Cells = std::vector<std::string>;
         EXPECT_EQ(row(text, "energy from battery (J)"), (Cells{"10000", "8000", "6000"})) << text;
         EXPECT_EQ(row(text, "  % of battery capacity"), (Cells{"50.0", "40.0", "30.0"}));
-        EXPECT_EQ(row(text, "  saved vs None (%)"), (Cells{"+0.0", "+20.0", "+40.0"}));
+        EXPECT_EQ(row(text, "  saved vs no saver (%)"), (Cells{"+0.0", "+20.0", "+40.0"}));
         EXPECT_EQ(row(text, "  saved vs OS batching (%)"), (Cells{"-25.0", "+0.0", "+25.0"}));
         EXPECT_EQ(row(text, "lasts at mean draw (h)"), (Cells{"22.2", "-", "-"}));
         EXPECT_EQ(row(text, "radio-off hours (WiFi+cell)"), (Cells{"0.00", "0.00", "5.00"}));
@@ -89,12 +92,12 @@ TEST(ComparisonTest, HeadlineRowsAreMeasuredAgainstTheRightColumn) {
         EXPECT_EQ(row(text, "delivery delay worst (min)"), (Cells{"0.0", "0.0", "30.0"}));
     }
     const nlohmann::ordered_json json = sim::comparisonJson(runs);
-    EXPECT_EQ(json["runs"][2]["savedVsNoneJoules"], 4000.0);
+    EXPECT_EQ(json["runs"][2]["savedVsNoSaverJoules"], 4000.0);
     EXPECT_EQ(json["runs"][2]["savedVsOSBatchingJoules"], 2000.0);
     EXPECT_NE(normal.toText().find("Background wakes: 10 (engine 4, other applications 6)"), std::string::npos);
     // Without a reference that drew anything there is nothing to be saved against.
     runs[0].energyFromBattery = 0.0;
-    EXPECT_EQ(row(sim::comparisonTable(runs), "  saved vs None (%)"), (std::vector<std::string>{"-", "-", "-"}));
+    EXPECT_EQ(row(sim::comparisonTable(runs), "  saved vs no saver (%)"), (std::vector<std::string>{"-", "-", "-"}));
 }
 
 TEST(ComparisonTest, WorkdayColumnsDifferAsTheyShouldAndCanBeDrawn) {
@@ -108,21 +111,23 @@ TEST(ComparisonTest, WorkdayColumnsDifferAsTheyShouldAndCanBeDrawn) {
     const std::vector<sim::RunSummary> runs = sim::StrategyComparison::run(
         workday, options, 2, [](const std::vector<std::string>&, std::size_t, std::size_t) {});
 
-    ASSERT_EQ(runs.size(), 6u);
+    ASSERT_EQ(runs.size(), 7u);
+    const auto& noSaver = runOf(runs, "no saver");
     const auto& none = runOf(runs, "None");
     const auto& batching = runOf(runs, "OS batching");
     const auto& iMessage = runOf(runs, "iMessage");
     const auto& normal = runOf(runs, "Normal");
     const auto& ultimate = runOf(runs, "Ultimate");
 
-    // None and OS batching switch nothing off; batching wakes the phone less
-    // often and makes the other applications wait.
-    for (const sim::RunSummary* run : {&none, &batching}) {
+    // No saver, None and OS batching switch nothing off; batching wakes the
+    // phone less often and makes the other applications wait.
+    for (const sim::RunSummary* run : {&noSaver, &none, &batching}) {
         EXPECT_DOUBLE_EQ(run->radioOffHours, 0.0) << run->strategyName;
         EXPECT_DOUBLE_EQ(run->userTrafficWithoutNetworkMinutes, 0.0) << run->strategyName;
     }
     EXPECT_LT(batching.backgroundWakes, none.backgroundWakes);
     EXPECT_GT(batching.deliveryDelayMean, none.deliveryDelayMean + 600.0);
+    EXPECT_GT(batching.deliveryDelayMean, noSaver.deliveryDelayMean + 600.0);
     EXPECT_LT(batching.energyFromBattery, none.energyFromBattery);
     // Ultimate draws the least from the battery and pays for it in lost traffic.
     for (const sim::RunSummary& run : runs) {
@@ -146,7 +151,7 @@ TEST(ComparisonTest, WorkdayColumnsDifferAsTheyShouldAndCanBeDrawn) {
 
     // Each run had a root of its own with its own statistics; without a saver there are none.
     for (const sim::RunSummary& run : runs) {
-        if (&run == &batching) {
+        if (&run == &batching || &run == &noSaver) {
             EXPECT_EQ(run.rowsWritten, 0);
         } else {
             EXPECT_GT(run.rowsWritten, 0) << run.strategyName;
@@ -164,6 +169,53 @@ TEST(ComparisonTest, WorkdayColumnsDifferAsTheyShouldAndCanBeDrawn) {
     EXPECT_EQ(head(png, 8), "\x89PNG\r\n\x1a\n");
     EXPECT_NE(head(svg, 4096).find("<svg"), std::string::npos);
     EXPECT_TRUE(sim::DayPlot::checkFile(folder.path() / "day.gif").has_value());
+}
+
+// Eight hours asleep with WiFi off and Bluetooth on: the phone without a
+// saver draws what the profile says (suspended, paging, Bluetooth idle)
+// and nothing else; OS batching has nothing to batch; None's engine wakes
+// the phone now and then and changes no radio; Normal switches Bluetooth
+// and cellular data off and pays attaches at its background wakes.
+TEST(ComparisonTest, TheNoSaverColumnIsThePhoneWithoutAnEngine) {
+    MemoryBackedTemporaryRoot folder;
+    const sim::Scenario night = sim::Scenario::parse(R"({
+        "start": "2027-01-18T00:00:00Z", "duration": "08:00", "settings": {"Strategy": 2, "CarMode": false},
+        "radios": {"wifi": false, "bluetooth": true, "location": false},
+        "events": [{"at": 0, "do": "lock"}]})");
+    sim::RunOptions options;
+    options.root = folder.path() / "compare";
+    options.engine = CORVANE_ENGINE_LIBRARY;
+    const std::vector<sim::RunSummary> runs = sim::StrategyComparison::run(night, options);
+    const auto& noSaver = runOf(runs, "no saver");
+    const auto& batching = runOf(runs, "OS batching");
+    const auto& none = runOf(runs, "None");
+    const auto& normal = runOf(runs, "Normal");
+    const sim::DeviceProfile p = sim::DeviceProfile::find("phone-2013");
+
+    // 20 s awake after the lock, then asleep until the end.
+    const double awake = (p.awake + p.cellularPaging + p.bluetoothIdle) * 20.0 / 1000.0;
+    const double asleep = (p.suspended + p.cellularPaging + p.bluetoothIdle) * (8 * 3600.0 - 20.0) / 1000.0;
+    EXPECT_NEAR(noSaver.energyFromBattery, awake + asleep, 0.05);
+    EXPECT_EQ(noSaver.backgroundWakes, 0);
+    EXPECT_EQ(noSaver.rowsWritten, 0);
+    EXPECT_DOUBLE_EQ(batching.energyFromBattery, noSaver.energyFromBattery);
+
+    const sim::EnergyDifference byNone = sim::energyDifference(none, noSaver);
+    EXPECT_GT(none.engineWakes, 2);
+    EXPECT_GT(byNone.wakes, 0.0);
+    EXPECT_NEAR(byNone.idleRadios, 0.0, 0.01);
+    EXPECT_NEAR(byNone.joinsAndAttaches + byNone.transfers, 0.0, 0.01);
+    EXPECT_NEAR(byNone.total(), none.totalEnergy - noSaver.totalEnergy, 0.01);
+
+    const sim::EnergyDifference byNormal = sim::energyDifference(normal, noSaver);
+    EXPECT_LT(byNormal.idleRadios, -0.8 * p.bluetoothIdle * 8 * 3.6);
+    EXPECT_NEAR(byNormal.joinsAndAttaches, p.cellularAttach * (normal.engineWakes - 1), p.cellularAttach * 2);
+    EXPECT_GT(byNormal.wakes, byNone.wakes);
+    EXPECT_NEAR(byNormal.total(), normal.totalEnergy - noSaver.totalEnergy, 0.01);
+    const std::string table = sim::comparisonTable(runs);
+    char line[64];
+    std::snprintf(line, sizeof line, "Normal       %+8.0f in all", byNormal.total());
+    EXPECT_NE(table.find(line), std::string::npos) << table;
 }
 
 }  // namespace
