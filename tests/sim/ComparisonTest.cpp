@@ -177,7 +177,7 @@ TEST(ComparisonTest, WorkdayColumnsDifferAsTheyShouldAndCanBeDrawn) {
 // the phone now and then and changes no radio; Normal switches Bluetooth
 // and cellular data off and pays attaches at its background wakes.
 TEST(ComparisonTest, TheNoSaverColumnIsThePhoneWithoutAnEngine) {
-    MemoryBackedTemporaryRoot folder;
+    TemporaryRoot folder;
     const sim::Scenario night = sim::Scenario::parse(R"({
         "start": "2027-01-18T00:00:00Z", "duration": "08:00", "settings": {"Strategy": 2, "CarMode": false},
         "radios": {"wifi": false, "bluetooth": true, "location": false},

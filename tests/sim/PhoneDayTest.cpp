@@ -107,7 +107,7 @@ TEST(PhoneDayTest, BackgroundWakesComeAtTheWakeIntervalAndGatherOtherApplication
 // behind it, further on. The mail event still fires within the wake
 // interval and the 20 s grace past its own time; under None it keeps its time.
 TEST(PhoneDayTest, AFrequentNoDelayApplicationNoLongerStarvesAnotherApplicationsEvent) {
-    MemoryBackedTemporaryRoot folder;
+    TemporaryRoot folder;
     const std::string scenario = R"({
         "start": "2027-01-18T00:00:00Z", "duration": "12:00",
         "settings": {"Strategy": 5, "WakeInterval": 60, "WiFiAtSleep": 0, "EdgeAtSleep": 0},
@@ -144,7 +144,7 @@ TEST(PhoneDayTest, AFrequentNoDelayApplicationNoLongerStarvesAnotherApplications
 // morning: it switches Bluetooth and location off at the unplug, and with no
 // application using location that saves Bluetooth's idle draw, exactly.
 TEST(PhoneDayTest, CarModeAloneSavesBluetoothsIdleDraw) {
-    MemoryBackedTemporaryRoot folder;
+    TemporaryRoot folder;
     const sim::DeviceProfile p = sim::DeviceProfile::find("phone-2013");
     std::vector<std::unique_ptr<sim::IsolatedRun>> runs;
     for (const char* carMode : {"false", "true"}) {
