@@ -9,11 +9,12 @@ import dbus
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from daemon import FAST_CUSTOM, DaemonTestCase  # noqa: E402
-from mockdevice import MM_MODEM, MODE_2G, MODE_3G, MODE_4G  # noqa: E402
+from mockdevice import MM_MODEM, MOCK_IFACE, MODE_2G, MODE_3G, MODE_4G  # noqa: E402
 
 ALL_MODES = (MODE_2G | MODE_3G | MODE_4G, MODE_4G)
 UP_TO_3G = (MODE_2G | MODE_3G, MODE_3G)
 ONLY_2G = (MODE_2G, 0)
+CALL_INCOMING, CALL_ACTIVE, CALL_TERMINATED = 1, 4, 7
 
 
 def modes_requested(device):
@@ -66,6 +67,20 @@ class LockCycleTest(DaemonTestCase):
         self.assertEqual(len(self.lines('corvaned: switch wifi off')), 1)
         self.assertEqual([w for w in self.device.property_writes() if w[1] == 'WirelessEnabled'],
                          [('/org/freedesktop/NetworkManager', 'WirelessEnabled', False)])
+
+    def test_during_a_call_mobile_data_is_left_up(self):
+        d = self.device
+        call = d.modemmanager.AddCall(d.modem_path, '+15550100', CALL_INCOMING, CALL_ACTIVE, dbus_interface=MOCK_IFACE)
+        self.start()
+        self.lock()
+        # Bluetooth goes off after cellular data in the same pass: by then data was left up.
+        self.wait_for_radios(wifi=False, bluetooth=False)
+        self.assertTrue(d.mobile_data_active())
+        self.assertEqual(d.calls(d.nm_manager, 'DeactivateConnection'), [])
+        d.modemmanager.SetCallState(call, CALL_TERMINATED, dbus_interface=MOCK_IFACE)
+        self.unlock()
+        self.wait_for_radios(wifi=True, bluetooth=True, data=True)
+        self.stop()
 
     def test_cellular_data_kept_at_sleep_runs_at_the_speed_the_rate_settings_allow(self):
         cases = [
