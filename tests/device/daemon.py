@@ -7,7 +7,7 @@ import sqlite3
 import tempfile
 import unittest
 
-from mockdevice import HERE, MockDevice, Process
+from mockdevice import HERE, MockDevice, Process, scratch_folder
 
 TOP = os.path.dirname(os.path.dirname(HERE))
 PREFERENCES = 'private/var/mobile/Library/Preferences'
@@ -57,7 +57,7 @@ class PhoneRoot:
     '''A fresh filesystem root for the daemon and the app.'''
 
     def __init__(self, settings=None):
-        self.path = tempfile.mkdtemp(prefix='corvane-root-')
+        self.path = tempfile.mkdtemp(prefix='corvane-root-', dir=scratch_folder())
         os.makedirs(self.file(PREFERENCES))
         if settings is not None:
             self.write_settings(settings)

@@ -67,6 +67,13 @@ ALL_SERVICES = ('logind', 'upower', 'networkmanager', 'bluez5', 'power_profiles_
                 'gnome_screensaver', 'notification_daemon')
 
 
+def scratch_folder():
+    '''Where temporary folders go: in memory (/dev/shm) unless TMPDIR names another place.'''
+    if 'TMPDIR' not in os.environ and os.access('/dev/shm', os.W_OK):
+        return '/dev/shm'
+    return None
+
+
 class Timeout(AssertionError):
     pass
 
@@ -203,7 +210,7 @@ class MockDevice:
     def __init__(self, services=ALL_SERVICES, loop=None):
         self.loop = loop or EventLoop()
         self.services = set(services)
-        self.folder = tempfile.mkdtemp(prefix='corvane-device-')
+        self.folder = tempfile.mkdtemp(prefix='corvane-device-', dir=scratch_folder())
         self.buses = {}
         self.mocks = {}
         self.signals = []
