@@ -156,6 +156,16 @@ class DaemonTestCase(unittest.TestCase):
         self.daemon.wait_for_line('corvaned: session ', 30)
         return self.daemon
 
+    def barrier(self):
+        '''Returns once corvaned has handled every message the system bus had for it so far, with all it printed.'''
+        bus = self.device.system
+        driver = bus.get_object('org.freedesktop.DBus', '/org/freedesktop/DBus')
+        for name in driver.ListNames(dbus_interface='org.freedesktop.DBus'):
+            if name.startswith(':') and \
+                    driver.GetConnectionUnixProcessID(name, dbus_interface='org.freedesktop.DBus') == self.daemon.popen.pid:
+                bus.call_blocking(name, '/', 'org.freedesktop.DBus.Peer', 'Ping', '', [], timeout=10)
+        self.device.loop.settle()
+
     def stop(self):
         '''A clean stop; the daemon must end with status 0.'''
         self.assertEqual(self.daemon.stop(30), 0, self.daemon.output())

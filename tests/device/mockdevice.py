@@ -128,8 +128,9 @@ class EventLoop:
 class Process:
     '''A program whose output (stdout and stderr, merged) is read on the loop, line by line.'''
 
-    def __init__(self, loop, argv, env=None, name=None):
+    def __init__(self, loop, argv, env=None, name=None, quiet=False):
         self.loop = loop
+        self.quiet = quiet
         self.name = name or os.path.basename(argv[0])
         self.argv = argv
         self.lines = []
@@ -157,7 +158,13 @@ class Process:
         return True
 
     def describe(self):
-        tail = '\n    '.join(self.lines[-40:])
+        lines = self.lines
+        if self.quiet:
+            # A mock logs every call: only its refusals and failures say something.
+            lines = [line for line in lines if 'raised' in line or 'Error' in line or 'Traceback' in line]
+            if not lines and self.popen.poll() is None:
+                return ''
+        tail = '\n    '.join(lines[-40:])
         status = 'running' if self.popen.poll() is None else f'exit status {self.popen.returncode}'
         return f'\n  {self.name} ({status}) printed:\n    {tail}'
 
@@ -266,7 +273,8 @@ class MockDevice:
         started = []
         for template, name, path, system_bus in templates:
             argv = [PYTHON, '-m', 'dbusmock', '--system' if system_bus else '--session', '--template', template]
-            process = Process(self.loop, argv, env=self.environment(), name='mock ' + os.path.basename(template))
+            process = Process(self.loop, argv, env=self.environment(), name='mock ' + os.path.basename(template),
+                              quiet=True)
             self.mocks[template] = process
             started.append((process, self.system if system_bus else self.session, name, path))
         objects = []
@@ -389,6 +397,9 @@ class MockDevice:
         self.services.discard(service)
 
     def close(self):
+        if getattr(self, '_refresh', None):
+            GLib.source_remove(self._refresh)
+            self._refresh = None
         for process in self.mocks.values():
             process.close()
         self.mocks.clear()
@@ -424,6 +435,13 @@ class MockDevice:
     def set_battery(self, **properties):
         self.upower.SetDeviceProperties(self.battery_path, dbus.Dictionary(properties, signature='sv'),
                                         dbus_interface=MOCK_IFACE)
+
+    def refresh_battery(self, every):
+        '''Reports the battery every `every` seconds from now on, as UPower's periodic refresh does.'''
+        def refresh():
+            self.set_battery(UpdateTime=dbus.UInt64(int(time.time())))
+            return True
+        self._refresh = GLib.timeout_add(int(every * 1000), refresh)
 
     def set_on_battery(self, on_battery):
         self.upower.Set(UPOWER, 'OnBattery', dbus.Boolean(on_battery), dbus_interface=PROPERTIES)

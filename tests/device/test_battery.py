@@ -12,7 +12,9 @@ from daemon import DaemonTestCase  # noqa: E402
 class BatteryTest(DaemonTestCase):
     def test_the_battery_lands_in_the_statistics_database(self):
         self.start()
-        rows = self.wait_for_file(self.root.statistics, 'a row in the statistics database')
+        # The engine writes a row at most every 30 s, the first one 30 s after its start, at a battery report.
+        self.device.refresh_battery(every=5)
+        rows = self.wait_for_file(self.root.statistics, 'a row in the statistics database', timeout=60)
         row = rows[0]
         # The mocked battery: 80 % of 10 Wh (11 Wh new), 3.85 V, 123 cycles, discharging at 1.9 W.
         self.assertAlmostEqual(row['CurrentCapacity'] / row['MaxCapacity'], 0.8, delta=0.01)

@@ -17,8 +17,8 @@ class DryRunTest(DaemonTestCase):
         self.start()
         d.lock()
         d.screen_off(True)
-        for radio in ('wifi', 'bluetooth', 'cellular-data', 'low-power'):
-            self.daemon.wait_for_line(f'corvaned: would switch {radio} off')
+        for switch in ('wifi off', 'bluetooth off', 'cellular-data off', 'low-power on'):
+            self.daemon.wait_for_line(f'corvaned: would switch {switch}')
         d.screen_off(False)
         d.unlock()
         self.daemon.wait_for_line('corvaned: unlock')

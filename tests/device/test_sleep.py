@@ -59,15 +59,33 @@ class SleepTest(DaemonTestCase):
         self.stop()
         self.assertEqual(d.inhibitors(), [])
 
+    def sleep_until_the_wake_alarm(self):
+        '''logind announces a sleep; the phone sleeps until the engine's wake alarm rings, then resumes.'''
+        d = self.device
+        released = len([r for r in d.heard('InhibitorReleased') if r[3] == 'delay'])
+        alarms = len(self.lines('corvaned: wake alarm'))
+        d.prepare_for_sleep(True)
+        d.wait_until(lambda: len([r for r in d.heard('InhibitorReleased') if r[3] == 'delay']) > released,
+                     DELAY_LIMIT, 'the delay inhibitor to be released')
+        d.wait_until(lambda: len(self.lines('corvaned: wake alarm')) > alarms, 15, 'the wake alarm')
+        d.prepare_for_sleep(False)
+        self.daemon.wait_for_line('corvaned: resumed')
+
     def test_a_background_wake_keeps_the_radios_on_and_the_next_sleep_is_held_off(self):
-        self.root.write_settings(dict(FAST_CUSTOM, WakeInterval=0.01))
+        # A wake every 3 s. The alarm is set in whole seconds, so the first wake may come a little
+        # before the interval has passed since the radios went off; the next one cannot.
+        self.root.write_settings(dict(FAST_CUSTOM, WakeInterval=0.05))
         d = self.device
         self.start()
-        self.go_to_sleep()
-        d.wait_until(lambda: [r for r in d.heard('InhibitorReleased') if r[3] == 'delay'], DELAY_LIMIT,
-                     'the delay inhibitor to be released')
-        d.prepare_for_sleep(False)
-        # The wake interval has passed: the radios come on in the background although the phone stays locked.
+        d.lock()
+        d.screen_off(True)
+        self.wait_for_radios(wifi=False, bluetooth=False)
+        for _ in range(2):
+            self.sleep_until_the_wake_alarm()
+            self.barrier()
+            if self.lines('corvaned: switch wifi on'):
+                break
+        # The radios are on in the background although the phone stays locked.
         self.wait_for_radios(wifi=True, bluetooth=True)
         d.clear_calls()
         d.prepare_for_sleep(True)
