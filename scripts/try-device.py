@@ -36,18 +36,19 @@ def changes(before, after):
 
 
 def wait_for_quiet(device, start, quiet=1.5, limit=20):
-    '''Waits for the radios to change from `start`, then for them to stay as they are for `quiet` seconds.'''
+    '''Waits for the radios to change from `start`, then for them to stay as they are for `quiet` seconds;
+    returns the radios and when they last changed (None when nothing changed).'''
     try:
         device.wait_until(lambda: device.radios() != start, limit, 'a radio to change')
     except Timeout:
-        return start
-    state = device.radios()
+        return start, None
+    state, changed_at = device.radios(), time.monotonic()
     while True:
         try:
             device.wait_until(lambda: device.radios() != state, quiet, 'more changes')
-            state = device.radios()
+            state, changed_at = device.radios(), time.monotonic()
         except Timeout:
-            return state
+            return state, changed_at
 
 
 def main():
@@ -79,11 +80,10 @@ def main():
                              ('unlock', lambda: (device.screen_off(False), device.unlock()))):
             began = time.monotonic()
             action()
-            after = wait_for_quiet(device, state)
-            took = time.monotonic() - began
+            after, changed_at = wait_for_quiet(device, state)
             done = changes(state, after)
             print(f'{step:6} → {", ".join(done) if done else "nothing switched"}'
-                  + (f'  (within {took:.1f} s)' if done else ''), flush=True)
+                  + (f'  ({changed_at - began:.1f} s after the {step})' if done else ''), flush=True)
             state = after
 
         exit_status = daemon.stop(30)
