@@ -208,6 +208,7 @@ TEST_F(PropertyListFileTest, DeepNestingIsRefusedWithoutExhaustingTheStack) {
     EXPECT_FALSE(parse(xmlArrays(200000, 200000)).has_value());
     EXPECT_FALSE(parse(binaryChainOfArrays(200000, false)).has_value());
     EXPECT_FALSE(parse(binaryChainOfArrays(3, true)).has_value());
+    EXPECT_FALSE(parse(binaryList({"\xA1\x09", "\x10\x01"})).has_value());  // a reference past the last object
     EXPECT_TRUE(parse(binaryChainOfArrays(10, false)).has_value());
 }
 
@@ -237,10 +238,13 @@ TEST_F(PropertyListFileTest, HostileFilesAreRefusedOrReadByLengthWithoutHarm) {
     std::vector<std::string> twoHalves = doubling(15, 1);
     twoHalves.insert(twoHalves.begin(), {'\xA2', 1, 17});
     for (const std::string& object : doubling(15, 17)) twoHalves.push_back(object);
+    // A 64 KiB string shared a hundred times expands as far.
+    const std::string sharedString =
+        binaryList({"\xAF\x10\x64" + std::string(100, '\x01'), "\x5F\x11\xFF\xFF" + std::string(65535, 'x')});
     const bool refusedUnderLimit = withinMemoryLimit(512, [&] {
         std::string why;
         return parse(binaryList(doubling(15))).has_value() && !parse(binaryList(doubling(16))) &&
-               !parse(binaryList(twoHalves)) && !parse(binaryList(doubling(40)), &why) &&
+               !parse(binaryList(twoHalves)) && !parse(sharedString) && !parse(binaryList(doubling(40)), &why) &&
                why == "shared objects expand too far";
     });
     EXPECT_TRUE(refusedUnderLimit);
