@@ -134,6 +134,8 @@ TEST(ScenarioTest, NumbersThatOverflowWrapOrRunAwayAreRefusedAtTheirPlace) {
         {start + R"("duration": 1e12})", "/duration"},
         {start + R"("duration": "8761:00"})", "/duration"},
         {start + R"("duration": -5})", "/duration"},
+        {start + R"("duration": 60, "events": [{"at": -5, "do": "lock"}]})", "/events/0/at"},
+        {start + R"("duration": 60, "battery": {"startPercent": 100.5}})", "/battery/startPercent"},
         {start + R"("duration": 60, "settings": {"Strategy": 18446744073709551614}})", "/settings/Strategy"},
         {R"({"start": "2027-01-18T-1:00:00Z", "duration": 60})", "/start"},
         {R"({"start": "2027-01-18T08:00:nanZ", "duration": 60})", "/start"},
