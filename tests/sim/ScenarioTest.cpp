@@ -142,6 +142,10 @@ TEST(ScenarioTest, NumbersThatOverflowWrapOrRunAwayAreRefusedAtTheirPlace) {
     };
     for (const auto& [json, place] : refused) EXPECT_EQ(placeOfError(json), place) << json;
     EXPECT_DOUBLE_EQ(Scenario::parse(start + R"("duration": "8760:00"})").duration, 365 * 86400.0);
+    // Seconds keep their fraction; an event sent to a running phone for a past time happens now.
+    EXPECT_DOUBLE_EQ(Scenario::parse(R"({"start": "2027-01-18T08:00:30.5Z", "duration": 60})").start, 1800259230.5);
+    EXPECT_DOUBLE_EQ(Scenario::parse(start + R"("duration": 60})").parseEvent(R"({"at": 10, "do": "lock"})", 30, "").at,
+                     30.0);
 }
 
 TEST(ScenarioTest, BadScenarioExitsWithStatusTwoBeforeWritingAnything) {
