@@ -13,19 +13,16 @@
 
 namespace {
 
-// The engine built with phonesim; once installed, the one installed beside it
-// (lib next to bin) when the build tree is gone.
+// The engine installed with phonesim (in the prefix's engine folder, beside
+// bin), else the one built with it in the build tree.
 std::filesystem::path engineLibrary() {
     const std::filesystem::path built = CORVANE_ENGINE_LIBRARY;
     std::error_code error;
-    if (std::filesystem::exists(built, error)) return built;
     const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
     if (error) return built;
-    for (const char* lib : {"lib", "lib64", "lib/x86_64-linux-gnu"}) {
-        const std::filesystem::path installed = self.parent_path().parent_path() / lib / built.filename();
-        if (std::filesystem::exists(installed, error)) return installed;
-    }
-    return built;
+    const std::filesystem::path installed =
+        self.parent_path().parent_path() / CORVANE_ENGINE_INSTALL_DIR / built.filename();
+    return std::filesystem::exists(installed, error) ? installed : built;
 }
 
 }  // namespace
