@@ -33,7 +33,7 @@ std::string head(const std::filesystem::path& file, std::size_t bytes) {
 }
 
 TEST(ComparisonTest, WorkdayColumnsDifferAsTheyShouldAndCanBeDrawn) {
-    MemoryBackedTemporaryRoot folder;
+    TemporaryRoot folder;
     const sim::Scenario workday = sim::Scenario::load(std::filesystem::path(CORVANE_SCENARIOS) / "workday.json");
     sim::RunOptions options;
     options.root = folder.path() / "compare";

@@ -27,7 +27,7 @@ double firstTime(const std::vector<json>& lines, double after = -1.0) {
 }
 
 TEST(PhoneDayTest, NormalSwitchesRadiosOff15SecondsAfterTheLockAndOn3SecondsAfterTheUnlock) {
-    MemoryBackedTemporaryRoot folder;
+    TemporaryRoot folder;
     const sim::Scenario scenario = sim::Scenario::parse(R"({
         "start": "2027-01-18T08:00:00Z", "duration": 1200,
         "settings": {"Strategy": 2},
@@ -61,7 +61,7 @@ TEST(PhoneDayTest, NormalSwitchesRadiosOff15SecondsAfterTheLockAndOn3SecondsAfte
 }
 
 TEST(PhoneDayTest, BackgroundWakesComeAtTheWakeIntervalAndGatherOtherApplications) {
-    MemoryBackedTemporaryRoot folder;
+    TemporaryRoot folder;
     const sim::Scenario scenario = sim::Scenario::parse(R"({
         "start": "2027-01-18T01:00:00Z", "duration": 7200,
         "settings": {"Strategy": 2},
@@ -104,7 +104,7 @@ TEST(PhoneDayTest, BackgroundWakesComeAtTheWakeIntervalAndGatherOtherApplication
 // Phone days whose energy is known from the profile's figures, strategy
 // None (the engine switches nothing), all run side by side.
 TEST(PhoneDayTest, SmallDaysCostWhatTheProfileSays) {
-    MemoryBackedTemporaryRoot folder;
+    TemporaryRoot folder;
     const sim::DeviceProfile p = sim::DeviceProfile::find("phone-2013");
     const std::string head = R"({"start": "2027-01-18T00:00:00Z", "settings": {"Strategy": 0},
                                   "radios": {"bluetooth": false, "location": false, )";
@@ -157,7 +157,7 @@ TEST(PhoneDayTest, SmallDaysCostWhatTheProfileSays) {
 }
 
 TEST(PhoneDayTest, OSBatchingDefersWakesToGrowingWindowsButNotAlarmClocks) {
-    MemoryBackedTemporaryRoot folder;
+    TemporaryRoot folder;
     const sim::Scenario scenario = sim::Scenario::parse(R"({
         "start": "2027-01-18T00:00:00Z", "duration": "08:00", "settings": {"Strategy": 2},
         "apps": [{"bundle": "com.example.mail", "name": "Mail", "wakeEvery": 600},
