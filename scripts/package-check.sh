@@ -25,7 +25,9 @@ dpkg-deb --extract "$deb" "$root"
 "$root/usr/bin/phonesim" --validate >/dev/null
 "$root/usr/bin/phonesim" --root "$root/phone" "$root/usr/share/corvane/scenarios/weekend.json" >/dev/null
 QT_QPA_PLATFORM=offscreen "$root/usr/bin/ampwise" --help >/dev/null
-for page in ampwise phonesim corvane-notify; do
+"$root/usr/bin/corvaned" --help >/dev/null
+[ -s "$root/usr/lib/systemd/user/corvaned.service" ] || { echo "no user unit" >&2; exit 1; }
+for page in ampwise corvaned phonesim corvane-notify; do
   [ -s "$root/usr/share/man/man1/$page.1.gz" ] || { echo "no manual page for $page" >&2; exit 1; }
 done
 echo "Package checked: $deb"
