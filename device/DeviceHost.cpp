@@ -295,7 +295,8 @@ void DeviceHost::driveDarwin() {
     for (int round = 0; round < 8 && pump->waitMilliseconds(1000) == 0; ++round) pump->dispatchPending();
     if (darwinSource_ != nullptr) {
         const short events = pump->pollEvents();
-        sd_event_source_set_io_events(darwinSource_, ((events & POLLOUT) ? EPOLLOUT : 0) | EPOLLIN);
+        const std::uint32_t wanted = (events & POLLOUT) != 0 ? EPOLLIN | EPOLLOUT : EPOLLIN;
+        sd_event_source_set_io_events(darwinSource_, wanted);
     }
 }
 
