@@ -19,6 +19,7 @@
 #include "shared/PropertyListFile.h"
 #include "sim/PhoneDay.h"
 #include "sim/PhoneHost.h"
+#include "sim/PhoneInfoFile.h"
 #include "sim/TraceWriter.h"
 
 namespace corvane::sim {
@@ -137,6 +138,7 @@ RunSummary LiveRun::run(const Scenario& given, const RunOptions& options, const 
         }
         InterruptGuard interruptGuard;
         day.startUp();
+        PhoneInfoFile::write(scenario.device, host.clock().now().secondsSince1970, live.speed);
         trace->write(
             day.now(),
             {{"system", "live"}, {"notifications", bus ? "session bus" : "inside the phone"}, {"speed", live.speed}});
@@ -193,6 +195,7 @@ RunSummary LiveRun::run(const Scenario& given, const RunOptions& options, const 
                                  {"why", interrupted                      ? "interrupted"
                                          : day.now() >= scenario.duration ? "end of the scenario"
                                                                           : "end of input"}});
+        PhoneInfoFile::write(scenario.device, host.clock().now().secondsSince1970, 0.0);
         summary = day.summary();
     }
     summary.wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();

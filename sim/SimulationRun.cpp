@@ -7,6 +7,7 @@
 #include "sim/DeviceProfile.h"
 #include "sim/PhoneDay.h"
 #include "sim/PhoneHost.h"
+#include "sim/PhoneInfoFile.h"
 #include "sim/PhoneLayout.h"
 #include "sim/TraceWriter.h"
 
@@ -72,6 +73,7 @@ RunSummary SimulationRun::run(const Scenario& scenario, const RunOptions& option
         }
         PhoneDay day(phone.host, scenario, phone.model, trace.get(), std::move(dayOptions));
         day.run();
+        PhoneInfoFile::write(scenario.device, phone.host.clock().now().secondsSince1970, 0.0);
         summary = day.summary();
     }
     summary.wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
