@@ -12,6 +12,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "sim/EngineIo.h"
 #include "sim/PowerModel.h"
 
 namespace corvane::sim {
@@ -55,6 +56,7 @@ struct RunSummary {
     std::size_t alerts = 0;
     std::size_t radioSwitches = 0;
     std::size_t debugLines = 0;
+    EngineIo engineIo;
     nlohmann::ordered_json timeline;  // DayTimeline, when recorded
 
     double percentOfCapacity() const { return batteryEnergy > 0.0 ? 100.0 * energyFromBattery / batteryEnergy : 0.0; }
