@@ -183,11 +183,17 @@ private:
 
     // Statistics.
     bool postPostInitDone = false;
-    // Open only during one operation. `statsDB.verified`: the existing
-    // database passed its check in this run; a failed insert clears it, so
-    // that the next reading checks (and repairs) again.
+    // Kept open from the first row on, with its prepared insert, for as long
+    // as it still names the file at the database's path. `statsDB.verified`:
+    // the database passed its check in this run; a failed insert clears it
+    // and closes the connection, so that the next reading checks (and
+    // repairs) again.
     statistics::Store statsDB;
+    statistics::Statement statsInsert;
     platform::Date lastDbSave;
+    // The last-battery-state file as last written, so that an unchanged
+    // state is not written again.
+    std::optional<plist::Dictionary> lastWrittenBatteryState;
     std::unique_ptr<BatteryStatus> lastBatteryStatus;
 
     // The strategy chosen by the user, and the strategy in force: the same
