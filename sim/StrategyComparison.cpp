@@ -14,7 +14,7 @@ std::string StrategyComparison::Column::name() const {
 }
 
 std::vector<StrategyComparison::Column> StrategyComparison::columnsFor(const Scenario& scenario) {
-    std::vector<Column> columns{{0, false}, {0, true}, {1}, {2}, {3}, {4}};
+    std::vector<Column> columns{{0, false}, {0, true}, {1}, {2}, {3}, {4}, {6}};
     if (scenario.strategyNumber() == 5) columns.push_back({5});
     return columns;
 }

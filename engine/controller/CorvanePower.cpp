@@ -6,6 +6,7 @@
 #include "engine/controller/Corvane.h"
 #include "engine/controller/DebugLog.h"
 #include "engine/controller/Guarded.h"
+#include "engine/controller/ScheduledWakeEvent.h"
 #include "shared/Names.h"
 
 namespace corvane {
@@ -42,43 +43,7 @@ void answerWithoutEngine(platform::PowerManagement& powerManagement, std::uint32
     }
 }
 
-// Persistent-connection wake events may be moved; alarms and calendar alerts never.
-bool mayBeMoved(const std::string& scheduledBy) {
-    return scheduledBy.starts_with(power::kPersistentConnectionPrefix) &&
-           scheduledBy.find(power::kAlarmScheduler) == std::string::npos &&
-           scheduledBy.find(power::kCalendarScheduler) == std::string::npos;
-}
-
-// An application of the no-delay list (value YES) named anywhere in the scheduler name.
-bool isProtected(const std::string& scheduledBy, const plist::Dictionary& noDelayApps) {
-    for (const auto& [identifier, value] : noDelayApps) {
-        // An empty identifier names no application (it would occur in every name).
-        if (!identifier.empty() && value.boolValue() && scheduledBy.find(identifier) != std::string::npos) {
-            return true;
-        }
-    }
-    return false;
-}
-
-struct ScheduledEvent {
-    plist::Date time;
-    std::string scheduledBy;
-    std::string eventType;
-};
-
-// One entry of the platform's list; none when it lacks a field needed to cancel it.
-std::optional<ScheduledEvent> scheduledEventFrom(const plist::Value& entry) {
-    const plist::Dictionary* event = entry.asDictionary();
-    if (event == nullptr) return std::nullopt;
-    const plist::Value* time = event->find(power::kEventTime);
-    const plist::Value* scheduledBy = event->find(power::kEventScheduledBy);
-    const plist::Value* eventType = event->find(power::kEventType);
-    if (time == nullptr || !time->isDate() || scheduledBy == nullptr || !scheduledBy->isString() ||
-        eventType == nullptr || !eventType->isString()) {
-        return std::nullopt;
-    }
-    return ScheduledEvent{*time->asDate(), *scheduledBy->asString(), *eventType->asString()};
-}
+using ScheduledEvent = ScheduledWakeEvent;
 
 }  // namespace
 
@@ -118,6 +83,7 @@ void Corvane::powerMessageCallback(std::uint32_t messageType, std::intptr_t mess
     platform::PowerManagement& powerManagement = platform_.powerManagement();
     switch (messageType) {
         case platform::kIOMessageCanSystemSleep:
+            adaptiveRecheck();
             if (timers_.asleepTimer && isScreenDimmed()) {
                 // A sleep delay longer than the phone's idle time: asleep, the
                 // radios would stay on until the next wake. Switch them off now.
@@ -144,6 +110,10 @@ void Corvane::powerMessageCallback(std::uint32_t messageType, std::intptr_t mess
 }
 
 void Corvane::scheduleNextWake() {
+    if (adaptiveInForce()) {
+        scheduleNextWakeAdaptive();
+        return;
+    }
     platform::PowerManagement& powerManagement = platform_.powerManagement();
     const platform::Date next = platform::addSeconds(platform_.clock().now(), getWakeIntervalMinutes() * 60.0);
     const platform::Date delayed = platform::addSeconds(next, kDelayAfterOwnWakeSeconds);
@@ -151,7 +121,7 @@ void Corvane::scheduleNextWake() {
 
     const plist::Array events = powerManagement.copyScheduledPowerEvents();
     for (const plist::Value& entry : events) {
-        std::optional<ScheduledEvent> event = scheduledEventFrom(entry);
+        std::optional<ScheduledEvent> event = ScheduledEvent::from(entry);
         if (!event) {
             CORVANE_DEBUG("Scheduled power event without time, scheduler or type left as it is");
             continue;
@@ -164,7 +134,7 @@ void Corvane::scheduleNextWake() {
                 CORVANE_DEBUG("Failed to cancel power event %.0f, %s, %s : error=%x", event->time.secondsSince1970,
                               by.c_str(), event->eventType.c_str(), static_cast<unsigned>(error));
             }
-        } else if (mayBeMoved(by) && !isProtected(by, noDelayApps)) {
+        } else if (ScheduledEvent::mayBeMoved(by) && !ScheduledEvent::isProtected(by, noDelayApps)) {
             CORVANE_DEBUG("Delaying notification for application %s", by.c_str());
             const int error = powerManagement.cancelScheduledPowerEvent(event->time, by, event->eventType);
             if (error != 0) {

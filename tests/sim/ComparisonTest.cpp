@@ -43,7 +43,7 @@ TEST(ComparisonTest, WorkdayColumnsDifferAsTheyShouldAndCanBeDrawn) {
     const std::vector<sim::RunSummary> runs = sim::StrategyComparison::run(
         workday, options, 2, [](const std::vector<std::string>&, std::size_t, std::size_t) {});
 
-    ASSERT_EQ(runs.size(), 6u);
+    ASSERT_EQ(runs.size(), 7u);
     const auto& none = runOf(runs, "None");
     const auto& batching = runOf(runs, "OS batching");
     const auto& iMessage = runOf(runs, "iMessage");
