@@ -13,6 +13,7 @@
 #include "shared/PropertyListFile.h"
 #include "shared/SettingsCodes.h"
 #include "tests/sim/SimTestSupport.h"
+#include "tests/support/TemporaryRoot.h"
 
 namespace corvane::testing {
 namespace {
@@ -34,7 +35,7 @@ std::size_t radiosSwitchedOff(const SimulatedDay& day) {
 }
 
 TEST(AdaptiveDayTest, ADayOfOneMinuteLocksNeverSwitchesOffAndCostsWhatThePhoneWithoutSaverCosts) {
-    MemoryBackedTemporaryRoot folder;
+    TemporaryRoot folder;
     // From 08:00 to 20:00 the user works 14 minutes, then locks for one.
     std::string events = R"([{"at": 0, "do": "wifi", "network": "Office", "bars": 3})";
     for (int cycle = 0; cycle < 48; ++cycle) {
@@ -58,7 +59,7 @@ TEST(AdaptiveDayTest, ADayOfOneMinuteLocksNeverSwitchesOffAndCostsWhatThePhoneWi
 }
 
 TEST(AdaptiveDayTest, ALongNightSwitchesOffWhatPaysAndRecordsTheSaving) {
-    MemoryBackedTemporaryRoot folder;
+    TemporaryRoot folder;
     const sim::Scenario scenario = sim::Scenario::parse(R"({
         "start": "2027-01-18T20:00:00Z", "duration": "12:00", "settings": {"Strategy": 6},
         "radios": {"wifi": true, "edge": true, "bluetooth": true, "location": true, "push": true},
@@ -89,7 +90,7 @@ TEST(AdaptiveDayTest, ALongNightSwitchesOffWhatPaysAndRecordsTheSaving) {
 }
 
 TEST(AdaptiveDayTest, ANoDelayApplicationWakingEveryHalfHourCarriesTheOthersAndNoWakeOfItsOwn) {
-    MemoryBackedTemporaryRoot folder;
+    TemporaryRoot folder;
     const sim::Scenario scenario = sim::Scenario::parse(R"({
         "start": "2027-01-18T00:00:00Z", "duration": "06:00", "settings": {"Strategy": 6},
         "lists": {"delay": ["com.example.chat"]},
