@@ -91,6 +91,12 @@ TEST(ComparisonTest, WorkdayColumnsDifferAsTheyShouldAndCanBeDrawn) {
             EXPECT_GT(run.rowsWritten, 0) << run.strategyName;
         }
     }
+    // Where the energy went adds up to the difference in all energy used.
+    for (const sim::RunSummary& run : runs) {
+        EXPECT_NEAR(sim::energyDifference(run, noSaver).total(), run.totalEnergy - noSaver.totalEnergy, 0.01)
+            << run.strategyName;
+    }
+    EXPECT_LT(sim::energyDifference(ultimate, noSaver).transfers, -100.0);
     const std::string table = sim::comparisonTable(runs);
     EXPECT_NE(table.find("saved vs no saver"), std::string::npos);
     EXPECT_NE(table.find("saved vs OS batching"), std::string::npos);
@@ -114,7 +120,7 @@ TEST(ComparisonTest, WorkdayColumnsDifferAsTheyShouldAndCanBeDrawn) {
 // the phone now and then and changes no radio; Normal switches Bluetooth
 // and cellular data off and pays attaches at its background wakes.
 TEST(ComparisonTest, TheNoSaverColumnIsThePhoneWithoutAnEngine) {
-    MemoryBackedTemporaryRoot folder;
+    TemporaryRoot folder;
     const sim::Scenario night = sim::Scenario::parse(R"({
         "start": "2027-01-18T00:00:00Z", "duration": "08:00", "settings": {"Strategy": 2, "CarMode": false},
         "radios": {"wifi": false, "bluetooth": true, "location": false},
@@ -149,6 +155,13 @@ TEST(ComparisonTest, TheNoSaverColumnIsThePhoneWithoutAnEngine) {
     EXPECT_NEAR(byNormal.joinsAndAttaches, p.cellularAttach * (normal.engineWakes - 1), p.cellularAttach * 2);
     EXPECT_GT(byNormal.wakes, byNone.wakes);
     EXPECT_NEAR(byNormal.total(), normal.totalEnergy - noSaver.totalEnergy, 0.01);
+    const nlohmann::ordered_json json = sim::comparisonJson(runs);
+    for (const auto& entry : json["runs"]) {
+        if (entry["strategy"] != "Normal") continue;
+        EXPECT_NEAR(entry["savedVsNoSaverJoules"].get<double>(), noSaver.energyFromBattery - normal.energyFromBattery,
+                    0.002);
+        EXPECT_NEAR(entry["energyVsNoSaverJoules"]["joinsAndAttaches"].get<double>(), byNormal.joinsAndAttaches, 0.002);
+    }
     const std::string table = sim::comparisonTable(runs);
     char line[64];
     std::snprintf(line, sizeof line, "Normal       %+8.0f in all", byNormal.total());

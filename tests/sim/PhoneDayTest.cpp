@@ -107,7 +107,7 @@ TEST(PhoneDayTest, BackgroundWakesComeAtTheWakeIntervalAndGatherOtherApplication
 // behind it, further on. The mail event still fires within the wake
 // interval and the 20 s grace past its own time; under None it keeps its time.
 TEST(PhoneDayTest, AFrequentNoDelayApplicationNoLongerStarvesAnotherApplicationsEvent) {
-    MemoryBackedTemporaryRoot folder;
+    TemporaryRoot folder;
     const std::string scenario = R"({
         "start": "2027-01-18T00:00:00Z", "duration": "12:00",
         "settings": {"Strategy": 5, "WakeInterval": 60, "WiFiAtSleep": 0, "EdgeAtSleep": 0},
@@ -144,7 +144,7 @@ TEST(PhoneDayTest, AFrequentNoDelayApplicationNoLongerStarvesAnotherApplications
 // morning: it switches Bluetooth and location off at the unplug, and with no
 // application using location that saves Bluetooth's idle draw, exactly.
 TEST(PhoneDayTest, CarModeAloneSavesBluetoothsIdleDraw) {
-    MemoryBackedTemporaryRoot folder;
+    TemporaryRoot folder;
     const sim::DeviceProfile p = sim::DeviceProfile::find("phone-2013");
     std::vector<std::unique_ptr<sim::IsolatedRun>> runs;
     for (const char* carMode : {"false", "true"}) {
@@ -214,7 +214,10 @@ TEST(PhoneDayTest, SmallDaysCostWhatTheProfileSays) {
     ASSERT_TRUE(days[1].summary.hoursAtMeanDraw().has_value());
     EXPECT_NEAR(*days[1].summary.hoursAtMeanDraw(), 10.0, 10.0 * 0.03);
     // Without any network the user's hour is lost traffic and costs no radio.
+    // A page a minute on WiFi: one second at the transfer draw instead of idle.
+    EXPECT_NEAR(days[1].summary.transferEnergy, (p.wifiActive - p.wifiIdle) * p.webTransfer * 3.6 / p.webEvery, 0.05);
     EXPECT_NEAR(days[2].summary.userTrafficWithoutNetworkMinutes, 60.0, 0.1);
+    EXPECT_DOUBLE_EQ(days[2].summary.transferEnergy, 0.0);
     EXPECT_NEAR(days[2].summary.energy[static_cast<std::size_t>(sim::Component::Cellular)], p.cellularPaging * 3.6,
                 0.5);
     // Airplane mode at night saves the paging of eight hours; data off saves nothing.
