@@ -85,6 +85,7 @@ std::string strategyName(std::int32_t number) {
         case 3: return "Aggressive";
         case 4: return "Ultimate";
         case 5: return "Custom";
+        case 6: return "Adaptive";
         default: return "Strategy " + std::to_string(number);
     }
 }

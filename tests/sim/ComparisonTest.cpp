@@ -45,7 +45,7 @@ TEST(ComparisonTest, WorkdayColumnsDifferAsTheyShouldAndCanBeDrawn) {
     const std::vector<sim::RunSummary> runs = sim::StrategyComparison::run(
         workday, options, 2, [](const std::vector<std::string>&, std::size_t, std::size_t) {});
 
-    ASSERT_EQ(runs.size(), 7u);
+    ASSERT_EQ(runs.size(), 8u);
     const auto& noSaver = runOf(runs, "no saver");
     const auto& none = runOf(runs, "None");
     const auto& batching = runOf(runs, "OS batching");
