@@ -54,3 +54,7 @@ phase "TSan tests"
 # seed corpus; any crash fails the run.
 "$top/scripts/fuzz.sh" "${CORVANE_FUZZ_SECONDS:-15}"
 phase fuzz
+
+# The Debian package, built and checked as a user installs it.
+"$top/scripts/package-check.sh"
+phase package

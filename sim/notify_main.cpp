@@ -23,9 +23,10 @@ constexpr const char* kUsage =
     "usage: corvane-notify post NAME...\n"
     "       corvane-notify watch [NAME...]\n"
     "\n"
-    "post   sends each NAME as a Darwin notification on the session bus.\n"
-    "watch  prints the name of every notification heard (only the NAMEs given,\n"
-    "       if any), one per line, until Ctrl-C.\n"
+    "Commands:\n"
+    "  post NAME...     send each NAME as a Darwin notification on the session bus.\n"
+    "  watch [NAME...]  print the name of every notification heard (only the NAMEs\n"
+    "                   given, if any), one per line, until Ctrl-C.\n"
     "\n"
     "A notification is the D-Bus signal %s.%s on %s\n"
     "with the name as its one string argument.\n";

@@ -48,12 +48,23 @@ ProgramOptions ProgramOptions::parse(const std::vector<std::string>& arguments) 
 
 const char* ProgramOptions::usage() {
     return "usage: ampwise [--root DIR] [--size WxH] [--screenshot FILE.png [--show PATH]]\n"
-           "  --root DIR         the phone's files live under DIR (default: $CORVANE_ROOT)\n"
-           "  --size WxH         the window's size in pixels, e.g. 1024x768\n"
-           "  --screenshot FILE  draw the window into FILE (PNG) and quit, no display needed\n"
+           "\n"
+           "The companion app of the Corvane battery saver: the saving strategy and what\n"
+           "each radio does at lock and unlock, the application lists, the battery's graphs\n"
+           "and last state, the device's capabilities and crash reports. It reads and\n"
+           "writes the saver's files under the root and tells the running engine (corvaned,\n"
+           "or phonesim --live) of each change over the session bus.\n"
+           "\n"
+           "Options:\n"
+           "  --root DIR         the device's files live under DIR (default: $CORVANE_ROOT,\n"
+           "                     else $XDG_DATA_HOME/corvane/device, else\n"
+           "                     ~/.local/share/corvane/device: the files of corvaned).\n"
+           "  --size WxH         the window's size in pixels, e.g. 1024x768.\n"
+           "  --screenshot FILE  draw the window into FILE (PNG) and quit; no display needed.\n"
            "  --show PATH        before the screenshot, walk from home through rows, e.g.\n"
            "                     settings/strategy, battery/adapter, graphs, graphs/settings or\n"
-           "                     graphs/zoom; a step that opens a dialog is drawn with it open\n";
+           "                     graphs/zoom; a step that opens a dialog is drawn with it open.\n"
+           "  --help             this text.\n";
 }
 
 }  // namespace corvane::app

@@ -111,7 +111,7 @@ TEST(ComparisonTest, WorkdayColumnsDifferAsTheyShouldAndCanBeDrawn) {
     const std::vector<sim::RunSummary> runs = sim::StrategyComparison::run(
         workday, options, 2, [](const std::vector<std::string>&, std::size_t, std::size_t) {});
 
-    ASSERT_EQ(runs.size(), 7u);
+    ASSERT_EQ(runs.size(), 8u);
     const auto& noSaver = runOf(runs, "no saver");
     const auto& none = runOf(runs, "None");
     const auto& batching = runOf(runs, "OS batching");
@@ -157,6 +157,12 @@ TEST(ComparisonTest, WorkdayColumnsDifferAsTheyShouldAndCanBeDrawn) {
             EXPECT_GT(run.rowsWritten, 0) << run.strategyName;
         }
     }
+    // Where the energy went adds up to the difference in all energy used.
+    for (const sim::RunSummary& run : runs) {
+        EXPECT_NEAR(sim::energyDifference(run, noSaver).total(), run.totalEnergy - noSaver.totalEnergy, 0.01)
+            << run.strategyName;
+    }
+    EXPECT_LT(sim::energyDifference(ultimate, noSaver).transfers, -100.0);
 
     // The day drawn: a real PNG and a real SVG (needs python3 with matplotlib).
     if (!sim::DayPlot::findScript() || std::system("/usr/bin/python3 -c 'import matplotlib' 2>/dev/null") != 0) {
@@ -212,6 +218,13 @@ TEST(ComparisonTest, TheNoSaverColumnIsThePhoneWithoutAnEngine) {
     EXPECT_NEAR(byNormal.joinsAndAttaches, p.cellularAttach * (normal.engineWakes - 1), p.cellularAttach * 2);
     EXPECT_GT(byNormal.wakes, byNone.wakes);
     EXPECT_NEAR(byNormal.total(), normal.totalEnergy - noSaver.totalEnergy, 0.01);
+    const nlohmann::ordered_json json = sim::comparisonJson(runs);
+    for (const auto& entry : json["runs"]) {
+        if (entry["strategy"] != "Normal") continue;
+        EXPECT_NEAR(entry["savedVsNoSaverJoules"].get<double>(), noSaver.energyFromBattery - normal.energyFromBattery,
+                    0.002);
+        EXPECT_NEAR(entry["energyVsNoSaverJoules"]["joinsAndAttaches"].get<double>(), byNormal.joinsAndAttaches, 0.002);
+    }
     const std::string table = sim::comparisonTable(runs);
     char line[64];
     std::snprintf(line, sizeof line, "Normal       %+8.0f in all", byNormal.total());

@@ -214,7 +214,10 @@ TEST(PhoneDayTest, SmallDaysCostWhatTheProfileSays) {
     ASSERT_TRUE(days[1].summary.hoursAtMeanDraw().has_value());
     EXPECT_NEAR(*days[1].summary.hoursAtMeanDraw(), 10.0, 10.0 * 0.03);
     // Without any network the user's hour is lost traffic and costs no radio.
+    // A page a minute on WiFi: one second at the transfer draw instead of idle.
+    EXPECT_NEAR(days[1].summary.transferEnergy, (p.wifiActive - p.wifiIdle) * p.webTransfer * 3.6 / p.webEvery, 0.05);
     EXPECT_NEAR(days[2].summary.userTrafficWithoutNetworkMinutes, 60.0, 0.1);
+    EXPECT_DOUBLE_EQ(days[2].summary.transferEnergy, 0.0);
     EXPECT_NEAR(days[2].summary.energy[static_cast<std::size_t>(sim::Component::Cellular)], p.cellularPaging * 3.6,
                 0.5);
     // Airplane mode at night saves the paging of eight hours; data off saves nothing.
