@@ -153,7 +153,7 @@ class DaemonTestCase(unittest.TestCase):
         '''Starts corvaned and waits until it follows the session.'''
         self.daemon = start_corvaned(self.device, self.root, *self.ARGUMENTS, *arguments)
         self.addCleanup(self.daemon.close)
-        self.daemon.wait_for_line('corvaned: session ', 30)
+        self.daemon.wait_for_line('corvaned: session ', 60)
         return self.daemon
 
     def barrier(self):
@@ -173,8 +173,8 @@ class DaemonTestCase(unittest.TestCase):
     def lines(self, text):
         return [line for line in self.daemon.lines if text in line]
 
-    def wait_for_radios(self, timeout=15, **expected):
+    def wait_for_radios(self, timeout=30, **expected):
         return self.device.wait_for_radios(timeout, **expected)
 
-    def wait_for_file(self, read, what, timeout=15):
+    def wait_for_file(self, read, what, timeout=30):
         return self.device.wait_until(read, timeout, what)

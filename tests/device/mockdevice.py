@@ -174,7 +174,7 @@ class Process:
     def line_containing(self, text):
         return next((line for line in self.lines if text in line), None)
 
-    def wait_for_line(self, text, timeout=10):
+    def wait_for_line(self, text, timeout=20):
         return self.loop.wait_until(lambda: self.line_containing(text), timeout, f'{self.name} to print "{text}"')
 
     def wait_for_exit(self, timeout=10):
@@ -279,7 +279,7 @@ class MockDevice:
             started.append((process, self.system if system_bus else self.session, name, path))
         objects = []
         for process, bus, name, path in started:
-            self.loop.wait_until(lambda: bus.name_has_owner(name) or process.popen.poll() is not None, 30,
+            self.loop.wait_until(lambda: bus.name_has_owner(name) or process.popen.poll() is not None, 60,
                                  f'{name} on the bus')
             if process.popen.poll() is not None:
                 raise RuntimeError(f'the {name} mock did not start:{process.describe()}')
@@ -498,7 +498,7 @@ class MockDevice:
     def wait_until(self, predicate, timeout=10, what='a condition'):
         return self.loop.wait_until(predicate, timeout, what)
 
-    def wait_for_radios(self, timeout=10, **expected):
+    def wait_for_radios(self, timeout=30, **expected):
         '''Waits until each radio named is as given (wifi=False, modes=(6, 4), ...).'''
         def matches():
             state = self.radios()
