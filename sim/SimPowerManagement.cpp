@@ -137,7 +137,9 @@ bool SimPowerManagement::writeEvents(const std::vector<Event>& events) {
     std::filesystem::create_directories(file.parent_path(), ignored);
     if (!plist::writeFile(file, plist::Value(plist::Dictionary{{std::string(power::kEventsKey), std::move(list)}})))
         return false;
+    // The list as the file now holds it: to the whole second.
     events_ = events;
+    for (Event& event : *events_) event.time.secondsSince1970 = std::floor(event.time.secondsSince1970);
     ++eventsVersion_;
     return true;
 }
