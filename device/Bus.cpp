@@ -257,6 +257,21 @@ std::unique_ptr<BusSlot> Bus::watchName(std::string_view name, std::function<voi
     });
 }
 
+std::unique_ptr<BusSlot> Bus::subscribeNames(const std::string& space,
+                                             std::function<void(const std::string& name, bool present)> handler) {
+    const std::string rule =
+        "type='signal',sender='org.freedesktop.DBus',interface='org.freedesktop.DBus',"
+        "member='NameOwnerChanged',arg0namespace='" +
+        space + "'";
+    return addMatch(rule, [handler = std::move(handler)](sd_bus_message* message) {
+        const char* name = nullptr;
+        const char* previous = nullptr;
+        const char* owner = nullptr;
+        if (sd_bus_message_read(message, "sss", &name, &previous, &owner) < 0 || name == nullptr) return;
+        handler(name, owner != nullptr && *owner != '\0');
+    });
+}
+
 bool Bus::hasOwner(std::string_view name) {
     auto reply = call("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "NameHasOwner",
                       [&](sd_bus_message* m) { return sd_bus_message_append(m, "s", text(name).c_str()) >= 0; });

@@ -92,6 +92,9 @@ public:
                                                  std::function<void(const std::string&, const BusProperties&)> handler);
     // The name gains or loses its owner.
     std::unique_ptr<BusSlot> watchName(std::string_view name, std::function<void(bool present)> handler);
+    // Every name under `space` (a dotted namespace) that gains or loses its owner.
+    std::unique_ptr<BusSlot> subscribeNames(const std::string& space,
+                                            std::function<void(const std::string& name, bool present)> handler);
     bool hasOwner(std::string_view name);
     std::vector<std::string> names();
 

@@ -38,6 +38,9 @@ StatusFacts gatherStatus(DeviceHost& host, const std::filesystem::path& engine) 
         {"screen saver", screenSaver != nullptr, screenSaver != nullptr ? screenSaver->name() : ""},
         {"notifications", host.notifications()->present(), ""},
     };
+    host.players()->start();
+    facts.services.push_back(
+        {"MPRIS players", host.players()->count() > 0, std::to_string(host.players()->count()) + " playing or paused"});
     const bool alarm = WakeAlarm::alarmClockAllowed();
     facts.capabilities = {
         {"wake from sleep", alarm ? "yes (CLOCK_BOOTTIME_ALARM)" : "no, needs CAP_WAKE_ALARM"},
@@ -53,7 +56,7 @@ StatusFacts gatherStatus(DeviceHost& host, const std::filesystem::path& engine) 
         {"low-power mode",
          host.powerProfiles()->present() ? "yes (power-saver profile)" : "no, needs power-profiles-daemon"},
         {"location switch", "not available"},
-        {"status-bar icon", "not available"},
+        {"status-bar icon", "not available (the engine's icon shows nowhere)"},
     };
     const auto rate = host.modemManager()->currentRate();
     facts.radios = {

@@ -8,6 +8,7 @@
 #include <iostream>
 #include <set>
 
+#include "device/DesktopEntries.h"
 #include "device/RadioMapping.h"
 #include "host/HostedPlatform.h"
 #include "shared/Names.h"
@@ -156,10 +157,18 @@ public:
         return averages;
     }
 
-    // StatusBar: a Linux shell has no item for the engine.
+    // StatusBar: a Linux shell has no place for the engine's icon. The item
+    // is accepted and shows nowhere; answering none instead would have the
+    // engine try again every two seconds for as long as it runs, waking the
+    // device it is meant to let sleep.
+    class InertItem final : public platform::StatusBarItem {
+    public:
+        void setImageName(std::string_view) override {}
+        void setVisible(bool) override {}
+    };
     std::unique_ptr<platform::StatusBarItem> createItem(std::string_view, int) override {
         notAvailable("status-bar icon");
-        return nullptr;
+        return std::make_unique<InertItem>();
     }
 
     // LocalNotificationCenter: nothing in the process listens.
@@ -257,6 +266,8 @@ bool DeviceHost::connect() {
     screenSaver_ =
         std::make_unique<ScreenSaver>(session, log_, false, [this](bool active) { screenSaverChanged(active); });
     notifications_ = std::make_unique<DesktopNotifications>(session, log_);
+    players_ = std::make_unique<MprisPlayers>(
+        session, log_, [this](const std::string& application, bool playing) { playerChanged(application, playing); });
     for (BusService* service : std::initializer_list<BusService*>{
              logind_.get(), upower_.get(), networkManager_.get(), modemManager_.get(), bluez_.get(),
              powerProfiles_.get(), gnomeScreenSaver_.get(), screenSaver_.get(), notifications_.get()}) {
@@ -319,11 +330,16 @@ bool DeviceHost::startEngine(const std::filesystem::path& library, std::string* 
         });
     }
     homeScreen_ = std::make_unique<host::HomeScreenHost>(runtime_, *this);
+    // The installed applications, for the app's lists; none runs until it plays.
+    for (const DesktopApplication& application : desktopApplications(desktopDataFolders())) {
+        homeScreen_->addApplication(application.id, application.name);
+    }
     host::HostedPlatform::offer(this);
     if (host::HostedPlatform::loadEngine(library, error) == nullptr) return false;
     loop_.setAfterTimer([this] { power_->askAgain(); });
     engineRunning_ = true;
     homeScreen_->finishLaunching();
+    if (players_) players_->start();
     servicesChanged();
     // The first battery report finishes the engine's start-up; the lock and
     // screen found at start follow.
@@ -395,6 +411,14 @@ void DeviceHost::batteryReported(const UPowerBattery& battery, bool onBattery) {
         properties.find(battery::kIsCharging) != nullptr && properties.find(battery::kIsCharging)->boolValue();
     log_.say("battery " + std::to_string(batteryPercent(battery)) + "% " + (charging ? "charging" : "discharging"));
     homeScreen_->reportBatteryStatus(&properties);
+}
+
+void DeviceHost::playerChanged(const std::string& application, bool playing) {
+    if (!engineRunning_) return;
+    if (homeScreen_->application(application) == nullptr) homeScreen_->addApplication(application, application);
+    // An application playing audio runs in the background; one that stopped is suspended.
+    homeScreen_->setApplicationState(application, playing ? host::kApplicationBackground : host::kApplicationSuspended);
+    if (!playing) homeScreen_->setApplicationRunning(application, false);
 }
 
 void DeviceHost::servicesChanged() {

@@ -20,6 +20,7 @@
 #include "device/EventLoop.h"
 #include "device/Logind.h"
 #include "device/ModemManager.h"
+#include "device/MprisPlayers.h"
 #include "device/NetworkManager.h"
 #include "device/PowerProfiles.h"
 #include "device/RadioJournal.h"
@@ -76,6 +77,7 @@ public:
     PowerProfiles* powerProfiles() const { return powerProfiles_.get(); }
     ScreenSaver* screenSaver() const;
     DesktopNotifications* notifications() const { return notifications_.get(); }
+    MprisPlayers* players() const { return players_.get(); }
     const Rfkill& rfkill() const { return rfkill_; }
     const WakeAlarm& wakeAlarm() const { return *alarm_; }
 
@@ -114,6 +116,7 @@ private:
     void screenSaverChanged(bool active);
     void batteryReported(const UPowerBattery& battery, bool onBattery);
     void servicesChanged();
+    void playerChanged(const std::string& application, bool playing);
     bool putBack(std::string_view radio, const plist::Value& state);
     void driveDarwin();
 
@@ -136,6 +139,7 @@ private:
     std::unique_ptr<ScreenSaver> gnomeScreenSaver_;
     std::unique_ptr<ScreenSaver> screenSaver_;
     std::unique_ptr<DesktopNotifications> notifications_;
+    std::unique_ptr<MprisPlayers> players_;
     Rfkill rfkill_;
     platform::SystemDarwinNotifications darwin_;
     sd_event_source* darwinSource_ = nullptr;

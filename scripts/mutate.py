@@ -42,6 +42,8 @@ from dataclasses import dataclass, field
 
 TOP = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 SKIPPED = {".git", "build"}
+# Tests that took less than this when they last passed run first.
+QUICK_TEST_SECONDS = 2.0
 
 
 @dataclass
@@ -156,37 +158,62 @@ def build(build_dir, suites, jobs):
     return run(["cmake", "--build", build_dir, "-j", str(jobs), "--target", *suites])
 
 
-def ctest_numbers(build_dir, suites):
-    """The CTest numbers of every test that runs one of the suites' programs
-    (gtest_discover_tests makes one CTest test per test case), with the
-    environment and wrappers CTest gives each."""
+def ctest_tests(build_dir, suites):
+    """The CTest number and name of every test that runs one of the suites'
+    programs (gtest_discover_tests makes one CTest test per test case), so
+    that each runs with the environment and wrappers CTest gives it."""
     status, output = run(["ctest", "--test-dir", build_dir, "--show-only=json-v1"])
     if status != 0:
         sys.exit("ctest cannot list the tests:\n" + output)
-    numbers = {suite: [] for suite in suites}
+    tests, found = [], set()
     for number, test in enumerate(json.loads(output[output.index("{"):])["tests"], 1):
         programs = {os.path.basename(part) for part in test.get("command", [])}
-        for suite in suites:
-            if suite in programs:
-                numbers[suite].append(number)
-    for suite, found in numbers.items():
-        if not found:
-            sys.exit(f"CTest runs no test of {suite} under {build_dir}")
-    return sorted({n for found in numbers.values() for n in found})
+        if programs & set(suites):
+            tests.append((number, test["name"]))
+            found |= programs & set(suites)
+    for suite in set(suites) - found:
+        sys.exit(f"CTest runs no test of {suite} under {build_dir}")
+    return tests
+
+
+def test_costs(build_dir):
+    """The seconds each test took when it last passed, as CTest records them."""
+    costs = {}
+    try:
+        with open(os.path.join(build_dir, "Testing", "Temporary", "CTestCostData.txt"), encoding="utf-8") as handle:
+            lines = handle.read().splitlines()
+    except OSError:
+        return costs
+    for line in lines:
+        if line.strip() == "---":
+            break
+        parts = line.rsplit(" ", 2)
+        try:
+            costs[parts[0]] = float(parts[2])
+        except (IndexError, ValueError):
+            pass
+    return costs
 
 
 def run_suites(build_dir, suites, options):
-    """None when every test passes, else the names of the failing ones."""
-    numbers = ctest_numbers(build_dir, suites)
-    command = ["ctest", "--test-dir", build_dir, "--stop-on-failure", "-j", str(options.jobs),
-               "--timeout", str(options.timeout), "-I", "0,0,0," + ",".join(map(str, numbers))]
-    status, output = run(command, timeout=options.timeout * 2, memory_mb=options.memory)
-    if status == 0:
-        return None
-    if status is None:
-        return "a timeout"
-    failed = re.findall(r"^\s*\d+ - (\S+) \(", output, re.MULTILINE)
-    return ", ".join(failed[:3]) or output.strip().splitlines()[-1]
+    """None when every test passes, else the names of the failing ones. The
+    quick tests run first, so that a mutant they kill costs little."""
+    tests = ctest_tests(build_dir, suites)
+    costs = test_costs(build_dir)
+    quick = [number for number, name in tests if costs.get(name, 0.0) < QUICK_TEST_SECONDS]
+    slow = [number for number, name in tests if costs.get(name, 0.0) >= QUICK_TEST_SECONDS]
+    for batch in (quick, slow):
+        if not batch:
+            continue
+        command = ["ctest", "--test-dir", build_dir, "--stop-on-failure", "-j", str(options.jobs),
+                   "--timeout", str(options.timeout), "-I", "0,0,0," + ",".join(map(str, batch))]
+        status, output = run(command, timeout=options.timeout * 2, memory_mb=options.memory)
+        if status is None:
+            return "a timeout"
+        if status != 0:
+            failed = re.findall(r"^\s*\d+ - (\S+) \(", output, re.MULTILINE)
+            return ", ".join(failed[:3]) or output.strip().splitlines()[-1]
+    return None
 
 
 def check_lists(mutants, source, skip_missing):

@@ -2,18 +2,25 @@
 # The whole test suite: installs what is missing, checks the C++ style, builds
 # the test programs with AddressSanitizer and UndefinedBehaviorSanitizer, runs
 # every test, then builds the threaded tests with ThreadSanitizer and runs
-# them, then runs each fuzz target for a bounded time. Each phase prints the
-# seconds it took.
+# them, then runs each fuzz target for a bounded time.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
-# The processor seconds (user and system) of the programs this script ran.
-cpu_seconds() { times | awk 'NR == 2 { split($1, u, /[ms]/); split($2, s, /[ms]/); printf "%d", u[1] * 60 + u[2] + s[1] * 60 + s[2] }'; }
+# Each phase prints its wall seconds and the processor seconds (user and
+# system) of the programs it ran, as the shell's `times` counts them; `times`
+# runs in this shell, since a command substitution would count its own.
+times_file=$(mktemp)
+trap 'rm -f "$times_file"' EXIT
+children_cpu() {
+  awk 'NR == 2 { split($1, u, /[ms]/); split($2, s, /[ms]/); printf "%d", u[1] * 60 + u[2] + s[1] * 60 + s[2] }' "$times_file"
+}
+times >"$times_file"
 started=$SECONDS
-started_cpu=$(cpu_seconds)
+started_cpu=$(children_cpu)
 phase() {
+  times >"$times_file"
   local cpu
-  cpu=$(cpu_seconds)
+  cpu=$(children_cpu)
   echo "== $1: $((SECONDS - started)) s, $((cpu - started_cpu)) s of processor time"
   started=$SECONDS
   started_cpu=$cpu

@@ -73,7 +73,7 @@ void syncFolder(const std::filesystem::path& folder) {
     ::close(fd);
 }
 
-Outcome writeThroughTemporary(const std::filesystem::path& path, std::string_view bytes) {
+Outcome writeThroughTemporary(const std::filesystem::path& path, std::string_view bytes, Durability durability) {
     if (path.filename().empty()) return Outcome::fromErrno(EINVAL);
     std::filesystem::path folder = path.parent_path();
     if (folder.empty()) folder = ".";
@@ -104,15 +104,19 @@ Outcome writeThroughTemporary(const std::filesystem::path& path, std::string_vie
         ::unlink(temporaryName.data());
         return Outcome::fromErrno(failure);
     }
-    syncFolder(folder);
+    if (durability == Durability::Flushed) syncFolder(folder);
     return {};
 }
 
 }  // namespace
 
 Outcome writeFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
+    return writeFileAtomically(path, bytes, Durability::Flushed);
+}
+
+Outcome writeFileAtomically(const std::filesystem::path& path, std::string_view bytes, Durability durability) {
     try {
-        return writeThroughTemporary(path, bytes);
+        return writeThroughTemporary(path, bytes, durability);
     } catch (...) {
         // Only allocation failures can get here, before the temporary file exists.
         return Outcome::fromErrno(ENOMEM);

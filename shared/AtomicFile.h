@@ -24,6 +24,14 @@ inline constexpr std::size_t kMaximumFileSize = 64u * 1024u * 1024u;
 // the temporary file is then removed and the old file stays as it was.
 Outcome writeFileAtomically(const std::filesystem::path& path, std::string_view bytes);
 
+// How much of a replacement a crash may undo. Flushed: nothing once the
+// call answered (the new file and the rename are both flushed). MayRevert:
+// the new file is flushed before the rename, so a reader never finds a part
+// of it, but the rename itself is not: after a crash of the system the
+// previous whole file may be back. One flush instead of two.
+enum class Durability { Flushed, MayRevert };
+Outcome writeFileAtomically(const std::filesystem::path& path, std::string_view bytes, Durability durability);
+
 // Removes, directly in the folder, the temporary files of atomic writes that
 // never finished: those of a process that is gone, of this process (called
 // when no write of its own is under way, as at start-up), or older than an

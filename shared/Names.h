@@ -180,3 +180,32 @@ namespace corvane::userdefaults {
 // The pull-to-refresh header's last "Last update: ..." text.
 inline constexpr std::string_view kRefreshHeaderLastRefresh = "EGORefreshTableView_LastRefresh";
 }  // namespace corvane::userdefaults
+
+namespace corvane::adaptive {
+// Keys of the Adaptive records file: "Locks" is an array of dictionaries
+// with the lock's start ("Start", a date) and length ("Seconds", a real).
+inline constexpr std::string_view kLocks = "Locks";
+inline constexpr std::string_view kLockStart = "Start";
+inline constexpr std::string_view kLockSeconds = "Seconds";
+// Since the phone last came off its charger ("SinceCharge", a date): the
+// energy the radios did not draw while switched off, what switching them
+// back on and waking them in the background cost, and the wake-ups of the
+// sleeping phone saved by gathering other applications' wake events, with
+// the energy they would have cost. Energies in joules.
+inline constexpr std::string_view kSinceCharge = "SinceCharge";
+inline constexpr std::string_view kRadioJoulesSaved = "RadioJoulesSaved";
+inline constexpr std::string_view kSwitchJoulesSpent = "SwitchJoulesSpent";
+inline constexpr std::string_view kWakesAvoided = "WakesAvoided";
+inline constexpr std::string_view kWakeJoulesSaved = "WakeJoulesSaved";
+
+// Keys of the user's energy figures file, and of the device's figures.
+inline constexpr std::string_view kWiFiIdleMilliwatts = "WiFiIdleMilliwatts";
+inline constexpr std::string_view kCellularDataIdleMilliwatts = "CellularDataIdleMilliwatts";
+inline constexpr std::string_view kBluetoothIdleMilliwatts = "BluetoothIdleMilliwatts";
+inline constexpr std::string_view kLocationIdleMilliwatts = "LocationIdleMilliwatts";
+inline constexpr std::string_view kWiFiJoinJoules = "WiFiJoinJoules";
+inline constexpr std::string_view kCellularAttachJoules = "CellularAttachJoules";
+inline constexpr std::string_view kBluetoothOnJoules = "BluetoothOnJoules";
+inline constexpr std::string_view kAwakeMilliwatts = "AwakeMilliwatts";
+inline constexpr std::string_view kWakeCostJoules = "WakeJoules";
+}  // namespace corvane::adaptive

@@ -74,3 +74,14 @@ namespace corvane::paths {
 inline constexpr std::string_view kAppUserDefaults =
     "/private/var/mobile/Library/Preferences/org.fernhill.Ampwise-userdefaults.plist";
 }  // namespace corvane::paths
+
+namespace corvane::paths {
+// The Adaptive strategy's records, kept by the engine: the user's recent
+// locks and what the strategy saved since the last charge.
+inline constexpr std::string_view kAdaptiveRecords =
+    "/private/var/mobile/Library/Preferences/com.quibbit.Corvanix-adaptive.plist";
+// The user's own energy figures for the Adaptive strategy, overriding the
+// device's (any key may be left out).
+inline constexpr std::string_view kEnergyCosts =
+    "/private/var/mobile/Library/Preferences/org.fernhill.Ampwise-energyCosts.plist";
+}  // namespace corvane::paths

@@ -18,6 +18,8 @@ enum StrategyNumber : std::int32_t {
     kStrategyAggressive = 3,
     kStrategyUltimate = 4,
     kStrategyCustom = 5,
+    // Switches radios off only when the device's own figures say it pays.
+    kStrategyAdaptive = 6,
 };
 
 // What to do with one radio. At sleep: Auto leaves it as it is, On switches

@@ -22,6 +22,16 @@ namespace corvane::statistics {
 std::error_code sqliteError(int result);
 // Another connection holds the database (busy or locked): not a fault of the file.
 bool isBusy(const std::error_code& reason);
+// A failure of the disk or the system, not of the file's content: busy or
+// locked, disk full, an I/O error, no right to write, out of memory, or a
+// system error from opening. Such a file is kept and tried again later.
+bool isTransient(const std::error_code& reason);
+
+// What stands at a path, the path itself looked at (a link is not followed).
+enum class FileKind { Missing, Regular, Directory, SymbolicLink, Fifo, Device, Socket, Unknown };
+FileKind fileKindAt(const std::filesystem::path& path);
+// "directory", "symbolic link", "FIFO", "device", "socket"...: for log lines.
+std::string_view kindName(FileKind kind);
 
 // A prepared statement; finalized when it goes.
 class Statement {
@@ -42,6 +52,10 @@ public:
     bool next();
     // Steps to the end; the reason when a step failed.
     Outcome run();
+    // Ready to run again (the bindings stay); a statement kept between runs
+    // is reset after each, so that it holds no lock.
+    void reset() { sqlite3_reset(handle_); }
+    bool isPrepared() const { return handle_ != nullptr; }
     const Outcome& outcome() const { return outcome_; }
 
     bool isNull(int column) const { return sqlite3_column_type(handle_, column) == SQLITE_NULL; }
@@ -69,10 +83,27 @@ public:
     Store& operator=(const Store&) = delete;
 
     // A statement meeting another connection's lock waits up to
-    // busyWaitMilliseconds (0: answers busy at once) before failing.
+    // busyWaitMilliseconds (0: answers busy at once) before failing. Only a
+    // regular file is opened: a link is never followed, and a FIFO, device,
+    // directory or socket in the file's place is refused before any open
+    // that could block (ELOOP, EISDIR or ENXIO).
     Outcome open(const std::filesystem::path& file, Access access, int busyWaitMilliseconds = 0);
     void close();
     bool isOpen() const { return handle_ != nullptr; }
+    // Whether the path still names the file this connection opened (it may
+    // have been removed, replaced or moved aside since).
+    bool stillAt(const std::filesystem::path& file) const;
+    // For a connection kept open by a writer: the write-ahead log, so that
+    // readers and short writers of other processes work beside it, with a
+    // flush at each checkpoint rather than at each transaction. Fails (and
+    // the file keeps its journal) when another connection prevents the change.
+    Outcome useWriteAheadLog();
+    bool usesWriteAheadLog() const { return handle_ != nullptr && writeAheadLog_; }
+    // Copies the write-ahead log into the database and empties it. Before a
+    // connection to a file that was replaced or removed is closed: SQLite
+    // then leaves the log at the path, where it would be read as part of
+    // whatever file comes there next.
+    Outcome emptyWriteAheadLog() { return execute("PRAGMA wal_checkpoint(TRUNCATE)"); }
     bool isReadOnly() const { return handle_ == nullptr || sqlite3_db_readonly(handle_, "main") == 1; }
 
     Outcome prepare(std::string_view sql, Statement& into);
@@ -84,8 +115,10 @@ public:
     std::string lastMessage() const { return handle_ == nullptr ? "not open" : sqlite3_errmsg(handle_); }
 
     // The statistics file's own checks. `check` runs the quick check and
-    // gives an existing file its table and index when they are missing; a
-    // busy file is Unavailable, never Broken. `detail` tells why on failure.
+    // gives an existing file its table and index when they are missing. A
+    // busy file, a full disk or an I/O error make it Unavailable, never
+    // Broken: only content that is no sound database is. `detail` tells why
+    // on failure.
     enum class Health { Usable, Broken, Unavailable };
     Health check(std::string& detail);
     // Whether the file passed `check` in this run; cleared to check again.
@@ -93,6 +126,9 @@ public:
 
 private:
     sqlite3* handle_ = nullptr;
+    bool writeAheadLog_ = false;
+    // The device and inode of the opened file.
+    std::pair<unsigned long long, unsigned long long> identity_{};
 };
 
 // Moves a broken database aside with its journal files, so that a new one

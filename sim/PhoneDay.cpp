@@ -317,15 +317,9 @@ void PhoneDay::powerOn(const std::string& cause, bool background) {
 // ---- Scheduled power events ---------------------------------------------------------
 
 void PhoneDay::refreshScheduledEvents(bool force) {
-    struct stat info {};
-    std::tuple<unsigned long long, long long, long long> stamp{0, -1, -1};
-    if (::stat(paths::resolve(paths::kScheduledPowerEvents).c_str(), &info) == 0) {
-        stamp = {static_cast<unsigned long long>(info.st_ino),
-                 static_cast<long long>(info.st_mtim.tv_sec) * 1'000'000'000LL + info.st_mtim.tv_nsec,
-                 static_cast<long long>(info.st_size)};
-    }
-    if (!force && stamp == scheduledStamp_) return;
-    scheduledStamp_ = stamp;
+    const std::uint64_t version = host_.power().eventsVersion();
+    if (!force && scheduledVersion_ == version) return;
+    scheduledVersion_ = version;
 
     std::vector<Scheduled> current;
     for (const auto& event : host_.power().events()) {
@@ -692,6 +686,7 @@ RunSummary PhoneDay::summary() const {
     for (const auto& [radio, seconds] : meter_.offSeconds())
         r.radioOffHoursByRadio[std::string(radioName(radio))] = seconds / 3600.0;
     r.rowsWritten = countStatisticsRows();
+    r.engineIo.byHourOfDay = host_.phone().ioMeter().byHourOfDay();
     r.appEventsFired = apps_.eventsFired();
     std::vector<double> delays = apps_.deliveredDelays();
     r.delivered = delays.size();

@@ -173,7 +173,7 @@ private:
 
     // The scheduled power events as last read, and those already fired.
     std::vector<Scheduled> scheduled_;
-    std::tuple<unsigned long long, long long, long long> scheduledStamp_{0, -1, -1};  // inode, mtime, size
+    std::optional<std::uint64_t> scheduledVersion_;  // of the power management's list, when last read
     std::set<FiredKey> firedEvents_;
 
     RunSummary counts_;

@@ -77,6 +77,9 @@ public:
     platform::PowerManagement& powerManagement() override { return power_; }
     platform::FileManager& fileManager() override { return phone_.fileManager(); }
     platform::LoadAverage& loadAverage() override { return phone_.loadAverage(); }
+    platform::EnergyCosts* energyCosts() override { return energyCosts_; }
+    // The figures the phone tells the engine; none by default.
+    void setEnergyCosts(platform::EnergyCosts* costs) { energyCosts_ = costs; }
 
 private:
     PhoneOptions options_;
@@ -92,6 +95,7 @@ private:
     SimPowerManagement power_;
     std::unique_ptr<HomeScreenHost> homeScreen_;
     void* engineLibrary_ = nullptr;
+    platform::EnergyCosts* energyCosts_ = nullptr;
 };
 
 }  // namespace corvane::sim

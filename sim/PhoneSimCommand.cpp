@@ -257,6 +257,7 @@ int PhoneSimCommand::run(const std::vector<std::string>& arguments, const std::f
                 out << comparisonJson(runs).dump(2) << "\n";
             } else {
                 out << comparisonTable(runs);
+                out << engineIoTable(runs);
             }
         } else {
             if (progress.enabled() && scenario.duration > 86400.0) {
@@ -285,6 +286,14 @@ int PhoneSimCommand::run(const std::vector<std::string>& arguments, const std::f
         progress.clear();
         err << "phonesim: " << error.what() << "\n";
         return kRunFailed;
+    }
+    // Statistics the engine could not store are said, not only counted.
+    for (const RunSummary& run : runs) {
+        if (const long long failed = run.engineIo.total().failedTransactions; failed > 0) {
+            err << "phonesim: " << run.strategyName << ": " << failed
+                << " writes to the statistics database failed (disk full or I/O error); " << run.rowsWritten
+                << " rows written\n";
+        }
     }
     if (plot) {
         if (auto failure = DayPlot::write(scenario, runs, *plot)) {

@@ -34,6 +34,7 @@ public:
     platform::PowerManagement& powerManagement() override { return base_.powerManagement(); }
     platform::FileManager& fileManager() override { return base_.fileManager(); }
     platform::LoadAverage& loadAverage() override { return base_.loadAverage(); }
+    platform::EnergyCosts* energyCosts() override { return base_.energyCosts(); }
 
 private:
     platform::Platform& base_;

@@ -85,6 +85,7 @@ std::string strategyName(std::int32_t number) {
         case 3: return "Aggressive";
         case 4: return "Ultimate";
         case 5: return "Custom";
+        case 6: return "Adaptive";
         default: return "Strategy " + std::to_string(number);
     }
 }
@@ -140,6 +141,7 @@ nlohmann::ordered_json RunSummary::toJson() const {
     j["alerts"] = alerts;
     j["radioSwitches"] = radioSwitches;
     j["debugLines"] = debugLines;
+    j["engineIo"] = engineIo.toJson(simulatedSeconds);
     if (!timeline.is_null()) j["timeline"] = timeline;
     return j;
 }
@@ -193,6 +195,7 @@ RunSummary RunSummary::fromJson(const nlohmann::json& j) {
     r.alerts = j.value("alerts", std::size_t{0});
     r.radioSwitches = j.value("radioSwitches", std::size_t{0});
     r.debugLines = j.value("debugLines", std::size_t{0});
+    if (j.contains("engineIo")) r.engineIo = EngineIo::fromJson(j["engineIo"]);
     if (j.contains("timeline")) r.timeline = j["timeline"];
     return r;
 }
@@ -240,6 +243,7 @@ std::string RunSummary::toText() const {
         << "(those never delivered up to the end): mean " << format("%.0f", deliveryDelayMean) << " s, worst "
         << format("%.0f", deliveryDelayWorst) << " s\n";
     out << "Alerts " << alerts << ", radio switches " << radioSwitches << ", engine debug lines " << debugLines << "\n";
+    out << engineIo.toText(simulatedSeconds);
     return out.str();
 }
 

@@ -12,6 +12,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "sim/EngineIo.h"
 #include "sim/PowerModel.h"
 
 namespace corvane::sim {
@@ -64,6 +65,7 @@ struct RunSummary {
     std::size_t alerts = 0;
     std::size_t radioSwitches = 0;
     std::size_t debugLines = 0;
+    EngineIo engineIo;
     nlohmann::ordered_json timeline;  // DayTimeline, when recorded
 
     std::size_t wakeEventsDue() const { return appEventsFired + neverFired; }

@@ -119,7 +119,13 @@ std::optional<std::vector<SimPowerManagement::Event>> SimPowerManagement::readEv
     return events;
 }
 
-bool SimPowerManagement::writeEvents(const std::vector<Event>& events) const {
+std::vector<SimPowerManagement::Event>* SimPowerManagement::loadedEvents() const {
+    if (!events_) events_ = readEvents();
+    return events_ ? &*events_ : nullptr;
+}
+
+// The list in memory changes only once the file holds the new list.
+bool SimPowerManagement::writeEvents(const std::vector<Event>& events) {
     plist::Array list;
     for (const Event& event : events) {
         list.push_back(plist::Value(plist::Dictionary{{std::string(power::kEventTime), plist::Value(event.time)},
@@ -129,13 +135,19 @@ bool SimPowerManagement::writeEvents(const std::vector<Event>& events) const {
     const std::filesystem::path file = eventsFile();
     std::error_code ignored;
     std::filesystem::create_directories(file.parent_path(), ignored);
-    return plist::writeFile(file, plist::Value(plist::Dictionary{{std::string(power::kEventsKey), std::move(list)}}));
+    if (!plist::writeFile(file, plist::Value(plist::Dictionary{{std::string(power::kEventsKey), std::move(list)}})))
+        return false;
+    events_ = events;
+    ++eventsVersion_;
+    return true;
 }
 
 plist::Array SimPowerManagement::copyScheduledPowerEvents() {
     std::lock_guard guard(mutex_);
     plist::Array copy;
-    for (const Event& event : readEvents().value_or(std::vector<Event>{})) {
+    const std::vector<Event>* events = loadedEvents();
+    if (events == nullptr) return copy;
+    for (const Event& event : *events) {
         copy.push_back(plist::Value(plist::Dictionary{{std::string(power::kEventTime), plist::Value(event.time)},
                                                       {std::string(power::kEventScheduledBy), event.scheduledBy},
                                                       {std::string(power::kEventType), event.eventType}}));
@@ -151,8 +163,9 @@ int SimPowerManagement::schedulePowerEvent(plist::Date time, std::string_view sc
         return error;
     }
     if (scheduledBy.empty() || eventType.empty() || !std::isfinite(time.secondsSince1970)) return kPowerBadArgument;
-    std::optional<std::vector<Event>> events = readEvents();
-    if (!events) return kPowerError;
+    const std::vector<Event>* loaded = loadedEvents();
+    if (loaded == nullptr) return kPowerError;
+    std::optional<std::vector<Event>> events = *loaded;
     // Scheduling the same event twice leaves one.
     for (const Event& event : *events) {
         if (sameSecond(event.time, time) && event.scheduledBy == scheduledBy && event.eventType == eventType) {
@@ -171,8 +184,9 @@ int SimPowerManagement::cancelScheduledPowerEvent(plist::Date time, std::string_
         nextCancelError_.reset();
         return error;
     }
-    std::optional<std::vector<Event>> events = readEvents();
-    if (!events) return kPowerError;
+    const std::vector<Event>* loaded = loadedEvents();
+    if (loaded == nullptr) return kPowerError;
+    std::optional<std::vector<Event>> events = *loaded;
     for (auto it = events->begin(); it != events->end(); ++it) {
         if (sameSecond(it->time, time) && it->scheduledBy == scheduledBy && it->eventType == eventType) {
             events->erase(it);
@@ -184,7 +198,13 @@ int SimPowerManagement::cancelScheduledPowerEvent(plist::Date time, std::string_
 
 std::vector<SimPowerManagement::Event> SimPowerManagement::events() const {
     std::lock_guard guard(mutex_);
-    return readEvents().value_or(std::vector<Event>{});
+    const std::vector<Event>* events = loadedEvents();
+    return events != nullptr ? *events : std::vector<Event>{};
+}
+
+std::uint64_t SimPowerManagement::eventsVersion() const {
+    std::lock_guard guard(mutex_);
+    return eventsVersion_;
 }
 
 std::vector<SimPowerManagement::Event> SimPowerManagement::eventsScheduledBy(std::string_view scheduledBy) const {

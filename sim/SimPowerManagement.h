@@ -66,16 +66,20 @@ public:
     std::optional<Message> message(std::intptr_t argument) const;
     std::vector<Message> messages() const;
 
-    // Scheduled events, as the file holds them (in their order).
+    // Scheduled events, in their order.
     std::vector<Event> events() const;
+    // Changes with every change of the list.
+    std::uint64_t eventsVersion() const;
     std::vector<Event> eventsScheduledBy(std::string_view scheduledBy) const;
     // The next scheduling or cancel fails with the given code.
     void failNextSchedule(int errorCode);
     void failNextCancel(int errorCode);
 
 private:
+    // The list, read from the file at first use; none while the file cannot be read.
+    std::vector<Event>* loadedEvents() const;
     std::optional<std::vector<Event>> readEvents() const;
-    bool writeEvents(const std::vector<Event>& events) const;
+    bool writeEvents(const std::vector<Event>& events);
     void answer(std::intptr_t argument, Answer answer);
 
     platform::RunLoop& mainRunLoop_;
@@ -87,6 +91,8 @@ private:
     std::optional<std::intptr_t> deliveringArgument_;
     std::optional<int> nextScheduleError_;
     std::optional<int> nextCancelError_;
+    mutable std::optional<std::vector<Event>> events_;
+    std::uint64_t eventsVersion_ = 0;
 };
 
 }  // namespace corvane::sim

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "shared/AtomicFile.h"
 #include "shared/Names.h"
 #include "shared/Paths.h"
 #include "shared/PropertyListFile.h"
@@ -155,6 +156,7 @@ private:
 
 class FileManagerView final : public platform::FileManager {
 public:
+    explicit FileManagerView(EngineIoMeter& meter) : meter_(meter) {}
     bool fileExists(const std::filesystem::path& path) override {
         std::error_code error;
         return std::filesystem::exists(path, error);
@@ -168,6 +170,15 @@ public:
         }
         return std::filesystem::is_directory(path, error);
     }
+    Outcome replaceFile(const std::filesystem::path& path, std::string_view bytes, Durability durability) override {
+        if (meter_.diskFull()) return Outcome::fromErrno(ENOSPC);
+        const Outcome written = writeFileAtomically(path, bytes, durability);
+        if (written) meter_.fileReplaced(durability);
+        return written;
+    }
+
+private:
+    EngineIoMeter& meter_;
 };
 
 // The phone's load averages when a scenario sets them, else the machine's own.
@@ -190,7 +201,13 @@ private:
 class SimulatedPhone::Views {
 public:
     explicit Views(SimulatedPhone& phone)
-        : device(phone), telephony(phone), bluetooth(phone), location(phone), lowPowerMode(phone), loadAverage(phone) {}
+        : device(phone),
+          telephony(phone),
+          bluetooth(phone),
+          location(phone),
+          lowPowerMode(phone),
+          fileManager(phone.ioMeter()),
+          loadAverage(phone) {}
 
     DeviceView device;
     TelephonyView telephony;
@@ -202,7 +219,10 @@ public:
     LoadAverageView loadAverage;
 };
 
-SimulatedPhone::SimulatedPhone(platform::Clock& clock) : clock_(clock), views_(std::make_unique<Views>(*this)) {}
+SimulatedPhone::SimulatedPhone(platform::Clock& clock)
+    : clock_(clock),
+      ioMeter_([&clock] { return clock.now().secondsSince1970; }),
+      views_(std::make_unique<Views>(*this)) {}
 
 SimulatedPhone::~SimulatedPhone() = default;
 

@@ -20,6 +20,7 @@
 #include "engine/platform/SystemInfo.h"
 #include "engine/platform/Telephony.h"
 #include "host/HomeScreenDevice.h"
+#include "sim/EngineIoMeter.h"
 #include "sim/RadioNames.h"
 
 namespace corvane::sim {
@@ -113,6 +114,9 @@ public:
     platform::FileManager& fileManager();
     platform::LoadAverage& loadAverage();
 
+    // The engine's file writes, flushes and database transactions; the disk's fullness.
+    EngineIoMeter& ioMeter() { return ioMeter_; }
+
 private:
     class Views;
     void switchRadio(bool PhoneState::*field, Radio radio, bool enabled);
@@ -120,6 +124,7 @@ private:
     void applyDueAssociations(platform::Date now);
 
     platform::Clock& clock_;
+    EngineIoMeter ioMeter_;
     mutable std::mutex mutex_;
     PhoneState state_;
     std::vector<RadioChange> changes_;

@@ -9,6 +9,7 @@
 #include "sim/PhoneHost.h"
 #include "sim/PhoneInfoFile.h"
 #include "sim/PhoneLayout.h"
+#include "sim/SimEnergyCosts.h"
 #include "sim/TraceWriter.h"
 
 namespace corvane::sim {
@@ -40,6 +41,8 @@ PreparedPhone SimulationRun::prepare(const Scenario& scenario, const RunOptions&
     // The phone lives as long as the engine it hosts, that is as long as the process.
     PhoneHost& host = *new PhoneHost(phoneOptions);
     host.log().setEcho(options.echoLog);
+    // The phone knows its own figures, as long as it lives.
+    host.setEnergyCosts(new SimEnergyCosts(model->profile()));
     for (const ScenarioApp& app : scenario.apps) host.homeScreen().addApplication(app.bundle, app.name, false);
 
     std::string loadError;

@@ -15,7 +15,7 @@ std::string StrategyComparison::Column::name() const {
 }
 
 std::vector<StrategyComparison::Column> StrategyComparison::columnsFor(const Scenario& scenario) {
-    std::vector<Column> columns{{0, false, true}, {0, true}, {0}, {1}, {2}, {3}, {4}};
+    std::vector<Column> columns{{0, false, true}, {0, true}, {0}, {1}, {2}, {3}, {4}, {6}};
     if (scenario.strategyNumber() == 5) columns.push_back({5});
     return columns;
 }

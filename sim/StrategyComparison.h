@@ -1,7 +1,7 @@
 #pragma once
 // --compare: the scenario once per column (no saver, OS batching, None,
-// iMessage, Normal, Aggressive, Ultimate, and the scenario's own when it is
-// Custom),
+// iMessage, Normal, Aggressive, Ultimate, Adaptive, and the scenario's own
+// when it is Custom),
 // each on a fresh root of its own (a folder named after the column under the
 // given root) and in a child process of its own, since an engine lives as
 // long as its process.

@@ -24,13 +24,14 @@ struct StrategyRow {
 };
 
 // Indexed by strategy number, which is also the row and the cell's tag.
-constexpr std::array<StrategyRow, 6> kStrategyRows = {{
+constexpr std::array<StrategyRow, 7> kStrategyRows = {{
     {kStrategyCell, "None", "No battery optimization"},
     {kStrategyCell, "iMessage friendly", "Disable radios with device except Edge/Data"},
     {kStrategyCell, "Normal", "Disable radios with device"},
     {kStrategyCell, "Aggressive", "Normal, + disable data if WiFi connected"},
     {kStrategyCell, "Ultimate", "Radios must be enabled manually"},
     {kStrategyCustomCell, "Custom", "You choose"},
+    {kStrategyCell, "Adaptive", "Radios off only when it saves energy"},
 }};
 
 }  // namespace

@@ -1,5 +1,5 @@
 #pragma once
-// The strategy chooser: the six saving strategies, the current one checked.
+// The strategy chooser: the saving strategies, the current one checked.
 // Choosing a row saves the whole model at once; the Custom row also leads to
 // the custom strategy settings.
 

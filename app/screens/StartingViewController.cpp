@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 
+#include "app/model/AdaptiveSavings.h"
 #include "app/model/AppLog.h"
 #include "app/model/Localized.h"
 #include "app/model/PlistController.h"
@@ -27,14 +28,15 @@ struct StrategyLook {
     Color color;
 };
 
-// Indexed by strategy number: None, iMessage, Normal, Aggressive, Ultimate, Custom.
-constexpr std::array<StrategyLook, 6> kStrategyLooks = {{
+// Indexed by strategy number: None, iMessage, Normal, Aggressive, Ultimate, Custom, Adaptive.
+constexpr std::array<StrategyLook, 7> kStrategyLooks = {{
     {"No saving plan", {0.8f, 0.2f, 0.35f, 0.8f}},
     {"iMessage friendly mode", {0.3f, 0.9f, 0.35f, 0.5f}},
     {"Using : normal mode", {0.3f, 0.8f, 0.35f, 0.6f}},
     {"Using : aggressive mode", {0.3f, 0.8f, 0.35f, 0.75f}},
     {"Using : ultimate mode", {0.3f, 0.8f, 0.35f, 0.9f}},
     {"Using : custom mode", {0.3f, 0.2f, 0.8f, 0.8f}},
+    {"Using : adaptive mode", {0.1f, 0.55f, 0.75f, 0.9f}},
 }};
 
 std::string describe(const TableCell& cell) { return "<" + cell.reuseIdentifier() + ": '" + cell.text + "'>"; }
@@ -113,6 +115,7 @@ std::shared_ptr<TableCell> StartingViewController::cellForRowAtIndexPath(TableVi
         case kStrategyRow:
             cell->text = status;
             cell->textColor = color;
+            cell->detailText = savedText;
             AMPWISE_LOG("Cell at 0, 3 is %s", describe(*cell).c_str());
             break;
         case kFooterRow:
@@ -156,6 +159,10 @@ void StartingViewController::viewDidAppear(bool animated) {
     cell->textFlexibleWidth = false;
     chooseStatusForStrategy(strategy);
     if (strategy == kStrategyIMessage) cell->textFlexibleWidth = true;
+    savedText.clear();
+    if (strategy == kStrategyAdaptive) {
+        savedText = AdaptiveSavings::sinceLastCharge().value_or(L("Nothing saved yet since the last charge"));
+    }
     AMPWISE_LOG("setting text : %s", status.c_str());
 
     tableView().beginUpdates();

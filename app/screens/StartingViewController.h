@@ -38,6 +38,9 @@ public:
     // was shown.
     std::string status;
     std::optional<Color> color;
+    // Under the strategy row: what the Adaptive strategy saved since the
+    // last charge; empty under the other strategies.
+    std::string savedText;
 
     // The seven rows as the screen layout provides them.
     std::shared_ptr<TableCell> goGraphCell;

@@ -39,6 +39,7 @@ std::optional<std::string_view> imageNameFor(std::int32_t strategyNumber) {
         case kStrategyAggressive: return "AW_aggressive";
         case kStrategyUltimate: return "AW_ultimate";
         case kStrategyCustom: return "AW_custom";
+        case kStrategyAdaptive: return "AW_adaptive";
         default: return std::nullopt;
     }
 }
@@ -125,6 +126,7 @@ void Corvane::acPowerChanged(bool onACPower, platform::Object* /*uiController*/)
         // go off again as after a lock, instead of staying on all night.
         if (isScreenDimmed()) asleepRadiosAsync();
     }
+    if (!onAC) adaptiveChargeEnded();
     edge2WiFiManager->ACPowerChanged(onAC);
 }
 

@@ -19,6 +19,8 @@
 
 #include "engine/platform/HomeScreen.h"
 #include "engine/platform/Platform.h"
+#include "engine/strategies/AdaptiveRecords.h"
+#include "engine/strategies/StrategyAdaptive.h"
 #include "shared/PropertyList.h"
 #include "shared/StatisticsStore.h"
 
@@ -114,6 +116,12 @@ public:
     void reloadData();
     void persistData();
 
+    // The Adaptive strategy (CorvaneAdaptive.cpp): the lock's decision,
+    // WiFi first at the restore, background syncs riding on other
+    // applications' wake-ups, and the records of what it saved.
+    bool adaptiveInForce() const;
+    void scheduleNextWakeAdaptive();
+
     // Read access for the host's tests and tools.
     platform::Platform& hostPlatform() { return platform_; }
     const Strategie* currentStrategy() const { return strategy.get(); }
@@ -158,6 +166,50 @@ private:
     struct StatisticsRules;
 
     bool temporaryStrategyInForce() const { return strategy != baseStrategy; }
+
+    // What the Adaptive strategy decided for the lock under way.
+    struct AdaptiveState {
+        std::optional<platform::Date> lockedAt;
+        StrategyAdaptive::Radios radiosAtLock;
+        // The radios switched off at this lock, and since when each is off.
+        std::optional<StrategyAdaptive::Plan> plan;
+        std::optional<double> wifiOffSince, cellularOffSince, bluetoothOffSince, locationOffSince;
+        // The wake-up at which the network comes back for the syncs.
+        std::optional<platform::Date> nextSyncAt;
+        // Cellular data waits for WiFi to associate after a restore.
+        bool cellularWaitsForWiFi = false;
+        std::shared_ptr<platform::Timer> wifiFirstTimer;
+        // Other applications' events moved: where each went, and the time its application asked for.
+        struct Moved {
+            std::string scheduledBy;
+            std::string eventType;
+            double movedTo = 0.0;
+            double ownTime = 0.0;
+        };
+        std::vector<Moved> moved;
+        std::optional<AdaptiveRecords> records;
+    };
+    AdaptiveRecords& adaptiveRecords();
+    void saveAdaptiveRecords();
+    platform::DeviceEnergyCosts energyCosts();
+    StrategyAdaptive::Radios radiosNow();
+    const StrategyAdaptive* adaptiveStrategy() const;
+    void adaptiveLockStarted();
+    void adaptiveLockEnded();
+    // At the lock's switch-off: answers whether anything goes off.
+    bool adaptivePlanAtLock();
+    // Before the phone sleeps: switches off what now pays.
+    void adaptiveRecheck();
+    // The at-sleep settings of the strategy in force, narrowed to the plan.
+    Strategie adaptiveAtSleep(const Strategie& s) const;
+    void adaptiveSwitchedOff();
+    void adaptiveRestored(bool inBackground);
+    bool adaptiveShouldWakeRadiosNow() const;
+    // WiFi first: answers whether cellular data waits for WiFi.
+    bool adaptiveWiFiFirst(bool wifiWanted);
+    void adaptiveWiFiFirstCheck();
+    void adaptiveWiFiSignal(int bars, platform::Object* wifiManager);
+    void adaptiveChargeEnded();
     void scheduleIconRetry();
 
     platform::Platform& platform_;
@@ -183,11 +235,17 @@ private:
 
     // Statistics.
     bool postPostInitDone = false;
-    // Open only during one operation. `statsDB.verified`: the existing
-    // database passed its check in this run; a failed insert clears it, so
-    // that the next reading checks (and repairs) again.
+    // Kept open from the first row on, with its prepared insert, for as long
+    // as it still names the file at the database's path. `statsDB.verified`:
+    // the database passed its check in this run; a failed insert clears it
+    // and closes the connection, so that the next reading checks (and
+    // repairs) again.
     statistics::Store statsDB;
+    statistics::Statement statsInsert;
     platform::Date lastDbSave;
+    // The last-battery-state file as last written, so that an unchanged
+    // state is not written again.
+    std::optional<plist::Dictionary> lastWrittenBatteryState;
     std::unique_ptr<BatteryStatus> lastBatteryStatus;
 
     // The strategy chosen by the user, and the strategy in force: the same
@@ -220,6 +278,8 @@ private:
     std::unique_ptr<platform::AlertView> view;
     std::optional<std::string> currentWiFiNetwork;
     std::int32_t state = 0;
+
+    AdaptiveState adaptive_;
 };
 
 }  // namespace corvane

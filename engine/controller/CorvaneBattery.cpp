@@ -15,17 +15,23 @@ namespace {
 
 // Writes the received dictionary unchanged. The statistics folder is created
 // here as well: the app reads this file long before the first statistics row
-// would otherwise have created it.
-void writeLastBatteryState(platform::Platform& platform, const plist::Dictionary& dictionary) {
+// would otherwise have created it. The file's content is flushed before it
+// replaces the old one, so the app never reads a part of it; the replacement
+// itself is not, so a crash of the system may bring back the previous state:
+// one battery report lost at most, and the next report writes it again.
+bool writeLastBatteryState(platform::Platform& platform, const plist::Dictionary& dictionary) {
     const std::filesystem::path folder = paths::resolve(paths::kStatisticsFolder);
     if (!platform.fileManager().fileExists(folder) && !platform.fileManager().createDirectory(folder, true)) {
         CORVANE_DEBUG("Cannot create the statistics folder %s", folder.c_str());
-        return;
+        return false;
     }
     const std::filesystem::path file = paths::resolve(paths::kLastBatteryState);
-    if (const Outcome written = plist::writeFile(file, plist::Value(dictionary)); !written) {
+    const Outcome written =
+        platform::writePropertyList(platform.fileManager(), file, plist::Value(dictionary), Durability::MayRevert);
+    if (!written) {
         CORVANE_DEBUG("Last battery state %s could not be written: %s", file.c_str(), written.message().c_str());
     }
+    return static_cast<bool>(written);
 }
 
 }  // namespace
@@ -47,7 +53,15 @@ void Corvane::batteryStateChanged(const plist::Dictionary* dictionary) {
     }
 
     if (strategy->enableSaveLastBattStat) {
-        writeLastBatteryState(platform_, *dictionary);
+        // An unchanged state is not written again (while the file is still there).
+        if (lastWrittenBatteryState != *dictionary ||
+            !platform_.fileManager().fileExists(paths::resolve(paths::kLastBatteryState))) {
+            if (writeLastBatteryState(platform_, *dictionary)) {
+                lastWrittenBatteryState = *dictionary;
+            } else {
+                lastWrittenBatteryState.reset();
+            }
+        }
     } else {
         CORVANE_DEBUG("Battery last status save is disabled");
     }

@@ -9,6 +9,7 @@
 #include "engine/controller/Corvane.h"
 #include "engine/controller/DebugLog.h"
 #include "engine/controller/Guarded.h"
+#include "engine/controller/ScheduledWakeEvent.h"
 #include "engine/strategies/Strategie.h"
 #include "shared/Names.h"
 
@@ -46,43 +47,7 @@ void answerWithoutEngine(platform::PowerManagement& powerManagement, std::uint32
     }
 }
 
-// Persistent-connection wake events may be moved; alarms and calendar alerts never.
-bool mayBeMoved(const std::string& scheduledBy) {
-    return scheduledBy.starts_with(power::kPersistentConnectionPrefix) &&
-           scheduledBy.find(power::kAlarmScheduler) == std::string::npos &&
-           scheduledBy.find(power::kCalendarScheduler) == std::string::npos;
-}
-
-// An application of the no-delay list (value YES) named anywhere in the scheduler name.
-bool isProtected(const std::string& scheduledBy, const plist::Dictionary& noDelayApps) {
-    for (const auto& [identifier, value] : noDelayApps) {
-        // An empty identifier names no application (it would occur in every name).
-        if (!identifier.empty() && value.boolValue() && scheduledBy.find(identifier) != std::string::npos) {
-            return true;
-        }
-    }
-    return false;
-}
-
-struct ScheduledEvent {
-    plist::Date time;
-    std::string scheduledBy;
-    std::string eventType;
-};
-
-// One entry of the platform's list; none when it lacks a field needed to cancel it.
-std::optional<ScheduledEvent> scheduledEventFrom(const plist::Value& entry) {
-    const plist::Dictionary* event = entry.asDictionary();
-    if (event == nullptr) return std::nullopt;
-    const plist::Value* time = event->find(power::kEventTime);
-    const plist::Value* scheduledBy = event->find(power::kEventScheduledBy);
-    const plist::Value* eventType = event->find(power::kEventType);
-    if (time == nullptr || !time->isDate() || scheduledBy == nullptr || !scheduledBy->isString() ||
-        eventType == nullptr || !eventType->isString()) {
-        return std::nullopt;
-    }
-    return ScheduledEvent{*time->asDate(), *scheduledBy->asString(), *eventType->asString()};
-}
+using ScheduledEvent = ScheduledWakeEvent;
 
 }  // namespace
 
@@ -122,6 +87,7 @@ void Corvane::powerMessageCallback(std::uint32_t messageType, std::intptr_t mess
     platform::PowerManagement& powerManagement = platform_.powerManagement();
     switch (messageType) {
         case platform::kIOMessageCanSystemSleep:
+            adaptiveRecheck();
             if (timers_.asleepTimer && isScreenDimmed()) {
                 // A sleep delay longer than the phone's idle time: asleep, the
                 // radios would stay on until the next wake. Switch them off now.
@@ -148,6 +114,10 @@ void Corvane::powerMessageCallback(std::uint32_t messageType, std::intptr_t mess
 }
 
 void Corvane::scheduleNextWake() {
+    if (adaptiveInForce()) {
+        scheduleNextWakeAdaptive();
+        return;
+    }
     platform::PowerManagement& powerManagement = platform_.powerManagement();
     const double interval = getWakeIntervalMinutes() * 60.0;
     const platform::Date next = platform::addSeconds(platform_.clock().now(), interval);
@@ -159,7 +129,7 @@ void Corvane::scheduleNextWake() {
     std::vector<MovedWakeEvent> stillMoved;
     const plist::Array events = powerManagement.copyScheduledPowerEvents();
     for (const plist::Value& entry : events) {
-        std::optional<ScheduledEvent> event = scheduledEventFrom(entry);
+        std::optional<ScheduledEvent> event = ScheduledEvent::from(entry);
         if (!event) {
             CORVANE_DEBUG("Scheduled power event without time, scheduler or type left as it is");
             continue;
@@ -172,7 +142,7 @@ void Corvane::scheduleNextWake() {
                 CORVANE_DEBUG("Failed to cancel power event %.0f, %s, %s : error=%x", event->time.secondsSince1970,
                               by.c_str(), event->eventType.c_str(), static_cast<unsigned>(error));
             }
-        } else if (gatherOthers && mayBeMoved(by) && !isProtected(by, noDelayApps)) {
+        } else if (gatherOthers && ScheduledEvent::mayBeMoved(by) && !ScheduledEvent::isProtected(by, noDelayApps)) {
             // The time the application asked for, also when the engine moved
             // the event before: the phone may sleep again and again before
             // the engine's own wake comes, and each sleep would push it on.

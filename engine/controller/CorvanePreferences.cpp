@@ -251,7 +251,8 @@ void Corvane::generateAppList() {
         if (identifier.empty()) continue;  // nothing the app could show or store
         names.set(identifier, plist::Value(homeScreen_.displayName(application)));
     }
-    const bool written = plist::writeFile(paths::resolve(paths::kApplicationNames), plist::Value(names));
+    const bool written = platform::writePropertyList(platform_.fileManager(), paths::resolve(paths::kApplicationNames),
+                                                     plist::Value(names));
     CORVANE_DEBUG("Application names file: %zu entries%s", names.size(), written ? "" : " (not written)");
 }
 
@@ -287,7 +288,8 @@ void Corvane::saveValueToFile(std::string_view path, std::string_view key, const
         return;
     }
     dictionary->set(key, value);
-    if (const Outcome written = plist::writeFile(resolved, plist::Value(std::move(*dictionary)))) {
+    if (const Outcome written =
+            platform::writePropertyList(platform_.fileManager(), resolved, plist::Value(std::move(*dictionary)))) {
         CORVANE_DEBUG("file %s created", resolved.c_str());
     } else {
         CORVANE_DEBUG("file %s COULD NOT be created: %s", resolved.c_str(), written.message().c_str());

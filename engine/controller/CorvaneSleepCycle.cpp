@@ -33,11 +33,13 @@ void stopTimer(std::shared_ptr<platform::Timer>& timer) {
 
 void Corvane::deviceLocked() {
     edge2WiFiManager->deviceLocked();
+    adaptiveLockStarted();
     asleepRadiosAsync();
 }
 
 void Corvane::deviceUnlocked() {
     edge2WiFiManager->deviceUnlocked();
+    adaptiveLockEnded();
     awakeRadiosAsync();
 }
 
@@ -55,6 +57,11 @@ void Corvane::asleepRadiosAsync() {
 }
 
 void Corvane::asleepRadiosSync() {
+    if (adaptiveInForce() && !adaptivePlanAtLock()) {
+        // Switching off would not pay: everything stays as it is.
+        timers_.asleepTimer.reset();
+        return;
+    }
     memorizeStates();
     switchAllOFF();
     timers_.asleepTimer.reset();
@@ -86,6 +93,12 @@ void Corvane::restoreStates(bool inBackground) {
     if (!strategy || !radiosLib) return;
     const std::shared_ptr<Strategie> inForce = strategy;  // stays alive through the restore
     const Strategie& s = *inForce;
+    if (adaptiveInForce() && !adaptive_.plan) {
+        // Nothing was switched off at this lock: nothing to bring back.
+        stopTimer(timers_.awakeTimer);
+        setLastTurnOnIsNow();
+        return;
+    }
 
     if (!s.enabledAllRadios) {
         if (s.strategy == kStrategyUltimate && temporaryStrategyInForce()) {
@@ -134,7 +147,8 @@ void Corvane::restoreStates(bool inBackground) {
             CORVANE_DEBUG("No radio states memorized yet, the speed stays as it is");
         }
 
-        if (shouldEnableRadio(memorized_.edgeLastState || edge2WiFiManager->edgeDisabledByMySelf(), s.edge)) {
+        if (shouldEnableRadio(memorized_.edgeLastState || edge2WiFiManager->edgeDisabledByMySelf(), s.edge) &&
+            !(adaptiveInForce() && adaptiveWiFiFirst(wifiWanted))) {
             // A refused switch (during a call) counts as switched off by the
             // manager, whose own checks then retry it.
             const bool switched = radiosLib->setEdgeEnabled(true);
@@ -150,6 +164,7 @@ void Corvane::restoreStates(bool inBackground) {
             CORVANE_DEBUG("Radios were off for %.0f seconds", lastSavedRadioTime);
             persistData();
         }
+        adaptiveRestored(inBackground);
         edge2WiFiManager->timerVerifyWiFiAndEdge(wifiWanted, lastTurnOn);
     }
 
@@ -194,8 +209,9 @@ void Corvane::switchAllOFF() {
         return;
     }
     const std::shared_ptr<Strategie> inForce = strategy;
-    const Strategie& s = *inForce;
-    if (!s.canTurnOFFRadios()) return;
+    // Adaptive switches off only the radios its plan names.
+    const Strategie s = adaptiveInForce() ? adaptiveAtSleep(*inForce) : Strategie(*inForce);
+    if (!inForce->canTurnOFFRadios()) return;
     if (radiosLib->isTethering()) {
         CORVANE_DEBUG("Switching all radios off canceled because we are tethered");
         return;
@@ -231,8 +247,8 @@ void Corvane::switchAllOFF() {
         }
     }
 
-    // With cellular data switched off no speed is set.
-    if (floor != kSpeedGSM) {
+    // With cellular data switched off (or left alone) no speed is set.
+    if (floor != kSpeedGSM && !(floor == kSpeedNoChange && adaptiveInForce())) {
         NetworkSpeed speed = floor;
         if (s.fourGAtSleep == kRadioOn) {
             speed = kSpeed4G;
@@ -244,12 +260,15 @@ void Corvane::switchAllOFF() {
 
     // A second switch-off without a switch-on in between keeps the first date.
     if (!lastTurnOff) lastTurnOff = platform_.clock().now();
+    adaptiveSwitchedOff();
 }
 
 void Corvane::setLastTurnOnIsNow() { lastTurnOn = platform_.clock().now(); }
 
 bool Corvane::shouldIWakeRadiosNow() {
     if (!strategy || !strategy->enabledAllRadiosInBackground) return false;
+    // Adaptive's syncs come with the wake-up they ride on.
+    if (adaptiveInForce()) return adaptiveShouldWakeRadiosNow();
     const double elapsed = lastTurnOff ? platform::secondsBetween(*lastTurnOff, platform_.clock().now()) : 0.0;
     return elapsed > strategy->wakeIntervalMinutes * 60.0;
 }

@@ -41,14 +41,6 @@ constexpr double kAlertDuration = 4.0;
 
 constexpr std::string_view kInfoTitle = "Ampwise info";
 
-// Keeps `Corvane::statsDB` open for one operation: closes it on every path.
-struct ClosedAfterwards {
-    statistics::Store& store;
-    ~ClosedAfterwards() { store.close(); }
-};
-
-bool isBusy(const Outcome& outcome) { return outcome.reason() == statistics::sqliteError(SQLITE_BUSY); }
-
 // The values of one statistics row taken from a battery record: the text of
 // each value, none where the key was missing (or the value has no text form).
 struct Reading {
@@ -120,11 +112,20 @@ ChargeReading chargeOf(const BatteryStatus& status) {
 
 }  // namespace
 
-// The rules work on the engine's strategies, radios-off date and timers.
+// The rules work on the engine's strategies, radios-off date, timers and
+// statistics connection.
 struct Corvane::StatisticsRules {
+    // Whether the database can take a row now: Unavailable when it is busy
+    // or the disk failed (full, I/O error), to be tried again later.
+    enum class Readiness { Ready, Unavailable, Failed };
+
     static void applyCriticalLevelRule(Corvane& engine, const BatteryStatus& status);
     static void backgroundCheck(Corvane& engine);
     static void saveReading(Corvane& engine, const Reading& reading, int busyRetriesLeft);
+    static Readiness openDatabase(Corvane& engine);
+    static Readiness createDatabase(Corvane& engine, const std::filesystem::path& database);
+    static void closeDatabase(Corvane& engine);
+    static void retryLater(Corvane& engine, const Reading& reading, int busyRetriesLeft);
 };
 
 void Corvane::StatisticsRules::applyCriticalLevelRule(Corvane& engine, const BatteryStatus& status) {
@@ -173,39 +174,168 @@ void Corvane::StatisticsRules::backgroundCheck(Corvane& engine) {
 
 namespace {
 
-enum class InsertResult { Done, Busy, Failed };
+enum class InsertResult { Done, Unavailable, Failed };
 
-InsertResult insertRow(statistics::Store& database, const Reading& reading, const std::array<std::int64_t, 3>& loads) {
-    statistics::Statement statement;
-    if (const Outcome prepared = database.prepare(statistics::kInsertStatement, statement); !prepared) {
-        if (isBusy(prepared)) return InsertResult::Busy;
-        CORVANE_DEBUG("Failed to add stat in DB cause %d", prepared.reason().value());
-        return InsertResult::Failed;
+// A busy database and a failing disk are tried again; anything else (the
+// table gone, the file no database) is checked again at the next reading.
+InsertResult failedInsert(const Outcome& failure) {
+    if (statistics::isTransient(failure.reason())) return InsertResult::Unavailable;
+    CORVANE_DEBUG("Failed to add stat in DB cause %d", failure.reason().value());
+    return InsertResult::Failed;
+}
+
+InsertResult insertRow(statistics::Store& database, statistics::Statement& insert, const Reading& reading,
+                       const std::array<std::int64_t, 3>& loads, Outcome& failure) {
+    if (!insert.isPrepared()) {
+        if (failure = database.prepare(statistics::kInsertStatement, insert); !failure) return failedInsert(failure);
     }
-
     int index = 1;
     for (const std::optional<std::string>& column : reading.columns) {
-        const Outcome bound = column ? statement.bind(index, *column) : statement.bindNull(index);
-        if (!bound) {
-            CORVANE_DEBUG("Failed to add stat in DB cause %d", bound.reason().value());
-            return InsertResult::Failed;
-        }
+        failure = column ? insert.bind(index, *column) : insert.bindNull(index);
+        if (!failure) return failedInsert(failure);
         ++index;
     }
-    for (std::int64_t load : loads) statement.bind(index++, load);
+    for (std::int64_t load : loads) insert.bind(index++, load);
 
-    const Outcome result = statement.run();
-    if (result) return InsertResult::Done;
-    if (isBusy(result)) return InsertResult::Busy;
-    CORVANE_DEBUG("Failed to add stat in DB cause %d", result.reason().value());
-    return InsertResult::Failed;
+    failure = insert.run();
+    insert.reset();
+    return failure ? InsertResult::Done : failedInsert(failure);
+}
+
+// Checks an existing database and gives it its table and index when they are
+// missing (a file left empty by a kill at the wrong moment). A busy database
+// (the app purging it) or a failing disk is not judged now; a file that fails
+// the quick check, or is no database at all, is broken.
+statistics::Store::Health checkDatabase(statistics::Store& store) {
+    std::string detail;
+    const statistics::Store::Health health = store.check(detail);
+    if (health != statistics::Store::Health::Usable) CORVANE_DEBUG("Statistics database check: %s", detail.c_str());
+    return health;
+}
+
+// Moves what stands at the database's path aside; `what` names it for the log.
+bool moveDatabaseAside(const std::filesystem::path& database, double now, std::string_view what) {
+    const std::optional<std::filesystem::path> moved = statistics::moveDatabaseAside(database, now);
+    if (!moved) {
+        CORVANE_DEBUG("Statistics database %s is %.*s and could not be moved aside", database.c_str(),
+                      static_cast<int>(what.size()), what.data());
+        return false;
+    }
+    CORVANE_DEBUG("Statistics database %s is %.*s, moved aside to %s; starting a new one", database.c_str(),
+                  static_cast<int>(what.size()), what.data(), moved->c_str());
+    return true;
+}
+
+void logUnavailable(const std::filesystem::path& database, const Outcome& failure) {
+    CORVANE_DEBUG("Statistics database %s is unavailable for now: %s", database.c_str(), failure.message().c_str());
 }
 
 }  // namespace
 
-// From the interval check on: the row, then the background check. A busy
-// database is retried from here after a pause on the main run loop (the main
-// thread is never blocked), at most kMaximumBusyRetries times.
+void Corvane::StatisticsRules::closeDatabase(Corvane& engine) {
+    engine.statsInsert = statistics::Statement();
+    if (engine.statsDB.isOpen()) engine.statsDB.emptyWriteAheadLog();
+    engine.statsDB.close();
+    engine.statsDB.verified = false;
+}
+
+// Keeps one connection open for the whole run: it is opened and checked at
+// the first row, and again when the path no longer names the opened file
+// (removed, replaced or moved aside by someone else).
+Corvane::StatisticsRules::Readiness Corvane::StatisticsRules::openDatabase(Corvane& engine) {
+    const std::filesystem::path database = paths::resolve(paths::kStatisticsDatabase);
+    statistics::Store& store = engine.statsDB;
+    if (store.isOpen() && store.verified && store.stillAt(database)) {
+        // The change of journal waits for a moment without other connections.
+        if (!store.usesWriteAheadLog()) store.useWriteAheadLog();
+        return Readiness::Ready;
+    }
+    closeDatabase(engine);
+
+    const double now = engine.platform_.clock().now().secondsSince1970;
+    const statistics::FileKind kind = statistics::fileKindAt(database);
+    if (kind == statistics::FileKind::Missing) return createDatabase(engine, database);
+    if (kind != statistics::FileKind::Regular) {
+        // A link, FIFO, device or directory is never opened: it could lead
+        // out of the root or block the main thread.
+        const std::string what = "a " + std::string(statistics::kindName(kind));
+        if (!moveDatabaseAside(database, now, what)) return Readiness::Failed;
+        return createDatabase(engine, database);
+    }
+
+    if (const Outcome opened = store.open(database, statistics::Store::Access::ReadWrite); !opened) {
+        logUnavailable(database, opened);
+        return statistics::isTransient(opened.reason()) ? Readiness::Unavailable : Readiness::Failed;
+    }
+    switch (checkDatabase(store)) {
+        case statistics::Store::Health::Usable:
+            if (const Outcome logged = store.useWriteAheadLog(); !logged)
+                CORVANE_DEBUG("Statistics database keeps its rollback journal: %s", logged.message().c_str());
+            store.verified = true;
+            return Readiness::Ready;
+        case statistics::Store::Health::Unavailable: closeDatabase(engine); return Readiness::Unavailable;
+        case statistics::Store::Health::Broken: break;
+    }
+    closeDatabase(engine);
+    if (!moveDatabaseAside(database, now, "broken")) return Readiness::Failed;
+    return createDatabase(engine, database);
+}
+
+Corvane::StatisticsRules::Readiness Corvane::StatisticsRules::createDatabase(Corvane& engine,
+                                                                             const std::filesystem::path& database) {
+    CORVANE_DEBUG("Database does not exists, creating it at %s", database.c_str());
+    platform::FileManager& files = engine.platform_.fileManager();
+    const std::filesystem::path folder = paths::resolve(paths::kStatisticsFolder);
+    if (!files.fileExists(folder) && !files.createDirectory(folder, true)) {
+        CORVANE_DEBUG("Cannot create the statistics folder %s", folder.c_str());
+    }
+    statistics::Store& store = engine.statsDB;
+    if (const Outcome opened = store.open(database, statistics::Store::Access::ReadWriteCreate); !opened) {
+        CORVANE_DEBUG("Failed to open/create database %s: %s", database.c_str(), opened.message().c_str());
+        // A full disk or a folder without rights is tried again later.
+        return statistics::isTransient(opened.reason()) ? Readiness::Unavailable : Readiness::Failed;
+    }
+    for (std::string_view statement : {statistics::kCreateTableStatement, statistics::kCreateIndexStatement}) {
+        if (const Outcome created = store.execute(statement); !created) {
+            const bool table = statement == statistics::kCreateTableStatement;
+            CORVANE_DEBUG(table ? "Failed to create table : %s" : "Failed to create index : %s",
+                          store.lastMessage().c_str());
+            // The new file is kept as it is; the next reading checks it again.
+            if (statistics::isTransient(created.reason())) {
+                closeDatabase(engine);
+                return Readiness::Unavailable;
+            }
+        }
+    }
+    if (const Outcome logged = store.useWriteAheadLog(); !logged)
+        CORVANE_DEBUG("Statistics database keeps its rollback journal: %s", logged.message().c_str());
+    store.verified = true;
+    return Readiness::Ready;
+}
+
+bool Corvane::createDatabaseIfNeeded() {
+    return StatisticsRules::openDatabase(*this) == StatisticsRules::Readiness::Ready;
+}
+
+// A busy database or a failing disk: the save is repeated from the interval
+// check after a pause on the main run loop (the main thread is never
+// blocked), at most kMaximumBusyRetries times; then the reading is dropped.
+void Corvane::StatisticsRules::retryLater(Corvane& engine, const Reading& reading, int busyRetriesLeft) {
+    if (busyRetriesLeft > 0) {
+        engine.timers_.busyRetryTimer = engine.hostPlatform().mainRunLoop().scheduleTimer(
+            kBusyRetryPauseSeconds, false, guarded([&engine, reading, busyRetriesLeft] {
+                engine.timers_.busyRetryTimer.reset();
+                saveReading(engine, reading, busyRetriesLeft - 1);
+            }));
+        return;
+    }
+    CORVANE_DEBUG("Database still unavailable after %d retries, battery status dropped", kMaximumBusyRetries);
+    // The radios must not depend on the database: the background check runs
+    // as it would have after a successful retry.
+    backgroundCheck(engine);
+}
+
+// From the interval check on: the row, then the background check.
 void Corvane::StatisticsRules::saveReading(Corvane& engine, const Reading& reading, int busyRetriesLeft) {
     platform::Platform& platform = engine.hostPlatform();
     const platform::Date now = platform.clock().now();
@@ -215,7 +345,11 @@ void Corvane::StatisticsRules::saveReading(Corvane& engine, const Reading& readi
                       engine.lastDbSave.secondsSince1970, sinceLastSave);
         return;
     }
-    if (!engine.createDatabaseIfNeeded()) return;
+    switch (openDatabase(engine)) {
+        case Readiness::Ready: break;
+        case Readiness::Unavailable: retryLater(engine, reading, busyRetriesLeft); return;
+        case Readiness::Failed: return;
+    }
 
     const std::array<std::int64_t, 3> loads = loadAverages(platform);
     if (!engine.strategy || !engine.strategy->enableSaveStats) {
@@ -223,106 +357,26 @@ void Corvane::StatisticsRules::saveReading(Corvane& engine, const Reading& readi
         return;
     }
 
-    InsertResult result;
-    {
-        const ClosedAfterwards closing{engine.statsDB};
-        const std::filesystem::path database = paths::resolve(paths::kStatisticsDatabase);
-        if (const Outcome opened = engine.statsDB.open(database, statistics::Store::Access::ReadWrite); !opened) {
-            CORVANE_DEBUG("Failed to open database, battery status not saved: %s %s", database.c_str(),
-                          opened.message().c_str());
-            backgroundCheck(engine);
-            return;
-        }
-        result = insertRow(engine.statsDB, reading, loads);
-    }
-
-    switch (result) {
+    Outcome failure;
+    switch (insertRow(engine.statsDB, engine.statsInsert, reading, loads, failure)) {
         case InsertResult::Done:
             engine.lastDbSave = platform.clock().now();
             backgroundCheck(engine);
             return;
-        case InsertResult::Busy:
-            CORVANE_DEBUG("Failed to add stat in DB cause SQLITE_BUSY");
-            if (busyRetriesLeft > 0) {
-                engine.timers_.busyRetryTimer = platform.mainRunLoop().scheduleTimer(
-                    kBusyRetryPauseSeconds, false, guarded([&engine, reading, busyRetriesLeft] {
-                        engine.timers_.busyRetryTimer.reset();
-                        saveReading(engine, reading, busyRetriesLeft - 1);
-                    }));
-                return;
+        case InsertResult::Unavailable:
+            if (statistics::isBusy(failure.reason())) {
+                CORVANE_DEBUG("Failed to add stat in DB cause SQLITE_BUSY");
+            } else {
+                CORVANE_DEBUG("Failed to add stat in DB cause %s, trying again later", failure.message().c_str());
             }
-            CORVANE_DEBUG("Database still busy after %d retries, battery status dropped", kMaximumBusyRetries);
-            // The radios must not depend on the database: the background
-            // check runs as it would have after a successful retry.
-            backgroundCheck(engine);
+            retryLater(engine, reading, busyRetriesLeft);
             return;
         case InsertResult::Failed:
             // The reading is lost (already logged); the next one checks the
             // database again and repairs it if it must.
-            engine.statsDB.verified = false;
+            closeDatabase(engine);
             return;
     }
-}
-
-namespace {
-
-// Checks an existing database and gives it its table and index when they are
-// missing (a file left empty by a kill at the wrong moment). A busy database
-// (the app purging it) is not judged now; a file that fails the quick check,
-// or is no database at all, is broken.
-statistics::Store::Health checkDatabase(statistics::Store& store, const std::filesystem::path& database) {
-    const ClosedAfterwards closing{store};
-    if (!store.open(database, statistics::Store::Access::ReadWrite)) return statistics::Store::Health::Unavailable;
-    std::string detail;
-    const statistics::Store::Health health = store.check(detail);
-    if (health != statistics::Store::Health::Usable) CORVANE_DEBUG("Statistics database check: %s", detail.c_str());
-    return health;
-}
-
-void moveDatabaseAside(const std::filesystem::path& database, double now) {
-    const std::optional<std::filesystem::path> moved = statistics::moveDatabaseAside(database, now);
-    if (!moved) {
-        CORVANE_DEBUG("Statistics database %s is broken and could not be moved aside", database.c_str());
-        return;
-    }
-    CORVANE_DEBUG("Statistics database %s is broken, moved aside to %s; starting a new one", database.c_str(),
-                  moved->c_str());
-}
-
-}  // namespace
-
-bool Corvane::createDatabaseIfNeeded() {
-    const std::filesystem::path database = paths::resolve(paths::kStatisticsDatabase);
-    platform::FileManager& files = platform_.fileManager();
-    if (files.fileExists(database)) {
-        // Checked once per run, and again after an insert failed.
-        if (statsDB.verified) return true;
-        switch (checkDatabase(statsDB, database)) {
-            case statistics::Store::Health::Usable: statsDB.verified = true; return true;
-            case statistics::Store::Health::Unavailable: return true;  // the insert meets the same and reports it
-            case statistics::Store::Health::Broken:
-                moveDatabaseAside(database, platform_.clock().now().secondsSince1970);
-                break;
-        }
-        if (files.fileExists(database)) return false;
-    }
-
-    CORVANE_DEBUG("Database does not exists, creating it at %s", database.c_str());
-    const std::filesystem::path folder = paths::resolve(paths::kStatisticsFolder);
-    if (!files.fileExists(folder) && !files.createDirectory(folder, true)) {
-        CORVANE_DEBUG("Cannot create the statistics folder %s", folder.c_str());
-    }
-    const ClosedAfterwards closing{statsDB};
-    if (const Outcome opened = statsDB.open(database, statistics::Store::Access::ReadWriteCreate); !opened) {
-        CORVANE_DEBUG("Failed to open/create database %s: %s", database.c_str(), opened.message().c_str());
-        return false;
-    }
-    if (!statsDB.execute(statistics::kCreateTableStatement))
-        CORVANE_DEBUG("Failed to create table : %s", statsDB.lastMessage().c_str());
-    if (!statsDB.execute(statistics::kCreateIndexStatement))
-        CORVANE_DEBUG("Failed to create index : %s", statsDB.lastMessage().c_str());
-    statsDB.verified = true;
-    return true;
 }
 
 void Corvane::storeBatteryStatusInDB(const BatteryStatus& status) {
@@ -399,7 +453,7 @@ void Corvane::persistData() {
 
     const std::filesystem::path folder = path.parent_path();
     if (!files.fileExists(folder)) files.createDirectory(folder, true);
-    if (const Outcome written = plist::writeFile(path, plist::Value(std::move(dictionary)))) {
+    if (const Outcome written = platform::writePropertyList(files, path, plist::Value(std::move(dictionary)))) {
         CORVANE_DEBUG("Pref file %s saved", path.c_str());
     } else {
         CORVANE_DEBUG("Pref file %s COULD NOT be created: %s", path.c_str(), written.message().c_str());

@@ -6,6 +6,7 @@
 namespace corvane {
 
 void Corvane::wifiBarsChanged(int bars, platform::Object* wifiManager) {
+    adaptiveWiFiSignal(bars, wifiManager);
     // Nothing can change under a strategy that leaves Edge alone on WiFi:
     // spare the association query, as this runs on every signal read.
     if (!edge2WiFiManager->followsWiFi()) return;

@@ -5,6 +5,7 @@
 #include "engine/platform/AlertViews.h"
 #include "engine/platform/Clock.h"
 #include "engine/platform/Device.h"
+#include "engine/platform/EnergyCosts.h"
 #include "engine/platform/Notifications.h"
 #include "engine/platform/ObjectRuntime.h"
 #include "engine/platform/PowerManagement.h"
@@ -40,6 +41,8 @@ public:
     virtual PowerManagement& powerManagement() = 0;
     virtual FileManager& fileManager() = 0;
     virtual LoadAverage& loadAverage() = 0;
+    // The device's energy figures; none on a platform that does not know them.
+    virtual EnergyCosts* energyCosts() { return nullptr; }
 };
 
 }  // namespace corvane::platform

@@ -226,7 +226,9 @@ void RadiosLib::setPushEnabled(bool enabled) {
         return;
     }
     list->set(push::kEnablePush, plist::Value(enabled));
-    if (const Outcome written = plist::writeFile(path, plist::Value(std::move(*list))); !written) {
+    if (const Outcome written =
+            platform::writePropertyList(platform_.fileManager(), path, plist::Value(std::move(*list)));
+        !written) {
         CORVANE_DEBUG("Switching Push to %s failed: the push property list could not be written: %s %s",
                       enabledName(enabled), path.c_str(), written.message().c_str());
         return;

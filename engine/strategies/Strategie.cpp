@@ -1,5 +1,6 @@
 #include "engine/strategies/Strategie.h"
 
+#include "engine/strategies/StrategyAdaptive.h"
 #include "engine/strategies/StrategyAggressive.h"
 #include "engine/strategies/StrategyCustom.h"
 #include "engine/strategies/StrategyNone.h"
@@ -17,6 +18,7 @@ std::unique_ptr<Strategie> Strategie::strategyFromEnum(std::int32_t number) {
         case kStrategyAggressive: return std::make_unique<StrategyAggressive>();
         case kStrategyUltimate: return std::make_unique<StrategyUltimate>();
         case kStrategyCustom: return std::make_unique<StrategyCustom>();
+        case kStrategyAdaptive: return std::make_unique<StrategyAdaptive>();
         default: return nullptr;
     }
 }

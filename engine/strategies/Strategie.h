@@ -20,7 +20,7 @@ public:
     virtual ~Strategie() = default;
 
     // A new strategy of the class that the number names, owned by the caller;
-    // none for a number outside 0-5.
+    // none for a number outside 0-6.
     static std::unique_ptr<Strategie> strategyFromEnum(std::int32_t number);
 
     // Display name of the strategy.

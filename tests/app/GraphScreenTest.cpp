@@ -227,6 +227,12 @@ TEST_F(GraphScreenTest, AHistoryShorterThanTheRangeFillsOneWidthAndAPickedRangeS
         EXPECT_DOUBLE_EQ(screen.scrollView.contentOffsetX, (c.widths - 1.0) * kViewWidth) << named;
         EXPECT_DOUBLE_EQ(screen.lineChartView.frame.width, c.widths * kViewWidth) << named;
     }
+    // The last case, "Last 12 hours" of a week: the previous week asked for
+    // shows twelve hours per width too.
+    graph().PanView(60.0);
+    answer("Load previous week ?", 1);
+    EXPECT_EQ(windowEnd() - windowStart(), static_cast<std::uint64_t>(kWeek));
+    EXPECT_NEAR(graph().scrollView.contentWidth, 14 * kViewWidth, kViewWidth / 100);
 }
 
 TEST_F(GraphScreenTest, AnEmptyDatabaseSaysSoWhereTheUserLooks) {

@@ -41,15 +41,25 @@ TEST_F(PlistControllerTest, FileLackingEveryKeyIsFilledOneKeyAtATime) {
     const auto file = settingsFile();
     ASSERT_TRUE(file);
 
-    const std::vector<std::pair<std::string_view, plist::Value>> expected{
-        {"Unknown", plist::Value("kept")},
-        {kCarMode, plist::Value(true)},
-        {kRadioTimerDurationAtSleep, plist::Value(12.5)},
-        {kStrategy, plist::Value(4)},
-        {kSaveStats, plist::Value(0)},
-        {kSwitchRadiosOnLock, plist::Value(1)},
-        {kBluetoothAtSleep, plist::Value(0)}};
+    // Every key, with what the app writes for it: NO, YES, the model's value
+    // (some booleans as 0 or 1), or 0 for the rates and the radios.
+    using V = plist::Value;
+    std::vector<std::pair<std::string_view, plist::Value>> expected{{"Unknown", V("kept")},
+                                                                    {kStrategy, V(4)},
+                                                                    {kRadioTimerDurationAtSleep, V(12.5)},
+                                                                    {kRadioTimerDurationAtWakeup, V(3.0)},
+                                                                    {kWakeInterval, V(15.0)}};
+    const auto each = [&](std::initializer_list<std::string_view> keys, const V& value) {
+        for (std::string_view key : keys) expected.emplace_back(key, value);
+    };
+    each({kDebug, kDisableIcon}, V(false));
+    each({kLowPowerMode, kCarMode, kEnabledAllRadios, kEnabledAllRadiosInBackground, kEnabledEdgeOffOnWifi}, V(true));
+    each({kNoneOnAC, kSwitchRadiosOnLock, kSaveLastState}, V(1));
+    each({kMinRate, kMaxRate, kManageCriticalLevel, kSaveStats, kEdge, k3G, k4G, kWiFi, kLocation, kPush, kBluetooth,
+          kEdgeAtSleep, k3GAtSleep, k4GAtSleep, kWiFiAtSleep, kLocationAtSleep, kPushAtSleep, kBluetoothAtSleep},
+         V(0));
     for (const auto& [key, value] : expected) EXPECT_EQ(at(*file, key), value) << key;
+    EXPECT_EQ(file->size(), expected.size());
 
     // CarMode reaches the model only at the next reload; the radio states
     // are 0 at once although their creation defaults are 2.

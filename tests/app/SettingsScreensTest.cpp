@@ -83,7 +83,7 @@ TEST_F(SettingsScreensTest, OpeningTheChooserSavesOnceWithoutChange) {
     plist::Dictionary expected = writeCompleteSettings({{"Strategy", 2}});
     openSettings();
     openChooser();
-    ASSERT_EQ(chooser->tableView().numberOfRowsInSection(1), 6);
+    ASSERT_EQ(chooser->tableView().numberOfRowsInSection(1), 7);
     EXPECT_EQ(preferencesChangedCount(), 1u);
     EXPECT_EQ(settingsFile(), expected);
     for (int row = 0; row < 6; ++row)
@@ -103,6 +103,15 @@ TEST_F(SettingsScreensTest, OpeningTheChooserSavesOnceWithoutChange) {
     chooser->tableView().tapRowAtIndexPath({1, 5});
     EXPECT_EQ(settingsFile()->find(settings::kStrategy)->integerValue(), 5);
     EXPECT_EQ(stack->performedSegues().back(), SettingsStrategyViewController::kCustomSegue);
+
+    // Adaptive, the last row, saves strategy 6 and stays on the chooser.
+    stack->popViewControllerAnimated(true);
+    EXPECT_EQ(strategyRow(6)->text, "Adaptive");
+    EXPECT_EQ(strategyRow(6)->detailText, "Radios off only when it saves energy");
+    chooser->tableView().tapRowAtIndexPath({1, 6});
+    EXPECT_EQ(settingsFile()->find(settings::kStrategy)->integerValue(), 6);
+    EXPECT_EQ(strategyRow(6)->accessoryType, CellAccessory::Checkmark);
+    EXPECT_EQ(strategyRow(5)->accessoryType, CellAccessory::None);
 }
 
 using app::Color;
@@ -158,6 +167,38 @@ TEST_F(HomeScreenTest, ShowsSevenRowsLeadingToTheirScreensAndTheStrategyOfTheSet
             EXPECT_EQ(app.depth(), 1u);
         }
     }
+}
+
+TEST_F(HomeScreenTest, AdaptiveShowsWhatItSavedSinceTheLastChargeFromTheEngineRecords) {
+    writeStrategy(6);
+    openHome();
+    EXPECT_EQ(strategyRow()->text, "Using : adaptive mode");
+    EXPECT_EQ(strategyRow()->textColor, (Color{0.1f, 0.55f, 0.75f, 0.9f}));
+    EXPECT_EQ(strategyRow()->detailText, "Nothing saved yet since the last charge");
+
+    // 300 J of idle radios and 150 J of gathered wake-ups, less 50 J of
+    // switching, on a 1560 mAh battery at 3.8 V (21341 J).
+    plist::writeFile(paths::resolve(paths::kAdaptiveRecords),
+                     plist::Value(plist::Dictionary{{"RadioJoulesSaved", 300.0},
+                                                    {"SwitchJoulesSpent", 50.0},
+                                                    {"WakesAvoided", 30},
+                                                    {"WakeJoulesSaved", 150.0}}));
+    home->tableView().tapRowAtIndexPath({0, 5});
+    stack->popViewControllerAnimated(true);
+    EXPECT_EQ(strategyRow()->detailText, "Saved since last charge: 400 J");
+    std::filesystem::create_directories(paths::resolve(paths::kStatisticsFolder));
+    plist::writeFile(paths::resolve(paths::kLastBatteryState),
+                     plist::Value(plist::Dictionary{{"DesignCapacity", 1560}, {"Voltage", 3800}}));
+    home->tableView().tapRowAtIndexPath({0, 5});
+    stack->popViewControllerAnimated(true);
+    EXPECT_EQ(strategyRow()->detailText, "Saved since last charge: 1.9 % of battery (400 J)");
+
+    // Another strategy shows no savings line.
+    writeStrategy(2);
+    home->tableView().tapRowAtIndexPath({0, 5});
+    stack->popViewControllerAnimated(true);
+    EXPECT_EQ(strategyRow()->text, "Using : normal mode");
+    EXPECT_EQ(strategyRow()->detailText, "");
 }
 
 TEST_F(HomeScreenTest, AnUnknownStrategyKeepsThePreviousColour) {

@@ -388,14 +388,6 @@ class MockDevice:
                  'notification_daemon': 'notifications'}
         return [getattr(self, names[s]) for s in ALL_SERVICES if s in self.services]
 
-    def stop_service(self, service):
-        '''Ends one mocked service, as when a system service stops.'''
-        key = {'modemmanager': os.path.join(MOCKS, 'modemmanager.py')}.get(service, service)
-        process = self.mocks.pop(key)
-        process.kill()
-        process.close()
-        self.services.discard(service)
-
     def close(self):
         if getattr(self, '_refresh', None):
             GLib.source_remove(self._refresh)

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -58,6 +59,39 @@ TEST_F(StartedEngineTest, LastBatteryStateFileIsTheReceivedDictionary) {
     battery(50, 100);
     EXPECT_EQ(plist::readDictionary(file), dictionary);
     engine()->batteryStateChanged(nullptr);  // no dictionary: nothing at all, and no crash
+}
+
+TEST_F(StartedEngineTest, LastBatteryStateFileIsRewrittenOnlyWhenTheStateChanges) {
+    const std::filesystem::path file = paths::resolve(paths::kLastBatteryState);
+    const auto identity = [&] {
+        struct stat info {};
+        return ::stat(file.c_str(), &info) == 0 ? info.st_ino : 0;
+    };
+    const plist::Dictionary first{{"CurrentCapacity", 1500}, {"UpdateTime", 100}};
+    const plist::Dictionary second{{"CurrentCapacity", 1500}, {"UpdateTime", 120}};
+    battery(first);
+    const auto written = identity();
+    ASSERT_NE(written, 0u);
+    advance(20);
+    battery(first);
+    EXPECT_EQ(identity(), written) << "the same state is not written again";
+
+    advance(20);
+    battery(second);
+    EXPECT_EQ(plist::readDictionary(file), second);
+    EXPECT_NE(identity(), written);
+
+    // Taken away (or never written, on a full disk): the same state is written again.
+    std::filesystem::remove(file);
+    advance(20);
+    battery(second);
+    EXPECT_EQ(plist::readDictionary(file), second);
+    host->phone().ioMeter().setDiskFull(true);
+    battery(first);
+    EXPECT_EQ(plist::readDictionary(file), second);
+    host->phone().ioMeter().setDiskFull(false);
+    battery(first);
+    EXPECT_EQ(plist::readDictionary(file), first);
 }
 
 }  // namespace

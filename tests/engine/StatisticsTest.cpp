@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -9,6 +10,7 @@
 #include "engine/battery/BatteryStatus.h"
 #include "shared/AtomicFile.h"
 #include "shared/PropertyListFile.h"
+#include "shared/StatisticsSchema.h"
 #include "tests/support/HookedPhone.h"
 #include "tests/support/StatisticsQueries.h"
 
@@ -20,6 +22,28 @@ using StatisticsTest = StartedEngineTest;
 constexpr const char* kColumns =
     "CurrentCapacity, DesignCapacity, MaxCapacity, Temperature, TimeRemaining, InstantAmperage, CycleCount, "
     "Amperage, Voltage, UpdateTime, FullyCharged, IsCharging, LoadAvg1, LoadAvg5, LoadAvg15";
+
+// The entries moved aside from the database's place, each with what it is.
+std::vector<std::string> asideKinds() {
+    std::vector<std::string> kinds;
+    for (const auto& entry : std::filesystem::directory_iterator(databasePath().parent_path())) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind("stats.db.unreadable-", 0) != 0 || name.ends_with("-wal") || name.ends_with("-shm")) continue;
+        const auto status = entry.symlink_status();
+        kinds.push_back(std::filesystem::is_symlink(status)     ? "link"
+                        : std::filesystem::is_fifo(status)      ? "fifo"
+                        : std::filesystem::is_directory(status) ? "directory"
+                                                                : "file");
+    }
+    std::sort(kinds.begin(), kinds.end());
+    return kinds;
+}
+
+// Takes the database away from under the engine, with its companion files.
+void removeDatabase() {
+    for (const char* suffix : {"", "-wal", "-shm", "-journal"})
+        std::filesystem::remove(databasePath().string() + suffix);
+}
 
 std::vector<std::string> alertTexts(sim::PhoneHost& host) {
     std::vector<std::string> texts;
@@ -206,15 +230,40 @@ TEST_F(StatisticsTest, BusyDatabaseIsRetriedAFewTimesThenTheReadingDropped) {
     sqlite3_close(other);
 }
 
+// The copies of the database moved aside as unreadable.
+std::vector<std::string> asideCopies() {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(databasePath().parent_path()))
+        if (const std::string name = entry.path().filename().string();
+            name.rfind("stats.db.unreadable-", 0) == 0 && !name.ends_with("-wal") && !name.ends_with("-shm"))
+            names.push_back(name);
+    return names;
+}
+
+TEST_F(StatisticsTest, ADatabaseBusyWhenFirstCheckedStaysInPlaceWithItsRows) {
+    useStrategy(kStrategyNormal);
+    std::filesystem::create_directories(databasePath().parent_path());
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(databasePath().c_str(), &other), SQLITE_OK);
+    const std::string create(statistics::kCreateTableStatement);
+    ASSERT_EQ(sqlite3_exec(other, create.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "INSERT INTO BATTERY_STATUS (UpdateTime) VALUES (7)", nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    advance(30);
+    battery(80, 100);
+    advance(64);
+    ASSERT_EQ(sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(other);
+
+    advance(30);
+    battery(70, 100);
+    EXPECT_TRUE(asideCopies().empty());
+    EXPECT_EQ(rowCount(), 2u) << "the row written before and the new reading";
+}
+
 TEST_F(StatisticsTest, AnEmptyTablelessOrBrokenDatabaseRepairsItself) {
     useStrategy(kStrategyNormal);
-    const auto asideCopies = [] {
-        std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(databasePath().parent_path()))
-            if (entry.path().filename().string().rfind("stats.db.unreadable-", 0) == 0)
-                names.push_back(entry.path().filename().string());
-        return names;
-    };
     // Left empty by a kill: the table is created and the reading stored.
     std::filesystem::create_directories(databasePath().parent_path());
     std::ofstream(databasePath()).close();
@@ -234,19 +283,107 @@ TEST_F(StatisticsTest, AnEmptyTablelessOrBrokenDatabaseRepairsItself) {
     battery(60, 100);
     EXPECT_EQ(rowCount(), 1u);
 
-    // Not a database at all: moved aside, whole, and a new one started.
+    // Not a database at all: moved aside, whole, and a new one started at
+    // the first reading after the file was replaced.
     const std::string junk(4096, 'x');
     ASSERT_TRUE(writeFileAtomically(databasePath(), junk));
     advance(30);
     battery(50, 100);
     advance(30);
     battery(40, 100);
-    EXPECT_EQ(rowCount(), 1u);
+    EXPECT_EQ(rowCount(), 2u);
     EXPECT_EQ(query("PRAGMA integrity_check")[0][0].text, "ok");
     const std::vector<std::string> aside = asideCopies();
     ASSERT_EQ(aside.size(), 1u);
     EXPECT_EQ(readWholeFile(databasePath().parent_path() / aside[0]), junk);
     EXPECT_EQ(logCount("moved aside"), 1u);
+}
+
+TEST_F(StatisticsTest, ALinkFifoOrFolderInTheDatabasesPlaceIsMovedAsideNeverFollowedOrWaitedOn) {
+    useStrategy(kStrategyNormal);
+    advance(30);
+    battery(80, 100);
+    ASSERT_EQ(rowCount(), 1u);
+
+    // A FIFO put there while the engine runs: reading it would wait for a
+    // writer for ever. It is moved aside and a new database takes the row.
+    removeDatabase();
+    ASSERT_EQ(::mkfifo(databasePath().c_str(), 0600), 0);
+    advance(30);
+    battery(70, 100);
+    EXPECT_EQ(rowCount(), 1u);
+    EXPECT_EQ(asideKinds(), (std::vector<std::string>{"fifo"}));
+    EXPECT_EQ(logCount("is a FIFO, moved aside"), 1u);
+
+    // A folder, with what it holds.
+    removeDatabase();
+    std::filesystem::create_directories(databasePath() / "inside");
+    advance(30);
+    battery(60, 100);
+    EXPECT_EQ(rowCount(), 1u);
+    EXPECT_EQ(asideKinds(), (std::vector<std::string>{"directory", "fifo"}));
+
+    // A link to a database outside the statistics folder: never written
+    // through, nor its journal put beside its target.
+    const std::filesystem::path outside = root.path() / "elsewhere.db";
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(outside.c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, std::string(statistics::kCreateTableStatement).c_str(), nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(other);
+    removeDatabase();
+    std::filesystem::create_symlink(outside, databasePath());
+    advance(30);
+    battery(50, 100);
+    advance(30);
+    battery(40, 100);
+    EXPECT_EQ(rowCount(), 2u);
+    EXPECT_EQ(asideKinds(), (std::vector<std::string>{"directory", "fifo", "link"}));
+    ASSERT_EQ(sqlite3_open(outside.c_str(), &other), SQLITE_OK);
+    sqlite3_stmt* count = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(other, "SELECT COUNT(*) FROM BATTERY_STATUS", -1, &count, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_step(count), SQLITE_ROW);
+    EXPECT_EQ(sqlite3_column_int(count, 0), 0);
+    sqlite3_finalize(count);
+    sqlite3_close(other);
+    for (const char* suffix : {"-journal", "-wal"})
+        EXPECT_FALSE(std::filesystem::exists(outside.string() + suffix)) << suffix;
+}
+
+TEST_F(StatisticsTest, AFullDiskNeverMovesTheDatabaseAsideAndRowsResumeWithSpace) {
+    useStrategy(kStrategyNormal);
+    sim::EngineIoMeter& disk = host->phone().ioMeter();
+    // No database yet: none can be made on a full disk, reading after reading.
+    disk.setDiskFull(true);
+    for (int reading = 0; reading < 10; ++reading) {
+        advance(30);
+        battery(80, 100);
+    }
+    advance(10);
+    EXPECT_EQ(rowCount(), 0u);
+    EXPECT_EQ(asideKinds(), std::vector<std::string>{});
+    disk.setDiskFull(false);
+    advance(30);
+    battery(79, 100);
+    EXPECT_EQ(rowCount(), 1u);
+
+    // The disk fills up later: the rows wait, the database stays whole and
+    // in place, and a reading retried once space is back is stored.
+    disk.setDiskFull(true);
+    for (int reading = 0; reading < 10; ++reading) {
+        advance(30);
+        battery(78, 100);
+    }
+    advance(10);
+    EXPECT_EQ(rowCount(), 1u);
+    EXPECT_EQ(asideKinds(), std::vector<std::string>{});
+    EXPECT_GE(logCount("database or disk is full"), 10u);
+    advance(30);
+    battery(77, 100);
+    disk.setDiskFull(false);
+    advance(1);
+    EXPECT_EQ(rowCount(), 2u);
+    EXPECT_EQ(query("PRAGMA integrity_check")[0][0].text, "ok");
 }
 
 TEST_F(StatisticsTest, BackgroundCheckRunsOnlyWithASavedRowWhileTheScreenIsOff) {

@@ -94,7 +94,8 @@ TEST(Strategies, StrategyFromEnumBuildsTheNumberedClassWithItsName) {
         ASSERT_NE(built, nullptr) << number;
         EXPECT_EQ(typeid(*built), typeid(*strategies[classOfNumber[number]])) << number;
     }
-    for (std::int32_t number : {6, -1, INT32_MAX}) EXPECT_EQ(Strategie::strategyFromEnum(number), nullptr);
+    EXPECT_EQ(Strategie::strategyFromEnum(kStrategyAdaptive)->name(), "Adaptive");
+    for (std::int32_t number : {7, -1, INT32_MAX}) EXPECT_EQ(Strategie::strategyFromEnum(number), nullptr);
 }
 
 }  // namespace

@@ -89,9 +89,10 @@ TEST(StaleTemporaryFilesTest, OnlyOwnTemporariesOfGoneWritersAreRemoved) {
         return ".settings.plist.corvane-" + std::to_string(writer) + "." + random;
     };
     const std::vector<std::string> stale = {temporary(gone, "a1B2c3"), temporary(::getpid(), "zzzzzz")};
-    const std::vector<std::string> kept = {temporary(::getppid(), "q9Q9q9"),  // a writer still running
-                                           "settings.plist.backup", ".settings.plist.corvane-12.abc",
-                                           "settings.plist.corvane-12.abcdef", temporary(gone, "a-b_c!")};
+    const std::vector<std::string> kept = {
+        temporary(::getppid(), "q9Q9q9"),  // a writer still running
+        "settings.plist.backup",          ".settings.plist.corvane-12.abc", "settings.plist.corvane-12.abcdef",
+        temporary(gone, "a-b_c!"),        ".settings.plist.corvane-.abcdef"};
     for (const std::string& name : stale) std::ofstream(root.path() / name) << "partial";
     for (const std::string& name : kept) std::ofstream(root.path() / name) << "keep";
     std::filesystem::create_directory(root.path() / temporary(gone, "folder"));

@@ -2,7 +2,12 @@
 // and every kind of broken file, which must read as none without harm.
 #include <gtest/gtest.h>
 #include <plist/plist.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <fstream>
+#include <functional>
 #include <limits>
 #include <random>
 
@@ -87,6 +92,21 @@ std::string utf16(std::string_view ascii) {
     std::string object(1, static_cast<char>(0x60 | ascii.size()));
     for (char c : ascii) object += std::string{'\0', c};
     return object;
+}
+
+// Runs `body` in a child process whose address space may grow by only
+// `megabytes`; true when it returned true.
+bool withinMemoryLimit(std::size_t megabytes, const std::function<bool()>& body) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        std::size_t pages = 0;
+        std::ifstream("/proc/self/statm") >> pages;
+        const rlim_t bytes = pages * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) + (megabytes << 20);
+        const rlimit limit{bytes, bytes};
+        ::_exit(::setrlimit(RLIMIT_AS, &limit) == 0 && body() ? 0 : 1);
+    }
+    int status = 0;
+    return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 class PropertyListFileTest : public ::testing::Test {
@@ -174,15 +194,21 @@ TEST_F(PropertyListFileTest, DeepNestingIsRefusedWithoutExhaustingTheStack) {
     EXPECT_FALSE(writeFile(file("deep.plist"), tooDeep));
     EXPECT_EQ(readFile(file("deep.plist")), deepest);
 
-    // Hostile files nesting far deeper, in both forms.
-    std::string openTags;
-    for (int i = 0; i < 200000; ++i) openTags += "<array>";
-    std::string balanced = openTags;
-    for (int i = 0; i < 200000; ++i) balanced += "</array>";
-    EXPECT_FALSE(parse("<?xml version=\"1.0\"?><plist version=\"1.0\">" + openTags).has_value());
-    EXPECT_FALSE(parse("<?xml version=\"1.0\"?><plist version=\"1.0\">" + balanced + "</plist>").has_value());
+    // Written by hand: as deep as allowed reads, one level more does not;
+    // nor do files nesting far deeper, in both forms.
+    const auto xmlArrays = [](int opened, int closed) {
+        std::string xml = "<?xml version=\"1.0\"?><plist version=\"1.0\">";
+        for (int i = 0; i < opened; ++i) xml += "<array>";
+        for (int i = 0; i < closed; ++i) xml += "</array>";
+        return xml + (closed > 0 ? "</plist>" : "");
+    };
+    EXPECT_TRUE(parse(xmlArrays(kMaximumNesting, kMaximumNesting)).has_value());
+    EXPECT_FALSE(parse(xmlArrays(kMaximumNesting + 1, kMaximumNesting + 1)).has_value());
+    EXPECT_FALSE(parse(xmlArrays(200000, 0)).has_value());
+    EXPECT_FALSE(parse(xmlArrays(200000, 200000)).has_value());
     EXPECT_FALSE(parse(binaryChainOfArrays(200000, false)).has_value());
     EXPECT_FALSE(parse(binaryChainOfArrays(3, true)).has_value());
+    EXPECT_FALSE(parse(binaryList({"\xA1\x09", "\x10\x01"})).has_value());  // a reference past the last object
     EXPECT_TRUE(parse(binaryChainOfArrays(10, false)).has_value());
 }
 
@@ -196,15 +222,32 @@ TEST_F(PropertyListFileTest, HostileFilesAreRefusedOrReadByLengthWithoutHarm) {
 
     // Arrays holding two references to the next level: shared a few times
     // it reads, 40 levels (2^40 copies) are refused before parsing.
-    const auto doubling = [](int levels) {
+    // `levels` arrays from object `first` on, each holding the next one twice.
+    const auto doubling = [](int levels, int first = 0) {
         std::vector<std::string> objects;
-        for (int i = 0; i < levels; ++i)
-            objects.push_back({'\xA2', static_cast<char>(i + 1), static_cast<char>(i + 1)});
+        for (int i = first + 1; i <= first + levels; ++i)
+            objects.push_back({'\xA2', static_cast<char>(i), static_cast<char>(i)});
         objects.push_back("\x10\x07");
-        return binaryList(objects);
+        return objects;
     };
-    EXPECT_EQ(parse(doubling(3)), Value(Array(2, Array(2, Array(2, 7)))));
-    EXPECT_FALSE(parse(doubling(40)));
+    EXPECT_EQ(parse(binaryList(doubling(3))), Value(Array(2, Array(2, Array(2, 7)))));
+    // 2^16 - 1 nodes of 64 bytes fit the 4 MiB bound; twice as many do not,
+    // shared or in two distinct halves; 2^41 nodes are refused before the
+    // library tries to make them. In a child that has little memory to give,
+    // so that a missing bound fails here instead of exhausting the machine.
+    std::vector<std::string> twoHalves = doubling(15, 1);
+    twoHalves.insert(twoHalves.begin(), {'\xA2', 1, 17});
+    for (const std::string& object : doubling(15, 17)) twoHalves.push_back(object);
+    // A 64 KiB string shared a hundred times expands as far.
+    const std::string sharedString =
+        binaryList({"\xAF\x10\x64" + std::string(100, '\x01'), "\x5F\x11\xFF\xFF" + std::string(65535, 'x')});
+    const bool refusedUnderLimit = withinMemoryLimit(512, [&] {
+        std::string why;
+        return parse(binaryList(doubling(15))).has_value() && !parse(binaryList(doubling(16))) &&
+               !parse(binaryList(twoHalves)) && !parse(sharedString) && !parse(binaryList(doubling(40)), &why) &&
+               why == "shared objects expand too far";
+    });
+    EXPECT_TRUE(refusedUnderLimit);
 
     // Every opening form the XML reader accepts counts towards the nesting,
     // so the file never reaches the library's recursion.

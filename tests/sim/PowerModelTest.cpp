@@ -5,8 +5,6 @@
 
 #include <map>
 
-#include <numeric>
-
 #include "shared/Names.h"
 #include "sim/EnergyMeter.h"
 #include "sim/PowerModel.h"
@@ -21,19 +19,8 @@ using sim::ComponentState;
 using sim::DeviceProfile;
 using sim::PowerModel;
 
-double total(const sim::ComponentPower& power) { return std::accumulate(power.begin(), power.end(), 0.0); }
-
 double part(const sim::ComponentPower& power, Component component) {
     return power[static_cast<std::size_t>(component)];
-}
-
-ComponentState asleepOnCellular() {
-    ComponentState s;
-    s.asleep = true;
-    s.screenOn = false;
-    s.interactive = false;
-    s.wifiEnabled = false;
-    return s;
 }
 
 TEST(PowerModelTest, ValidationKeepsFittedRowsWithinTenPercentAndPredictionsWithinAQuarter) {
@@ -78,53 +65,94 @@ TEST(PowerModelTest, ProfilesNeedASourceForEveryFigure) {
     EXPECT_NE(refusal(R"({"name": "x", "figures": {}})").find("missing figure"), std::string::npos);
 }
 
-TEST(PowerModelTest, ChargesPagingUntilAirplaneModeAndTheRestOnlyWhileItIsUsed) {
-    const PowerModel model(DeviceProfile::find("phone-2013"));
-    const DeviceProfile& p = model.profile();
+// A profile whose figures all differ, so that each charge shows which one it took.
+DeviceProfile distinctFigures() {
+    DeviceProfile p = DeviceProfile::find("phone-2013");
+    p.suspended = 3, p.awake = 100, p.interactiveLoad = 50, p.screen = 400, p.audio = 70, p.video = 900;
+    p.lowPowerModeFactor = 0.5;
+    p.wifiAsleepIdle = 2, p.wifiAsleepScanning = 9, p.wifiIdle = 20, p.wifiScanning = 60, p.wifiActive = 300;
+    p.wifiBroadcastWakesPerHour = 36, p.wifiBroadcastWake = 0.1;  // 1 mW on average
+    p.cellularPaging = 5, p.call = 800;
+    p.cellularActive = {200, 500, 1000}, p.cellularTail = {150, 350, 600}, p.cellularTailSeconds = {2, 5, 8};
+    p.cellularFactorByBars = {4, 3, 2, 1}, p.wifiFactorByBars = {4, 3, 1.5, 1};
+    p.bluetoothIdle = 1, p.bluetoothConnected = 30, p.gps = 250;
+    p.webEvery = 10, p.webTransfer = 4, p.streamEvery = 20, p.streamTransfer = 5;
+    p.chargeCurrent = 1000, p.chargeTaperStart = 0.8, p.chargeCurrentAtFull = 200;
+    return p;
+}
 
-    // Standby is the suspended draw and paging, whether cellular data is on or not.
-    ComponentState standby = asleepOnCellular();
-    EXPECT_NEAR(total(model.draw(standby)), p.suspended + p.cellularPaging, 1e-9);
-    ComponentState dataOff = standby;
-    dataOff.cellularData = false;
-    EXPECT_DOUBLE_EQ(total(model.draw(dataOff)), total(model.draw(standby)));
-    ComponentState airplane = standby;
-    airplane.cellularRadio = false;
-    EXPECT_DOUBLE_EQ(total(model.draw(airplane)), p.suspended);
-
-    // WiFi asleep and associated costs a few mW, broadcast wake-ups included.
-    ComponentState wifiAsleep = standby;
-    wifiAsleep.wifiEnabled = true;
-    wifiAsleep.wifiAssociated = true;
-    EXPECT_GT(part(model.draw(wifiAsleep), Component::WiFi), p.wifiAsleepIdle);
-    EXPECT_LT(part(model.draw(wifiAsleep), Component::WiFi), 10.0);
-
-    // Cellular grows as the bars fall, in every state.
-    ComponentState weak = standby;
-    double previous = 0.0;
-    for (int bars : {3, 2, 1, 0}) {
-        weak.cellularBars = bars;
-        const double cellular = part(model.draw(weak), Component::Cellular);
-        EXPECT_GT(cellular, previous) << bars;
-        previous = cellular;
+TEST(PowerModelTest, EachComponentChargesTheFigureOfItsState) {
+    const PowerModel model(distinctFigures());
+    struct Case {
+        const char* state;
+        void (*set)(ComponentState&);
+        Component component;
+        double milliwatts;
+    };
+    const Case cases[] = {
+        {"asleep", [](ComponentState& s) { s.asleep = true; }, Component::Suspended, 3},
+        {"awake, the user at work", [](ComponentState&) {}, Component::Awake, 150},
+        {"awake in the background", [](ComponentState& s) { s.interactive = false; }, Component::Awake, 100},
+        {"low-power mode", [](ComponentState& s) { s.lowPowerMode = true; }, Component::Awake, 75},
+        {"screen off", [](ComponentState& s) { s.screenOn = false; }, Component::Screen, 0},
+        {"screen on", [](ComponentState&) {}, Component::Screen, 400},
+        {"local audio", [](ComponentState& s) { s.localAudio = true; }, Component::Media, 70},
+        {"video", [](ComponentState& s) { s.video = true; }, Component::Media, 900},
+        {"WiFi searching", [](ComponentState&) {}, Component::WiFi, 60},
+        {"WiFi searching asleep", [](ComponentState& s) { s.asleep = true; }, Component::WiFi, 9},
+        {"WiFi associated asleep", [](ComponentState& s) { s.asleep = true, s.wifiAssociated = true; }, Component::WiFi,
+         3},
+        {"WiFi associated idle", [](ComponentState& s) { s.wifiAssociated = true; }, Component::WiFi, 20},
+        {"WiFi transfer at 2 bars", [](ComponentState& s) { s.wifiAssociated = s.wifiActive = true, s.wifiBars = 2; },
+         Component::WiFi, 450},
+        {"tethering", [](ComponentState& s) { s.wifiAssociated = s.tethering = true; }, Component::WiFi, 300},
+        // 4 s of 300 mW and 6 s of 20 mW every 10 s; cellular only pages meanwhile.
+        {"browsing over WiFi", [](ComponentState& s) { s.wifiAssociated = s.userTraffic = true; }, Component::WiFi,
+         132},
+        {"browsing over WiFi", [](ComponentState& s) { s.wifiAssociated = s.userTraffic = true; }, Component::Cellular,
+         5},
+        // 4 s of 1000 mW, then a tail of 8 s cut to the 6 s left before the next page.
+        {"browsing over LTE", [](ComponentState& s) { s.wifiEnabled = false, s.userTraffic = true; },
+         Component::Cellular, 760},
+        // Paging goes on with cellular data off, grows as the bars fall, and stops in airplane mode.
+        {"data off", [](ComponentState& s) { s.asleep = true, s.cellularData = false; }, Component::Cellular, 5},
+        {"no service", [](ComponentState& s) { s.cellularBars = 0; }, Component::Cellular, 20},
+        {"airplane mode", [](ComponentState& s) { s.cellularRadio = false; }, Component::Cellular, 0},
+        {"browsing without network",
+         [](ComponentState& s) { s.wifiEnabled = s.cellularData = false, s.userTraffic = true; }, Component::Cellular,
+         5},
+        {"a call", [](ComponentState& s) { s.call = true, s.cellularData = false; }, Component::Cellular, 800},
+        {"a call during a transfer on 3G at 1 bar",
+         [](ComponentState& s) {
+             s.call = s.cellularActive = true, s.speed = platform::DataRate::Rate3G, s.cellularBars = 1;
+         },
+         Component::Cellular, 3900},
+        {"the tail of a 2G transfer",
+         [](ComponentState& s) { s.cellularTail = true, s.speed = platform::DataRate::Rate2G; }, Component::Cellular,
+         150},
+        {"Bluetooth idle", [](ComponentState& s) { s.bluetooth = true; }, Component::Bluetooth, 1},
+        {"Bluetooth connected", [](ComponentState& s) { s.bluetooth = s.bluetoothConnected = true; },
+         Component::Bluetooth, 30},
+        {"location unused", [](ComponentState& s) { s.location = true; }, Component::Location, 0},
+        {"location used", [](ComponentState& s) { s.location = s.locationInUse = true; }, Component::Location, 250},
+        {"location used asleep", [](ComponentState& s) { s.location = s.locationInUse = s.asleep = true; },
+         Component::Location, 0},
+    };
+    for (const Case& c : cases) {
+        ComponentState s;
+        c.set(s);
+        EXPECT_NEAR(part(model.draw(s), c.component), c.milliwatts, 1e-9)
+            << c.state << ", " << sim::componentName(c.component);
     }
-
-    // Browsing on LTE: a transfer and its tail every page load, not a permanent tail.
-    ComponentState browsing;
-    browsing.wifiEnabled = false;
-    browsing.userTraffic = true;
-    const double pageLoad = p.webTransfer * p.cellularActive[2] + p.cellularTailSeconds[2] * p.cellularTail[2] +
-                            (p.webEvery - p.webTransfer - p.cellularTailSeconds[2]) * p.cellularPaging;
-    EXPECT_NEAR(part(model.draw(browsing), Component::Cellular), pageLoad / p.webEvery, 1e-9);
-    // Without any network the user's traffic costs no radio energy.
-    browsing.cellularData = false;
-    EXPECT_DOUBLE_EQ(part(model.draw(browsing), Component::Cellular), p.cellularPaging);
-
-    // Location costs only while an application uses it.
-    browsing.location = true;
-    EXPECT_DOUBLE_EQ(part(model.draw(browsing), Component::Location), 0.0);
-    browsing.locationInUse = true;
-    EXPECT_DOUBLE_EQ(part(model.draw(browsing), Component::Location), p.gps);
+    ComponentState saving;
+    saving.lowPowerMode = true;
+    EXPECT_DOUBLE_EQ(model.lowPowerModeSaving(saving), 75.0);
+    saving.asleep = true;
+    EXPECT_DOUBLE_EQ(model.lowPowerModeSaving(saving), 0.0);
+    // The charge current tapers from 80 % to nothing once full.
+    EXPECT_DOUBLE_EQ(model.chargeCurrent(0.5), 1000.0);
+    EXPECT_NEAR(model.chargeCurrent(0.9), 600.0, 1e-9);
+    EXPECT_DOUBLE_EQ(model.chargeCurrent(1.0), 0.0);
 }
 
 TEST(PowerModelTest, MeterCountsTrafficWithoutNetworkAndTheBatteryPaysOnlyOffAC) {

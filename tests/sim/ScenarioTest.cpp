@@ -134,12 +134,18 @@ TEST(ScenarioTest, NumbersThatOverflowWrapOrRunAwayAreRefusedAtTheirPlace) {
         {start + R"("duration": 1e12})", "/duration"},
         {start + R"("duration": "8761:00"})", "/duration"},
         {start + R"("duration": -5})", "/duration"},
+        {start + R"("duration": 60, "events": [{"at": -5, "do": "lock"}]})", "/events/0/at"},
+        {start + R"("duration": 60, "battery": {"startPercent": 100.5}})", "/battery/startPercent"},
         {start + R"("duration": 60, "settings": {"Strategy": 18446744073709551614}})", "/settings/Strategy"},
         {R"({"start": "2027-01-18T-1:00:00Z", "duration": 60})", "/start"},
         {R"({"start": "2027-01-18T08:00:nanZ", "duration": 60})", "/start"},
     };
     for (const auto& [json, place] : refused) EXPECT_EQ(placeOfError(json), place) << json;
     EXPECT_DOUBLE_EQ(Scenario::parse(start + R"("duration": "8760:00"})").duration, 365 * 86400.0);
+    // Seconds keep their fraction; an event sent to a running phone for a past time happens now.
+    EXPECT_DOUBLE_EQ(Scenario::parse(R"({"start": "2027-01-18T08:00:30.5Z", "duration": 60})").start, 1800259230.5);
+    EXPECT_DOUBLE_EQ(Scenario::parse(start + R"("duration": 60})").parseEvent(R"({"at": 10, "do": "lock"})", 30, "").at,
+                     30.0);
 }
 
 TEST(ScenarioTest, BadScenarioExitsWithStatusTwoBeforeWritingAnything) {

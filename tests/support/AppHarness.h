@@ -95,11 +95,6 @@ protected:
         app::AppLog::setSink(previousSink_);
     }
 
-    // The app's log lines so far.
-    std::vector<std::string> logLines() const {
-        std::lock_guard guard(logMutex_);
-        return logLines_;
-    }
     bool logged(std::string_view fragment) const {
         std::lock_guard guard(logMutex_);
         return std::any_of(logLines_.begin(), logLines_.end(),

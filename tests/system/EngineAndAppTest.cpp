@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "app/model/PlistController.h"
+#include "app/model/PlotDBLoader.h"
 #include "app/platform/AppPlatform.h"
 #include "app/platform/AutoWakeFileEvents.h"
 #include "app/platform/SimulatedPhoneDevice.h"
@@ -21,6 +22,7 @@
 #include "sim/SimPowerManagement.h"
 #include "tests/support/HookedPhone.h"
 #include "tests/support/StatisticsQueries.h"
+#include "tests/support/StatisticsRows.h"
 
 namespace corvane::testing {
 namespace {
@@ -173,6 +175,46 @@ TEST_F(EngineAndAppTest, AnApplicationWithWakeEventsCanBeKeptFromBeingDelayed) {
     host->power().postMessage(platform::kIOMessageSystemWillSleep);
     host->loop().runPending();
     EXPECT_EQ(host->power().eventsScheduledBy(scheduler).at(0).time.secondsSince1970, start + 600.0);
+}
+
+TEST_F(EngineAndAppTest, PurgeAndGraphLoadsWorkBesideTheEngineStoringRows) {
+    // A long history the purge takes away, so that each graph load reads a while.
+    const std::int64_t monthAgo = static_cast<std::int64_t>(now()) - 31 * 86400;
+    writeStatisticsRows(everyStep(monthAgo, 30, 3000));
+    app::PlotDBLoader& loader = app::PlotDBLoader::sharedInstance();
+    std::vector<std::string> loadErrors;
+    std::vector<std::string> purgeOutcomes;
+    std::vector<std::int64_t> stored;
+    // The engine's first row, before the app opens: the engine takes the
+    // database over (its journal becomes a write-ahead log).
+    advance(30);
+    battery(90, 100);
+    tap("Settings");
+    tap("Purge graph data");
+    for (int reading = 0; reading < 40; ++reading) {
+        // The graph screen loads on its own thread while the engine stores a row.
+        ASSERT_TRUE(loader.loadAllData());
+        advance(30);
+        const auto time = static_cast<std::int64_t>(now());
+        battery(plist::Dictionary{{std::string(battery::kCurrentCapacity), 90 - reading},
+                                  {std::string(battery::kMaxCapacity), 100},
+                                  {std::string(battery::kUpdateTime), time}});
+        stored.push_back(time);
+        loader.waitLoading();
+        if (!loader.lastLoadError().empty()) loadErrors.push_back(loader.lastLoadError());
+        if (reading % 10 == 9) {
+            tap("Keep last week only");
+            ASSERT_TRUE(navigation.answerAlert(1));
+            purgeOutcomes.push_back(navigation.pendingAlerts().back().message);
+            ASSERT_TRUE(navigation.answerAlert(0));
+        }
+    }
+    EXPECT_EQ(loadErrors, std::vector<std::string>{});
+    EXPECT_EQ(purgeOutcomes, std::vector<std::string>(4, "Purge done"));
+    std::vector<std::int64_t> times;
+    for (const auto& row : query("SELECT UpdateTime FROM BATTERY_STATUS WHERE UpdateTime IS NOT NULL ORDER BY ID"))
+        times.push_back(std::stoll(row.at(0).text.value_or("0")));
+    EXPECT_EQ(times, stored) << "every reading stored, nothing older kept";
 }
 
 }  // namespace

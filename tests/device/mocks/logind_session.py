@@ -1,10 +1,10 @@
 '''What the logind template lacks for a session's daemon
 
 Loaded into a running logind mock with AddTemplate. Adds the manager's
-InhibitDelayMaxUSec, BlockInhibited and DelayInhibited, GetSessionByPID and
-GetUserByPID (which answer NoSessionForPID / NoUserForPID unless the
-parameter "SessionForPID" names a session path, as for a process started
-outside any session such as a user service), and replaces Inhibit so that a
+InhibitDelayMaxUSec, BlockInhibited and DelayInhibited, GetSessionByPID
+(which answers NoSessionForPID unless the parameter "SessionForPID" names a
+session path, as for a process started outside any session such as a user
+service), and replaces Inhibit so that a
 released inhibitor is announced by the mock signal
 org.freedesktop.DBus.Mock.InhibitorReleased(what, who, why, mode).
 Parameter "InhibitDelayMaxUSec" (default 5 s).
@@ -29,7 +29,6 @@ def load(mock, parameters):
     mock.session_for_pid = str(parameters.get('SessionForPID', ''))
     mock.inhibitors = []
     mock.AddMethod(MAIN_IFACE, 'GetSessionByPID', 'u', 'o', session_by_pid)
-    mock.AddMethod(MAIN_IFACE, 'GetUserByPID', 'u', 'o', user_by_pid)
     mock.AddMethod(MAIN_IFACE, 'Inhibit', 'ssss', 'h', inhibit)
     mock.AddMethod(MAIN_IFACE, 'ListInhibitors', '', 'a(ssssuu)', lambda self: self.inhibitors)
 
@@ -39,13 +38,6 @@ def session_by_pid(mock, _pid):
         raise dbus.exceptions.DBusException('process is not in a session',
                                             name='org.freedesktop.login1.NoSessionForPID')
     return dbus.ObjectPath(mock.session_for_pid)
-
-
-def user_by_pid(mock, _pid):
-    if not mock.session_for_pid:
-        raise dbus.exceptions.DBusException('process has no user', name='org.freedesktop.login1.NoUserForPID')
-    session = mockobject.objects[mock.session_for_pid]
-    return session.Get('org.freedesktop.login1.Session', 'User')[1]
 
 
 def kinds(mock, mode):

@@ -10,7 +10,7 @@ Parameters: "Modem" (bool), "Voice" (bool), "SupportedModes" (list of
 Mode bits: 2G 2, 3G 4, 4G 8. SetCurrentModes accepts only a combination
 listed in SupportedModes, as the real service does, and the access
 technology follows the best mode allowed. Calls are added with the mock
-methods AddCall and SetCallState; SetSignalQuality changes the signal.
+methods AddCall and SetCallState.
 '''
 
 import dbus
@@ -167,20 +167,6 @@ def set_current_modes(modem, modes):
         'CurrentModes': modes_struct(allowed, preferred),
         'AccessTechnologies': dbus.UInt32(access_for(allowed)),
     })
-
-
-@dbus.service.method(MOCK_IFACE, in_signature='a{sv}', out_signature='s')
-def AddModem(self, parameters):
-    '''Adds a modem (Modem, Modem3gpp and Voice interfaces); returns its path.'''
-    name = str(len([k for k in mockobject.objects if k.startswith(MAIN_OBJ + '/Modem/')]))
-    return add_modem(self, name, parameters)
-
-
-@dbus.service.method(MOCK_IFACE, in_signature='ou', out_signature='')
-def SetSignalQuality(_self, modem_path, quality):
-    '''Changes a modem's signal quality (percent, recent).'''
-    update(mockobject.objects[modem_path], MODEM_IFACE, {
-        'SignalQuality': dbus.Struct((dbus.UInt32(quality), dbus.Boolean(True)), signature='ub')})
 
 
 @dbus.service.method(MOCK_IFACE, in_signature='osii', out_signature='s')

@@ -11,9 +11,6 @@ NetworkManager does where the template does not:
 - DeactivateConnection takes down only the devices of that connection;
   ActivateConnection with no device ("/") picks the device that offers the
   connection; unknown connections and inactive ones are refused.
-- The modem's connection takes Update/UpdateUnsaved/Update2 of its settings;
-  autoconnect switched on brings a disconnected modem back, as
-  NetworkManager's autoconnect does.
 '''
 
 import os
@@ -110,18 +107,6 @@ def activate(mock, connection, device, specific):
     return nm.activate_connection(mock, connection, device, specific)
 
 
-def update_modem_connection(mock, connection, new_settings):
-    for name, values in new_settings.items():
-        connection.settings.setdefault(name, {}).update(values)
-    connection.EmitSignal(nm.CSETTINGS_IFACE, 'Updated', '', [])
-    if not connection.settings.get('connection', {}).get('autoconnect', True):
-        return
-    for device in devices_of_type(DEVICE_TYPE_MODEM):
-        offered = mockobject.objects[device].Get(nm.DEVICE_IFACE, 'AvailableConnections')
-        if connection.connection_path in offered and active_of(device) == '/':
-            nm.activate_connection(mock, connection.connection_path, device, '/')
-
-
 @dbus.service.method(MOCK_IFACE, in_signature='ssy', out_signature='s')
 def AddAssociatedWiFi(self, device_name, ssid, strength):
     '''Adds a WiFi device joined to the network `ssid` at `strength` percent; returns the device path.'''
@@ -173,13 +158,7 @@ def AddModemDevice(self, device_name, modem_path):
         'gsm': {'apn': 'internet'},
         'ipv4': {'method': 'auto'},
     })
-    connection = mockobject.objects[connection_path]
-    connection.settings['connection']['autoconnect'] = True
-    connection.ConnectionUpdate = lambda conn, new_settings: update_modem_connection(self, conn, new_settings)
-    connection.AddMethods(nm.CSETTINGS_IFACE, [
-        ('UpdateUnsaved', 'a{sa{sv}}', '', 'self.ConnectionUpdate(self, args[0])'),
-        ('Update2', 'a{sa{sv}}ua{sv}', 'a{sv}', 'self.ConnectionUpdate(self, args[0]); ret = {}'),
-    ])
+    mockobject.objects[connection_path].settings['connection']['autoconnect'] = True
     device.Set(nm.DEVICE_IFACE, 'AvailableConnections', dbus.Array([connection_path], signature='o'))
     nm.activate_connection(self, connection_path, path, '/')
     return path
