@@ -18,7 +18,13 @@ enum StrategyNumber : std::int32_t {
     kStrategyAggressive = 3,
     kStrategyUltimate = 4,
     kStrategyCustom = 5,
+    // One past the last strategy: a number added above becomes known.
+    kStrategyCount
 };
+
+// Whether a number names a strategy. Any other is the file's or the user's
+// mistake: the engine keeps the strategy in force (Normal at start-up).
+constexpr bool isKnownStrategy(std::int64_t number) { return number >= 0 && number < kStrategyCount; }
 
 // What to do with one radio. At sleep: Auto leaves it as it is, On switches
 // it on, Off switches it off. At wake-up: Auto restores the state memorized

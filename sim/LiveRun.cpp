@@ -17,6 +17,7 @@
 #include "shared/Names.h"
 #include "shared/Paths.h"
 #include "shared/PropertyListFile.h"
+#include "shared/SettingsCodes.h"
 #include "sim/PhoneDay.h"
 #include "sim/PhoneHost.h"
 #include "sim/TraceWriter.h"
@@ -91,7 +92,9 @@ private:
 std::int32_t strategyChosenLast(std::int32_t fallback) {
     const auto settings = plist::readDictionary(paths::resolve(paths::kSettings));
     const plist::Value* strategy = settings ? settings->find(settings::kStrategy) : nullptr;
-    return strategy != nullptr && strategy->isNumber() ? strategy->intValue() : fallback;
+    // A number that names no strategy leaves the engine's strategy in force.
+    return strategy != nullptr && strategy->isNumber() && isKnownStrategy(strategy->intValue()) ? strategy->intValue()
+                                                                                                : fallback;
 }
 
 bool blank(const std::string& line) {
@@ -162,8 +165,15 @@ RunSummary LiveRun::run(const Scenario& given, const RunOptions& options, const 
                     ++lineNumber;
                     if (blank(line)) continue;
                     try {
-                        ScenarioEvent event =
-                            scenario.parseEvent(line, day.now(), "input line " + std::to_string(lineNumber));
+                        const std::string place = "input line " + std::to_string(lineNumber);
+                        double askedAt = day.now();
+                        ScenarioEvent event = scenario.parseEvent(line, day.now(), place, &askedAt);
+                        // The phone's clock does not go back: a time already
+                        // past runs now, and the sender is told.
+                        if (askedAt < event.at) {
+                            diagnostics << "phonesim: " << place << ": at " << askedAt << " s is past (the phone is at "
+                                        << event.at << " s); it runs now" << std::endl;
+                        }
                         const auto at =
                             std::upper_bound(scenario.events.begin(), scenario.events.end(), event.at,
                                              [](double t, const ScenarioEvent& other) { return t < other.at; });
