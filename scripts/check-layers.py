@@ -14,11 +14,13 @@ ALLOWED = {
     "shared/": ["shared/"],
     "engine/platform/": ["engine/platform/", "shared/"],
     "engine/": ["engine/", "shared/"],
-    "sim/": ["sim/", "engine/platform/", "shared/"],
+    "host/": ["host/", "engine/platform/", "shared/"],
+    "sim/": ["sim/", "host/", "engine/platform/", "shared/"],
+    "device/": ["device/", "host/", "engine/platform/", "shared/"],
     "app/qt/": ["app/", "shared/"],
     "app/": ["app/model/", "app/screens/", "app/platform/", "app/chart/", "shared/"],
 }
-PROJECT_INCLUDE = re.compile(r'^\s*#\s*include\s+"((?:shared|engine|sim|app)/[^"]+)"', re.M)
+PROJECT_INCLUDE = re.compile(r'^\s*#\s*include\s+"((?:shared|engine|host|sim|device|app)/[^"]+)"', re.M)
 
 
 def rule_for(path):
@@ -28,7 +30,7 @@ def rule_for(path):
 
 def main():
     offences = []
-    for folder in ("shared", "engine", "sim", "app"):
+    for folder in ("shared", "engine", "host", "sim", "device", "app"):
         for root, _, files in os.walk(os.path.join(TOP, folder)):
             for name in files:
                 if not name.endswith((".cpp", ".h")):

@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
-# The main job: installs what is missing, builds in Release and runs the
-# simulated phone through a workday once per strategy, side by side, and
-# draws the day (build/release/workday.png).
+# The main job: installs what is missing, builds in Release every program
+# the README names (phonesim, corvane-notify, the engine, ampwise and
+# ampwise-graph) and runs the simulated phone through a workday once per
+# strategy, side by side, and draws the day (build/release/workday.png).
 # Extra arguments replace the default ones (see `phonesim --help`).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/install-deps.sh"
 cmake -S "$top" -B "$top/build/release" -DCMAKE_BUILD_TYPE=Release -DCORVANE_TESTS=OFF >/dev/null
-cmake --build "$top/build/release" --target phonesim Corvane ampwise -j"$(nproc)"
+cmake --build "$top/build/release" --target phonesim corvane-notify Corvane ampwise ampwise-graph -j"$(nproc)"
 # The phone's files go to a fresh root, in memory when the machine has it:
 # the engine flushes every file it writes to disk, as a phone must.
 base=/dev/shm

@@ -13,11 +13,16 @@ An "@" line names the file of the mutants that follow; each "-" line (the
 exact text, found once in the file) is followed by a "+" line (what replaces
 it). Leading and trailing spaces do not count, and "\\n" in a "-" line stands
 for a line break and the next line's indentation, so that a mutant may span
-two lines; in a "+" line it is a line break. The tree is copied to a scratch folder (only
-changed files are copied again, so later runs rebuild little), built once,
-then each mutant is applied to the copy, the suites are rebuilt and run, and
-the file is put back. A mutant is killed when a suite fails or times out, and
-survives when every suite passes. The working tree is never modified.
+two lines; in a "+" line it is a line break.
+
+The tree is copied to a scratch folder (only changed files are copied again)
+and built there once; the scratch build is kept between runs and compiles
+through ccache when it is installed. Each mutant is applied to the copy, the
+suites are rebuilt and their tests run through CTest, with the environment
+and wrappers CTest gives them (offscreen Qt, a private session bus) and under
+an address-space limit; then the file is put back, and its dependents rebuild
+from ccache. A mutant is killed when a test fails or times out, and survives
+when every test passes. The working tree is never modified.
 
     scripts/mutate.py tests/mutants/engine-controller.txt tests/mutants/edgewifi.txt
     scripts/mutate.py --only 3 tests/mutants/edgewifi.txt     # the third mutant alone
@@ -25,8 +30,10 @@ survives when every suite passes. The working tree is never modified.
 """
 import argparse
 import filecmp
+import json
 import os
 import re
+import resource
 import shutil
 import subprocess
 import sys
@@ -111,33 +118,92 @@ def sync_tree(source, copy):
                 os.remove(os.path.join(folder, name))
 
 
-def run(command, timeout=None, cwd=None):
+def limit_memory(megabytes):
+    """A preexec function: caps the address space of the tests it starts, so
+    that a mutant which makes some code allocate without bound fails its test
+    instead of exhausting the machine."""
+    def apply():
+        limit = megabytes * 1024 * 1024
+        resource.setrlimit(resource.RLIMIT_AS, (limit, limit))
+    return apply if megabytes > 0 else None
+
+
+def run(command, timeout=None, cwd=None, memory_mb=0):
     try:
-        done = subprocess.run(command, cwd=cwd, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=timeout)
+        done = subprocess.run(command, cwd=cwd, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=timeout,
+                              preexec_fn=limit_memory(memory_mb), start_new_session=True)
         return done.returncode, done.stdout.decode(errors="replace")
     except subprocess.TimeoutExpired:
         return None, "timed out"
+
+
+def configure(source_copy, build_dir):
+    """Configures the scratch build once; later runs reuse it (the build
+    itself reruns CMake when a CMakeLists.txt changed). Through ccache when
+    it is there, so that putting a mutated file back recompiles its
+    dependents from the cache instead of the compiler."""
+    if os.path.exists(os.path.join(build_dir, "CMakeCache.txt")):
+        return 0, ""
+    command = ["cmake", "-S", source_copy, "-B", build_dir, "-DCMAKE_BUILD_TYPE=Debug"]
+    if shutil.which("ninja"):
+        command += ["-G", "Ninja"]
+    if shutil.which("ccache"):
+        command += ["-DCMAKE_CXX_COMPILER_LAUNCHER=ccache", "-DCMAKE_C_COMPILER_LAUNCHER=ccache"]
+    return run(command)
 
 
 def build(build_dir, suites, jobs):
     return run(["cmake", "--build", build_dir, "-j", str(jobs), "--target", *suites])
 
 
-def suite_path(build_dir, suite):
-    for candidate in (os.path.join(build_dir, "tests", suite), os.path.join(build_dir, suite)):
-        if os.path.exists(candidate):
-            return candidate
-    sys.exit(f"test program {suite} not found under {build_dir}")
+def ctest_numbers(build_dir, suites):
+    """The CTest numbers of every test that runs one of the suites' programs
+    (gtest_discover_tests makes one CTest test per test case), with the
+    environment and wrappers CTest gives each."""
+    status, output = run(["ctest", "--test-dir", build_dir, "--show-only=json-v1"])
+    if status != 0:
+        sys.exit("ctest cannot list the tests:\n" + output)
+    numbers = {suite: [] for suite in suites}
+    for number, test in enumerate(json.loads(output[output.index("{"):])["tests"], 1):
+        programs = {os.path.basename(part) for part in test.get("command", [])}
+        for suite in suites:
+            if suite in programs:
+                numbers[suite].append(number)
+    for suite, found in numbers.items():
+        if not found:
+            sys.exit(f"CTest runs no test of {suite} under {build_dir}")
+    return sorted({n for found in numbers.values() for n in found})
 
 
-def run_suites(build_dir, suites, timeout):
-    """None when every suite passes, else the first failing suite."""
-    for suite in suites:
-        status, _ = run([suite_path(build_dir, suite), "--gtest_brief=1", "--gtest_fail_fast"], timeout=timeout,
-                        cwd=build_dir)
-        if status != 0:
-            return suite
-    return None
+def run_suites(build_dir, suites, options):
+    """None when every test passes, else the names of the failing ones."""
+    numbers = ctest_numbers(build_dir, suites)
+    command = ["ctest", "--test-dir", build_dir, "--stop-on-failure", "-j", str(options.jobs),
+               "--timeout", str(options.timeout), "-I", "0,0,0," + ",".join(map(str, numbers))]
+    status, output = run(command, timeout=options.timeout * 2, memory_mb=options.memory)
+    if status == 0:
+        return None
+    if status is None:
+        return "a timeout"
+    failed = re.findall(r"^\s*\d+ - (\S+) \(", output, re.MULTILINE)
+    return ", ".join(failed[:3]) or output.strip().splitlines()[-1]
+
+
+def check_lists(mutants, source, skip_missing):
+    """Every mutant must name text found exactly once in its file (or, to
+    measure an older tree, may name text it lacks)."""
+    problems, present = [], []
+    for m in mutants:
+        try:
+            with open(os.path.join(source, m.path), encoding="utf-8") as handle:
+                count = len(m.pattern().findall(handle.read()))
+        except FileNotFoundError:
+            count = 0
+        if count == 1:
+            present.append(m)
+        elif count > 1 or not skip_missing:
+            problems.append(f"{m.label()}: text found {count} times")
+    return present, problems
 
 
 def main():
@@ -145,7 +211,9 @@ def main():
     parser.add_argument("lists", nargs="+", help="mutant list files")
     parser.add_argument("--work", default=os.path.join(TOP, "build", "mutation"), help="scratch folder")
     parser.add_argument("--jobs", type=int, default=2)
-    parser.add_argument("--timeout", type=float, default=600.0, help="seconds per suite run")
+    parser.add_argument("--timeout", type=float, default=600.0, help="seconds per test")
+    parser.add_argument("--memory", type=int, default=4096,
+                        help="address-space limit of the tests, in MiB (0: none)")
     parser.add_argument("--only", type=int, action="append", help="run only these mutant numbers")
     parser.add_argument("--source", default=TOP, help="the tree to mutate (default: this one)")
     parser.add_argument("--skip-missing", action="store_true",
@@ -157,37 +225,28 @@ def main():
     mutants = [m for path in options.lists for m in parse_list(path)]
     if options.only:
         mutants = [m for m in mutants if m.number in options.only]
-    source_copy = os.path.join(options.work, "src")
-    build_dir = os.path.join(options.work, "build")
-    sync_tree(os.path.abspath(options.source), source_copy)
-
-    # Every mutant must name text found exactly once before anything is built.
-    problems, present = [], []
-    for m in mutants:
-        with open(os.path.join(source_copy, m.path), encoding="utf-8") as handle:
-            count = len(m.pattern().findall(handle.read()))
-        if count == 1 or (count == 0 and options.skip_missing):
-            if count == 1:
-                present.append(m)
-        else:
-            problems.append(f"{m.label()}: text found {count} times")
+    source = os.path.abspath(options.source)
+    present, problems = check_lists(mutants, source, options.skip_missing)
+    if problems:
+        sys.exit("\n".join(problems))
     if options.skip_missing:
         print(f"{len(mutants) - len(present)} mutants left out: their text is not in this tree")
         mutants = present
-    if problems:
-        sys.exit("\n".join(problems))
     if options.check:
         print(f"{len(mutants)} mutants: each text found once")
         return 0
 
+    source_copy = os.path.join(options.work, "src")
+    build_dir = os.path.join(options.work, "build")
+    sync_tree(source, source_copy)
     suites = sorted({s for m in mutants for s in m.suites})
-    status, output = run(["cmake", "-S", source_copy, "-B", build_dir, "-DCMAKE_BUILD_TYPE=Debug"])
+    status, output = configure(source_copy, build_dir)
     if status != 0:
         sys.exit(output)
     status, output = build(build_dir, suites, options.jobs)
     if status != 0:
         sys.exit("the unmutated tree does not build:\n" + output)
-    failing = run_suites(build_dir, suites, options.timeout)
+    failing = run_suites(build_dir, suites, options)
     if failing:
         sys.exit(f"{failing} fails without any mutant: fix it first")
 
@@ -197,22 +256,23 @@ def main():
         target = os.path.join(source_copy, m.path)
         with open(target, encoding="utf-8") as handle:
             original = handle.read()
-        mutated = m.apply(original)
         try:
             with open(target, "w", encoding="utf-8") as handle:
-                handle.write(mutated)
+                handle.write(m.apply(original))
             status, _ = build(build_dir, m.suites, options.jobs)
             if status != 0:
                 verdict = "does not build"
                 stillborn.append(m)
             else:
-                failing = run_suites(build_dir, m.suites, options.timeout)
+                failing = run_suites(build_dir, m.suites, options)
                 verdict = f"killed by {failing}" if failing else "SURVIVED"
                 (killed if failing else survived).append(m)
         finally:
+            # The unmutated text, with a fresh time so that its dependents
+            # rebuild (from ccache) on the next build.
             with open(target, "w", encoding="utf-8") as handle:
                 handle.write(original)
-        print(f"{verdict:>24}  {m.label()}  ({time.monotonic() - started:.0f} s)", flush=True)
+        print(f"{verdict[:60]:>24}  {m.label()}  ({time.monotonic() - started:.0f} s)", flush=True)
 
     counted = len(killed) + len(survived)
     rate = 100.0 * len(killed) / counted if counted else 0.0
@@ -223,7 +283,6 @@ def main():
     # Leave the copy's objects matching the unmutated files.
     build(build_dir, suites, options.jobs)
     return 0 if not survived else 1
-
 
 if __name__ == "__main__":
     sys.exit(main())

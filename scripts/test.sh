@@ -1,26 +1,53 @@
 #!/usr/bin/env bash
-# The whole test suite: installs what is missing, checks the C++ style, builds with
-# AddressSanitizer and UndefinedBehaviorSanitizer, runs every test, then
-# builds the threaded tests with ThreadSanitizer and runs them, then runs
-# each fuzz target for a bounded time.
+# The whole test suite: installs what is missing, checks the C++ style, builds
+# the test programs with AddressSanitizer and UndefinedBehaviorSanitizer, runs
+# every test, then builds the threaded tests with ThreadSanitizer and runs
+# them, then runs each fuzz target for a bounded time. Each phase prints the
+# seconds it took.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
+# The processor seconds (user and system) of the programs this script ran.
+cpu_seconds() { times | awk 'NR == 2 { split($1, u, /[ms]/); split($2, s, /[ms]/); printf "%d", u[1] * 60 + u[2] + s[1] * 60 + s[2] }'; }
+started=$SECONDS
+started_cpu=$(cpu_seconds)
+phase() {
+  local cpu
+  cpu=$(cpu_seconds)
+  echo "== $1: $((SECONDS - started)) s, $((cpu - started_cpu)) s of processor time"
+  started=$SECONDS
+  started_cpu=$cpu
+}
+
 "$top/scripts/install-deps.sh"
+phase install
 
 # The C++ style (.clang-format) holds for every tracked source file.
 (cd "$top" && { git ls-files -z '*.cpp' '*.h' 2>/dev/null ||
   find . -path ./build -prune -o \( -name '*.cpp' -o -name '*.h' \) -print0; } |
-  xargs -0 clang-format --dry-run --Werror)
+  xargs -0 -P"$jobs" -n 20 clang-format --dry-run --Werror)
+phase style
 
+# Only the programs the tests run (not the app and its image tool).
 cmake -S "$top" -B "$top/build/test" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-g1 -DCORVANE_SANITIZE=ON >/dev/null
-cmake --build "$top/build/test" -j"$jobs"
+cmake --build "$top/build/test" --target test_programs -j"$jobs"
+phase "ASan build"
+# The tests' temporary roots are in /dev/shm where the machine has it
+# (tests/support/TemporaryRoot.h).
 ctest --test-dir "$top/build/test" --output-on-failure -j"$jobs"
+phase tests
 
 cmake -S "$top" -B "$top/build/tsan" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-g1 -DCORVANE_TSAN=ON >/dev/null
 cmake --build "$top/build/tsan" --target test_tsan test_tsan_graphs -j"$jobs"
+phase "TSan build"
 ctest --test-dir "$top/build/tsan" -L tsan --output-on-failure -j"$jobs"
+phase "TSan tests"
 
 # The file readers under libFuzzer (clang), each for a bounded time from its
 # seed corpus; any crash fails the run.
 "$top/scripts/fuzz.sh" "${CORVANE_FUZZ_SECONDS:-15}"
+phase fuzz
+
+# The Debian package, built and checked as a user installs it.
+"$top/scripts/package-check.sh"
+phase package

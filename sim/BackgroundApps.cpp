@@ -78,4 +78,13 @@ std::vector<double> BackgroundApps::undeliveredDelays(double end) const {
     return waiting;
 }
 
+std::vector<double> BackgroundApps::unfiredDelays(double end) const {
+    // Each application has one event scheduled at a time, due at its own time.
+    std::vector<double> waiting;
+    for (const App& app : apps_) {
+        if (app.ownTime < end) waiting.push_back(end - app.ownTime);
+    }
+    return waiting;
+}
+
 }  // namespace corvane::sim

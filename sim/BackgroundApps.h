@@ -36,6 +36,9 @@ public:
     // Waiting times of delivered wakes, and of the wakes still waiting at `end`.
     const std::vector<double>& deliveredDelays() const { return delays_; }
     std::vector<double> undeliveredDelays(double end) const;
+    // Waiting times, up to `end`, of the wake events that came due before it
+    // and never fired (held back, wherever they were moved).
+    std::vector<double> unfiredDelays(double end) const;
     std::size_t eventsFired() const { return fired_; }
 
     static std::string schedulerName(std::size_t index, std::string_view bundle);

@@ -63,8 +63,15 @@ std::optional<std::string> DayPlot::write(const Scenario& scenario, const std::v
     input["profile"] = runs.empty() ? "" : runs.front().profile;
     input["duration"] = scenario.duration;
     input["runs"] = nlohmann::ordered_json::array();
-    for (const RunSummary& run : runs)
-        input["runs"].push_back({{"name", run.strategyName}, {"timeline", run.timeline}});
+    for (const RunSummary& run : runs) {
+        input["runs"].push_back({{"name", run.strategyName},
+                                 {"wakeEvents",
+                                  {{"due", run.wakeEventsDue()},
+                                   {"neverDelivered", run.neverDelivered()},
+                                   {"meanDelaySeconds", run.deliveryDelayMean},
+                                   {"worstDelaySeconds", run.deliveryDelayWorst}}},
+                                 {"timeline", run.timeline}});
+    }
 
     // The input goes next to the output, under a temporary name.
     const std::filesystem::path data = file.string() + ".plot-input.json";

@@ -34,6 +34,16 @@ void EnergyMeter::charge(double from, double to) {
         total += power[i];
     }
     lowPowerModeSaved_ += model_.lowPowerModeSaving(s) * seconds / 1000.0;
+    if (s.wifiActive || s.cellularActive || s.cellularTail || s.tethering || s.userTraffic || s.streaming) {
+        // What the radios would draw in the same state without the transfers.
+        ComponentState idle = s;
+        idle.wifiActive = idle.cellularActive = idle.cellularTail = idle.tethering = false;
+        idle.userTraffic = idle.streaming = false;
+        const ComponentPower without = model_.draw(idle);
+        constexpr std::size_t kWiFi = static_cast<std::size_t>(Component::WiFi);
+        constexpr std::size_t kCellular = static_cast<std::size_t>(Component::Cellular);
+        transferEnergy_ += (power[kWiFi] + power[kCellular] - without[kWiFi] - without[kCellular]) * seconds / 1000.0;
+    }
     battery_.run(seconds, total, onAC_);
     if (!onAC_) {
         energyOnBattery_ += total * seconds / 1000.0;
@@ -76,6 +86,7 @@ void EnergyMeter::startTransfer(bool overWiFi, double until) {
 
 void EnergyMeter::spend(Component component, double joules) {
     energy_[static_cast<std::size_t>(component)] += joules;
+    joinEnergy_ += joules;
     battery_.spend(joules, onAC_);
     if (!onAC_) energyOnBattery_ += joules;
 }

@@ -49,6 +49,11 @@ public:
     double energy(Component component) const { return energy_[static_cast<std::size_t>(component)]; }  // joules
     double totalEnergy() const;
     double lowPowerModeSaved() const { return lowPowerModeSaved_; }
+    // Joules of the one-off costs (joins, attaches, registrations), and of
+    // WiFi and cellular above their idle draw while they transfer (the
+    // cellular tail included).
+    double joinEnergy() const { return joinEnergy_; }
+    double transferEnergy() const { return transferEnergy_; }
     // The phone's draw while it ran on its battery, joules, and for how long.
     double energyOnBattery() const { return energyOnBattery_; }
     double secondsOnBattery() const { return secondsOnBattery_; }
@@ -75,6 +80,8 @@ private:
     platform::DataRate transferSpeed_ = platform::DataRate::Rate4G;
     std::array<double, kComponentCount> energy_{};
     double lowPowerModeSaved_ = 0.0;
+    double joinEnergy_ = 0.0;
+    double transferEnergy_ = 0.0;
     double energyOnBattery_ = 0.0;
     double secondsOnBattery_ = 0.0;
     double userTrafficWithoutNetwork_ = 0.0;

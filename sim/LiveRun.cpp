@@ -20,6 +20,7 @@
 #include "shared/SettingsCodes.h"
 #include "sim/PhoneDay.h"
 #include "sim/PhoneHost.h"
+#include "sim/PhoneInfoFile.h"
 #include "sim/TraceWriter.h"
 
 namespace corvane::sim {
@@ -140,6 +141,7 @@ RunSummary LiveRun::run(const Scenario& given, const RunOptions& options, const 
         }
         InterruptGuard interruptGuard;
         day.startUp();
+        PhoneInfoFile::write(scenario.device, host.clock().now().secondsSince1970, live.speed);
         trace->write(
             day.now(),
             {{"system", "live"}, {"notifications", bus ? "session bus" : "inside the phone"}, {"speed", live.speed}});
@@ -203,6 +205,7 @@ RunSummary LiveRun::run(const Scenario& given, const RunOptions& options, const 
                                  {"why", interrupted                      ? "interrupted"
                                          : day.now() >= scenario.duration ? "end of the scenario"
                                                                           : "end of input"}});
+        PhoneInfoFile::write(scenario.device, host.clock().now().secondsSince1970, 0.0);
         summary = day.summary();
     }
     summary.wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();

@@ -676,6 +676,8 @@ RunSummary PhoneDay::summary() const {
     r.batteryEmptyAt = batteryEmptyAt_;
     for (std::size_t i = 0; i < kComponentCount; ++i) r.energy[i] = meter_.energy(static_cast<Component>(i));
     r.lowPowerModeSaved = meter_.lowPowerModeSaved();
+    r.joinEnergy = meter_.joinEnergy();
+    r.transferEnergy = meter_.transferEnergy();
     r.totalEnergy = meter_.totalEnergy();
     r.profile = model_.profile().name;
     r.energyFromBattery = battery_.energyDrawn();
@@ -696,6 +698,9 @@ RunSummary PhoneDay::summary() const {
     const std::vector<double> waiting = apps_.undeliveredDelays(end);
     r.undelivered = waiting.size();
     delays.insert(delays.end(), waiting.begin(), waiting.end());
+    const std::vector<double> unfired = apps_.unfiredDelays(end);
+    r.neverFired = unfired.size();
+    delays.insert(delays.end(), unfired.begin(), unfired.end());
     if (!delays.empty()) {
         r.deliveryDelayMean = std::accumulate(delays.begin(), delays.end(), 0.0) / static_cast<double>(delays.size());
         r.deliveryDelayWorst = *std::max_element(delays.begin(), delays.end());

@@ -1,9 +1,8 @@
 #include "sim/PhoneHost.h"
 
-#include <dlfcn.h>
-
 #include <system_error>
 
+#include "host/HostedPlatform.h"
 #include "shared/Paths.h"
 
 namespace corvane::sim {
@@ -29,26 +28,20 @@ PhoneHost::PhoneHost(PhoneOptions options)
     loop_.setTimeObserver([this](platform::Date now) { phone_.timeReached(now); });
     homeScreen_ = std::make_unique<HomeScreenHost>(runtime_, phone_, options_.homeScreen);
     currentPhone = this;
+    host::HostedPlatform::offer(this);
 }
 
 PhoneHost::~PhoneHost() {
     if (currentPhone == this) currentPhone = nullptr;
+    host::HostedPlatform::withdraw(this);
     // The engine library stays loaded: an engine is never torn down.
 }
 
 PhoneHost* PhoneHost::current() { return currentPhone; }
 
 bool PhoneHost::loadEngine(const std::filesystem::path& library, std::string* error) {
-    dlerror();
-    engineLibrary_ = dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (engineLibrary_ == nullptr) {
-        if (error != nullptr) {
-            const char* message = dlerror();
-            *error = message != nullptr ? message : "cannot load the engine library";
-        }
-        return false;
-    }
-    return true;
+    engineLibrary_ = host::HostedPlatform::loadEngine(library, error);
+    return engineLibrary_ != nullptr;
 }
 
 }  // namespace corvane::sim

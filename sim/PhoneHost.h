@@ -9,15 +9,20 @@
 #include <string>
 
 #include "engine/platform/Platform.h"
+#include "host/HomeScreenHost.h"
+#include "host/HostRuntime.h"
 #include "shared/InProcessDarwinNotificationCenter.h"
-#include "sim/HomeScreenHost.h"
 #include "sim/SimPowerManagement.h"
-#include "sim/SimRuntime.h"
 #include "sim/SimServices.h"
 #include "sim/SimulatedPhone.h"
 #include "sim/VirtualRunLoop.h"
 
 namespace corvane::sim {
+
+using host::HomeScreenHost;
+using host::HomeScreenOptions;
+using host::HostRuntime;
+using enum platform::ApplicationState;
 
 struct PhoneOptions {
     // Wall-clock time of virtual t = 0, seconds since 1970.
@@ -42,7 +47,7 @@ public:
     // Answers NO with the loader's message when the library cannot be loaded.
     bool loadEngine(const std::filesystem::path& library, std::string* error = nullptr);
 
-    SimRuntime& simRuntime() { return runtime_; }
+    HostRuntime& simRuntime() { return runtime_; }
     VirtualRunLoop& loop() { return loop_; }
     SimulatedPhone& phone() { return phone_; }
     HomeScreenHost& homeScreen() { return *homeScreen_; }
@@ -75,7 +80,7 @@ public:
 
 private:
     PhoneOptions options_;
-    SimRuntime runtime_;
+    HostRuntime runtime_;
     VirtualRunLoop loop_;
     SimulatedPhone phone_;
     SimSystemLog log_;

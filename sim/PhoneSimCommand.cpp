@@ -19,6 +19,20 @@
 
 namespace corvane::sim {
 
+namespace {
+
+// "phone-2013 (the default), linux-phone-2020"
+std::string builtInProfiles() {
+    std::string names;
+    for (const std::string& name : DeviceProfile::bundledNames()) {
+        names += (names.empty() ? "" : ", ") + name;
+        if (name == DeviceProfile::kDefaultName) names += " (the default)";
+    }
+    return names;
+}
+
+}  // namespace
+
 std::string PhoneSimCommand::help() {
     return std::string(R"(usage: phonesim [--root DIR] [--trace FILE] [--json] [--compare] [--plot FILE]
                  [--profile NAME|FILE] SCENARIO.json
@@ -49,21 +63,27 @@ Options:
   --json          print the summary (or the comparison) as one JSON object.
   --compare       run the scenario once per strategy (None, iMessage, Normal,
                   Aggressive, Ultimate, and the scenario's own when it is Custom),
-                  and once as "OS batching" (no saver; the platform defers other
-                  applications' wake events to maintenance windows 1 h, 2 h, 4 h,
-                  then every 6 h into an idle spell; alarm clocks exempt), each on
-                  a fresh root in a child process of its own, and print a table
-                  side by side. On a terminal, progress goes to standard error.
+                  once as "no saver" (the engine not loaded, nothing batched: the
+                  reference of every "saved" row) and once as "OS batching" (no
+                  saver; the platform defers other applications' wake events to
+                  maintenance windows 1 h, 2 h, 4 h, then every 6 h into an idle
+                  spell; alarm clocks exempt), each on a fresh root in a child
+                  process of its own, and print a table side by side; under it,
+                  one line per run says where its energy went against the
+                  no-saver phone (wakes, joins and attaches, idle radios,
+                  transfers). On a terminal, progress goes to standard error.
   --plot FILE     draw the charge over the day (one line per run with --compare),
                   the WiFi and cellular states as bands under it and the
                   background wakes as ticks, into FILE (.png or .svg; needs
                   python3 with matplotlib).
   --profile P     the device profile (a built-in name or a .json file) instead of
-                  the scenario's; built in: phone-2013 (the default).
+                  the scenario's; built in: )" +
+                       builtInProfiles() + R"(.
   --validate      run each use the profile is rated for (standby, talk, web on
                   WiFi, LTE and 3G, video, audio) and print the model's hours
                   beside the rating, with the ratio; rows marked "fitted" set
-                  the profile's figures, "predicted" rows did not.
+                  the profile's figures, "predicted" rows did not. Without
+                  --profile (or a scenario), every built-in profile.
   --live          run the phone in real time, for other processes to talk to:
                   Darwin notifications travel over the D-Bus session bus
                   (without one they stay inside the phone, said in one line),
@@ -85,7 +105,9 @@ battery, the minutes in which the user's applications wanted the network and
 had none, energy per component, hours with the data radios off, background
 wakes, statistics rows written, the delivery delay of other applications' wake
 events (mean and worst: how long each waited beyond its own time for the
-network), and the battery at the end. While on AC the phone's own draw comes
+network, counting every event that came due, those never delivered with their
+wait up to the end) and how many were never delivered, and the battery at the
+end. While on AC the phone's own draw comes
 out of the adapter's charge current.
 
 Exit status: 0 done, 1 a run failed, 2 bad command line or bad scenario.
@@ -178,16 +200,27 @@ int PhoneSimCommand::run(const std::vector<std::string>& arguments, const std::f
     }
     if (scenario.name.empty() && scenarioFile) scenario.name = scenarioFile->stem().string();
     if (profileName) scenario.profile = *profileName;
-    DeviceProfile profile;
+    // --validate alone checks every built-in profile.
+    std::vector<std::string> profileNames{scenario.profile};
+    if (validate && !profileName && !scenarioFile) profileNames = DeviceProfile::bundledNames();
+    std::vector<DeviceProfile> profiles;
     try {
-        profile = DeviceProfile::find(scenario.profile);
+        for (const std::string& name : profileNames) profiles.push_back(DeviceProfile::find(name));
     } catch (const ProfileError& error) {
         err << "phonesim: " << error.what() << "\n";
         return kBadInput;
     }
     if (validate) {
-        const auto rows = ProfileValidation::rows(profile);
-        out << (json ? ProfileValidation::json(profile, rows).dump(2) + "\n" : ProfileValidation::table(profile, rows));
+        nlohmann::ordered_json all = nlohmann::ordered_json::array();
+        for (const DeviceProfile& profile : profiles) {
+            const auto rows = ProfileValidation::rows(profile);
+            if (json) {
+                all.push_back(ProfileValidation::json(profile, rows));
+            } else {
+                out << (&profile == &profiles.front() ? "" : "\n") << ProfileValidation::table(profile, rows);
+            }
+        }
+        if (json) out << (all.size() == 1 ? all.front() : all).dump(2) << "\n";
         out.flush();
         return kSuccess;
     }

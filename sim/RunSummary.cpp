@@ -28,11 +28,23 @@ std::string duration(double seconds) {
     return buffer;
 }
 
+// The run without any saver, or the OS batching run.
 const RunSummary* referenceRun(const std::vector<RunSummary>& runs, bool osBatching = false) {
     for (const RunSummary& run : runs) {
-        if (run.strategy == 0 && run.osBatching == osBatching) return &run;
+        if (osBatching ? run.osBatching : run.noSaver) return &run;
     }
     return nullptr;
+}
+
+double at(const RunSummary& r, Component c) { return r.energy[static_cast<std::size_t>(c)]; }
+
+// The system itself (asleep, awake, screen, media) and the radios.
+double systemEnergy(const RunSummary& r) {
+    return at(r, Component::Suspended) + at(r, Component::Awake) + at(r, Component::Screen) + at(r, Component::Media);
+}
+double radioEnergy(const RunSummary& r) {
+    return at(r, Component::WiFi) + at(r, Component::Cellular) + at(r, Component::Bluetooth) +
+           at(r, Component::Location);
 }
 
 std::string savedAgainst(const RunSummary* reference, const RunSummary& run) {
@@ -50,6 +62,15 @@ std::string offHours(const RunSummary& r, Radio radio) {
 }
 
 }  // namespace
+
+EnergyDifference energyDifference(const RunSummary& run, const RunSummary& reference) {
+    EnergyDifference d;
+    d.wakes = systemEnergy(run) - systemEnergy(reference);
+    d.joinsAndAttaches = run.joinEnergy - reference.joinEnergy;
+    d.transfers = run.transferEnergy - reference.transferEnergy;
+    d.idleRadios = radioEnergy(run) - radioEnergy(reference) - d.joinsAndAttaches - d.transfers;
+    return d;
+}
 
 std::optional<double> RunSummary::hoursAtMeanDraw() const {
     if (!meanDrawOnBattery || *meanDrawOnBattery <= 0.0) return std::nullopt;
@@ -74,6 +95,7 @@ nlohmann::ordered_json RunSummary::toJson() const {
     j["strategy"] = strategyName;
     j["strategyNumber"] = strategy;
     j["osBatching"] = osBatching;
+    j["noSaver"] = noSaver;
     j["profile"] = profile;
     j["simulatedSeconds"] = round3(simulatedSeconds);
     j["wallSeconds"] = round3(wallSeconds);
@@ -96,6 +118,8 @@ nlohmann::ordered_json RunSummary::toJson() const {
     j["energyJoules"] = components;
     j["totalEnergyJoules"] = round3(totalEnergy);
     j["lowPowerModeSavedJoules"] = round3(lowPowerModeSaved);
+    j["joinsAndAttachesJoules"] = round3(joinEnergy);
+    j["transfersJoules"] = round3(transferEnergy);
     j["radioOffHours"] = round3(radioOffHours);
     nlohmann::ordered_json byRadio;
     for (const auto& [radio, hours] : radioOffHoursByRadio) byRadio[radio] = round3(hours);
@@ -105,9 +129,12 @@ nlohmann::ordered_json RunSummary::toJson() const {
     j["userWakes"] = userWakes;
     j["sleepRequestsRefused"] = sleepsRefused;
     j["rowsWritten"] = rowsWritten;
-    j["appWakeEvents"] = {{"fired", appEventsFired},
+    j["appWakeEvents"] = {{"due", wakeEventsDue()},
+                          {"fired", appEventsFired},
                           {"delivered", delivered},
                           {"undelivered", undelivered},
+                          {"neverFired", neverFired},
+                          {"neverDelivered", neverDelivered()},
                           {"meanDelaySeconds", round3(deliveryDelayMean)},
                           {"worstDelaySeconds", round3(deliveryDelayWorst)}};
     j["alerts"] = alerts;
@@ -123,6 +150,7 @@ RunSummary RunSummary::fromJson(const nlohmann::json& j) {
     r.strategyName = j.value("strategy", "");
     r.strategy = j.value("strategyNumber", 2);
     r.osBatching = j.value("osBatching", false);
+    r.noSaver = j.value("noSaver", false);
     r.profile = j.value("profile", "");
     r.simulatedSeconds = j.value("simulatedSeconds", 0.0);
     r.wallSeconds = j.value("wallSeconds", 0.0);
@@ -144,6 +172,8 @@ RunSummary RunSummary::fromJson(const nlohmann::json& j) {
     }
     r.totalEnergy = j.value("totalEnergyJoules", 0.0);
     r.lowPowerModeSaved = j.value("lowPowerModeSavedJoules", 0.0);
+    r.joinEnergy = j.value("joinsAndAttachesJoules", 0.0);
+    r.transferEnergy = j.value("transfersJoules", 0.0);
     r.radioOffHours = j.value("radioOffHours", 0.0);
     for (auto it = j.at("radioOffHoursByRadio").begin(); it != j.at("radioOffHoursByRadio").end(); ++it) {
         r.radioOffHoursByRadio[it.key()] = it.value().get<double>();
@@ -157,6 +187,7 @@ RunSummary RunSummary::fromJson(const nlohmann::json& j) {
     r.appEventsFired = wakes.value("fired", std::size_t{0});
     r.delivered = wakes.value("delivered", std::size_t{0});
     r.undelivered = wakes.value("undelivered", std::size_t{0});
+    r.neverFired = wakes.value("neverFired", std::size_t{0});
     r.deliveryDelayMean = wakes.value("meanDelaySeconds", 0.0);
     r.deliveryDelayWorst = wakes.value("worstDelaySeconds", 0.0);
     r.alerts = j.value("alerts", std::size_t{0});
@@ -203,9 +234,11 @@ std::string RunSummary::toText() const {
         << backgroundWakes - engineWakes << "); woken by the user or the world " << userWakes
         << "; sleep requests refused " << sleepsRefused << "\n";
     out << "Statistics rows written: " << rowsWritten << "\n";
-    out << "Other applications' wake events: " << appEventsFired << " fired, " << delivered << " delivered, "
-        << undelivered << " still without network at the end; delay beyond their own time: mean "
-        << format("%.0f", deliveryDelayMean) << " s, worst " << format("%.0f", deliveryDelayWorst) << " s\n";
+    out << "Other applications' wake events: " << wakeEventsDue() << " due, " << appEventsFired << " fired, "
+        << delivered << " delivered, " << neverDelivered() << " never delivered (" << neverFired << " never fired, "
+        << undelivered << " without network at the end); delay beyond their own time, counting every due event "
+        << "(those never delivered up to the end): mean " << format("%.0f", deliveryDelayMean) << " s, worst "
+        << format("%.0f", deliveryDelayWorst) << " s\n";
     out << "Alerts " << alerts << ", radio switches " << radioSwitches << ", engine debug lines " << debugLines << "\n";
     return out.str();
 }
@@ -232,7 +265,7 @@ std::string comparisonTable(const std::vector<RunSummary>& runs) {
     row("", [](const RunSummary& r) { return r.strategyName; });
     row("energy from battery (J)", [](const RunSummary& r) { return format("%.0f", r.energyFromBattery); });
     row("  % of battery capacity", [](const RunSummary& r) { return format("%.1f", r.percentOfCapacity()); });
-    row("  saved vs None (%)", [&](const RunSummary& r) { return savedAgainst(reference, r); });
+    row("  saved vs no saver (%)", [&](const RunSummary& r) { return savedAgainst(reference, r); });
     row("  saved vs OS batching (%)", [&](const RunSummary& r) { return savedAgainst(batching, r); });
     row("lowest charge (%)", [](const RunSummary& r) { return format("%.1f", r.batteryLowestPercent); });
     row("lasts at mean draw (h)", [](const RunSummary& r) {
@@ -248,9 +281,22 @@ std::string comparisonTable(const std::vector<RunSummary>& runs) {
     row("  of which the engine's", [](const RunSummary& r) { return std::to_string(r.engineWakes); });
     row("delivery delay mean (min)", [](const RunSummary& r) { return format("%.1f", r.deliveryDelayMean / 60.0); });
     row("delivery delay worst (min)", [](const RunSummary& r) { return format("%.1f", r.deliveryDelayWorst / 60.0); });
-    row("wakes without network at end", [](const RunSummary& r) { return std::to_string(r.undelivered); });
+    row("wake events never delivered", [](const RunSummary& r) { return std::to_string(r.neverDelivered()); });
     row("statistics rows", [](const RunSummary& r) { return std::to_string(r.rowsWritten); });
     row("battery at the end (%)", [](const RunSummary& r) { return format("%.1f", r.batteryEndPercent); });
+    if (reference == nullptr) return out.str();
+    out << "\nWhere the energy went against the no-saver phone (all energy used, on battery and charger;\n"
+           "+ spent more, - spent less, joules):\n";
+    for (const RunSummary& run : runs) {
+        if (&run == reference) continue;
+        const EnergyDifference d = energyDifference(run, *reference);
+        char line[256];
+        std::snprintf(line, sizeof line,
+                      "  %-12s %+8.0f in all: wakes %+.0f, joins and attaches %+.0f, idle radios %+.0f, "
+                      "transfers %+.0f\n",
+                      run.strategyName.c_str(), d.total(), d.wakes, d.joinsAndAttaches, d.idleRadios, d.transfers);
+        out << line;
+    }
     return out.str();
 }
 
@@ -263,7 +309,15 @@ nlohmann::ordered_json comparisonJson(const std::vector<RunSummary>& runs) {
     for (const RunSummary& run : runs) {
         nlohmann::ordered_json entry = run.toJson();
         entry.erase("timeline");
-        if (reference) entry["savedVsNoneJoules"] = round3(reference->energyFromBattery - run.energyFromBattery);
+        if (reference) {
+            entry["savedVsNoSaverJoules"] = round3(reference->energyFromBattery - run.energyFromBattery);
+            const EnergyDifference d = energyDifference(run, *reference);
+            entry["energyVsNoSaverJoules"] = {{"wakes", round3(d.wakes)},
+                                              {"joinsAndAttaches", round3(d.joinsAndAttaches)},
+                                              {"idleRadios", round3(d.idleRadios)},
+                                              {"transfers", round3(d.transfers)},
+                                              {"total", round3(d.total())}};
+        }
         if (batching) entry["savedVsOSBatchingJoules"] = round3(batching->energyFromBattery - run.energyFromBattery);
         list.push_back(entry);
     }

@@ -211,6 +211,16 @@ PhoneState SimulatedPhone::snapshot() const {
     return state_;
 }
 
+void SimulatedPhone::withFacts(const std::function<void(host::HomeScreenFacts&)>& change) {
+    std::lock_guard guard(mutex_);
+    change(state_);
+}
+
+std::string SimulatedPhone::systemVersion() {
+    std::lock_guard guard(mutex_);
+    return state_.systemVersion;
+}
+
 void SimulatedPhone::record(Radio radio, bool on, platform::DataRate speed) {
     // Called with the lock held; observers run after it is released.
     changes_.push_back(RadioChange{clock_.now(), radio, on, speed});

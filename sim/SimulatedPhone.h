@@ -19,12 +19,15 @@
 #include "engine/platform/Radios.h"
 #include "engine/platform/SystemInfo.h"
 #include "engine/platform/Telephony.h"
+#include "host/HomeScreenDevice.h"
 #include "sim/RadioNames.h"
 
 namespace corvane::sim {
 
-// The phone's state. Read and written under SimulatedPhone::mutex().
-struct PhoneState {
+// The phone's state, with the facts its home screen answers (WiFi manager,
+// telephony manager, power and screen). Read and written under
+// SimulatedPhone::mutex().
+struct PhoneState : host::HomeScreenFacts {
     // Device.
     std::string machine = "iPhone6,1";
     std::string systemVersion = "8.1";
@@ -32,13 +35,6 @@ struct PhoneState {
     int userInterfaceIdiom = 0;
     // The capability table; none when the capability library is missing.
     std::optional<std::map<std::string, bool>> capabilities = std::map<std::string, bool>{{"cellular-data", true}};
-
-    // WiFi (the home screen's WiFi manager).
-    bool wifiPowered = true;
-    bool wifiEnabled = true;
-    bool wifiAssociated = false;
-    std::optional<std::string> wifiNetwork;
-    int wifiBars = 0;
 
     // Cellular.
     bool cellularData = true;
@@ -56,21 +52,6 @@ struct PhoneState {
     bool lowPowerModeAvailable = true;
     bool lowPowerMode = false;
 
-    // The home screen's telephony manager; every answer is NO when absent.
-    bool telephonyManagerPresent = true;
-    bool airplaneMode = false;
-    bool inCall = false;
-    bool outgoingCall = false;
-    bool incomingCall = false;
-    bool activeCall = false;
-    bool tethering = false;
-
-    // Power and screen.
-    bool onAC = false;
-    bool screenOff = false;
-    bool uiLocked = false;
-    bool dimmed = false;  // the older away controller's answer
-
     // Load averages reported by the system; none: the machine's own.
     std::optional<std::array<double, 3>> loadAverages;
 };
@@ -83,10 +64,10 @@ struct RadioChange {
     platform::DataRate speed = platform::DataRate::Rate4G;  // for Radio::Speed
 };
 
-class SimulatedPhone {
+class SimulatedPhone final : public host::HomeScreenDevice {
 public:
     explicit SimulatedPhone(platform::Clock& clock);
-    ~SimulatedPhone();
+    ~SimulatedPhone() override;
 
     std::mutex& mutex() const { return mutex_; }
     // Runs `change` on the state under the phone's lock.
@@ -97,8 +78,12 @@ public:
     }
     PhoneState snapshot() const;
 
+    // host::HomeScreenDevice
+    void withFacts(const std::function<void(host::HomeScreenFacts&)>& change) override;
+    std::string systemVersion() override;
+
     // Radio switches as the phone applies them (recorded when the state changes).
-    void setWiFiEnabled(bool enabled);
+    void setWiFiEnabled(bool enabled) override;
     void setCellularData(bool enabled);
     void setBluetoothEnabled(bool enabled);
     void setLocationServices(bool enabled);

@@ -7,6 +7,7 @@
 #include "sim/DeviceProfile.h"
 #include "sim/PhoneDay.h"
 #include "sim/PhoneHost.h"
+#include "sim/PhoneInfoFile.h"
 #include "sim/PhoneLayout.h"
 #include "sim/TraceWriter.h"
 
@@ -26,7 +27,8 @@ PreparedPhone SimulationRun::prepare(const Scenario& scenario, const RunOptions&
     } catch (const ProfileError& error) {
         throw SimulationError(error.what());
     }
-    const std::optional<std::int32_t> strategy = options.osBatching ? std::optional<std::int32_t>(0) : options.strategy;
+    const bool engineLoaded = !options.osBatching && !options.noSaver;
+    const std::optional<std::int32_t> strategy = engineLoaded ? options.strategy : std::optional<std::int32_t>(0);
     if (auto error = PhoneLayout::prepareRoot(options.root)) throw SimulationError(*error);
     ::setenv("CORVANE_ROOT", std::filesystem::absolute(options.root).c_str(), 1);
     if (auto error = PhoneLayout::writeFiles(scenario, strategy)) throw SimulationError(*error);
@@ -42,8 +44,8 @@ PreparedPhone SimulationRun::prepare(const Scenario& scenario, const RunOptions&
 
     std::string loadError;
     engineLoadedInThisProcess = true;
-    // OS batching is the phone without any saver: the engine is not loaded.
-    if (!options.osBatching && !host.loadEngine(options.engine, &loadError)) {
+    // Without a saver (OS batching is one) the engine is not loaded.
+    if (engineLoaded && !host.loadEngine(options.engine, &loadError)) {
         throw SimulationError("cannot load the engine " + options.engine.string() + ": " + loadError);
     }
     // The model lives as long as the phone and the engine, that is as long as the process.
@@ -71,12 +73,17 @@ RunSummary SimulationRun::run(const Scenario& scenario, const RunOptions& option
         }
         PhoneDay day(phone.host, scenario, phone.model, trace.get(), std::move(dayOptions));
         day.run();
+        PhoneInfoFile::write(scenario.device, phone.host.clock().now().secondsSince1970, 0.0);
         summary = day.summary();
     }
     summary.wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
-    summary.strategy = options.osBatching ? 0 : options.strategy.value_or(scenario.strategyNumber());
+    const bool engineLoaded = !options.osBatching && !options.noSaver;
+    summary.strategy = engineLoaded ? options.strategy.value_or(scenario.strategyNumber()) : 0;
     summary.osBatching = options.osBatching;
-    summary.strategyName = options.osBatching ? std::string(kOSBatchingName) : strategyName(summary.strategy);
+    summary.noSaver = options.noSaver && !options.osBatching;
+    summary.strategyName = options.osBatching ? std::string(kOSBatchingName)
+                           : summary.noSaver  ? std::string(kNoSaverName)
+                                              : strategyName(summary.strategy);
     return summary;
 }
 

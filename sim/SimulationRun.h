@@ -28,6 +28,8 @@ struct RunOptions {
     // No saver (the engine is not loaded), with the platform's own batching
     // of other applications' wake events.
     bool osBatching = false;
+    // No saver at all: the engine is not loaded and nothing batches.
+    bool noSaver = false;
     // Record the day's timeline (for plots) in the summary.
     bool timeline = false;
     // Told now and then how far the run is (0-1).

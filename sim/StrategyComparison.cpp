@@ -10,11 +10,12 @@ namespace corvane::sim {
 
 std::string StrategyComparison::Column::name() const {
     if (osBatching) return std::string(kOSBatchingName);
+    if (noSaver) return std::string(kNoSaverName);
     return strategyName(strategy);
 }
 
 std::vector<StrategyComparison::Column> StrategyComparison::columnsFor(const Scenario& scenario) {
-    std::vector<Column> columns{{0, false}, {0, true}, {1}, {2}, {3}, {4}};
+    std::vector<Column> columns{{0, false, true}, {0, true}, {0}, {1}, {2}, {3}, {4}};
     if (scenario.strategyNumber() == 5) columns.push_back({5});
     return columns;
 }
@@ -67,6 +68,7 @@ std::vector<RunSummary> StrategyComparison::run(const Scenario& scenario, const 
         child.root = options.root / fileName(name);
         child.strategy = columns[i].strategy;
         child.osBatching = columns[i].osBatching;
+        child.noSaver = columns[i].noSaver;
         if (options.trace) child.trace = traceFor(*options.trace, name);
         running.emplace_back(i, std::make_unique<IsolatedRun>(scenario, child));
         report();

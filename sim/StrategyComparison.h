@@ -1,6 +1,7 @@
 #pragma once
-// --compare: the scenario once per column (None, OS batching, iMessage,
-// Normal, Aggressive, Ultimate, and the scenario's own when it is Custom),
+// --compare: the scenario once per column (no saver, OS batching, None,
+// iMessage, Normal, Aggressive, Ultimate, and the scenario's own when it is
+// Custom),
 // each on a fresh root of its own (a folder named after the column under the
 // given root) and in a child process of its own, since an engine lives as
 // long as its process.
@@ -22,6 +23,7 @@ public:
     struct Column {
         std::int32_t strategy;
         bool osBatching = false;  // no saver loaded; the platform batches wake events
+        bool noSaver = false;     // no saver loaded and no batching: the reference
         std::string name() const;
     };
     // Told which runs are under way and how many have finished.

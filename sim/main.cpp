@@ -9,30 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "host/EngineLibrary.h"
 #include "sim/PhoneSimCommand.h"
-
-namespace {
-
-// The engine built with phonesim; once installed, the one installed beside it
-// (lib next to bin) when the build tree is gone.
-std::filesystem::path engineLibrary() {
-    const std::filesystem::path built = CORVANE_ENGINE_LIBRARY;
-    std::error_code error;
-    if (std::filesystem::exists(built, error)) return built;
-    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (error) return built;
-    for (const char* lib : {"lib", "lib64", "lib/x86_64-linux-gnu"}) {
-        const std::filesystem::path installed = self.parent_path().parent_path() / lib / built.filename();
-        if (std::filesystem::exists(installed, error)) return installed;
-    }
-    return built;
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     std::vector<std::string> arguments(argv + 1, argv + argc);
-    const int status = corvane::sim::PhoneSimCommand::run(arguments, engineLibrary(), std::cout, std::cerr);
+    const int status =
+        corvane::sim::PhoneSimCommand::run(arguments, corvane::host::engineLibrary(), std::cout, std::cerr);
     std::cout.flush();
     std::cerr.flush();
     std::fflush(nullptr);

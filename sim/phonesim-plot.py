@@ -6,6 +6,7 @@ background wakes as ticks.
 usage: phonesim-plot.py INPUT.json OUTPUT.png|OUTPUT.svg
 
 INPUT is what phonesim hands over: {"scenario", "duration", "runs": [{"name",
+"wakeEvents": {"due", "neverDelivered", "meanDelaySeconds", "worstDelaySeconds"},
 "timeline": {"charge": [[t, percent]...], "bands": {"phone", "wifi",
 "cellular", "power": [[from, to, state]...]}, "wakes": {"engine", "apps"}}}]}.
 """
@@ -34,6 +35,18 @@ LINE_COLOURS = ["#000000", "#7f7f7f", "#9467bd", "#1f77b4", "#ff7f0e", "#d62728"
 
 def hours(t):
     return t / 3600.0
+
+
+def run_label(run):
+    """The run's name with how long other applications' wake events waited."""
+    events = run.get("wakeEvents")
+    if not events or not events.get("due"):
+        return run["name"]
+    label = "%s (wake events wait %.0f min, worst %.0f" % (
+        run["name"], events["meanDelaySeconds"] / 60.0, events["worstDelaySeconds"] / 60.0)
+    if events.get("neverDelivered"):
+        label += "; %d never delivered" % events["neverDelivered"]
+    return label + ")"
 
 
 def draw_spans(axis, spans, y, height, colours):
@@ -67,8 +80,8 @@ def main(argv):
         points = run["timeline"]["charge"]
         lowest = min([lowest] + [p for _, p in points])
         # The references (no saver) dashed on top, so that lines close to them stay visible.
-        reference = run["name"] in ("None", "OS batching")
-        charge.plot([hours(t) for t, _ in points], [p for _, p in points], label=run["name"],
+        reference = run["name"] in ("no saver", "OS batching")
+        charge.plot([hours(t) for t, _ in points], [p for _, p in points], label=run_label(run),
                     color=LINE_COLOURS[index % len(LINE_COLOURS)], linewidth=1.4 if reference else 1.8,
                     linestyle=(0, (4, 2)) if reference else "-", zorder=3 if reference else 2)
     # Charging spans of the first run, shaded behind the lines.
@@ -80,7 +93,7 @@ def main(argv):
     charge.grid(True, alpha=0.3)
     title = "phonesim: %s (device profile %s)" % (data.get("scenario") or "scenario", data.get("profile", "?"))
     charge.set_title(title)
-    charge.legend(loc="lower left", ncol=min(4, len(runs)), fontsize=9, framealpha=0.9)
+    charge.legend(loc="lower left", ncol=min(2, len(runs)), fontsize=8, framealpha=0.9)
     plt.setp(charge.get_xticklabels(), visible=False)
 
     # Per run: WiFi on the upper half of its row, cellular on the lower

@@ -17,10 +17,14 @@ namespace {
 constexpr double kTopMargin = 35.0;
 constexpr double kBottomMargin = 25.0;
 constexpr double kTimeLabelBand = 40.0;
+// The upper row of time labels starts this far above the label band.
+constexpr double kUpperTimeRowRise = 20.0;
 constexpr double kTimeAxisMargin = 45.0;
 constexpr double kGridInset = 30.0;
 constexpr double kHalfMarker = 0.25;
 constexpr double kLegendWidth = 45.0;
+// Between a value label and the grid.
+constexpr double kValueLabelGap = 2.0;
 constexpr double kLineWidth = 1.0;
 // More grid rows than any screen can show: a tiny step set by hand stops here.
 constexpr double kMostGridRows = 1000.0;
@@ -44,14 +48,21 @@ const ChartPoint* pointAt(const PCLineChartViewComponent& series, std::size_t in
     return &series.points[index];
 }
 
-// The value axis from the largest magnitude seen: a round top, an
-// `interval` of top / rows, and a bottom of -top when anything is negative.
-struct ValueAxis {
-    double top;
-    double bottom;
-};
-
 }  // namespace
+
+double PCLineChartView::legendWidth(ChartCanvas& canvas, const std::string& title) const {
+    // Wide enough for the longest word, so a larger text wraps but is never cut.
+    double widest = 0.0;
+    std::size_t start = 0;
+    while (start < title.size()) {
+        std::size_t end = title.find_first_of(" \n", start);
+        if (end == std::string::npos) end = title.size();
+        if (end > start)
+            widest = std::max(widest, canvas.measureText(title.substr(start, end - start), xLabelFont).width);
+        start = end + 1;
+    }
+    return std::max(kLegendWidth, std::ceil(widest));
+}
 
 void PCLineChartView::basicInit() {
     interval = 20.0f;
@@ -86,29 +97,12 @@ std::string PCLineChartView::legendTitle(const std::string& seriesName) {
     return seriesName;
 }
 
-void PCLineChartView::drawRect(ChartCanvas& canvas) {
-    needsDisplay_ = false;
-    const double w = frame.width;
-    const double h = frame.height;
-    canvas.clearClip();
-    canvas.fillRect({0.0, 0.0, w, h}, backgroundColor);
-
-    auto noData = [&] {
-        canvas.drawText(L("No data..."), {0.0, h / 2 - 20, w, h / 2 + 20}, legendFont, kTextColour,
-                        ChartTextAlignment::Center);
-    };
-    if (!components) {
-        AMPWISE_LOG("components is nil : no data to display");
-        noData();
-        return;
-    }
-
+std::optional<PCLineChartView::ValueAxis> PCLineChartView::valueAxis() {
+    if (!components) return std::nullopt;
     // Range scan over the series drawn.
-    std::size_t pointCount = 0;
     bool anyValue = false;
     for (const auto& [name, series] : *components) {
         if (!series || !series->shouldDraw) continue;
-        pointCount = std::max(pointCount, series->points.size());
         for (const ChartPoint& point : series->points) {
             if (!point || !std::isfinite(*point)) continue;
             anyValue = true;
@@ -129,13 +123,8 @@ void PCLineChartView::drawRect(ChartCanvas& canvas) {
         }
     }
     // Nothing to draw against: no times, or no value in any series shown.
-    if (!anyValue || !t0) {
-        AMPWISE_LOG("nothing drawable in the components");
-        noData();
-        return;
-    }
+    if (!anyValue || !t0) return std::nullopt;
 
-    // Value axis.
     double top = maxValue;
     double bottom = minValue;
     if (autoscaleYAxis) {
@@ -159,51 +148,123 @@ void PCLineChartView::drawRect(ChartCanvas& canvas) {
     // lowest values under the last grid line.
     const double rows = std::min((top - bottom) / static_cast<double>(interval) + 1.0 + kRowTolerance, kMostGridRows);
     const int gridRows = std::max(1, static_cast<int>(rows));
-    const double plotHeight = h - kTopMargin - kBottomMargin - kTimeLabelBand;
+    const double plotHeight = frame.height - kTopMargin - kBottomMargin - kTimeLabelBand;
     const double rowHeight = gridRows > 1 ? plotHeight / (gridRows - 1) : plotHeight;
+    return ValueAxis{top, gridRows, rowHeight, *t0, *tN};
+}
 
-    // Horizontal grid and value labels.
+std::string PCLineChartView::valueLabel(const ValueAxis& axis, int row) const {
+    double value = axis.top - row * static_cast<double>(interval);
+    if (std::fabs(value) < static_cast<double>(interval) * kRowTolerance) value = 0.0;  // not "-0"
     char text[64];
+    std::snprintf(text, sizeof text, "%0.0f", value);
+    return text;
+}
+
+double PCLineChartView::valueColumnWidth(ChartCanvas& canvas, const ValueAxis& axis) const {
+    // Text larger than the phone's keeps its labels whole: the column grows.
+    double widest = 0.0;
+    for (int i = 0; i < axis.gridRows; ++i)
+        widest = std::max(widest, canvas.measureText(valueLabel(axis, i), yLabelFont).width);
+    return std::max(kGridInset, std::ceil(widest + kValueLabelGap));
+}
+
+void PCLineChartView::drawValueLabels(ChartCanvas& canvas, const ValueAxis& axis, double columnWidth) const {
+    for (int i = 0; i < axis.gridRows; ++i) {
+        const double y = std::trunc(kTopMargin + axis.rowHeight * i);
+        canvas.drawText(valueLabel(axis, i), {0.0, y - 8, columnWidth, 20.0}, yLabelFont, kTextColour,
+                        ChartTextAlignment::Right);
+    }
+}
+
+void PCLineChartView::drawValueColumn(ChartCanvas& canvas) {
+    const std::optional<ValueAxis> axis = valueAxis();
+    if (!axis) return;
+    // Down to the upper row of time labels, which stay the visible chart's own.
+    const double width = valueColumnWidth(canvas, *axis);
+    const ViewRect column{0.0, 0.0, width, frame.height - kTimeLabelBand - kUpperTimeRowRise};
+    canvas.clipTo(column);
+    canvas.fillRect(column, backgroundColor);
+    drawValueLabels(canvas, *axis, width);
+    canvas.clearClip();
+}
+
+void PCLineChartView::drawRect(ChartCanvas& canvas) {
+    needsDisplay_ = false;
+    const double w = frame.width;
+    const double h = frame.height;
+    canvas.clearClip();
+    canvas.fillRect({0.0, 0.0, w, h}, backgroundColor);
+
+    auto noData = [&] {
+        canvas.drawText(L("No data..."), {0.0, h / 2 - 20, w, h / 2 + 20}, legendFont, kTextColour,
+                        ChartTextAlignment::Center);
+    };
+    if (!components) {
+        AMPWISE_LOG("components is nil : no data to display");
+        noData();
+        return;
+    }
+
+    const std::optional<ValueAxis> axis = valueAxis();
+    if (!axis) {
+        AMPWISE_LOG("nothing drawable in the components");
+        noData();
+        return;
+    }
+    const double top = axis->top;
+    const int gridRows = axis->gridRows;
+    const double rowHeight = axis->rowHeight;
+    std::size_t pointCount = 0;
+    for (const auto& [name, series] : *components) {
+        if (series && series->shouldDraw) pointCount = std::max(pointCount, series->points.size());
+    }
+    const PCLineChartViewComponent* times = components->at(kTimeSeries).get();
+    const double t0 = axis->firstTime;
+    const double tN = axis->lastTime;
+
+    // Horizontal grid and value labels; the time axis starts as far right
+    // of the labels as the phone's layout has it.
+    const double column = valueColumnWidth(canvas, *axis);
+    const double timeAxisLeft = column + kTimeAxisMargin - kGridInset;
+    drawValueLabels(canvas, *axis, column);
     for (int i = 0; i < gridRows; ++i) {
-        double value = top - i * static_cast<double>(interval);
-        if (std::fabs(value) < static_cast<double>(interval) * kRowTolerance) value = 0.0;  // not "-0"
         const double y = std::trunc(kTopMargin + rowHeight * i);
-        std::snprintf(text, sizeof text, "%0.0f", value);
-        canvas.drawText(text, {0.0, y - 8, 30.0, 20.0}, yLabelFont, kTextColour, ChartTextAlignment::Right);
-        canvas.strokeLine(kGridInset, y, w - kGridInset, y, kGridColour, kLineWidth);
+        canvas.strokeLine(column, y, w - kGridInset, y, kGridColour, kLineWidth);
     }
 
     // Time scale. A single distinct time puts every point on the left edge.
-    const double timeSpan = *tN - *t0;
-    const double pixelsPerSecond = timeSpan > 0.0 ? (w - 2 * kTimeAxisMargin) / timeSpan : 0.0;
+    const double timeSpan = tN - t0;
+    const double pixelsPerSecond = timeSpan > 0.0 ? (w - timeAxisLeft - kTimeAxisMargin) / timeSpan : 0.0;
     const std::uint64_t timeIntervals = timeSpan > 0.0 ? numXIntervals : 0;
     const std::uint64_t timeStep = timeIntervals > 0 ? static_cast<std::uint64_t>(timeSpan) / timeIntervals : 0;
     const double bottomLine = std::trunc(kTopMargin + rowHeight * (gridRows - 1));
 
     AMPWISE_LOG("Nombre d'intervales %d", static_cast<int>(numXIntervals));
     for (std::uint64_t i = 0; i <= timeIntervals; ++i) {
-        const double x = std::trunc(kTimeAxisMargin + pixelsPerSecond * static_cast<double>(timeStep * i));
+        const double x = std::trunc(timeAxisLeft + pixelsPerSecond * static_cast<double>(timeStep * i));
         canvas.strokeLine(x, kGridInset, x, bottomLine + 5, kGridColour, kLineWidth);
     }
     bool lowerRow = true;
     for (std::uint64_t i = 0; i <= timeIntervals; ++i) {
-        const double x = std::trunc(kTimeAxisMargin + pixelsPerSecond * static_cast<double>(timeStep * i));
-        const std::string date = DateText::shortDateShortTime(*t0 + static_cast<double>(timeStep * i));
+        const double x = std::trunc(timeAxisLeft + pixelsPerSecond * static_cast<double>(timeStep * i));
+        const std::string date = DateText::shortDateShortTime(t0 + static_cast<double>(timeStep * i));
         const double labelWidth = canvas.measureText(date, xLabelFont).width * 3.0 / 4.0;
-        canvas.drawText(date, {x - labelWidth / 2, h - kTimeLabelBand + (lowerRow ? 10.0 : -20.0), labelWidth, 40.0},
-                        xLabelFont, kTextColour, ChartTextAlignment::Center);
+        canvas.drawText(
+            date, {x - labelWidth / 2, h - kTimeLabelBand + (lowerRow ? 10.0 : -kUpperTimeRowRise), labelWidth, 40.0},
+            xLabelFont, kTextColour, ChartTextAlignment::Center);
         lowerRow = !lowerRow;
     }
 
     auto xOf = [&](std::size_t index) {
-        return std::trunc(kTimeAxisMargin + pixelsPerSecond * (*times->points[index] - *t0));
+        return std::trunc(timeAxisLeft + pixelsPerSecond * (*times->points[index] - t0));
     };
     auto yOf = [&](double value) {
         return std::trunc(kTopMargin + (top - value) / static_cast<double>(interval) * rowHeight);
     };
 
     // Lines, kept inside the grid: values beyond the axis are cut at its edge.
-    canvas.clipTo({kGridInset, kGridInset, std::max(0.0, w - 2 * kGridInset), bottomLine + 5 - kGridInset});
+    canvas.clipTo({column, kGridInset, std::max(0.0, w - column - kGridInset), bottomLine + 5 - kGridInset});
     std::vector<LegendEntry> legend;
     for (const auto& [name, series] : *components) {
         if (!series || !series->shouldDraw) continue;
@@ -227,8 +288,9 @@ void PCLineChartView::drawRect(ChartCanvas& canvas) {
             }
             if (i + 1 == series->points.size()) {
                 // Beside the line's end, but never past the chart's right edge.
-                legend.push_back(
-                    {legendTitle(name), std::min(x + kHalfMarker + 5, w - kLegendWidth), y - 10, *series->colour});
+                legend.push_back({legendTitle(name),
+                                  std::min(x + kHalfMarker + 5, w - legendWidth(canvas, legendTitle(name))), y - 10,
+                                  *series->colour});
             }
             hasPrevious = true;
             previousX = x;
@@ -272,8 +334,8 @@ void PCLineChartView::drawRect(ChartCanvas& canvas) {
                      [](const LegendEntry& a, const LegendEntry& b) { return a.y < b.y; });
     double legendY = 45.0;
     for (const LegendEntry& entry : legend) {
-        canvas.drawText(entry.title, {entry.x, legendY, kLegendWidth, 45.0}, xLabelFont, entry.colour,
-                        ChartTextAlignment::Left);
+        canvas.drawText(entry.title, {entry.x, legendY, legendWidth(canvas, entry.title), 45.0}, xLabelFont,
+                        entry.colour, ChartTextAlignment::Left);
         legendY += 50.0;
     }
 }

@@ -36,6 +36,10 @@ public:
 
     // Draws the whole chart into the canvas, sized to the view's frame.
     void drawRect(ChartCanvas& canvas);
+    // Draws only the value labels on the background, in the chart's left
+    // column above the time labels: what a scrolled view draws again at its
+    // left edge so the values stay in sight. Nothing when there is no data.
+    void drawValueColumn(ChartCanvas& canvas);
 
     // Name of the series holding the record times.
     static constexpr const char* kTimeSeries = "UpdateTime";
@@ -57,6 +61,24 @@ public:
     Color backgroundColor{1.0f, 1.0f, 1.0f, 1.0f};
 
 private:
+    // The value axis of the series shown (rounded from the largest magnitude
+    // when autoscaling, with `interval` set) and the recorded time span;
+    // none when nothing can be drawn.
+    struct ValueAxis {
+        double top;
+        int gridRows;
+        double rowHeight;
+        double firstTime;
+        double lastTime;
+    };
+    std::optional<ValueAxis> valueAxis();
+    std::string valueLabel(const ValueAxis& axis, int row) const;
+    // The value labels' column: 30 points, or as wide as the widest label.
+    double valueColumnWidth(ChartCanvas& canvas, const ValueAxis& axis) const;
+    void drawValueLabels(ChartCanvas& canvas, const ValueAxis& axis, double columnWidth) const;
+    // A legend entry's width: 45 points, or its longest word.
+    double legendWidth(ChartCanvas& canvas, const std::string& title) const;
+
     ChartFont noDataFont_;
     bool needsDisplay_ = true;
 };

@@ -12,8 +12,11 @@ class AppPlatform {
 public:
     virtual ~AppPlatform() = default;
     virtual platform::DarwinNotificationCenter& darwinNotifications() = 0;
-    // Seconds since 1 January 1970.
+    // Seconds since 1 January 1970, on this machine's clock: timers run on it.
     virtual double currentTime() = 0;
+    // The date the phone shows, seconds since 1970: the records it keeps
+    // carry it. This machine's clock unless the phone keeps its own.
+    virtual double phoneTime() { return currentTime(); }
     virtual AppDevice& device() = 0;
     virtual ScheduledPowerEvents& powerEvents() = 0;
 

@@ -3,6 +3,7 @@
 #include <chrono>
 
 #include "shared/InProcessDarwinNotificationCenter.h"
+#include "shared/PhoneInfo.h"
 
 namespace corvane::app {
 
@@ -18,6 +19,12 @@ SimulatedPhoneAppPlatform::SimulatedPhoneAppPlatform(std::unique_ptr<platform::D
 double SimulatedPhoneAppPlatform::currentTime() {
     using namespace std::chrono;
     return duration<double>(system_clock::now().time_since_epoch()).count();
+}
+
+double SimulatedPhoneAppPlatform::phoneTime() {
+    const double now = currentTime();
+    const std::optional<PhoneInfo> phone = PhoneInfo::read();
+    return phone ? phone->phoneTimeAt(now) : now;
 }
 
 }  // namespace corvane::app

@@ -1,7 +1,8 @@
 #pragma once
 // The app's platform on this Linux build: the simulated phone laid out under
 // the filesystem root describes the device and keeps the scheduled power
-// events; time is the system clock. Darwin notifications go through the
+// events; time is the system clock, and the phone's date its own clock when
+// phonesim left one under the root (shared/PhoneInfo.h). Darwin notifications go through the
 // center it is given (AppPlatformFactory gives the session bus's), else stay
 // inside the app's process.
 
@@ -23,6 +24,7 @@ public:
 
     platform::DarwinNotificationCenter& darwinNotifications() override { return *notifications_; }
     double currentTime() override;
+    double phoneTime() override;
     AppDevice& device() override { return device_; }
     ScheduledPowerEvents& powerEvents() override { return powerEvents_; }
 

@@ -10,6 +10,7 @@
 #include "app/model/AppLog.h"
 #include "shared/Names.h"
 #include "shared/Paths.h"
+#include "shared/PhoneInfo.h"
 #include "shared/PropertyListFile.h"
 
 namespace corvane::app {
@@ -64,6 +65,12 @@ KernelIdentification SimulatedPhoneDevice::uname() const {
             identification.release = fieldText(system.release);
             identification.version = fieldText(system.version);
             identification.machine = fieldText(system.machine);
+        }
+        if (const std::optional<PhoneInfo> phone = PhoneInfo::read()) {
+            identification.sysname = phone->sysname;
+            identification.nodename = phone->nodename;
+            identification.release = phone->release;
+            identification.version = phone->version;
         }
         if (auto machine = deviceEntry(simdevice::kMachine, plist::Value::Kind::String))
             identification.machine = *machine->asString();
@@ -140,6 +147,8 @@ std::optional<std::vector<std::string>> SimulatedPhoneDevice::copySupportedDataR
 
 std::optional<std::string> SimulatedPhoneDevice::hostName() const {
     try {
+        if (const std::optional<PhoneInfo> phone = PhoneInfo::read(); phone && !phone->nodename.empty())
+            return phone->nodename;
         char buffer[HOST_NAME_MAX + 1] = {};
         if (::gethostname(buffer, sizeof buffer - 1) != 0 || buffer[0] == '\0') return std::nullopt;
         return std::string(buffer);

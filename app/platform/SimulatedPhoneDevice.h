@@ -4,7 +4,9 @@
 // answers and low-power-mode availability come from the phone's own files
 // (the system version file and the simulated phone's device file), read
 // again at every question so that a rewritten or replaced root is seen at
-// once. The kernel's other fields and the host name are this machine's.
+// once. The kernel's other fields and the host name are the phone's when
+// phonesim left them under the root (shared/PhoneInfo.h), else this
+// machine's: on a real device the two are one.
 //
 // Missing, malformed or wrongly typed entries give: machine = this machine's
 // uname machine, system version "" (older than every version), framework

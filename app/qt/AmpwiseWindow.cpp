@@ -1,8 +1,10 @@
 #include "app/qt/AmpwiseWindow.h"
 
+#include <QApplication>
 #include <QDesktopServices>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPainter>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -213,6 +215,30 @@ void AmpwiseWindow::keyPressEvent(QKeyEvent* event) {
     QWidget::keyPressEvent(event);
 }
 
+QImage AmpwiseWindow::screenshot() {
+    QImage window = grab().toImage();
+    std::vector<std::pair<QWidget*, QImage>> dialogs;
+    QRect picture(QPoint(0, 0), window.size());
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget == this || !widget->isVisible() || !widget->isWindow() || widget->parentWidget() != this) continue;
+        QImage shown = widget->grab().toImage();
+        picture |=
+            QRect(QPoint((window.width() - shown.width()) / 2, (window.height() - shown.height()) / 2), shown.size());
+        dialogs.emplace_back(widget, std::move(shown));
+    }
+    if (dialogs.empty()) return window;
+    QImage composed(picture.size(), QImage::Format_ARGB32_Premultiplied);
+    composed.fill(QColor(64, 64, 64));
+    QPainter painter(&composed);
+    painter.translate(-picture.topLeft());
+    painter.drawImage(0, 0, window);
+    // Dimmed behind the dialog, as a window waiting for its answer.
+    painter.fillRect(QRect(QPoint(0, 0), window.size()), QColor(0, 0, 0, 80));
+    for (const auto& [widget, shown] : dialogs)
+        painter.drawImage((window.width() - shown.width()) / 2, (window.height() - shown.height()) / 2, shown);
+    return composed;
+}
+
 bool AmpwiseWindow::walk(const QString& path, QString* failedStep) {
     for (const QString& step : path.split('/', Qt::SkipEmptyParts)) {
         bool done = false;
@@ -226,9 +252,12 @@ bool AmpwiseWindow::walk(const QString& path, QString* failedStep) {
             }
         } else if (GraphScreenWidget* graph = graphScreen(); graph != nullptr) {
             // On the graph screen: "settings", "panel" (opens the action
-            // panel), or a button of that panel.
+            // panel), "zoom" (one step in), or a button of that panel.
             auto& screen = dynamic_cast<LineChartViewController&>(*stack_->topViewController());
-            if (step.compare("settings", Qt::CaseInsensitive) == 0) {
+            if (step.compare("zoom", Qt::CaseInsensitive) == 0) {
+                screen.scrollViewDidEndZooming(GraphScreenWidget::kZoomInStep);
+                done = true;
+            } else if (step.compare("settings", Qt::CaseInsensitive) == 0) {
                 screen.LongTap2();
                 done = true;
             } else if (step.compare("panel", Qt::CaseInsensitive) == 0) {

@@ -4,6 +4,7 @@
 // of the toolkit-free layer and forwards what the user does to them; it
 // holds no settings logic of its own.
 
+#include <QImage>
 #include <QStackedLayout>
 #include <QTimer>
 #include <QWidget>
@@ -69,6 +70,10 @@ public:
     bool walk(const QString& path, QString* failedStep = nullptr);
     // Goes back one screen (the back button, or Escape).
     void goBack();
+    // The window as it looks, with any dialog it opened (a file dialog, for
+    // example) shown centred over it as a desktop would place it; the
+    // picture grows to hold a dialog larger than the window.
+    QImage screenshot();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

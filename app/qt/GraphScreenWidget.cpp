@@ -1,5 +1,6 @@
 #include "app/qt/GraphScreenWidget.h"
 
+#include <QFontDatabase>
 #include <QFrame>
 #include <QGestureEvent>
 #include <QKeyEvent>
@@ -25,9 +26,6 @@ namespace {
 // One wheel notch in angle units.
 constexpr int kWheelNotch = 120;
 constexpr int kProgressSteps = 1000;
-// The width of the value labels at the chart's left edge.
-constexpr int kValueLabelStrip = 30;
-
 // The chart at its full width; the scroll area shows a window of it.
 class ChartPaintWidget final : public QWidget {
 public:
@@ -39,17 +37,22 @@ protected:
         if (screen == nullptr) return;
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
+        const double points = screen->chartScale();
+        painter.scale(points, points);
         QPainterChartCanvas canvas(painter);
         screen->lineChartView.drawRect(canvas);
         // The value labels sit at the chart's left edge; once the chart is
-        // scrolled, that edge is drawn again over the visible left side so
-        // the values stay readable.
+        // scrolled, they are drawn again over the visible left side so the
+        // values stay readable (the time labels below them stay the visible
+        // part's own).
         const int left = visibleRegion().boundingRect().left();
         if (left > 0) {
+            painter.resetTransform();
+            painter.setClipping(false);
             painter.translate(left, 0);
-            painter.setClipRect(0, 0, kValueLabelStrip, height());
-            QPainterChartCanvas strip(painter);
-            screen->lineChartView.drawRect(strip);
+            painter.scale(points, points);
+            QPainterChartCanvas column(painter);
+            screen->lineChartView.drawValueColumn(column);
         }
     }
 };
@@ -119,6 +122,10 @@ GraphScreenWidget::GraphScreenWidget(LineChartViewController& screen, QWidget* p
         act([](LineChartViewController& graph) { graph.LongTap1(); });
     });
 
+    // The chart's smallest text is never below the system's smallest readable one.
+    const QFont smallest = QFontDatabase::systemFont(QFontDatabase::SmallestReadableFont);
+    screen.smallestTextSize =
+        smallest.pixelSize() > 0 ? smallest.pixelSize() : smallest.pointSizeF() * logicalDpiY() / 72.0;
     // Sized before the first load so the chart starts one window wide.
     if (parent != nullptr) screen.setViewSize(parent->width(), std::max(1, parent->height()));
     rebuildPanel();

@@ -61,6 +61,7 @@ int main(int argc, char** argv) {
     int status = 0;
     {
         AmpwiseWindow window;
+        if (options.size) window.resize(options.size->first, options.size->second);
         if (options.screenshot) {
             window.show();
             QString failed;
@@ -70,7 +71,7 @@ int main(int argc, char** argv) {
                 status = 1;
             }
             QApplication::processEvents();
-            if (status == 0 && !window.grab().save(QString::fromStdString(*options.screenshot), "PNG")) {
+            if (status == 0 && !window.screenshot().save(QString::fromStdString(*options.screenshot), "PNG")) {
                 std::fprintf(stderr, "ampwise: cannot write %s\n", options.screenshot->c_str());
                 status = 1;
             }

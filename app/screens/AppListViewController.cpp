@@ -79,26 +79,50 @@ bool AppListViewController::refreshIfNamesFileChanged() {
 // ---- Table ----------------------------------------------------------------------
 
 int AppListViewController::numberOfRowsInSection(TableView& /*tableView*/, int /*section*/) {
-    if (!apps) return 0;
-    // The scheduled applications as of the last reload, the ones the rows show.
-    const std::size_t count = shutdowApp == 2 ? notificationAppsSorted.size() : apps->size();
-    return static_cast<int>(std::min<std::size_t>(count, INT32_MAX));
+    // The rows as of the last reload.
+    return static_cast<int>(std::min<std::size_t>(rows_.size(), INT32_MAX));
 }
 
 std::optional<AppListViewController::RowApplication> AppListViewController::applicationAtRow(std::uint32_t row) const {
-    if (shutdowApp == 2) {
-        if (row >= notificationAppsSorted.size()) return std::nullopt;
-        const std::string& key = notificationAppsSorted[row];
+    if (row >= rows_.size()) return std::nullopt;
+    return rows_[row];
+}
+
+void AppListViewController::buildRows() {
+    rows_.clear();
+    auto installedName = [this](const std::string& key) -> const std::string* {
         const plist::Value* name = apps ? apps->find(key) : nullptr;
-        return RowApplication{key, name != nullptr ? *name->asString() : key};
+        return name != nullptr ? name->asString() : nullptr;
+    };
+    if (shutdowApp == 2) {
+        // The scheduled applications and those the list names, by identifier.
+        std::vector<std::string> keys = notificationAppsSorted;
+        for (const auto& [key, value] : appsToMonitor) {
+            if (notificationApps.find(key) == nullptr) keys.push_back(key);
+        }
+        std::sort(keys.begin(), keys.end());
+        for (const std::string& key : keys) {
+            const std::string* name = installedName(key);
+            rows_.push_back({key, name != nullptr ? *name : key});
+        }
+        return;
     }
-    if (!apps || row >= sortedApps.size()) return std::nullopt;
-    const std::string& label = sortedApps[row];
     // Two applications with the same name both show the first one's identifier.
-    for (const auto& [identifier, name] : *apps) {
-        if (*name.asString() == label) return RowApplication{identifier, label};
+    for (const std::string& label : sortedApps) {
+        for (const auto& [identifier, name] : *apps) {
+            if (*name.asString() == label) {
+                rows_.push_back({identifier, label});
+                break;
+            }
+        }
     }
-    return std::nullopt;
+    // The list's own entries show even before the engine has named the
+    // installed applications (and for those no longer installed), by identifier.
+    for (const auto& [key, value] : appsToMonitor) {
+        if (installedName(key) == nullptr) rows_.push_back({key, key});
+    }
+    std::stable_sort(rows_.begin(), rows_.end(),
+                     [](const RowApplication& a, const RowApplication& b) { return a.label < b.label; });
 }
 
 bool AppListViewController::isForced(const std::string& key) {
@@ -143,29 +167,29 @@ void AppListViewController::reloadApps() {
     const std::filesystem::path namesFile = paths::resolve(paths::kApplicationNames);
     if (!fileExists(namesFile)) {
         AMPWISE_LOG("File not found : %s", namesFile.c_str());
-        return;
-    }
-    std::optional<plist::Dictionary> names = plist::readDictionary(namesFile);
-    if (!names) {
-        // Unreadable is treated as not written yet: the rows shown so far stay.
+    } else if (std::optional<plist::Dictionary> names = plist::readDictionary(namesFile); !names) {
+        // Unreadable is treated as not written yet: the names read so far stay.
         AMPWISE_LOG("File %s is not a readable dictionary, ignored", namesFile.c_str());
-        return;
+    } else {
+        plist::Dictionary readable;
+        for (const auto& [identifier, name] : *names) {
+            if (name.isString())
+                readable.set(identifier, name);
+            else
+                AMPWISE_LOG("Application %s has no name string, left out", identifier.c_str());
+        }
+        apps = std::move(readable);
     }
-    plist::Dictionary readable;
-    for (const auto& [identifier, name] : *names) {
-        if (name.isString())
-            readable.set(identifier, name);
-        else
-            AMPWISE_LOG("Application %s has no name string, left out", identifier.c_str());
-    }
-    apps = std::move(readable);
 
     sortedApps.clear();
-    for (const auto& [identifier, name] : *apps) sortedApps.push_back(*name.asString());
+    if (apps) {
+        for (const auto& [identifier, name] : *apps) sortedApps.push_back(*name.asString());
+    }
     std::sort(sortedApps.begin(), sortedApps.end());
 
     loadAppsState();
     notificationAppsSorted = sortedKeys(notificationApps);
+    buildRows();
 }
 
 std::optional<std::filesystem::path> AppListViewController::listFile() const {

@@ -11,7 +11,9 @@
 // time after the screen appeared (the first visit may find no file), so while
 // the screen is shown it watches the names file: the front end's loop watches
 // namesFileDescriptor() and calls refreshIfNamesFileChanged() when it is
-// readable, and the screen reads the file again and redraws.
+// readable, and the screen reads the file again and redraws. Until then, and
+// for applications no longer installed, the entries of the mode's list file
+// show by their identifiers, so the user's own choices are never hidden.
 
 #include <cstdint>
 #include <filesystem>
@@ -95,7 +97,12 @@ private:
         std::string label;
     };
     std::optional<RowApplication> applicationAtRow(std::uint32_t row) const;
+    // The rows from what the last reload read: the installed applications
+    // (mode 2: the scheduled ones) and every entry of the mode's list file.
+    void buildRows();
     static bool isForced(const std::string& key);
+
+    std::vector<RowApplication> rows_;
 
     std::unique_ptr<FileChangeWatch> namesWatch_;
 };

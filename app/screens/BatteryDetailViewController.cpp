@@ -179,6 +179,7 @@ void BatteryDetailViewController::prepareForSegue(const StoryboardSegue& segue, 
         for (const auto& [key, formatter] : acceptedRows) {
             if (formatter.title == sender->text) {
                 realName = key;
+                destination->heading = formatter.title;
                 break;
             }
         }

@@ -16,7 +16,7 @@ void BatterySubDetailViewController::viewDidLoad() {
 
 void BatterySubDetailViewController::viewWillAppear(bool animated) {
     BatteryDetailViewController::viewWillAppear(animated);
-    title = name;
+    title = heading.empty() ? name : heading;
 }
 
 void BatterySubDetailViewController::loadData() {

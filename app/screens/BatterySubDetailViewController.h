@@ -18,6 +18,9 @@ public:
 
     // The property key whose dictionary this screen lists.
     std::string name;
+    // The title of the row that opened it ("AC Adapter info"), shown as
+    // the screen's title; the key when none was given.
+    std::string heading;
 };
 
 }  // namespace corvane::app

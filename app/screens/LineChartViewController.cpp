@@ -24,6 +24,11 @@ constexpr double kButtonHeight = 40.0;
 constexpr double kButtonGap = 4.0;
 constexpr double kCancelGap = 8.0;
 constexpr double kSecondsPerDay = 86400.0;
+// The chart's left and right margins of its time axis, and the room a time
+// label needs on its row, in multiples of its text size (labels alternate
+// between two rows).
+constexpr double kTimeAxisMargin = 45.0;
+constexpr double kTimeLabelSpacing = 4.5;
 
 constexpr const char* kWeekChange = "Week change";
 constexpr const char* kLoadPrevious = "Load previous week ?";
@@ -46,10 +51,6 @@ constexpr SeriesKey kSeriesKeys[] = {
     {"load15", "LoadAvg15", &LineChartViewController::loadAvg15StateChanged},
 };
 constexpr const char* kRangeKey = "range";
-
-// Range rows shorter than a day, and "All", are drawn at least one screen
-// wide as they are; the rows of a day or more widen a shorter window by loading.
-constexpr std::int32_t kShortestDayRow = 3;
 
 std::filesystem::path graphSettingsFile() { return paths::resolve(paths::kGraphSettings); }
 
@@ -231,31 +232,61 @@ void LineChartViewController::doneLoadingTableViewData() {
 
 // Sizing and drawing.
 
+double LineChartViewController::chartScale() const { return std::max(1.0, view.height / kPhoneScreenHeight); }
+
+void LineChartViewController::applyTextSizes() {
+    // In chart points: drawn chartScale() times larger, at least the
+    // system's smallest readable text.
+    const double smallest = smallestTextSize / chartScale();
+    lineChartView.yLabelFont.pointSize = std::max(kSmallestChartText, smallest);
+    lineChartView.xLabelFont.pointSize = std::max(kSmallestChartText, smallest);
+    lineChartView.valueLabelFont.pointSize = std::max(kChartText, smallest);
+    lineChartView.legendFont.pointSize = std::max(kChartText, smallest);
+}
+
+double LineChartViewController::secondsPerWidth() const {
+    switch (selectInterval) {
+        case 0: return 3600.0;
+        case 1: return 21600.0;
+        case 2: return 43200.0;
+        default: return kSecondsPerDay;
+    }
+}
+
 void LineChartViewController::resizeViews() {
     PlotDBLoader& loader = PlotDBLoader::sharedInstance();
     const std::uint64_t first = loader.start();
     const std::uint64_t last = loader.end();
-    const std::uint64_t span = last > first ? last - first : 0;
-    const auto intervals = static_cast<std::uint64_t>(3.0 * static_cast<double>(span / 25000) * scale);
-    lineChartView.numXIntervals = std::max<std::uint64_t>(intervals, 5);
-    double days = static_cast<double>(span) / 3600.0 / 24.0;
-    if (days < 1.0) {
-        // A short range chosen on purpose is drawn one screen wide; a window
-        // cut short by the history is widened by loading.
-        if (selectInterval >= kShortestDayRow && selectInterval < kRangeRows - 1) {
-            startLoad(&PlotDBLoader::loadPreviousTimeWindow);
-            return;
+    // The chart spreads the records it holds over its whole width: their
+    // span, not the window asked for, sets how wide it is.
+    std::optional<std::pair<double, double>> recorded;
+    if (const PCLineChartViewComponent* times = series(PCLineChartView::kTimeSeries)) {
+        for (const ChartPoint& point : times->points) {
+            if (!point) continue;
+            if (!recorded) recorded.emplace(*point, *point);
+            recorded->second = *point;
         }
-        days = 1.0;
     }
-    days *= scale;
+    const double span = recorded ? std::max(0.0, recorded->second - recorded->first) : 0.0;
+    const auto intervals = static_cast<std::uint64_t>(3.0 * std::floor(span / 25000.0) * scale);
+    // A short range shows whole on one width; longer ones a day per width (a
+    // week of records: seven widths). A history shorter than that fills the
+    // width, and nothing recorded shows its message where the user looks.
+    const double widths = recorded ? std::max(1.0, span / secondsPerWidth() * scale) : 1.0;
     AMPWISE_LOG("start = %ld, end = %ld, width = %ld, %02f days", static_cast<long>(first), static_cast<long>(last),
-                static_cast<long>(view.width), days);
-    const double width = view.width * days;
+                static_cast<long>(view.width), widths);
+    const double width = view.width * widths;
     scrollView.contentWidth = width;
     scrollView.contentHeight = view.height;
     scrollView.contentOffsetX = std::clamp(scrollView.contentOffsetX, 0.0, std::max(0.0, width - view.width));
-    lineChartView.frame = {0.0, 0.0, width, view.height};
+    const double points = chartScale();
+    lineChartView.frame = {0.0, 0.0, width / points, view.height / points};
+    applyTextSizes();
+    // No more time labels than fit side by side on their two rows.
+    const double timeAxis = std::max(0.0, lineChartView.frame.width - 2 * kTimeAxisMargin);
+    const auto fitting =
+        static_cast<std::uint64_t>(timeAxis / (kTimeLabelSpacing * lineChartView.xLabelFont.pointSize));
+    lineChartView.numXIntervals = std::max<std::uint64_t>(1, std::min(std::max<std::uint64_t>(intervals, 5), fitting));
     setInfoView(nullptr);
 }
 
@@ -392,11 +423,16 @@ void LineChartViewController::saveImageTapped() {
             {.title = L("Error"), .message = L("The image could not be saved"), .cancelButtonTitle = L("Dismiss")});
         return;
     }
-    const std::optional<std::string> path = imageExporter->chooseImagePath();
-    if (!path) return;
-    if (imageExporter->writeImage(lineChartView, *path)) {
-        AMPWISE_LOG("Chart saved in %s", path->c_str());
-        showAlert({.title = L("Image saved"), .message = *path, .cancelButtonTitle = L("Dismiss")});
+    // The answer may come after this screen has gone.
+    imageExporter->chooseImagePath([alive = std::weak_ptr<LineChartViewController*>(alive_)](const std::string& path) {
+        if (auto screen = alive.lock()) (*screen)->saveImage(path);
+    });
+}
+
+void LineChartViewController::saveImage(const std::string& path) {
+    if (imageExporter != nullptr && imageExporter->writeImage(lineChartView, path)) {
+        AMPWISE_LOG("Chart saved in %s", path.c_str());
+        showAlert({.title = L("Image saved"), .message = path, .cancelButtonTitle = L("Dismiss")});
     } else {
         showAlert(
             {.title = L("Error"), .message = L("The image could not be saved"), .cancelButtonTitle = L("Dismiss")});

@@ -1,6 +1,7 @@
 #pragma once
 // The graph screen: a horizontally scrolling line chart of the recorded
-// battery statistics, one day of records per screen width at zoom 1. It
+// battery statistics, one day of records per screen width at zoom 1 (a range
+// shorter than a day fits one width; so does a history shorter than it). It
 // loads a window of records through the statistics loader (a progress view
 // shows while it runs), remembers the series shown and the range chosen in
 // the graph settings file, and answers the user's gestures with an action
@@ -67,6 +68,11 @@ public:
     static constexpr double kRedrawDelay = 2.0;
     static constexpr std::int32_t kDefaultRange = 5;
     static constexpr std::int32_t kRangeRows = 8;
+    // The phone screen height the chart's geometry is given for, and its
+    // smallest text, in points.
+    static constexpr double kPhoneScreenHeight = 480.0;
+    static constexpr double kSmallestChartText = 6.0;
+    static constexpr double kChartText = 10.0;
     // The desktop keys, shown under the action panel's buttons.
     static constexpr const char* kKeyHints =
         "Click: this panel. Wheel or drag: scroll. Ctrl+wheel: zoom. Left/Right: previous/next week. "
@@ -105,6 +111,8 @@ public:
     void prevTapped();
     void nextTapped();
     void saveImageTapped();
+    // Writes the whole chart into the file the user chose, and says so.
+    void saveImage(const std::string& path);
     void backTapped();
     void cancelTapped();
     void showDialog(bool show);
@@ -143,8 +151,13 @@ public:
     void reloadGraphStates();
     // Writes one key of the graph settings file (not while applying it).
     void saveState(const std::string& key, const plist::Value& value);
-    // Sizes the chart to the window loaded and the zoom.
+    // Sizes the chart to the records loaded, the range and the zoom.
     void resizeViews();
+    // View units per chart point: the chart is laid out as on a phone's
+    // screen and drawn larger in a taller window.
+    double chartScale() const;
+    // How much time one view width shows at zoom 1.
+    double secondsPerWidth() const;
     // Resizes, marks the chart for redraw and scrolls to the newest records.
     void needsDisplay();
 
@@ -154,6 +167,8 @@ public:
     bool reloadingPrefs = false;
     double scale = 1.0;
     std::int32_t selectInterval = kDefaultRange;
+    // The system's smallest readable text, in view units (0: no minimum).
+    double smallestTextSize = 0.0;
     bool navigationBarHidden = false;
     // Gestures answer only while the action panel is hidden.
     bool gesturesEnabled = true;
@@ -166,6 +181,8 @@ public:
 
 private:
     void attachView();
+    // The chart's text sizes for the window: never below `smallestTextSize`.
+    void applyTextSizes();
     void buildActionPanel();
     void applyLoadedData();
     void doneLoadingTableViewData();

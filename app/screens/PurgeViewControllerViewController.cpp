@@ -2,12 +2,14 @@
 
 #include <array>
 #include <cmath>
+#include <cstddef>
 #include <filesystem>
 #include <limits>
 #include <string>
 #include <system_error>
 
 #include "app/model/AppLog.h"
+#include "app/model/DisplayFormat.h"
 #include "app/model/Localized.h"
 #include "app/platform/AppPlatform.h"
 #include "shared/Paths.h"
@@ -25,15 +27,25 @@ constexpr int kChoicesSection = 1;
 struct PurgeChoice {
     const char* label;
     std::int32_t hoursKept;
+    // What the user is told when there was nothing to remove.
+    const char* nothingRemoved;
 };
 
 constexpr std::array<PurgeChoice, 5> kChoices{{
-    {"Keep last month only", 744},
-    {"Keep last week only", 168},
-    {"Keep last 2 days only", 48},
-    {"Keep today only", 24},
-    {"Keep nothing", PurgeViewControllerViewController::kKeepNothing},
+    {"Keep last month only", 744, "Nothing older than a month"},
+    {"Keep last week only", 168, "Nothing older than a week"},
+    {"Keep last 2 days only", 48, "Nothing older than 2 days"},
+    {"Keep today only", 24, "Nothing older than today"},
+    {"Keep nothing", PurgeViewControllerViewController::kKeepNothing, "There was nothing to remove"},
 }};
+
+// "2,431": the count with its thousands grouped.
+std::string grouped(std::int64_t count) {
+    std::string digits = std::to_string(count < 0 ? -count : count);
+    for (auto at = static_cast<std::ptrdiff_t>(digits.size()) - 3; at > 0; at -= 3)
+        digits.insert(static_cast<std::size_t>(at), ",");
+    return count < 0 ? "-" + digits : digits;
+}
 
 constexpr std::int64_t kSecondsPerHour = 3600;
 
@@ -43,10 +55,11 @@ std::int32_t clampTo32Bits(std::int64_t value) {
     return static_cast<std::int32_t>(value < lowest ? lowest : value > highest ? highest : value);
 }
 
-// The current second since 1970, truncated towards zero to 32 bits (a clock
-// beyond the 32-bit range stays at its end).
+// The phone's current second since 1970, truncated towards zero to 32 bits (a
+// clock beyond the 32-bit range stays at its end). The records carry the
+// phone's dates, so "today" is the phone's.
 std::int32_t currentSecond() {
-    const double now = AppPlatform::current().currentTime();
+    const double now = AppPlatform::current().phoneTime();
     if (std::isnan(now)) return 0;
     if (now <= static_cast<double>(std::numeric_limits<std::int32_t>::min()))
         return std::numeric_limits<std::int32_t>::min();
@@ -93,6 +106,7 @@ void PurgeViewControllerViewController::didSelectRowAtIndexPath(TableView& /*tab
 
 void PurgeViewControllerViewController::purge(std::int32_t hours) {
     if (hours == 0) return;
+    hoursKept_ = hours;
     if (hours == kKeepNothing) {
         timePurge = -1;
     } else {
@@ -147,8 +161,9 @@ void PurgeViewControllerViewController::purgeDatabase() {
     if (!everything) statement.bind(1, std::int64_t{timePurge});
 
     const Outcome purged = statement.run();
+    const int removed = purged ? database.changes() : 0;
     if (purged)
-        AMPWISE_LOG("Purged %d records older than %d", database.changes(), timePurge);
+        AMPWISE_LOG("Purged %d records older than %d", removed, timePurge);
     else
         AMPWISE_LOG("Purge failed : %d %s", purged.reason().value(), database.lastMessage().c_str());
     statement = statistics::Statement();
@@ -157,10 +172,20 @@ void PurgeViewControllerViewController::purgeDatabase() {
     AMPWISE_LOG("VACUUM : %s", database.execute("VACUUM").message().c_str());
     database.close();
 
-    if (purged)
-        showOutcome("Information", "Purge done");
-    else
+    if (!purged) {
         showOutcome("Error", "Purge failed, try again");
+    } else if (removed > 0) {
+        const std::string message = removed == 1
+                                        ? L("Purge done: 1 record removed")
+                                        : DisplayFormat::apply(L("Purge done: %@ records removed"), {grouped(removed)});
+        showAlert({.title = L("Information"), .message = message, .cancelButtonTitle = L("Dismiss")});
+    } else {
+        const char* nothing = "There was nothing to remove";
+        for (const PurgeChoice& choice : kChoices) {
+            if (choice.hoursKept == hoursKept_) nothing = choice.nothingRemoved;
+        }
+        showOutcome("Information", nothing);
+    }
 }
 
 }  // namespace corvane::app

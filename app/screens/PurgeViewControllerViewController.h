@@ -1,7 +1,9 @@
 #pragma once
 // Shrinks the battery statistics database: the user picks how much history
 // to keep, confirms, and every older record is deleted with one statement;
-// the database is then compacted and the user told the outcome.
+// the database is then compacted and the user told the outcome: how many
+// records went, or that nothing was older than the cut-off. The cut-off is
+// taken from the phone's clock, whose dates the records carry.
 
 #include <cstdint>
 #include <memory>
@@ -39,6 +41,9 @@ public:
 private:
     void purgeDatabase();
     void showOutcome(const char* title, const char* message);
+
+    // The hours kept by the choice being confirmed.
+    std::int32_t hoursKept_ = 0;
 };
 
 }  // namespace corvane::app

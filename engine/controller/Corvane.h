@@ -15,6 +15,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/platform/HomeScreen.h"
 #include "engine/platform/Platform.h"
@@ -203,6 +204,16 @@ private:
     plist::Dictionary shutdownApps;
     plist::Dictionary keepApps;
     plist::Dictionary noDelayApps;
+    // Other applications' wake events the engine moved: where each went and
+    // the time its application asked for, so that moving it again at a later
+    // sleep never holds it more than a wake interval past that time.
+    struct MovedWakeEvent {
+        std::string scheduledBy;
+        std::string eventType;
+        double movedTo = 0.0;  // seconds since 1970
+        double ownTime = 0.0;
+    };
+    std::vector<MovedWakeEvent> movedWakeEvents_;
 
     // Screen.
     std::unique_ptr<platform::StatusBarItem> imageItem;

@@ -1,11 +1,15 @@
 // System power messages and scheduled wake-ups: the engine allows or refuses
 // the system's sleep, schedules its own wake-up before the phone sleeps and
 // gathers other applications' persistent-connection wake-ups behind it.
+#include <algorithm>
+#include <cmath>
 #include <string>
+#include <vector>
 
 #include "engine/controller/Corvane.h"
 #include "engine/controller/DebugLog.h"
 #include "engine/controller/Guarded.h"
+#include "engine/strategies/Strategie.h"
 #include "shared/Names.h"
 
 namespace corvane {
@@ -145,10 +149,14 @@ void Corvane::powerMessageCallback(std::uint32_t messageType, std::intptr_t mess
 
 void Corvane::scheduleNextWake() {
     platform::PowerManagement& powerManagement = platform_.powerManagement();
-    const platform::Date next = platform::addSeconds(platform_.clock().now(), getWakeIntervalMinutes() * 60.0);
+    const double interval = getWakeIntervalMinutes() * 60.0;
+    const platform::Date next = platform::addSeconds(platform_.clock().now(), interval);
     const platform::Date delayed = platform::addSeconds(next, kDelayAfterOwnWakeSeconds);
+    // Under None the user chose no saving: other applications keep their times.
+    const bool gatherOthers = strategy && strategy->strategy != kStrategyNone;
     CORVANE_DEBUG("Scheduling next wake at %.0f", next.secondsSince1970);
 
+    std::vector<MovedWakeEvent> stillMoved;
     const plist::Array events = powerManagement.copyScheduledPowerEvents();
     for (const plist::Value& entry : events) {
         std::optional<ScheduledEvent> event = scheduledEventFrom(entry);
@@ -164,27 +172,51 @@ void Corvane::scheduleNextWake() {
                 CORVANE_DEBUG("Failed to cancel power event %.0f, %s, %s : error=%x", event->time.secondsSince1970,
                               by.c_str(), event->eventType.c_str(), static_cast<unsigned>(error));
             }
-        } else if (mayBeMoved(by) && !isProtected(by, noDelayApps)) {
+        } else if (gatherOthers && mayBeMoved(by) && !isProtected(by, noDelayApps)) {
+            // The time the application asked for, also when the engine moved
+            // the event before: the phone may sleep again and again before
+            // the engine's own wake comes, and each sleep would push it on.
+            double ownTime = event->time.secondsSince1970;
+            for (const MovedWakeEvent& moved : movedWakeEvents_) {
+                if (moved.scheduledBy == by && moved.eventType == event->eventType &&
+                    std::fabs(moved.movedTo - ownTime) < 1.0) {
+                    ownTime = moved.ownTime;
+                    break;
+                }
+            }
+            const platform::Date target{
+                std::min(delayed.secondsSince1970, ownTime + interval + kDelayAfterOwnWakeSeconds)};
+            if (std::fabs(target.secondsSince1970 - event->time.secondsSince1970) < 1.0) {
+                stillMoved.push_back({by, event->eventType, event->time.secondsSince1970, ownTime});
+                continue;
+            }
             CORVANE_DEBUG("Delaying notification for application %s", by.c_str());
             const int error = powerManagement.cancelScheduledPowerEvent(event->time, by, event->eventType);
             if (error != 0) {
                 // The event stays where it is; it is not scheduled a second time.
                 CORVANE_DEBUG("Failed to cancel power event %.0f, %s, %s : error=%x", event->time.secondsSince1970,
                               by.c_str(), event->eventType.c_str(), static_cast<unsigned>(error));
+                stillMoved.push_back({by, event->eventType, event->time.secondsSince1970, ownTime});
                 continue;
             }
-            const int scheduled = powerManagement.schedulePowerEvent(delayed, by, event->eventType);
-            if (scheduled != 0) {
-                CORVANE_DEBUG("Schedule of power event failed with err code %x", static_cast<unsigned>(scheduled));
-                // The other application's wake-up must not be lost: put it back where it was.
-                const int restored = powerManagement.schedulePowerEvent(event->time, by, event->eventType);
-                if (restored != 0) {
-                    CORVANE_DEBUG("Power event %s could not be put back either : error=%x", by.c_str(),
-                                  static_cast<unsigned>(restored));
-                }
+            const int scheduled = powerManagement.schedulePowerEvent(target, by, event->eventType);
+            if (scheduled == 0) {
+                stillMoved.push_back({by, event->eventType, target.secondsSince1970, ownTime});
+                continue;
+            }
+            CORVANE_DEBUG("Schedule of power event failed with err code %x", static_cast<unsigned>(scheduled));
+            // The other application's wake-up must not be lost: put it back where it was.
+            const int restored = powerManagement.schedulePowerEvent(event->time, by, event->eventType);
+            if (restored == 0) {
+                stillMoved.push_back({by, event->eventType, event->time.secondsSince1970, ownTime});
+            } else {
+                CORVANE_DEBUG("Power event %s could not be put back either : error=%x", by.c_str(),
+                              static_cast<unsigned>(restored));
             }
         }
     }
+    // Events that fired or that their applications cancelled are forgotten.
+    movedWakeEvents_ = std::move(stillMoved);
 
     const int error = powerManagement.schedulePowerEvent(next, power::kEngineScheduler, power::kEngineEventType);
     if (error != 0) CORVANE_DEBUG("Schedule of power event failed with err code %x", static_cast<unsigned>(error));

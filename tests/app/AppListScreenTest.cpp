@@ -109,7 +109,8 @@ TEST_F(AppListScreenTest, SwitchingWritesTheOneKeyIntoTheListAsItIsOnDisk) {
     writeFile(paths::kApplicationNames, plist::Dictionary{{"com.a.mail", "Mail"}, {"com.b.music", "Music"}});
     writeFile(paths::kKeepList, plist::Dictionary{{"com.b.music", true}, {"com.elsewhere", true}});
     AppListViewController& screen = open("noTurnOffSegue");
-    ASSERT_EQ(rows(screen), "Mail|com.a.mail|off;Music|com.b.music|on;");
+    // An entry of the list that is not installed (any more) still shows.
+    ASSERT_EQ(rows(screen), "Mail|com.a.mail|off;Music|com.b.music|on;com.elsewhere|com.elsewhere|on;");
 
     // Another writer changed the file meanwhile: its entry survives.
     writeFile(paths::kKeepList, plist::Dictionary{{"com.b.music", true}, {"com.elsewhere", true}, {"com.late", false}});
@@ -123,6 +124,28 @@ TEST_F(AppListScreenTest, SwitchingWritesTheOneKeyIntoTheListAsItIsOnDisk) {
               (plist::Dictionary{
                   {"com.a.mail", true}, {"com.b.music", false}, {"com.elsewhere", true}, {"com.late", false}}));
     EXPECT_FALSE(list(paths::kShutdownList));  // other lists untouched
+}
+
+TEST_F(AppListScreenTest, BeforeTheEngineNamesTheApplicationsTheListsOwnEntriesShowAndTheRestFillsIn) {
+    writeFile(paths::kShutdownList, plist::Dictionary{{"com.s.spotify", true}, {"com.a.mail", false}});
+    writeFile(paths::kDelayList, plist::Dictionary{{"com.w.whatsapp", true}});
+    platform.fakePowerEvents.events = plist::Array{wakeEvent(springBoardScheduler("com.m.chat"))};
+    AppListViewController& delay = open("noDelayApps");
+    EXPECT_EQ(rows(delay), "com.m.chat|com.m.chat|off;com.w.whatsapp|com.w.whatsapp|on;");
+    stack->popViewControllerAnimated(false);
+
+    AppListViewController& screen = open("shutdownSegue");
+    ASSERT_EQ(rows(screen), "com.a.mail|com.a.mail|off;com.s.spotify|com.s.spotify|on;");
+    // Switched from there, the entry is written like any other.
+    cell(screen, 0).userSetSwitch(true);
+    EXPECT_EQ(list(paths::kShutdownList), (plist::Dictionary{{"com.s.spotify", true}, {"com.a.mail", true}}));
+
+    // The engine's answer lands: the names replace the identifiers and the
+    // other installed applications join.
+    writeFile(paths::kApplicationNames,
+              plist::Dictionary{{"com.s.spotify", "Spotify"}, {"com.a.mail", "Mail"}, {"com.m.maps", "Maps"}});
+    EXPECT_TRUE(screen.refreshIfNamesFileChanged());
+    EXPECT_EQ(rows(screen), "Mail|com.a.mail|on;Maps|com.m.maps|off;Spotify|com.s.spotify|on;");
 }
 
 TEST_F(AppListScreenTest, TwoApplicationsWithOneNameBothResolveToTheFirstInTheFile) {

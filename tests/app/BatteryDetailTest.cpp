@@ -103,6 +103,7 @@ TEST_F(BatteryDetailTest, ShowsEveryPropertyInOrderAndOpensTheAdapterDetails) {
 
     auto* details = openAdapterDetails(screen);
     ASSERT_NE(details, nullptr);
+    EXPECT_EQ(details->title, "AC Adapter info");  // the row's words, not the file's key
     EXPECT_EQ(rows(*details), "Description=pd charger;Amperage=2100 mA;Power=20 W;");
 
     // A newer state written meanwhile shows on the way back.

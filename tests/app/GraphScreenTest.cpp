@@ -14,6 +14,7 @@
 #include "app/screens/LineChartViewController.h"
 #include "app/screens/TableViewController.h"
 #include "tests/support/AppHarness.h"
+#include "tests/support/RecordingChartCanvas.h"
 #include "tests/support/StatisticsQueries.h"
 #include "tests/support/StatisticsRows.h"
 
@@ -31,7 +32,8 @@ constexpr double kViewWidth = 320.0;
 class FakeExporter final : public app::ChartImageExporter {
 public:
     std::vector<double> widthsWritten;
-    std::optional<std::string> chooseImagePath() override { return "/tmp/chart.png"; }
+    // The user answers at once.
+    void chooseImagePath(Chosen chosen) override { chosen("/tmp/chart.png"); }
     bool writeImage(app::PCLineChartView& chart, const std::string&) override {
         widthsWritten.push_back(chart.frame.width);
         return true;
@@ -193,18 +195,51 @@ TEST_F(GraphScreenTest, TheSettingsViewSwitchesSeriesAndPicksTheRange) {
     EXPECT_TRUE(screen.lineChartView.components->at("Temperature")->shouldDraw);  // kept by the reload
 }
 
-TEST_F(GraphScreenTest, AShortHistoryOrAShortRangeFillsTheScreen) {
-    writeStatisticsRows(everyStep(kT0, 60, 121));  // two hours
-    // A week asked keeps a week's width; the last hour or everything fill one screen.
-    for (const auto& [range, span, width] : std::vector<std::tuple<int, std::uint64_t, double>>{
-             {5, kWeek, 7 * kViewWidth}, {0, 3600, kViewWidth}, {7, 7200, kViewWidth}}) {
-        writeFile(paths::kGraphSettings, plist::Dictionary{{"range", range}});
+TEST_F(GraphScreenTest, AHistoryShorterThanTheRangeFillsOneWidthAndAPickedRangeSetsTheVisibleSpan) {
+    // What one view width shows, in seconds, for each range asked: the whole
+    // history when it is shorter, else the range up to a day, else a day.
+    struct Case {
+        std::int64_t history;
+        int range;
+        std::uint64_t window;
+        double widths;
+    };
+    const std::int64_t workday = 84600;  // 23.5 hours
+    for (const Case& c : std::vector<Case>{{7200, 5, 7200, 1.0},
+                                           {7200, 0, 3600, 1.0},
+                                           {7200, 7, 7200, 1.0},
+                                           {60, 5, 60, 1.0},
+                                           {workday, 5, workday, 1.0},
+                                           {workday, 3, workday, 1.0},
+                                           {workday, 1, 21600, 1.0},
+                                           {2 * kDay, 5, 2 * kDay, 2.0},
+                                           {kWeek, 2, 43200, 1.0}}) {
+        PlotDBLoader::resetSharedInstance();
+        std::filesystem::remove(databasePath());
+        writeStatisticsRows(everyStep(kT0, 60, static_cast<int>(c.history / 60) + 1));
+        writeFile(paths::kGraphSettings, plist::Dictionary{{"range", c.range}});
         LineChartViewController& screen = openGraphs();
         settle();
-        EXPECT_EQ(windowEnd() - windowStart(), span) << range;
-        EXPECT_DOUBLE_EQ(screen.scrollView.contentWidth, width) << range;
-        PlotDBLoader::resetSharedInstance();
+        const std::string named = std::to_string(c.history) + "s, range " + std::to_string(c.range);
+        EXPECT_EQ(windowEnd() - windowStart(), c.window) << named;
+        EXPECT_DOUBLE_EQ(screen.scrollView.contentWidth, c.widths * kViewWidth) << named;
+        // The newest records are in view, and the records spread over the whole chart.
+        EXPECT_DOUBLE_EQ(screen.scrollView.contentOffsetX, (c.widths - 1.0) * kViewWidth) << named;
+        EXPECT_DOUBLE_EQ(screen.lineChartView.frame.width, c.widths * kViewWidth) << named;
     }
+}
+
+TEST_F(GraphScreenTest, AnEmptyDatabaseSaysSoWhereTheUserLooks) {
+    writeStatisticsRows({});
+    LineChartViewController& screen = openGraphs();
+    settle();
+    RecordingChartCanvas canvas;
+    screen.lineChartView.drawRect(canvas);
+    ASSERT_EQ(canvas.texts.size(), 1u);
+    EXPECT_EQ(canvas.texts[0].text, "No data...");
+    const double middle = canvas.texts[0].rect.x + canvas.texts[0].rect.width / 2;
+    EXPECT_GE(middle, screen.scrollView.contentOffsetX);
+    EXPECT_LE(middle, screen.scrollView.contentOffsetX + kViewWidth);
 }
 
 TEST_F(GraphScreenTest, ABusyDatabaseIsReportedAndLeavesTheChart) {

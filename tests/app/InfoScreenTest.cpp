@@ -12,12 +12,14 @@
 #include "app/model/CoreTelephonyNew.h"
 #include "app/model/CrashReportMail.h"
 #include "app/model/DateText.h"
+#include "app/platform/SimulatedPhoneAppPlatform.h"
 #include "app/platform/SimulatedPhoneDevice.h"
 #include "app/screens/AmpwiseStoryboard.h"
 #include "app/screens/InfoViewController.h"
 #include "app/screens/StartingViewController.h"
 #include "shared/AtomicFile.h"
 #include "shared/MobileDataInfo.h"
+#include "shared/PhoneInfo.h"
 #include "tests/support/AppHarness.h"
 
 namespace corvane::testing {
@@ -371,6 +373,31 @@ TEST_F(SimulatedPhoneDeviceTest, AnswersFromThePhonesFilesAndDefaultsWithoutThem
     EXPECT_EQ(device.uname().machine, real.machine);
     EXPECT_EQ(device.systemVersion(), "");
     EXPECT_EQ(device.copySupportedDataRates(), std::nullopt);
+}
+
+TEST_F(SimulatedPhoneDeviceTest, TheSystemAndTheClockAreThePhonesWhenItLeftThemElseThisMachines) {
+    struct utsname real {};
+    ASSERT_EQ(::uname(&real), 0);
+    app::SimulatedPhoneAppPlatform platform;
+    layOutPhone();
+    EXPECT_EQ(platform.device().uname().sysname, real.sysname);  // a real device: this machine is the phone
+    EXPECT_EQ(platform.device().uname().release, real.release);
+    EXPECT_NEAR(platform.phoneTime(), platform.currentTime(), 5.0);
+
+    // A live phone running 100 times as fast, which read 1.8e9 ten seconds ago.
+    PhoneInfo phone{1.8e9, platform.currentTime() - 10.0, 100.0, "Darwin", "iPad", "14.0.0", "Darwin Kernel"};
+    ASSERT_TRUE(phone.write());
+    const app::KernelIdentification kernel = platform.device().uname();
+    EXPECT_EQ(
+        kernel.sysname + "|" + kernel.nodename + "|" + kernel.release + "|" + kernel.version + "|" + kernel.machine,
+        "Darwin|iPad|14.0.0|Darwin Kernel|iPad4,2");
+    EXPECT_EQ(platform.device().hostName(), "iPad");
+    EXPECT_NEAR(platform.phoneTime(), 1.8e9 + 1000.0, 5.0 * 100.0);
+    EXPECT_GT(platform.phoneTime(), 1.8e9 + 500.0);
+    // The run has ended: the phone's clock stands where it stopped.
+    phone.rate = 0.0;
+    ASSERT_TRUE(phone.write());
+    EXPECT_DOUBLE_EQ(platform.phoneTime(), 1.8e9);
 }
 
 }  // namespace

@@ -7,7 +7,9 @@
 #include <fstream>
 #include <limits>
 
+#include "app/platform/SimulatedPhoneAppPlatform.h"
 #include "app/screens/PurgeViewControllerViewController.h"
+#include "shared/PhoneInfo.h"
 #include "tests/support/AppHarness.h"
 #include "tests/support/StatisticsQueries.h"
 #include "tests/support/StatisticsRows.h"
@@ -89,7 +91,7 @@ TEST_F(PurgeScreenTest, FiveChoicesEachSetTheirCutOffAndCancelChangesNothing) {
 TEST_F(PurgeScreenTest, KeepTodayKeepsExactlyTheLast86400SecondsAndKeepNothingEmptiesTheTable) {
     writeStatisticsRows({kNow - 86401, kNow - 86400, kNow - 30 * 86400, kNow - 5, kNow, kNow + 3600});
     choose(kKeepToday, 1);
-    EXPECT_EQ(outcome(), "Information|Purge done|Dismiss");
+    EXPECT_EQ(outcome(), "Information|Purge done: 2 records removed|Dismiss");
     EXPECT_EQ(storedTimes(), (std::vector<std::string>{std::to_string(kNow - 86400), std::to_string(kNow - 5),
                                                        std::to_string(kNow), std::to_string(kNow + 3600)}));
     ASSERT_TRUE(stack->answerAlert(0));
@@ -97,7 +99,7 @@ TEST_F(PurgeScreenTest, KeepTodayKeepsExactlyTheLast86400SecondsAndKeepNothingEm
     EXPECT_EQ(rowCount(), 0u);
     ASSERT_TRUE(stack->answerAlert(0));
     choose(kKeepToday, 1);  // an empty table purges fine
-    EXPECT_EQ(outcome(), "Information|Purge done|Dismiss");
+    EXPECT_EQ(outcome(), "Information|Nothing older than today|Dismiss");
 }
 
 TEST_F(PurgeScreenTest, BusyDatabaseFailsAtOnceAndLosesNothing) {
@@ -151,7 +153,7 @@ TEST_F(PurgeScreenTest, CutOffsBeyondThirtyTwoBitsStayAtTheirEndInsteadOfWrappin
     screen->purge(1'305'556);
     EXPECT_EQ(screen->timePurge, std::numeric_limits<std::int32_t>::min());
     ASSERT_TRUE(stack->answerAlert(1));
-    EXPECT_EQ(outcome(), "Information|Purge done|Dismiss");
+    EXPECT_EQ(outcome(), "Information|There was nothing to remove|Dismiss");
     EXPECT_EQ(rowCount(), 2u);
 
     // A clock past 2038 counts as the last 32-bit second.
@@ -162,6 +164,33 @@ TEST_F(PurgeScreenTest, CutOffsBeyondThirtyTwoBitsStayAtTheirEndInsteadOfWrappin
     const std::size_t alerts = stack->pendingAlerts().size();
     screen->purge(0);
     EXPECT_EQ(stack->pendingAlerts().size(), alerts);
+}
+
+TEST_F(PurgeScreenTest, SaysHowManyRecordsWentJudgingTodayByThePhonesClock) {
+    // A simulated phone whose clock stopped at the end of its run, a week
+    // before this machine's: "today" is the phone's.
+    app::SimulatedPhoneAppPlatform simulated;
+    app::AppPlatform::install(&simulated);
+    const double phoneNow = static_cast<double>(kNow) - 7 * 86400;
+    PhoneInfo phone;
+    phone.time = phoneNow;
+    std::filesystem::create_directories(paths::resolve(paths::kPhoneInfo).parent_path());
+    ASSERT_TRUE(phone.write());
+    const auto phoneSecond = static_cast<std::int64_t>(phoneNow);
+    std::vector<std::int64_t> times = everyStep(phoneSecond - 3 * 86400, 60, 2431);
+    times.push_back(phoneSecond - 600);
+    writeStatisticsRows(times);
+
+    choose(kKeepToday, 1);
+    EXPECT_EQ(outcome(), "Information|Purge done: 2,431 records removed|Dismiss");
+    EXPECT_EQ(rowCount(), 1u);
+    ASSERT_TRUE(stack->answerAlert(0));
+    choose(kKeepToday, 1);
+    EXPECT_EQ(outcome(), "Information|Nothing older than today|Dismiss");
+    ASSERT_TRUE(stack->answerAlert(0));
+    choose(kKeepNothing, 1);
+    EXPECT_EQ(outcome(), "Information|Purge done: 1 record removed|Dismiss");
+    app::AppPlatform::install(&platform);
 }
 
 }  // namespace

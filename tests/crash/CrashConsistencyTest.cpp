@@ -33,20 +33,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A root in memory where there is one: the writers' lock waits are bounded,
-// and a disk stalled by other work could make a writer give up its lock.
-class RootInMemory {
-public:
-    RootInMemory() : saved_({"TMPDIR"}) {
-        if (fs::is_directory("/dev/shm")) ::setenv("TMPDIR", "/dev/shm", 1);
-        root_.emplace();
-    }
-
-private:
-    SavedEnvironment saved_;
-    std::optional<TemporaryRoot> root_;
-};
-
 int countFromEnvironment(const char* name, int fallback) {
     const char* value = std::getenv(name);
     return value != nullptr && std::atoi(value) > 0 ? std::atoi(value) : fallback;
@@ -125,7 +111,7 @@ std::string databaseCheck(const char* sql) {
 }
 
 TEST(CrashConsistencyTest, KilledWritersLeaveOldOrNewFilesASoundDatabaseAndNoTemporaryFile) {
-    RootInMemory root;
+    TemporaryRoot root;
     fs::create_directories(paths::resolve(paths::kStatisticsFolder));
     ASSERT_TRUE(plist::writeFile(paths::resolve(paths::kSettings), plist::Value(plist::Dictionary{{"Round", 0}})));
     const int kills = countFromEnvironment("CORVANE_CRASH_KILLS", 25);
@@ -170,7 +156,7 @@ TEST(CrashConsistencyTest, KilledWritersLeaveOldOrNewFilesASoundDatabaseAndNoTem
 }
 
 TEST(CrashConsistencyTest, EngineAndAppWritingKeysAtOnceLoseNone) {
-    RootInMemory root;
+    TemporaryRoot root;
     fs::create_directories(paths::resolve(paths::kPreferencesFolder));
     ASSERT_TRUE(plist::writeFile(paths::resolve(paths::kSettings), plist::Value(plist::Dictionary{{"Strategy", 2}})));
     const int keys = countFromEnvironment("CORVANE_WRITER_KEYS", 150);

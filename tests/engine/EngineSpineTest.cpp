@@ -53,7 +53,7 @@ TEST_F(EngineSpineTest, LockSourceFollowsSwitchRadiosOnLock) {
         writeSettings({{"SwitchRadiosOnLock", onLock}, {"Strategy", 2}});
         launch();
         ASSERT_EQ(CommonToAllStrategies::sharedInstance().switchRadiosOnLock(), onLock);
-        sim::HomeScreenHost& home = host->homeScreen();
+        host::HomeScreenHost& home = host->homeScreen();
         const auto chosenSource = [&](bool on) { onLock ? home.setUILocked(on) : home.setScreenOff(on); };
         const auto otherSource = [&](bool on) { onLock ? home.setScreenOff(on) : home.setUILocked(on); };
 
@@ -89,7 +89,7 @@ TEST_F(EngineSpineTest, MissingOrMismatchedMethodsAreSkippedAndReported) {
     // controller's method and with a link method of another signature: their
     // rows are not installed, and the log says so.
     startPhone({}, [](sim::PhoneHost& phone) {
-        sim::SimRuntime& runtime = phone.simRuntime();
+        host::HostRuntime& runtime = phone.simRuntime();
         runtime.removeClass("SBUIController");
         runtime.removeMethod(runtime.lookUpClass("SBLockScreenViewControllerBase"),
                              "setInScreenOffMode:forAutoUnlock:");

@@ -104,6 +104,42 @@ TEST_F(PowerEventsTest, SleepGathersTheMovableWakeEventsBehindTheEnginesOwn) {
     EXPECT_EQ(power().events().size(), 7u);
 }
 
+TEST_F(PowerEventsTest, SleepsAgainAndAgainNeverHoldAnEventPastAWakeIntervalAfterItsTime) {
+    const double t0 = now();
+    ASSERT_EQ(power().schedulePowerEvent(plist::Date{t0 + 300}, kMail, "wake"), 0);
+    writeSettings({{"Strategy", 4}});  // Ultimate: a wake every two hours
+    engine()->reloadPrefs();
+
+    // The first sleep gathers it behind the engine's wake; the sleeps that
+    // follow every half hour (another application waking the phone) would
+    // push it on for ever, but it stops at 2 h 20 s past its own time.
+    send(platform::kIOMessageSystemWillSleep);
+    EXPECT_EQ(timeOf(kMail), t0 + 7200 + 20);
+    for (int i = 0; i < 5; ++i) {
+        advance(1800);
+        send(platform::kIOMessageSystemWillSleep);
+        EXPECT_EQ(timeOf(kMail), t0 + 300 + 7200 + 20) << i;
+        EXPECT_EQ(timeOf(kEngine), now() + 7200) << i;
+    }
+    // A new event of the application is measured from its own new time.
+    ASSERT_EQ(power().cancelScheduledPowerEvent(plist::Date{t0 + 7520}, kMail, "wake"), 0);
+    ASSERT_EQ(power().schedulePowerEvent(plist::Date{now() + 60}, kMail, "wake"), 0);
+    send(platform::kIOMessageSystemWillSleep);
+    EXPECT_EQ(timeOf(kMail), now() + 7200 + 20);
+
+    // Under None the user chose no saving: no one's wake event moves.
+    writeSettings({{"Strategy", 0}});
+    engine()->reloadPrefs();
+    ASSERT_EQ(power().schedulePowerEvent(plist::Date{now() + 600}, kChat, "wake"), 0);
+    const double chat = now() + 600;
+    const double mail = *timeOf(kMail);
+    advance(30);
+    send(platform::kIOMessageSystemWillSleep);
+    EXPECT_EQ(timeOf(kChat), chat);
+    EXPECT_EQ(timeOf(kMail), mail);
+    EXPECT_EQ(timeOf(kEngine), now() + 7200);
+}
+
 TEST_F(PowerEventsTest, FailedCancelsAndSchedulesAreOnlyLogged) {
     const double t0 = now();
     ASSERT_EQ(power().schedulePowerEvent(plist::Date{t0 + 300}, kMail, "wake"), 0);

@@ -1,6 +1,9 @@
 // The graph screen and its settings in the window, on a root with recorded
 // statistics, driven with the mouse, the wheel and the keys.
 
+#include <QFileDialog>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QImage>
 #include <QListWidget>
 #include <QScrollArea>
@@ -19,14 +22,16 @@ namespace corvane::testing {
 namespace {
 
 constexpr std::int64_t kDay = 86400;
-// The value labels at the chart's left edge.
-constexpr int kValueLabelStrip = 30;
+// The value labels at the chart's left edge (30 points, more for a larger
+// text), and the two rows of dates at its bottom, in chart points.
+constexpr int kValueLabelStrip = 40;
+constexpr double kTimeLabelRows = 60.0;
 
 // Saves into a fixed file, as a user choosing it in the dialog would.
 class FileChartImageExporter final : public app::ChartImageExporter {
 public:
     explicit FileChartImageExporter(std::string path) : path_(std::move(path)) {}
-    std::optional<std::string> chooseImagePath() override { return path_; }
+    void chooseImagePath(Chosen chosen) override { chosen(path_); }
     bool writeImage(app::PCLineChartView& chart, const std::string& path) override {
         return app::ChartImageWriter::write(chart, QString::fromStdString(path));
     }
@@ -60,23 +65,36 @@ private slots:
         QTRY_COMPARE(bar->maximum(), graph().chart()->width() - graph().scrollArea()->viewport()->width());
         // The screen moves to the newest end once the load has been drawn.
         QTRY_COMPARE(bar->value(), bar->maximum());
-        // What the window shows there is that part of the whole chart, right
-        // of the value labels drawn again at the left edge.
+        // What the window shows there is that part of the whole chart, apart
+        // from the value labels drawn again at the left edge: the dates below
+        // them, there too, are the visible part's own.
         const QImage shown = graph().scrollArea()->viewport()->grab().toImage();
-        const QImage whole = app::ChartImageWriter::render(chartScreen().lineChartView, 1.0);
+        const double points = chartScreen().chartScale();
+        const QImage whole = app::ChartImageWriter::render(chartScreen().lineChartView, points);
         QCOMPARE(whole.width(), graph().chart()->width());
+        const int column = qRound(kValueLabelStrip * points);
+        const int dates = qRound((chartScreen().lineChartView.frame.height - kTimeLabelRows) * points);
         int compared = 0;
         int differing = 0;
+        int differingDates = 0;
         for (int y = 0; y < shown.height(); ++y) {
-            for (int x = kValueLabelStrip; x < shown.width(); ++x, ++compared) {
+            for (int x = y < dates ? column : 0; x < shown.width(); ++x, ++compared) {
                 const QColor a = shown.pixelColor(x, y);
                 const QColor b = whole.pixelColor(x + bar->value(), y);
-                if (std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) + std::abs(a.blue() - b.blue()) > 60)
+                if (std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) + std::abs(a.blue() - b.blue()) >
+                    60) {
                     ++differing;
+                    if (x < column) ++differingDates;
+                }
             }
         }
-        QVERIFY2(differing < compared / 1000,
+        QCOMPARE(differingDates, 0);
+        // Lines drawn at a fractional scale may land a pixel apart.
+        QVERIFY2(differing < compared / 400,
                  qPrintable(QString("%1 of %2 pixels differ").arg(differing).arg(compared)));
+        // The chart's smallest text is at least the system's smallest readable one.
+        QVERIFY(chartScreen().lineChartView.xLabelFont.pointSize * points >=
+                QFontInfo(QFontDatabase::systemFont(QFontDatabase::SmallestReadableFont)).pixelSize() - 0.5);
 
         QTest::mouseClick(graph().scrollArea()->viewport(), Qt::RightButton);
         WindowFixture::settle();
@@ -132,6 +150,32 @@ private slots:
         const QImage saved(QString::fromStdString(file));
         QVERIFY(!saved.isNull());
         QVERIFY(saved.width() >= qRound(chartScreen().scrollView.contentWidth));
+    }
+
+    void saveImageAsksInADialogThatNeverStopsTheWindow() {
+        f->open();
+        // As `ampwise --screenshot --show "graphs/Save image"` walks: the walk
+        // returns with the dialog open, and the picture shows it.
+        QVERIFY(f->window->walk("graphs/Save image"));
+        QFileDialog* dialog = nullptr;
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (auto* shown = qobject_cast<QFileDialog*>(widget); shown != nullptr && shown->isVisible())
+                dialog = shown;
+        }
+        QVERIFY(dialog != nullptr);
+        const QImage window = f->window->grab().toImage();
+        const QImage picture = f->window->screenshot();
+        QVERIFY(picture.width() >= std::max(window.width(), dialog->width()));
+        QVERIFY(picture.height() >= std::max(window.height(), dialog->height()));
+        QVERIFY(picture != window);
+
+        // The file chosen there receives the chart.
+        const QString file = QString::fromStdString((f->root.path() / "chosen.png").string());
+        dialog->selectFile(file);
+        QVERIFY(QMetaObject::invokeMethod(dialog, "accept"));
+        WindowFixture::settle();
+        QCOMPARE(f->window->alertOverlay().title(), QString("Image saved"));
+        QVERIFY(!QImage(file).isNull());
     }
 
     void leavingDuringALoadLeavesNothingBehind() {

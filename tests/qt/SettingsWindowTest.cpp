@@ -97,12 +97,19 @@ private slots:
 
     void theCommandLineIsCheckedBeforeAnythingOpens() {
         using app::ProgramOptions;
-        const ProgramOptions full = ProgramOptions::parse({"--root", "/r", "--screenshot", "a.png", "--show", "x/y"});
+        const ProgramOptions full =
+            ProgramOptions::parse({"--root", "/r", "--size", "1024x768", "--screenshot", "a.png", "--show", "x/y"});
         QVERIFY(full.error.empty());
+        QVERIFY(full.size == std::pair(1024, 768));
         QCOMPARE(full.root.value_or(""), std::string("/r"));
         QCOMPARE(full.show, std::string("x/y"));
-        for (const std::vector<std::string>& wrong : std::vector<std::vector<std::string>>{
-                 {"--root"}, {"--screenshot", ""}, {"--show", "x"}, {"--colour", "red"}}) {
+        for (const std::vector<std::string>& wrong : std::vector<std::vector<std::string>>{{"--root"},
+                                                                                           {"--screenshot", ""},
+                                                                                           {"--show", "x"},
+                                                                                           {"--colour", "red"},
+                                                                                           {"--size", "1024"},
+                                                                                           {"--size", "0x768"},
+                                                                                           {"--size", "1024x768px"}}) {
             QVERIFY(!ProgramOptions::parse(wrong).error.empty());
         }
     }

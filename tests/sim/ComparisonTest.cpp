@@ -1,6 +1,7 @@
-// --compare on the workday scenario: every strategy and the OS batching
-// baseline on a fresh root of its own, in a process of its own; the columns
-// differ as they should, and the day can be drawn.
+// --compare: every strategy, the phone without a saver and the OS batching
+// baseline, each on a fresh root of its own, in a process of its own; the
+// columns differ as they should, the references cost what the profile says,
+// and the day can be drawn.
 
 #include <gtest/gtest.h>
 
@@ -8,6 +9,7 @@
 #include <fstream>
 
 #include "sim/DayPlot.h"
+#include "sim/DeviceProfile.h"
 #include "sim/RunSummary.h"
 #include "sim/Scenario.h"
 #include "sim/StrategyComparison.h"
@@ -33,7 +35,7 @@ std::string head(const std::filesystem::path& file, std::size_t bytes) {
 }
 
 TEST(ComparisonTest, WorkdayColumnsDifferAsTheyShouldAndCanBeDrawn) {
-    MemoryBackedTemporaryRoot folder;
+    TemporaryRoot folder;
     const sim::Scenario workday = sim::Scenario::load(std::filesystem::path(CORVANE_SCENARIOS) / "workday.json");
     sim::RunOptions options;
     options.root = folder.path() / "compare";
@@ -43,21 +45,23 @@ TEST(ComparisonTest, WorkdayColumnsDifferAsTheyShouldAndCanBeDrawn) {
     const std::vector<sim::RunSummary> runs = sim::StrategyComparison::run(
         workday, options, 2, [](const std::vector<std::string>&, std::size_t, std::size_t) {});
 
-    ASSERT_EQ(runs.size(), 6u);
+    ASSERT_EQ(runs.size(), 7u);
+    const auto& noSaver = runOf(runs, "no saver");
     const auto& none = runOf(runs, "None");
     const auto& batching = runOf(runs, "OS batching");
     const auto& iMessage = runOf(runs, "iMessage");
     const auto& normal = runOf(runs, "Normal");
     const auto& ultimate = runOf(runs, "Ultimate");
 
-    // None and OS batching switch nothing off; batching wakes the phone less
-    // often and makes the other applications wait.
-    for (const sim::RunSummary* run : {&none, &batching}) {
+    // No saver, None and OS batching switch nothing off; batching wakes the
+    // phone less often and makes the other applications wait.
+    for (const sim::RunSummary* run : {&noSaver, &none, &batching}) {
         EXPECT_DOUBLE_EQ(run->radioOffHours, 0.0) << run->strategyName;
         EXPECT_DOUBLE_EQ(run->userTrafficWithoutNetworkMinutes, 0.0) << run->strategyName;
     }
     EXPECT_LT(batching.backgroundWakes, none.backgroundWakes);
     EXPECT_GT(batching.deliveryDelayMean, none.deliveryDelayMean + 600.0);
+    EXPECT_GT(batching.deliveryDelayMean, noSaver.deliveryDelayMean + 600.0);
     EXPECT_LT(batching.energyFromBattery, none.energyFromBattery);
     // Ultimate draws the least from the battery and pays for it in lost traffic.
     for (const sim::RunSummary& run : runs) {
@@ -81,13 +85,15 @@ TEST(ComparisonTest, WorkdayColumnsDifferAsTheyShouldAndCanBeDrawn) {
 
     // Each run had a root of its own with its own statistics; without a saver there are none.
     for (const sim::RunSummary& run : runs) {
-        if (&run == &batching) {
+        if (&run == &batching || &run == &noSaver) {
             EXPECT_EQ(run.rowsWritten, 0);
         } else {
             EXPECT_GT(run.rowsWritten, 0) << run.strategyName;
         }
     }
-    EXPECT_NE(sim::comparisonTable(runs).find("saved vs OS batching"), std::string::npos);
+    const std::string table = sim::comparisonTable(runs);
+    EXPECT_NE(table.find("saved vs no saver"), std::string::npos);
+    EXPECT_NE(table.find("saved vs OS batching"), std::string::npos);
 
     // The day drawn: a real PNG and a real SVG (needs python3 with matplotlib).
     if (!sim::DayPlot::findScript() || std::system("/usr/bin/python3 -c 'import matplotlib' 2>/dev/null") != 0) {
@@ -100,6 +106,53 @@ TEST(ComparisonTest, WorkdayColumnsDifferAsTheyShouldAndCanBeDrawn) {
     EXPECT_EQ(head(png, 8), "\x89PNG\r\n\x1a\n");
     EXPECT_NE(head(svg, 4096).find("<svg"), std::string::npos);
     EXPECT_TRUE(sim::DayPlot::checkFile(folder.path() / "day.gif").has_value());
+}
+
+// Eight hours asleep with WiFi off and Bluetooth on: the phone without a
+// saver draws what the profile says (suspended, paging, Bluetooth idle)
+// and nothing else; OS batching has nothing to batch; None's engine wakes
+// the phone now and then and changes no radio; Normal switches Bluetooth
+// and cellular data off and pays attaches at its background wakes.
+TEST(ComparisonTest, TheNoSaverColumnIsThePhoneWithoutAnEngine) {
+    MemoryBackedTemporaryRoot folder;
+    const sim::Scenario night = sim::Scenario::parse(R"({
+        "start": "2027-01-18T00:00:00Z", "duration": "08:00", "settings": {"Strategy": 2, "CarMode": false},
+        "radios": {"wifi": false, "bluetooth": true, "location": false},
+        "events": [{"at": 0, "do": "lock"}]})");
+    sim::RunOptions options;
+    options.root = folder.path() / "compare";
+    options.engine = CORVANE_ENGINE_LIBRARY;
+    const std::vector<sim::RunSummary> runs = sim::StrategyComparison::run(night, options);
+    const auto& noSaver = runOf(runs, "no saver");
+    const auto& batching = runOf(runs, "OS batching");
+    const auto& none = runOf(runs, "None");
+    const auto& normal = runOf(runs, "Normal");
+    const sim::DeviceProfile p = sim::DeviceProfile::find("phone-2013");
+
+    // 20 s awake after the lock, then asleep until the end.
+    const double awake = (p.awake + p.cellularPaging + p.bluetoothIdle) * 20.0 / 1000.0;
+    const double asleep = (p.suspended + p.cellularPaging + p.bluetoothIdle) * (8 * 3600.0 - 20.0) / 1000.0;
+    EXPECT_NEAR(noSaver.energyFromBattery, awake + asleep, 0.05);
+    EXPECT_EQ(noSaver.backgroundWakes, 0);
+    EXPECT_EQ(noSaver.rowsWritten, 0);
+    EXPECT_DOUBLE_EQ(batching.energyFromBattery, noSaver.energyFromBattery);
+
+    const sim::EnergyDifference byNone = sim::energyDifference(none, noSaver);
+    EXPECT_GT(none.engineWakes, 2);
+    EXPECT_GT(byNone.wakes, 0.0);
+    EXPECT_NEAR(byNone.idleRadios, 0.0, 0.01);
+    EXPECT_NEAR(byNone.joinsAndAttaches + byNone.transfers, 0.0, 0.01);
+    EXPECT_NEAR(byNone.total(), none.totalEnergy - noSaver.totalEnergy, 0.01);
+
+    const sim::EnergyDifference byNormal = sim::energyDifference(normal, noSaver);
+    EXPECT_LT(byNormal.idleRadios, -0.8 * p.bluetoothIdle * 8 * 3.6);
+    EXPECT_NEAR(byNormal.joinsAndAttaches, p.cellularAttach * (normal.engineWakes - 1), p.cellularAttach * 2);
+    EXPECT_GT(byNormal.wakes, byNone.wakes);
+    EXPECT_NEAR(byNormal.total(), normal.totalEnergy - noSaver.totalEnergy, 0.01);
+    const std::string table = sim::comparisonTable(runs);
+    char line[64];
+    std::snprintf(line, sizeof line, "Normal       %+8.0f in all", byNormal.total());
+    EXPECT_NE(table.find(line), std::string::npos) << table;
 }
 
 }  // namespace

@@ -28,7 +28,7 @@ double firstTime(const std::vector<json>& lines, double after = -1.0) {
 }
 
 TEST(PhoneDayTest, NormalSwitchesRadiosOff15SecondsAfterTheLockAndOn3SecondsAfterTheUnlock) {
-    MemoryBackedTemporaryRoot folder;
+    TemporaryRoot folder;
     const sim::Scenario scenario = sim::Scenario::parse(R"({
         "start": "2027-01-18T08:00:00Z", "duration": 1200,
         "settings": {"Strategy": 2},
@@ -62,7 +62,7 @@ TEST(PhoneDayTest, NormalSwitchesRadiosOff15SecondsAfterTheLockAndOn3SecondsAfte
 }
 
 TEST(PhoneDayTest, BackgroundWakesComeAtTheWakeIntervalAndGatherOtherApplications) {
-    MemoryBackedTemporaryRoot folder;
+    TemporaryRoot folder;
     const sim::Scenario scenario = sim::Scenario::parse(R"({
         "start": "2027-01-18T01:00:00Z", "duration": 7200,
         "settings": {"Strategy": 2},
@@ -102,10 +102,77 @@ TEST(PhoneDayTest, BackgroundWakesComeAtTheWakeIntervalAndGatherOtherApplication
     EXPECT_GT(day.summary.sleepsRefused, 0);
 }
 
+// An application on the no-delay list wakes the phone every 30 minutes,
+// more often than the strategy's wake interval (60 minutes): every sleep
+// would push the engine's own wake, and the hourly mail event gathered
+// behind it, further on. The mail event still fires within the wake
+// interval and the 20 s grace past its own time; under None it keeps its time.
+TEST(PhoneDayTest, AFrequentNoDelayApplicationNoLongerStarvesAnotherApplicationsEvent) {
+    MemoryBackedTemporaryRoot folder;
+    const std::string scenario = R"({
+        "start": "2027-01-18T00:00:00Z", "duration": "12:00",
+        "settings": {"Strategy": 5, "WakeInterval": 60, "WiFiAtSleep": 0, "EdgeAtSleep": 0},
+        "lists": {"delay": ["com.example.chat"]},
+        "apps": [{"bundle": "com.example.mail", "name": "Mail", "wakeEvery": 3600},
+                 {"bundle": "com.example.chat", "name": "Chat", "wakeEvery": 1800}],
+        "events": [{"at": 0, "do": "wifi", "network": "Home"}, {"at": 0, "do": "lock"}]})";
+    for (const std::int32_t strategy : {5, 0}) {
+        const SimulatedDay day =
+            simulateInChild(sim::Scenario::parse(scenario), folder.path() / std::to_string(strategy), strategy);
+        const auto mail = day.lines({{"appWake", "com.example.mail"}});
+        const auto chat = day.lines({{"appWake", "com.example.chat"}});
+        EXPECT_EQ(chat.size(), 23u) << strategy;  // at its own times, every 30 minutes
+        if (strategy == 0) {
+            EXPECT_EQ(mail.size(), 11u);
+            EXPECT_EQ(day.summary.neverDelivered(), 0u);
+            EXPECT_LT(day.summary.deliveryDelayWorst, 5.0);
+            continue;
+        }
+        // Each mail event fires 60 min 20 s past its own time, then the next is due an hour later.
+        ASSERT_EQ(mail.size(), 5u);
+        for (std::size_t i = 0; i < mail.size(); ++i) {
+            EXPECT_NEAR(mail[i]["t"].get<double>(), 3600.0 + 3620.0 + 7220.0 * static_cast<double>(i), 2.0) << i;
+        }
+        EXPECT_LE(day.summary.deliveryDelayWorst, 3600.0 + 20.0 + 5.0);
+        EXPECT_GT(day.summary.deliveryDelayWorst, 3600.0);
+        // The sixth, due at 11 h 1 min 40 s, still waits at the end and counts with its wait.
+        EXPECT_EQ(day.summary.neverFired, 1u);
+        EXPECT_EQ(day.summary.wakeEventsDue(), mail.size() + chat.size() + 1);
+    }
+}
+
+// Car mode alone, under None, on a day that leaves the charger in the
+// morning: it switches Bluetooth and location off at the unplug, and with no
+// application using location that saves Bluetooth's idle draw, exactly.
+TEST(PhoneDayTest, CarModeAloneSavesBluetoothsIdleDraw) {
+    MemoryBackedTemporaryRoot folder;
+    const sim::DeviceProfile p = sim::DeviceProfile::find("phone-2013");
+    std::vector<std::unique_ptr<sim::IsolatedRun>> runs;
+    for (const char* carMode : {"false", "true"}) {
+        sim::RunOptions options;
+        options.root = folder.path() / carMode;
+        options.engine = CORVANE_ENGINE_LIBRARY;
+        runs.push_back(std::make_unique<sim::IsolatedRun>(
+            sim::Scenario::parse(std::string(R"({"start": "2027-01-18T07:00:00Z", "duration": "10:00",
+                "settings": {"Strategy": 0, "CarMode": )") +
+                                 carMode + R"(},
+                "radios": {"wifi": false, "bluetooth": true, "location": true},
+                "events": [{"at": 0, "do": "ac", "on": true}, {"at": 60, "do": "ac", "on": false},
+                           {"at": 60, "do": "lock"}]})"),
+            options));
+    }
+    const sim::RunSummary without = runs[0]->finish("without car mode");
+    const sim::RunSummary with = runs[1]->finish("with car mode");
+    const double bluetooth = p.bluetoothIdle * (10 * 3600.0 - 60.0) / 1000.0;
+    EXPECT_NEAR(without.energyFromBattery - with.energyFromBattery, bluetooth, 0.002);  // joules to 3 places
+    EXPECT_NEAR(with.radioOffHoursByRadio.at("location"), 10.0 - 60.0 / 3600.0, 0.001);
+    EXPECT_DOUBLE_EQ(without.radioOffHoursByRadio.at("bluetooth"), 0.0);
+}
+
 // Phone days whose energy is known from the profile's figures, strategy
 // None (the engine switches nothing), all run side by side.
 TEST(PhoneDayTest, SmallDaysCostWhatTheProfileSays) {
-    MemoryBackedTemporaryRoot folder;
+    TemporaryRoot folder;
     const sim::DeviceProfile p = sim::DeviceProfile::find("phone-2013");
     const std::string head = R"({"start": "2027-01-18T00:00:00Z", "settings": {"Strategy": 0},
                                   "radios": {"bluetooth": false, "location": false, )";
@@ -158,7 +225,7 @@ TEST(PhoneDayTest, SmallDaysCostWhatTheProfileSays) {
 }
 
 TEST(PhoneDayTest, OSBatchingDefersWakesToGrowingWindowsButNotAlarmClocks) {
-    MemoryBackedTemporaryRoot folder;
+    TemporaryRoot folder;
     const sim::Scenario scenario = sim::Scenario::parse(R"({
         "start": "2027-01-18T00:00:00Z", "duration": "08:00", "settings": {"Strategy": 2},
         "apps": [{"bundle": "com.example.mail", "name": "Mail", "wakeEvery": 600},

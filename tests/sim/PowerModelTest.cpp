@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include <numeric>
 
 #include "shared/Names.h"
@@ -35,21 +37,28 @@ ComponentState asleepOnCellular() {
 }
 
 TEST(PowerModelTest, ValidationKeepsFittedRowsWithinTenPercentAndPredictionsWithinAQuarter) {
-    const DeviceProfile profile = DeviceProfile::find("phone-2013");
-    const auto rows = sim::ProfileValidation::rows(profile);
-    ASSERT_EQ(rows.size(), 7u);
-    int fitted = 0;
-    for (const auto& row : rows) {
-        if (row.fitted) {
-            ++fitted;
-            EXPECT_GE(row.ratio(), 0.9) << row.use;
-            EXPECT_LE(row.ratio(), 1.1) << row.use;
-        } else {
-            EXPECT_GE(row.ratio(), 0.75) << row.use;
-            EXPECT_LE(row.ratio(), 1.25) << row.use;
+    // Rows and fitted rows of each built-in profile.
+    const std::map<std::string, std::pair<std::size_t, int>> expected{
+        {"phone-2013", {7, 4}},        // standby, talk, web on WiFi and on LTE fitted
+        {"linux-phone-2020", {2, 1}},  // standby fitted, web on WiFi predicted
+    };
+    ASSERT_EQ(DeviceProfile::bundledNames().size(), expected.size());
+    for (const std::string& name : DeviceProfile::bundledNames()) {
+        const auto rows = sim::ProfileValidation::rows(DeviceProfile::find(name));
+        ASSERT_EQ(rows.size(), expected.at(name).first) << name;
+        int fitted = 0;
+        for (const auto& row : rows) {
+            if (row.fitted) {
+                ++fitted;
+                EXPECT_GE(row.ratio(), 0.9) << name << " " << row.use;
+                EXPECT_LE(row.ratio(), 1.1) << name << " " << row.use;
+            } else {
+                EXPECT_GE(row.ratio(), 0.75) << name << " " << row.use;
+                EXPECT_LE(row.ratio(), 1.25) << name << " " << row.use;
+            }
         }
+        EXPECT_EQ(fitted, expected.at(name).second) << name;
     }
-    EXPECT_EQ(fitted, 4);  // standby, talk, web on WiFi and on LTE
 }
 
 TEST(PowerModelTest, ProfilesNeedASourceForEveryFigure) {

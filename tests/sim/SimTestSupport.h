@@ -41,24 +41,6 @@ struct SimulatedDay {
     }
 };
 
-// The runs write a statistics row every 30 s of virtual time; a root in
-// memory keeps the disk's flushes from dominating the test's time.
-class MemoryBackedTemporaryRoot {
-public:
-    MemoryBackedTemporaryRoot() : environment_({"TMPDIR"}) {
-        std::error_code error;
-        if (std::filesystem::is_directory("/dev/shm", error) && ::access("/dev/shm", W_OK) == 0) {
-            ::setenv("TMPDIR", "/dev/shm", 1);
-        }
-        root_.emplace();
-    }
-    const std::filesystem::path& path() const { return root_->path(); }
-
-private:
-    SavedEnvironment environment_;
-    std::optional<TemporaryRoot> root_;
-};
-
 inline std::vector<nlohmann::json> readTrace(const std::filesystem::path& file) {
     std::vector<nlohmann::json> lines;
     std::ifstream in(file);

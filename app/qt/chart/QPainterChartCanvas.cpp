@@ -48,7 +48,8 @@ void QPainterChartCanvas::drawText(std::string_view text, const ViewRect& rect, 
                                                                     : Qt::AlignLeft;
     painter_.setFont(fontFor(font));
     painter_.setPen(toQColor(colour));
-    painter_.drawText(toQRect(rect), horizontal | Qt::AlignTop | Qt::TextWordWrap, toQString(text));
+    // A word longer than the rectangle shows whole rather than cut.
+    painter_.drawText(toQRect(rect), horizontal | Qt::AlignTop | Qt::TextWordWrap | Qt::TextDontClip, toQString(text));
 }
 
 TextSize QPainterChartCanvas::measureText(std::string_view text, const ChartFont& font) {

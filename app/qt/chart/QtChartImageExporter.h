@@ -1,6 +1,7 @@
 #pragma once
 // "Save image" of the graph screen on the desktop: a save dialog offering
-// PNG and SVG, then the chart drawn into the chosen file.
+// PNG and SVG, modal to the window but not blocking its loop, then the chart
+// drawn into the chosen file.
 
 #include <QWidget>
 
@@ -11,7 +12,7 @@ namespace corvane::app {
 class QtChartImageExporter final : public ChartImageExporter {
 public:
     explicit QtChartImageExporter(QWidget* parent = nullptr) : parent_(parent) {}
-    std::optional<std::string> chooseImagePath() override;
+    void chooseImagePath(Chosen chosen) override;
     bool writeImage(PCLineChartView& chart, const std::string& path) override;
 
 private:

@@ -59,11 +59,12 @@ int main(int argc, char** argv) {
         written = ChartImageWriter::write(screen.lineChartView, QString::fromStdString(out));
     } else {
         const double offset = visible == "end" ? screen.scrollView.contentOffsetX : std::atof(visible.c_str());
-        constexpr double kPixelRatio = 2.0;
-        const QImage whole = ChartImageWriter::render(screen.lineChartView, kPixelRatio);
+        // The chart is laid out in points, a window's pixels being chartScale() of them.
+        const double pixelRatio = 2.0 / screen.chartScale();
+        const QImage whole = ChartImageWriter::render(screen.lineChartView, 2.0);
         written =
             !whole.isNull() &&
-            whole.copy(static_cast<int>(offset * kPixelRatio), 0, static_cast<int>(width * kPixelRatio), whole.height())
+            whole.copy(static_cast<int>(offset * pixelRatio), 0, static_cast<int>(width * pixelRatio), whole.height())
                 .save(QString::fromStdString(out), "PNG");
     }
     if (!written) {

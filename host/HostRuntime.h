@@ -1,5 +1,5 @@
 #pragma once
-// The simulated phone's object runtime: classes registered by name with
+// The home-screen process's object runtime: classes registered by name with
 // instance and class methods, objects that know their class, and
 // implementation exchange. The host calls its own methods only through it,
 // so replacements installed by a loaded library take effect as on the phone.
@@ -15,7 +15,7 @@
 
 namespace corvane::platform {
 
-// Every object of the simulated home screen derives from Object.
+// Every object of the home screen derives from Object.
 class Object {
 public:
     explicit Object(Class* isa) : isa_(isa) {}
@@ -52,14 +52,14 @@ public:
 
 }  // namespace corvane::platform
 
-namespace corvane::sim {
+namespace corvane::host {
 
 using platform::Class;
 using platform::Implementation;
 using platform::Method;
 using platform::Object;
 
-class SimRuntime final : public platform::ObjectRuntime {
+class HostRuntime final : public platform::ObjectRuntime {
 public:
     Class* defineClass(std::string_view name, Class* superclass = nullptr);
     // Forgets a class, as on a system where it does not exist.
@@ -97,4 +97,4 @@ private:
     std::vector<std::unique_ptr<Class>> retired_;
 };
 
-}  // namespace corvane::sim
+}  // namespace corvane::host

@@ -1,11 +1,11 @@
-#include "sim/HomeScreenHost.h"
+#include "host/HomeScreenHost.h"
 
 #include <algorithm>
 
 #include "engine/platform/HookedMethods.h"
 #include "shared/VersionCompare.h"
 
-namespace corvane::sim {
+namespace corvane::host {
 
 namespace {
 
@@ -14,9 +14,9 @@ using platform::Object;
 // Every home-screen object knows the host it belongs to.
 class HostObject : public Object {
 public:
-    HostObject(Class* isa, HomeScreenHost& host, SimulatedPhone& phone) : Object(isa), host(host), phone(phone) {}
+    HostObject(Class* isa, HomeScreenHost& host, HomeScreenDevice& phone) : Object(isa), host(host), phone(phone) {}
     HomeScreenHost& host;
-    SimulatedPhone& phone;
+    HomeScreenDevice& phone;
 };
 
 class ApplicationObject;
@@ -50,7 +50,7 @@ Object* sharedObjectOf(Class* cls) { return cls->sharedObject; }
 
 class HomeScreenHost::Objects {
 public:
-    Objects(HomeScreenHost& host, SimRuntime& runtime) : host_(host), runtime_(runtime) {}
+    Objects(HomeScreenHost& host, HostRuntime& runtime) : host_(host), runtime_(runtime) {}
 
     void defineSpringBoard();
     void defineWiFiManager();
@@ -88,15 +88,15 @@ private:
         runtime_.addMethod<Fn>(cls, method.selector, implementation);
     }
     // A method answering one flag of the phone's state.
-    template <bool PhoneState::*Flag>
+    template <bool HomeScreenFacts::*Flag>
     void defineFlag(Class* cls, std::string_view selector) {
         runtime_.addMethod<bool (*)(Object*)>(cls, selector, [](Object* self) {
-            return host(self).phone.withState([](PhoneState& s) { return s.*Flag; });
+            return host(self).phone.withState([](HomeScreenFacts& s) { return s.*Flag; });
         });
     }
 
     HomeScreenHost& host_;
-    SimRuntime& runtime_;
+    HostRuntime& runtime_;
 };
 
 void HomeScreenHost::Objects::defineSpringBoard() {
@@ -114,16 +114,16 @@ void HomeScreenHost::Objects::defineSpringBoard() {
 void HomeScreenHost::Objects::defineWiFiManager() {
     Class* cls = defineShared(platform::hooked::kSignalStrengthBars.className, "sharedInstance", wifiManager);
     defineHooked(cls, platform::hooked::kSignalStrengthBars, [](Object* self) {
-        return host(self).phone.withState([](PhoneState& s) { return s.wifiAssociated ? s.wifiBars : 0; });
+        return host(self).phone.withState([](HomeScreenFacts& s) { return s.wifiAssociated ? s.wifiBars : 0; });
     });
     defineHooked(cls, platform::hooked::kLinkDidChange, [](Object*) {});
-    defineFlag<&PhoneState::wifiAssociated>(cls, "isAssociated");
+    defineFlag<&HomeScreenFacts::wifiAssociated>(cls, "isAssociated");
     runtime_.addMethod<std::optional<std::string> (*)(Object*)>(cls, "currentNetworkName", [](Object* self) {
         return host(self).phone.withState(
-            [](PhoneState& s) { return s.wifiAssociated ? s.wifiNetwork : std::optional<std::string>{}; });
+            [](HomeScreenFacts& s) { return s.wifiAssociated ? s.wifiNetwork : std::optional<std::string>{}; });
     });
-    defineFlag<&PhoneState::wifiPowered>(cls, "isPowered");
-    defineFlag<&PhoneState::wifiEnabled>(cls, "wiFiEnabled");
+    defineFlag<&HomeScreenFacts::wifiPowered>(cls, "isPowered");
+    defineFlag<&HomeScreenFacts::wifiEnabled>(cls, "wiFiEnabled");
     runtime_.addMethod<void (*)(Object*, bool)>(
         cls, "setWiFiEnabled:", [](Object* self, bool enabled) { host(self).phone.setWiFiEnabled(enabled); });
 }
@@ -131,7 +131,7 @@ void HomeScreenHost::Objects::defineWiFiManager() {
 void HomeScreenHost::Objects::defineLockScreen() {
     Class* manager = defineShared(platform::hooked::kSetUILocked.className, "sharedInstance", lockScreenManager);
     defineHooked(manager, platform::hooked::kSetUILocked, [](Object* self, bool locked) {
-        host(self).phone.withState([&](PhoneState& s) { s.uiLocked = locked; });
+        host(self).phone.withState([&](HomeScreenFacts& s) { s.uiLocked = locked; });
     });
     runtime_.addMethod<Object* (*)(Object*)>(manager, "lockScreenViewController", [](Object* self) -> Object* {
         return host(self).host.objects_->lockScreenViewController.get();
@@ -139,25 +139,25 @@ void HomeScreenHost::Objects::defineLockScreen() {
 
     Class* controller = runtime_.defineClass(platform::hooked::kSetInScreenOffMode.className);
     lockScreenViewController = std::make_unique<HostObject>(controller, host_, host_.phone_);
-    host_.screenOffForAutoUnlock_ = compareVersions(host_.phone_.device().systemVersion(), "8.0") >= 0;
+    host_.screenOffForAutoUnlock_ = compareVersions(host_.phone_.systemVersion(), "8.0") >= 0;
     if (host_.screenOffForAutoUnlock_) {
         defineHooked(controller, platform::hooked::kSetInScreenOffModeForAutoUnlock,
                      [](Object* self, bool screenOff, bool) {
-                         host(self).phone.withState([&](PhoneState& s) { s.screenOff = screenOff; });
+                         host(self).phone.withState([&](HomeScreenFacts& s) { s.screenOff = screenOff; });
                      });
     } else {
         defineHooked(controller, platform::hooked::kSetInScreenOffMode, [](Object* self, bool screenOff) {
-            host(self).phone.withState([&](PhoneState& s) { s.screenOff = screenOff; });
+            host(self).phone.withState([&](HomeScreenFacts& s) { s.screenOff = screenOff; });
         });
     }
-    defineFlag<&PhoneState::screenOff>(controller, "isInScreenOffMode");
+    defineFlag<&HomeScreenFacts::screenOff>(controller, "isInScreenOffMode");
 }
 
 void HomeScreenHost::Objects::defineUIController() {
     Class* cls = defineShared(platform::hooked::kACPowerChanged.className, "sharedInstance", uiController);
     defineHooked(cls, platform::hooked::kACPowerChanged, [](Object*) {});
     if (host_.options_.uiControllerAnswersIsOnAC) {
-        defineFlag<&PhoneState::onAC>(cls, "isOnAC");
+        defineFlag<&HomeScreenFacts::onAC>(cls, "isOnAC");
     }
 }
 
@@ -197,25 +197,25 @@ void HomeScreenHost::Objects::defineTelephonyManager() {
     Class* cls = defineShared("SBTelephonyManager", "sharedTelephonyManager", telephonyManager);
     runtime_.addClassMethod<Object* (*)(Class*)>(cls, "sharedTelephonyManager", [](Class* cls) -> Object* {
         auto& self = host(cls->sharedObject);
-        return self.phone.withState([](PhoneState& s) { return s.telephonyManagerPresent; }) ? cls->sharedObject
-                                                                                             : nullptr;
+        return self.phone.withState([](HomeScreenFacts& s) { return s.telephonyManagerPresent; }) ? cls->sharedObject
+                                                                                                  : nullptr;
     });
-    defineFlag<&PhoneState::airplaneMode>(cls, "isInAirplaneMode");
-    defineFlag<&PhoneState::inCall>(cls, "inCall");
-    defineFlag<&PhoneState::outgoingCall>(cls, "outgoingCallExists");
-    defineFlag<&PhoneState::incomingCall>(cls, "incomingCallExists");
-    defineFlag<&PhoneState::activeCall>(cls, "activeCallExists");
-    defineFlag<&PhoneState::tethering>(cls, "isNetworkTethering");
+    defineFlag<&HomeScreenFacts::airplaneMode>(cls, "isInAirplaneMode");
+    defineFlag<&HomeScreenFacts::inCall>(cls, "inCall");
+    defineFlag<&HomeScreenFacts::outgoingCall>(cls, "outgoingCallExists");
+    defineFlag<&HomeScreenFacts::incomingCall>(cls, "incomingCallExists");
+    defineFlag<&HomeScreenFacts::activeCall>(cls, "activeCallExists");
+    defineFlag<&HomeScreenFacts::tethering>(cls, "isNetworkTethering");
 }
 
 // On older systems only.
 void HomeScreenHost::Objects::defineAwayController() {
     if (!host_.options_.awayControllerPresent) return;
     Class* cls = defineShared("SBAwayController", "sharedAwayController", awayController);
-    defineFlag<&PhoneState::dimmed>(cls, "isDimmed");
+    defineFlag<&HomeScreenFacts::dimmed>(cls, "isDimmed");
 }
 
-HomeScreenHost::HomeScreenHost(SimRuntime& runtime, SimulatedPhone& phone, HomeScreenOptions options)
+HomeScreenHost::HomeScreenHost(HostRuntime& runtime, HomeScreenDevice& phone, HomeScreenOptions options)
     : runtime_(runtime), phone_(phone), options_(options), objects_(std::make_unique<Objects>(*this, runtime)) {
     objects_->defineSpringBoard();
     objects_->defineWiFiManager();
@@ -263,7 +263,7 @@ void HomeScreenHost::unlock() {
 }
 
 void HomeScreenHost::setOnAC(bool onAC) {
-    phone_.withState([&](PhoneState& s) { s.onAC = onAC; });
+    phone_.withState([&](HomeScreenFacts& s) { s.onAC = onAC; });
     platform::sendHooked(runtime_, objects_->uiController.get(), platform::hooked::kACPowerChanged);
 }
 
@@ -305,4 +305,4 @@ void HomeScreenHost::setApplicationState(const std::string& bundleIdentifier, st
     platform::sendHooked(runtime_, found, platform::hooked::kSetApplicationState, state);
 }
 
-}  // namespace corvane::sim
+}  // namespace corvane::host

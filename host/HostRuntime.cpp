@@ -1,8 +1,8 @@
-#include "sim/SimRuntime.h"
+#include "host/HostRuntime.h"
 
-namespace corvane::sim {
+namespace corvane::host {
 
-Class* SimRuntime::defineClass(std::string_view name, Class* superclass) {
+Class* HostRuntime::defineClass(std::string_view name, Class* superclass) {
     std::lock_guard guard(mutex_);
     auto found = classes_.find(name);
     if (found != classes_.end()) return found->second.get();
@@ -12,7 +12,7 @@ Class* SimRuntime::defineClass(std::string_view name, Class* superclass) {
     return result;
 }
 
-void SimRuntime::removeClass(std::string_view name) {
+void HostRuntime::removeClass(std::string_view name) {
     std::lock_guard guard(mutex_);
     auto found = classes_.find(name);
     if (found == classes_.end()) return;
@@ -20,7 +20,7 @@ void SimRuntime::removeClass(std::string_view name) {
     classes_.erase(found);
 }
 
-void SimRuntime::removeMethod(Class* cls, std::string_view selector) {
+void HostRuntime::removeMethod(Class* cls, std::string_view selector) {
     std::lock_guard guard(mutex_);
     if (auto found = cls->instanceMethods.find(selector); found != cls->instanceMethods.end()) {
         cls->instanceMethods.erase(found);
@@ -30,17 +30,17 @@ void SimRuntime::removeMethod(Class* cls, std::string_view selector) {
     }
 }
 
-Class* SimRuntime::lookUpClass(std::string_view name) {
+Class* HostRuntime::lookUpClass(std::string_view name) {
     std::lock_guard guard(mutex_);
     auto found = classes_.find(name);
     return found == classes_.end() ? nullptr : found->second.get();
 }
 
-Class* SimRuntime::classOf(Object* object) { return object == nullptr ? nullptr : object->isa(); }
+Class* HostRuntime::classOf(Object* object) { return object == nullptr ? nullptr : object->isa(); }
 
-Class* SimRuntime::superclassOf(Class* cls) { return cls == nullptr ? nullptr : cls->superclass(); }
+Class* HostRuntime::superclassOf(Class* cls) { return cls == nullptr ? nullptr : cls->superclass(); }
 
-Method* SimRuntime::instanceMethod(Class* cls, std::string_view selector) {
+Method* HostRuntime::instanceMethod(Class* cls, std::string_view selector) {
     std::lock_guard guard(mutex_);
     for (Class* current = cls; current != nullptr; current = current->superclass()) {
         auto found = current->instanceMethods.find(selector);
@@ -49,7 +49,7 @@ Method* SimRuntime::instanceMethod(Class* cls, std::string_view selector) {
     return nullptr;
 }
 
-Method* SimRuntime::classMethod(Class* cls, std::string_view selector) {
+Method* HostRuntime::classMethod(Class* cls, std::string_view selector) {
     std::lock_guard guard(mutex_);
     for (Class* current = cls; current != nullptr; current = current->superclass()) {
         auto found = current->classMethods.find(selector);
@@ -58,18 +58,18 @@ Method* SimRuntime::classMethod(Class* cls, std::string_view selector) {
     return nullptr;
 }
 
-std::string_view SimRuntime::signature(Method* method) { return method->signature_; }
+std::string_view HostRuntime::signature(Method* method) { return method->signature_; }
 
-Implementation SimRuntime::implementation(Method* method) {
+Implementation HostRuntime::implementation(Method* method) {
     std::lock_guard guard(mutex_);
     return method->implementation_;
 }
 
-Implementation SimRuntime::exchangeImplementation(Method* method, Implementation replacement) {
+Implementation HostRuntime::exchangeImplementation(Method* method, Implementation replacement) {
     std::lock_guard guard(mutex_);
     Implementation previous = method->implementation_;
     method->implementation_ = replacement;
     return previous;
 }
 
-}  // namespace corvane::sim
+}  // namespace corvane::host

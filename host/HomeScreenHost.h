@@ -1,6 +1,6 @@
 #pragma once
-// The simulated home screen (SpringBoard): registers its classes in the
-// runtime with behaviour of its own, and performs the user's and the
+// The home screen (SpringBoard): registers its classes in the runtime with
+// behaviour of its own, answering from the device's facts, and performs the user's and the
 // system's actions by sending its own methods through the runtime, so that
 // replacements installed by a loaded library see them as on the phone.
 
@@ -11,11 +11,11 @@
 #include <vector>
 
 #include "engine/platform/HomeScreen.h"
+#include "host/HomeScreenDevice.h"
+#include "host/HostRuntime.h"
 #include "shared/PropertyList.h"
-#include "sim/SimRuntime.h"
-#include "sim/SimulatedPhone.h"
 
-namespace corvane::sim {
+namespace corvane::host {
 
 struct HomeScreenOptions {
     // SBUIController answers isOnAC (missing on some systems).
@@ -30,7 +30,7 @@ using enum platform::ApplicationState;
 
 class HomeScreenHost {
 public:
-    HomeScreenHost(SimRuntime& runtime, SimulatedPhone& phone, HomeScreenOptions options = {});
+    HomeScreenHost(HostRuntime& runtime, HomeScreenDevice& phone, HomeScreenOptions options = {});
     ~HomeScreenHost();
 
     // The system version decides which screen-off method the lock screen has.
@@ -63,8 +63,8 @@ private:
     class Objects;
     friend class Objects;
 
-    SimRuntime& runtime_;
-    SimulatedPhone& phone_;
+    HostRuntime& runtime_;
+    HomeScreenDevice& phone_;
     HomeScreenOptions options_;
     bool screenOffForAutoUnlock_ = true;
     bool launched_ = false;
@@ -73,4 +73,4 @@ private:
     std::unique_ptr<Objects> objects_;
 };
 
-}  // namespace corvane::sim
+}  // namespace corvane::host
