@@ -260,8 +260,6 @@ DictionaryFile readDictionaryFile(const std::filesystem::path& path) {
     return file;
 }
 
-bool mayReplace(FileProblem problem) { return problem != FileProblem::CannotRead; }
-
 Rewrite prepareRewrite(const std::filesystem::path& path, double secondsSince1970) {
     Rewrite rewrite;
     rewrite.read = readDictionaryFile(path);

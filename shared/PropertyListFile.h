@@ -42,11 +42,6 @@ struct DictionaryFile {
 // follows a link nor opens anything but a regular file.
 DictionaryFile readDictionaryFile(const std::filesystem::path& path);
 
-// May a writer put a new file in place of this one? Yes when nothing is
-// there, when what is there is not a file, or when it was read and is not a
-// property list; never when it could not be read.
-bool mayReplace(FileProblem problem);
-
 // The file about to be rewritten, for a writer that keeps the keys it does
 // not set: its dictionary; or an empty one when it is missing, or when it is
 // not a file or malformed and was moved aside (to `movedTo`, named after
