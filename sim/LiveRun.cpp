@@ -56,7 +56,9 @@ private:
     struct sigaction previousTerm_ {};
 };
 
-// Splits what arrives on the input into lines.
+// Splits what arrives on the input into lines. A line longer than any event
+// (input without newlines) is dropped as it comes instead of growing
+// without bound; it then reads as an empty line, counted like the others.
 class LineInput {
 public:
     explicit LineInput(int fd) : fd_(fd) {}
@@ -73,17 +75,37 @@ public:
             if (!pending_.empty()) lines.push_back(std::move(pending_));
             return lines;
         }
-        pending_.append(buffer, static_cast<std::size_t>(n));
+        std::string_view data(buffer, static_cast<std::size_t>(n));
+        if (dropping_) {
+            const std::size_t end = data.find('\n');
+            if (end == std::string_view::npos) return lines;
+            // The dropped line ends here: it counts as an empty line.
+            dropping_ = false;
+            lines.emplace_back();
+            data.remove_prefix(end + 1);
+        }
+        pending_.append(data);
         std::size_t end;
         while ((end = pending_.find('\n')) != std::string::npos) {
             lines.push_back(pending_.substr(0, end));
             pending_.erase(0, end + 1);
         }
+        if (pending_.size() > kLongestLine) {
+            ++overlong_;
+            dropping_ = true;
+            pending_.clear();
+        }
         return lines;
     }
 
+    // Lines dropped for being too long, so far.
+    std::size_t overlong() const { return overlong_; }
+
 private:
+    static constexpr std::size_t kLongestLine = 64 * 1024;
     int fd_;
+    std::size_t overlong_ = 0;
+    bool dropping_ = false;
     bool open_ = true;
     std::string pending_;
 };
@@ -163,7 +185,12 @@ RunSummary LiveRun::run(const Scenario& given, const RunOptions& options, const 
             if (::poll(watched, count, wait) < 0 && errno != EINTR) break;
 
             if (watched[0].revents != 0) {
-                for (const std::string& line : input.read()) {
+                const std::size_t overlongBefore = input.overlong();
+                std::vector<std::string> lines = input.read();
+                if (input.overlong() > overlongBefore)
+                    diagnostics << "phonesim: input line " << lineNumber + lines.size() + 1
+                                << ": longer than 64 KiB, dropped" << std::endl;
+                for (const std::string& line : lines) {
                     ++lineNumber;
                     if (blank(line)) continue;
                     try {

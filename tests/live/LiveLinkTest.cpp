@@ -245,10 +245,12 @@ TEST_F(LiveLinkTest, WithoutABusEveryProgramSaysSoOnceAndKeepsItsNotificationsTo
     ASSERT_TRUE(phone.waitForLine(traced({{"system", "live"}, {"notifications", "inside the phone"}})));
     phone.send(R"({"do": "notify", "name": "org.fernhill.ampwise-apps"})");
     phone.send(R"({"do": "no such thing"})");
+    phone.send(std::string(70'000, ' '));  // input that never ends a line is not kept
     ASSERT_EQ(phone.finish(), 0);
-    ASSERT_EQ(phone.errorLines().size(), 2u);
+    ASSERT_EQ(phone.errorLines().size(), 3u);
     EXPECT_NE(phone.errorLines()[0].find("notifications stay inside the phone"), std::string::npos);
     EXPECT_NE(phone.errorLines()[1].find("input line 2"), std::string::npos);
+    EXPECT_NE(phone.errorLines()[2].find("input line 3: longer than 64 KiB"), std::string::npos);
     EXPECT_TRUE(plist::readDictionary(paths::resolve(paths::kApplicationNames)));
     EXPECT_TRUE(phone.waitForLine([](const std::string& line) { return line.rfind("Battery:", 0) == 0; }));
 
