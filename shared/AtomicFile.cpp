@@ -16,8 +16,8 @@ namespace corvane {
 
 namespace {
 
-// Mode of a newly created file: readable by everyone, as preference files are.
-constexpr mode_t kNewFileMode = 0644;
+// What the owner of a replaced file always keeps: reading and writing it.
+constexpr mode_t kOwnerReadWrite = S_IRUSR | S_IWUSR;
 
 constexpr std::string_view kTemporaryMark = ".corvane-";
 constexpr std::size_t kRandomLength = 6;  // the XXXXXX of mkostemp
@@ -90,11 +90,13 @@ Outcome writeThroughTemporary(const std::filesystem::path& path, std::string_vie
     const int fd = ::mkostemp(temporaryName.data(), O_CLOEXEC);
     if (fd < 0) return Outcome::fromErrno(errno);
 
-    mode_t mode = kNewFileMode;
+    // mkostemp made the file 0600 less the umask: a new file keeps that. A
+    // regular file being replaced (never a link's target) passes its
+    // permissions on, with the owner's reading and writing restored.
+    int failure = 0;
     struct stat existing {};
-    if (::stat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) mode = existing.st_mode & 07777;
-
-    int failure = zeroOrErrno(::fchmod(fd, mode));
+    if (::lstat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode))
+        failure = zeroOrErrno(::fchmod(fd, (existing.st_mode & 0777) | kOwnerReadWrite));
     if (failure == 0) failure = writeAll(fd, bytes);
     if (failure == 0) failure = zeroOrErrno(::fsync(fd));
     const int closed = closeChecked(fd);
@@ -143,41 +145,92 @@ std::size_t removeStaleTemporaryFiles(const std::filesystem::path& folder) {
     return removed;
 }
 
-std::optional<std::string> readWholeFile(const std::filesystem::path& path, std::size_t maximumSize) {
-    // Non-blocking so that a FIFO or device in the file's place cannot hang the caller.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0) return std::nullopt;
+namespace {
 
-    std::optional<std::string> content;
-    try {
-        struct stat info {};
-        if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && static_cast<std::size_t>(info.st_size) <= maximumSize) {
-            std::string bytes;
-            bytes.reserve(static_cast<std::size_t>(info.st_size));
-            char buffer[64 * 1024];
-            bool ok = true;
-            for (;;) {
-                const ssize_t count = ::read(fd, buffer, sizeof buffer);
-                if (count < 0) {
-                    if (errno == EINTR) continue;
-                    ok = false;
-                    break;
-                }
-                if (count == 0) break;
-                // The file may grow while it is read: keep to the cap all the same.
-                if (bytes.size() + static_cast<std::size_t>(count) > maximumSize) {
-                    ok = false;
-                    break;
-                }
-                bytes.append(buffer, static_cast<std::size_t>(count));
-            }
-            if (ok) content = std::move(bytes);
-        }
-    } catch (...) {
-        content.reset();
-    }
-    ::close(fd);
+std::string kindOf(mode_t mode) {
+    if (S_ISLNK(mode)) return "a symbolic link";
+    if (S_ISFIFO(mode)) return "a FIFO";
+    if (S_ISDIR(mode)) return "a directory";
+    if (S_ISCHR(mode)) return "a character device";
+    if (S_ISBLK(mode)) return "a block device";
+    if (S_ISSOCK(mode)) return "a socket";
+    return "not a regular file";
+}
+
+FileContent failed(ReadFailure failure, std::string reason) {
+    FileContent content;
+    content.failure = failure;
+    content.reason = std::move(reason);
     return content;
+}
+
+FileContent failedWithErrno(int number) {
+    if (number == ENOENT || number == ENOTDIR) return failed(ReadFailure::Missing, "missing");
+    return failed(ReadFailure::CannotRead, std::generic_category().message(number));
+}
+
+std::string tooLarge(std::uintmax_t size, std::size_t maximumSize) {
+    return "too large: " + std::to_string(size) + " bytes, at most " + std::to_string(maximumSize);
+}
+
+FileContent readOpenFile(int fd, std::size_t maximumSize) {
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) return failedWithErrno(errno);
+    // Swapped in between the check and the open.
+    if (!S_ISREG(info.st_mode)) return failed(ReadFailure::NotAFile, kindOf(info.st_mode));
+    if (static_cast<std::uintmax_t>(info.st_size) > maximumSize)
+        return failed(ReadFailure::CannotRead, tooLarge(static_cast<std::uintmax_t>(info.st_size), maximumSize));
+    std::string bytes;
+    bytes.reserve(static_cast<std::size_t>(info.st_size));
+    char buffer[64 * 1024];
+    for (;;) {
+        const ssize_t count = ::read(fd, buffer, sizeof buffer);
+        if (count < 0) {
+            if (errno == EINTR) continue;
+            return failedWithErrno(errno);
+        }
+        if (count == 0) break;
+        // The file may grow while it is read: keep to the cap all the same.
+        if (bytes.size() + static_cast<std::size_t>(count) > maximumSize)
+            return failed(ReadFailure::CannotRead,
+                          tooLarge(bytes.size() + static_cast<std::size_t>(count), maximumSize));
+        bytes.append(buffer, static_cast<std::size_t>(count));
+    }
+    FileContent content;
+    content.bytes = std::move(bytes);
+    return content;
+}
+
+}  // namespace
+
+FileContent readRegularFile(const std::filesystem::path& path, std::size_t maximumSize) {
+    try {
+        struct stat entry {};
+        if (::lstat(path.c_str(), &entry) != 0) return failedWithErrno(errno);
+        if (!S_ISREG(entry.st_mode)) return failed(ReadFailure::NotAFile, kindOf(entry.st_mode));
+        // Not following a link and not blocking, should the entry change
+        // between the check and the open.
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW);
+        if (fd < 0) {
+            if (errno == ELOOP) return failed(ReadFailure::NotAFile, kindOf(S_IFLNK));
+            return failedWithErrno(errno);
+        }
+        FileContent content = readOpenFile(fd, maximumSize);
+        ::close(fd);
+        return content;
+    } catch (...) {
+        return failed(ReadFailure::CannotRead, "out of memory");
+    }
+}
+
+std::optional<std::string> readWholeFile(const std::filesystem::path& path, std::size_t maximumSize) {
+    return readRegularFile(path, maximumSize).bytes;
+}
+
+std::optional<std::string> nonRegularEntry(const std::filesystem::path& path) {
+    struct stat entry {};
+    if (::lstat(path.c_str(), &entry) != 0 || S_ISREG(entry.st_mode)) return std::nullopt;
+    return kindOf(entry.st_mode);
 }
 
 }  // namespace corvane

@@ -5,6 +5,8 @@
 #include <time.h>
 
 #include <cstring>
+#include <set>
+#include <string_view>
 
 #include "shared/DarwinBus.h"
 
@@ -134,7 +136,7 @@ short BusDarwinNotificationCenter::pollEvents() const {
 int BusDarwinNotificationCenter::waitMilliseconds(int limit) const {
     std::lock_guard guard(mutex_);
     if (bus_ == nullptr || broken_) return limit;
-    if (!heard_.empty()) return 0;
+    if (!heard_.empty() || morePending_) return 0;
     std::uint64_t until = 0;
     if (sd_bus_get_timeout(bus_, &until) <= 0 || until == UINT64_MAX) return limit;
     const std::uint64_t now = monotonicMicroseconds();
@@ -148,7 +150,14 @@ int BusDarwinNotificationCenter::dispatchPending() {
     {
         std::lock_guard guard(mutex_);
         if (bus_ == nullptr || broken_) return 0;
-        for (;;) {
+        // A bounded batch, so that a flood of posts cannot hold the caller's
+        // loop: what is left waits for the next call, which is due at once.
+        morePending_ = false;
+        for (int processed = 0;; ++processed) {
+            if (processed == kBatchLimit) {
+                morePending_ = true;
+                break;
+            }
             const int r = sd_bus_process(bus_, nullptr);
             if (r < 0) {
                 broken_ = true;
@@ -156,7 +165,13 @@ int BusDarwinNotificationCenter::dispatchPending() {
             }
             if (r == 0) break;
         }
-        names.swap(heard_);
+        // Several posts of one name that waited together are delivered once,
+        // where the first of them stood.
+        std::set<std::string_view> seen;
+        for (const std::string& name : heard_) {
+            if (seen.insert(name).second) names.push_back(name);
+        }
+        heard_.clear();
     }
     // Handlers run outside the lock so that they may post or register.
     runHandlers(names);

@@ -1,8 +1,10 @@
 #pragma once
 // Darwin notifications between processes, over the D-Bus session bus (see
 // DarwinBus.h for the signal). Every process that registered for a name
-// hears each post of it once, the posting process included, when its main
-// loop calls dispatchPending (NotificationPump). Nothing here waits without
+// hears its posts, the posting process included, when its main loop calls
+// dispatchPending (NotificationPump). Like Darwin's own, posts coalesce:
+// several posts of one name waiting together are delivered once, and each
+// call handles at most kBatchLimit bus messages. Nothing here waits without
 // a limit: connecting gives up after a bounded time, a post only queues or
 // writes, and closing flushes for at most a second.
 
@@ -41,6 +43,9 @@ public:
     // NO once the bus connection broke; posts are then dropped.
     bool connected() const;
 
+    // Bus messages read per dispatchPending at most.
+    static constexpr int kBatchLimit = 256;
+
     // NotificationPump
     int fileDescriptor() const override;
     short pollEvents() const override;
@@ -57,6 +62,9 @@ private:
     sd_bus_slot* match_ = nullptr;
     int matchState_ = 0;  // 0 waiting, 1 installed, -1 refused
     bool broken_ = false;
+    // The last dispatch stopped at the batch limit: more may wait, read
+    // already and so invisible to poll.
+    bool morePending_ = false;
     std::vector<std::string> heard_;
     std::multimap<std::string, std::shared_ptr<std::function<void()>>, std::less<>> handlers_;
     std::vector<std::shared_ptr<std::function<void(const std::string&)>>> observers_;

@@ -19,6 +19,27 @@ void InProcessDarwinNotificationCenter::post(std::string_view name) {
 }
 
 void InProcessDarwinNotificationCenter::deliver(std::string_view name) {
+    if (!dispatcher_) {
+        runHandlers(name);
+        return;
+    }
+    {
+        std::lock_guard guard(mutex_);
+        if (handlers_.count(name) == 0) return;
+        // Already waiting for the dispatcher: that one delivery serves this
+        // post too.
+        if (!waiting_.emplace(name).second) return;
+    }
+    dispatcher_([this, waiting = std::string(name)] {
+        {
+            std::lock_guard guard(mutex_);
+            waiting_.erase(waiting);
+        }
+        runHandlers(waiting);
+    });
+}
+
+void InProcessDarwinNotificationCenter::runHandlers(std::string_view name) {
     std::vector<std::shared_ptr<std::function<void()>>> handlers;
     {
         std::lock_guard guard(mutex_);
@@ -26,13 +47,7 @@ void InProcessDarwinNotificationCenter::deliver(std::string_view name) {
         for (auto it = first; it != last; ++it) handlers.push_back(it->second);
     }
     // Handlers run outside the lock so that they may post or register in turn.
-    for (const auto& handler : handlers) {
-        if (dispatcher_) {
-            dispatcher_([handler] { (*handler)(); });
-        } else {
-            (*handler)();
-        }
-    }
+    for (const auto& handler : handlers) (*handler)();
 }
 
 bool InProcessDarwinNotificationCenter::registerDispatch(std::string_view name, std::function<void()> handler) {

@@ -3,7 +3,10 @@
 // handler registered for the name through the dispatcher, and is recorded so
 // that it can be inspected. Without a dispatcher the handlers run at once,
 // on the posting thread (the companion app on its own, and its tests); the
-// simulated phone's dispatcher queues them on its main run loop. With a
+// simulated phone's dispatcher queues them on its main run loop. Posts
+// coalesce as Darwin's do: while a delivery of a name waits for the
+// dispatcher, further posts of that name join it, so that a flood of posts
+// costs the handlers one run. With a
 // relay, posts leave the process through it instead of being delivered here,
 // and what comes back is handed to deliver.
 
@@ -12,6 +15,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -36,14 +40,19 @@ public:
 
     // None restores delivery in this process.
     void setRelay(std::function<void(std::string_view)> relay);
-    // Hands the name to the dispatcher once for each handler registered for it.
+    // Hands the name's handlers to the dispatcher, unless a delivery of the
+    // name waits there already.
     void deliver(std::string_view name);
 
 private:
+    void runHandlers(std::string_view name);
+
     const Dispatcher dispatcher_;
     mutable std::mutex mutex_;
     std::vector<std::string> posted_;
     std::function<void(std::string_view)> relay_;
+    // Names whose delivery waits for the dispatcher.
+    std::set<std::string, std::less<>> waiting_;
     std::multimap<std::string, std::shared_ptr<std::function<void()>>, std::less<>> handlers_;
 };
 

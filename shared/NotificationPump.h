@@ -15,8 +15,9 @@ public:
     // Milliseconds to wait before dispatchPending is due even without
     // activity on the descriptor: 0 when work waits already, at most `limit`.
     virtual int waitMilliseconds(int limit) const = 0;
-    // Reads, writes and delivers everything that can be done without waiting;
-    // answers how many notifications were delivered.
+    // Reads, writes and delivers what can be done without waiting, up to a
+    // bounded batch (waitMilliseconds then answers 0); answers how many
+    // notifications were delivered.
     virtual int dispatchPending() = 0;
 };
 

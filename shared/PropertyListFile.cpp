@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "shared/AtomicFile.h"
+#include "shared/MoveAside.h"
 #include "shared/PropertyListGuard.h"
 
 namespace corvane::plist {
@@ -228,12 +229,51 @@ std::string toXml(const Value& value) {
 
 std::optional<Value> readFile(const std::filesystem::path& path, std::string* whyNot) {
     // The size is checked before anything is read, so that a huge file costs nothing.
-    const std::optional<std::string> bytes = readWholeFile(path, kMaximumPropertyListSize);
-    if (!bytes) {
-        if (whyNot != nullptr) *whyNot = "missing, unreadable or too large";
+    const FileContent content = readRegularFile(path, kMaximumPropertyListSize);
+    if (!content.bytes) {
+        if (whyNot != nullptr) *whyNot = content.reason;
         return std::nullopt;
     }
-    return parse(*bytes, whyNot);
+    return parse(*content.bytes, whyNot);
+}
+
+DictionaryFile readDictionaryFile(const std::filesystem::path& path) {
+    DictionaryFile file;
+    const FileContent content = readRegularFile(path, kMaximumPropertyListSize);
+    if (!content.bytes) {
+        file.reason = content.reason;
+        switch (content.failure) {
+            case ReadFailure::Missing: file.problem = FileProblem::Missing; break;
+            case ReadFailure::NotAFile: file.problem = FileProblem::NotAFile; break;
+            default: file.problem = FileProblem::CannotRead; break;
+        }
+        return file;
+    }
+    std::optional<Value> value = parse(*content.bytes, &file.reason);
+    if (value && value->asDictionary() == nullptr) file.reason = "not a dictionary";
+    if (!value || value->asDictionary() == nullptr) {
+        // Running out of memory says nothing about the file.
+        file.problem = file.reason == "out of memory" ? FileProblem::CannotRead : FileProblem::Malformed;
+        return file;
+    }
+    file.dictionary = std::move(*value->asDictionary());
+    return file;
+}
+
+Rewrite prepareRewrite(const std::filesystem::path& path, double secondsSince1970) {
+    Rewrite rewrite;
+    rewrite.read = readDictionaryFile(path);
+    switch (rewrite.read.problem) {
+        case FileProblem::None: rewrite.dictionary = std::move(rewrite.read.dictionary); break;
+        case FileProblem::Missing: rewrite.dictionary = Dictionary{}; break;
+        case FileProblem::CannotRead: break;
+        case FileProblem::NotAFile:
+        case FileProblem::Malformed:
+            rewrite.movedTo = moveAside(path, secondsSince1970);
+            if (rewrite.movedTo) rewrite.dictionary = Dictionary{};
+            break;
+    }
+    return rewrite;
 }
 
 std::optional<Dictionary> readDictionary(const std::filesystem::path& path, std::string* whyNot) {

@@ -22,6 +22,38 @@ std::optional<Value> parse(std::string_view bytes, std::string* whyNot = nullptr
 // keeps dates to the whole second.
 std::string toXml(const Value& value);
 
+// A property-list file as a reader found it.
+enum class FileProblem {
+    None,
+    Missing,
+    NotAFile,    // a link, FIFO, device, socket or directory in the file's place
+    CannotRead,  // permission, too large, I/O error: what it holds is unknown
+    Malformed,   // read whole, and not a property-list dictionary
+};
+
+struct DictionaryFile {
+    std::optional<Dictionary> dictionary;
+    FileProblem problem = FileProblem::None;
+    // In words: what was found or why it failed.
+    std::string reason;
+};
+
+// Reads the file as a dictionary and says why not (see FileProblem). Never
+// follows a link nor opens anything but a regular file.
+DictionaryFile readDictionaryFile(const std::filesystem::path& path);
+
+// The file about to be rewritten, for a writer that keeps the keys it does
+// not set: its dictionary; or an empty one when it is missing, or when it is
+// not a file or malformed and was moved aside (to `movedTo`, named after
+// `secondsSince1970`). No dictionary when it cannot be read, or could not be
+// moved aside: nothing may then be written over it.
+struct Rewrite {
+    std::optional<Dictionary> dictionary;
+    DictionaryFile read;
+    std::optional<std::filesystem::path> movedTo;
+};
+Rewrite prepareRewrite(const std::filesystem::path& path, double secondsSince1970);
+
 // The whole file as a value; none when missing, empty, truncated or malformed.
 std::optional<Value> readFile(const std::filesystem::path& path, std::string* whyNot = nullptr);
 // The file as a dictionary; none also when its root is not a dictionary.

@@ -20,7 +20,13 @@ enum StrategyNumber : std::int32_t {
     kStrategyCustom = 5,
     // Switches radios off only when the device's own figures say it pays.
     kStrategyAdaptive = 6,
+    // One past the last strategy: a number added above becomes known.
+    kStrategyCount
 };
+
+// Whether a number names a strategy. Any other is the file's or the user's
+// mistake: the engine keeps the strategy in force (Normal at start-up).
+constexpr bool isKnownStrategy(std::int64_t number) { return number >= 0 && number < kStrategyCount; }
 
 // What to do with one radio. At sleep: Auto leaves it as it is, On switches
 // it on, Off switches it off. At wake-up: Auto restores the state memorized

@@ -17,6 +17,7 @@
 #include "shared/Names.h"
 #include "shared/Paths.h"
 #include "shared/PropertyListFile.h"
+#include "shared/SettingsCodes.h"
 #include "sim/PhoneDay.h"
 #include "sim/PhoneHost.h"
 #include "sim/PhoneInfoFile.h"
@@ -55,7 +56,9 @@ private:
     struct sigaction previousTerm_ {};
 };
 
-// Splits what arrives on the input into lines.
+// Splits what arrives on the input into lines. A line longer than any event
+// (input without newlines) is dropped as it comes instead of growing
+// without bound; it then reads as an empty line, counted like the others.
 class LineInput {
 public:
     explicit LineInput(int fd) : fd_(fd) {}
@@ -72,17 +75,37 @@ public:
             if (!pending_.empty()) lines.push_back(std::move(pending_));
             return lines;
         }
-        pending_.append(buffer, static_cast<std::size_t>(n));
+        std::string_view data(buffer, static_cast<std::size_t>(n));
+        if (dropping_) {
+            const std::size_t end = data.find('\n');
+            if (end == std::string_view::npos) return lines;
+            // The dropped line ends here: it counts as an empty line.
+            dropping_ = false;
+            lines.emplace_back();
+            data.remove_prefix(end + 1);
+        }
+        pending_.append(data);
         std::size_t end;
         while ((end = pending_.find('\n')) != std::string::npos) {
             lines.push_back(pending_.substr(0, end));
             pending_.erase(0, end + 1);
         }
+        if (pending_.size() > kLongestLine) {
+            ++overlong_;
+            dropping_ = true;
+            pending_.clear();
+        }
         return lines;
     }
 
+    // Lines dropped for being too long, so far.
+    std::size_t overlong() const { return overlong_; }
+
 private:
+    static constexpr std::size_t kLongestLine = 64 * 1024;
     int fd_;
+    std::size_t overlong_ = 0;
+    bool dropping_ = false;
     bool open_ = true;
     std::string pending_;
 };
@@ -92,7 +115,9 @@ private:
 std::int32_t strategyChosenLast(std::int32_t fallback) {
     const auto settings = plist::readDictionary(paths::resolve(paths::kSettings));
     const plist::Value* strategy = settings ? settings->find(settings::kStrategy) : nullptr;
-    return strategy != nullptr && strategy->isNumber() ? strategy->intValue() : fallback;
+    // A number that names no strategy leaves the engine's strategy in force.
+    return strategy != nullptr && strategy->isNumber() && isKnownStrategy(strategy->intValue()) ? strategy->intValue()
+                                                                                                : fallback;
 }
 
 bool blank(const std::string& line) {
@@ -160,12 +185,24 @@ RunSummary LiveRun::run(const Scenario& given, const RunOptions& options, const 
             if (::poll(watched, count, wait) < 0 && errno != EINTR) break;
 
             if (watched[0].revents != 0) {
-                for (const std::string& line : input.read()) {
+                const std::size_t overlongBefore = input.overlong();
+                std::vector<std::string> lines = input.read();
+                if (input.overlong() > overlongBefore)
+                    diagnostics << "phonesim: input line " << lineNumber + lines.size() + 1
+                                << ": longer than 64 KiB, dropped" << std::endl;
+                for (const std::string& line : lines) {
                     ++lineNumber;
                     if (blank(line)) continue;
                     try {
-                        ScenarioEvent event =
-                            scenario.parseEvent(line, day.now(), "input line " + std::to_string(lineNumber));
+                        const std::string place = "input line " + std::to_string(lineNumber);
+                        double askedAt = day.now();
+                        ScenarioEvent event = scenario.parseEvent(line, day.now(), place, &askedAt);
+                        // The phone's clock does not go back: a time already
+                        // past runs now, and the sender is told.
+                        if (askedAt < event.at) {
+                            diagnostics << "phonesim: " << place << ": at " << askedAt << " s is past (the phone is at "
+                                        << event.at << " s); it runs now" << std::endl;
+                        }
                         const auto at =
                             std::upper_bound(scenario.events.begin(), scenario.events.end(), event.at,
                                              [](double t, const ScenarioEvent& other) { return t < other.at; });

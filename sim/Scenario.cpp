@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "shared/Names.h"
+#include "shared/SettingsCodes.h"
 
 namespace corvane::sim {
 
@@ -517,7 +518,7 @@ Scenario Scenario::load(const std::filesystem::path& file) {
     return scenario;
 }
 
-ScenarioEvent Scenario::parseEvent(std::string_view text, double now, const std::string& place) const {
+ScenarioEvent Scenario::parseEvent(std::string_view text, double now, const std::string& place, double* askedAt) const {
     json entry;
     try {
         entry = json::parse(text.begin(), text.end());
@@ -526,6 +527,7 @@ ScenarioEvent Scenario::parseEvent(std::string_view text, double now, const std:
     }
     if (entry.is_object() && !entry.contains("at")) entry["at"] = now;
     ScenarioEvent event = readEvent(entry, place, *this);
+    if (askedAt != nullptr) *askedAt = event.at;
     event.at = std::max(event.at, now);
     if (event.at > duration) {
         throw ScenarioError(child(place, "at"), "event after the end of the scenario (its duration)");
@@ -542,9 +544,12 @@ const ScenarioApp* Scenario::app(std::string_view bundle) const {
 
 std::int32_t Scenario::strategyNumber() const {
     if (settings) {
-        if (const plist::Value* strategy = settings->find(settings::kStrategy)) return strategy->intValue();
+        // The engine keeps Normal, its strategy at start-up, for a number
+        // that names no strategy.
+        if (const plist::Value* strategy = settings->find(settings::kStrategy))
+            return isKnownStrategy(strategy->intValue()) ? strategy->intValue() : kStrategyNormal;
     }
-    return 2;
+    return kStrategyNormal;
 }
 
 std::string_view eventKindName(EventKind kind) {

@@ -124,12 +124,14 @@ struct Scenario {
 
     // One event given while the phone runs: the same object as an entry of
     // "events", except that "at" may be left out (then it is `now`); a time
-    // already past is taken as `now`. `place` names it in messages. Throws
-    // ScenarioError.
-    ScenarioEvent parseEvent(std::string_view json, double now, const std::string& place) const;
+    // already past is taken as `now` (`askedAt`, when given, receives the
+    // time asked for). `place` names it in messages. Throws ScenarioError.
+    ScenarioEvent parseEvent(std::string_view json, double now, const std::string& place,
+                             double* askedAt = nullptr) const;
 
     const ScenarioApp* app(std::string_view bundle) const;
-    // The strategy the settings choose (Normal when they do not say).
+    // The strategy the settings choose (Normal when they do not say, or name
+    // no strategy: the engine keeps Normal then).
     std::int32_t strategyNumber() const;
 };
 

@@ -12,6 +12,7 @@ void SimSystemLog::write(std::string_view line) {
     std::string text(line);
     {
         std::lock_guard guard(mutex_);
+        if (lines_.size() == kKeptLines) lines_.pop_front();
         lines_.push_back(text);
         observer = observer_;
     }
@@ -21,7 +22,7 @@ void SimSystemLog::write(std::string_view line) {
 
 std::vector<std::string> SimSystemLog::lines() const {
     std::lock_guard guard(mutex_);
-    return lines_;
+    return {lines_.begin(), lines_.end()};
 }
 
 bool SimSystemLog::contains(std::string_view fragment) const {

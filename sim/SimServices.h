@@ -2,6 +2,7 @@
 // The phone's small services, each recording what the engine asked of it:
 // the system log, local notifications, the status bar and alerts.
 
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -16,9 +17,14 @@
 
 namespace corvane::sim {
 
+// Keeps the latest kKeptLines lines: a phone that stays awake for long, or is
+// flooded with work, must not grow without bound.
 class SimSystemLog final : public platform::SystemLog {
 public:
+    static constexpr std::size_t kKeptLines = 10000;
+
     void write(std::string_view line) override;
+    // The lines kept, oldest first.
     std::vector<std::string> lines() const;
     bool contains(std::string_view fragment) const;
     void clear();
@@ -28,7 +34,7 @@ public:
 
 private:
     mutable std::mutex mutex_;
-    std::vector<std::string> lines_;
+    std::deque<std::string> lines_;
     std::function<void(const std::string&)> observer_;
     bool echo_ = false;
 };

@@ -26,7 +26,9 @@ constexpr const char* kUsage =
     "Commands:\n"
     "  post NAME...     send each NAME as a Darwin notification on the session bus.\n"
     "  watch [NAME...]  print the name of every notification heard (only the NAMEs\n"
-    "                   given, if any), one per line, until Ctrl-C.\n"
+    "                   given, if any), one per line, until Ctrl-C. Control\n"
+    "                   characters and the backslash are printed as C escapes\n"
+    "                   (\\n, \\x1b, \\\\).\n"
     "\n"
     "A notification is the D-Bus signal %s.%s on %s\n"
     "with the name as its one string argument.\n";
@@ -37,10 +39,48 @@ void usage(std::FILE* to) {
                  std::string(corvane::darwinbus::kObjectPath).c_str());
 }
 
+// A name as one printable line: any process may post any name, and a
+// newline or a terminal's control sequence in one must not forge a line or
+// reach the terminal. Control bytes, DEL and the backslash are written as C
+// escapes, the C1 controls of UTF-8 (U+0080 to U+009F, which some terminals
+// obey) as \u0080...; other text passes.
+std::string escaped(const std::string& name) {
+    std::string line;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const char c = name[i];
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte == 0xc2 && i + 1 < name.size()) {
+            const auto next = static_cast<unsigned char>(name[i + 1]);
+            if (next >= 0x80 && next <= 0x9f) {
+                char code[7];
+                std::snprintf(code, sizeof code, "\\u%04x", next);
+                line += code;
+                ++i;
+                continue;
+            }
+        }
+        switch (c) {
+            case '\\': line += "\\\\"; break;
+            case '\n': line += "\\n"; break;
+            case '\r': line += "\\r"; break;
+            case '\t': line += "\\t"; break;
+            default:
+                if (byte < 0x20 || byte == 0x7f) {
+                    char code[5];
+                    std::snprintf(code, sizeof code, "\\x%02x", byte);
+                    line += code;
+                } else {
+                    line += c;
+                }
+        }
+    }
+    return line;
+}
+
 int watch(corvane::platform::BusDarwinNotificationCenter& center, const std::vector<std::string>& names) {
     center.observeAll([&names](const std::string& name) {
         if (!names.empty() && std::find(names.begin(), names.end(), name) == names.end()) return;
-        std::printf("%s\n", name.c_str());
+        std::printf("%s\n", escaped(name).c_str());
         std::fflush(stdout);
     });
     struct sigaction action {};

@@ -10,10 +10,10 @@
 #include <variant>
 
 #include "app/model/AppLog.h"
+#include "app/model/Localized.h"
 #include "app/platform/AppPlatform.h"
 #include "shared/AtomicFile.h"
 #include "shared/FileLock.h"
-#include "shared/MoveAside.h"
 #include "shared/Names.h"
 #include "shared/Paths.h"
 #include "shared/ProcessState.h"
@@ -29,11 +29,6 @@ std::unique_ptr<PlistController> instance;
 constexpr std::chrono::milliseconds kSettingsLockWait{250};
 
 std::filesystem::path settingsPath() { return paths::resolve(paths::kSettings); }
-
-bool fileExists(const std::filesystem::path& path) {
-    std::error_code ignored;
-    return std::filesystem::exists(path, ignored);
-}
 
 // Whether the minimum m and the maximum M leave a speed between them
 // (m + 2 <= M), for any stored values without overflow: the file's rates are
@@ -70,36 +65,54 @@ void PlistController::_init() {
 
 // A key present in the file is converted with the usual number conversions
 // whatever its type: a string by its leading numeric text, a date, data,
-// array or dictionary as 0 / NO; a NaN or infinite real is kept as read. A
-// missing key costs one single-key write (and one notification) of the value
-// the app fills in.
+// array or dictionary as 0 / NO; a NaN or infinite real is kept as read. The
+// keys the file lacks are filled in by one write and one notification; the
+// file ends as if each had been written on its own, in the reading order.
 void PlistController::reloadPrefs() {
     // The engine rewrites the mobile-data file when it starts, maybe after
     // this model was made: the rates are reconciled with the device as the
     // rate screens show it.
     supportedRates_ = MobileDataInfo::loadFromFile();
     const std::filesystem::path path = settingsPath();
-    if (!fileExists(path)) {
-        AMPWISE_LOG("File not found : %s", path.c_str());
-        return;
+    const plist::DictionaryFile read = plist::readDictionaryFile(path);
+    switch (read.problem) {
+        case plist::FileProblem::None: break;
+        case plist::FileProblem::Missing: AMPWISE_LOG("File not found : %s", path.c_str()); return;
+        case plist::FileProblem::CannotRead:
+            // Perhaps sound, perhaps the user's own choices: kept, and never
+            // written over.
+            AMPWISE_LOG("File %s cannot be read (%s), settings kept as they are", path.c_str(), read.reason.c_str());
+            tell({L("Settings file unreadable"), path.string() + ": " + read.reason + ". " +
+                                                     L("The settings shown were not read from it, and it is "
+                                                       "not written over.")});
+            return;
+        case plist::FileProblem::NotAFile:
+        case plist::FileProblem::Malformed:
+            // Nothing usable in it: read as if it were missing. The next
+            // write moves it aside and starts a new file.
+            AMPWISE_LOG("File %s is not a readable dictionary (%s), settings kept as they are", path.c_str(),
+                        read.reason.c_str());
+            return;
     }
-    std::string whyNot;
-    const std::optional<plist::Dictionary> read = plist::readDictionary(path, &whyNot);
-    if (!read) {
-        // Nothing usable in it: read as if it were missing. The next write
-        // moves it aside and starts a new file.
-        AMPWISE_LOG("File %s is not a readable dictionary (%s), settings kept as they are", path.c_str(),
-                    whyNot.c_str());
-        return;
-    }
+    plist::Dictionary fillIns;
     for (const settings::SettingsKey* row : settings::kAppReadOrder) {
-        std::visit([&](auto field) { readOrFillIn(*read, *row, values_.*field); }, row->field);
+        std::visit([&](auto field) { readOrFillIn(*read.dictionary, *row, values_.*field, &fillIns); }, row->field);
     }
+    stored_ = values_;
+    if (fillIns.empty()) return;
+    // Each key is written only while the file still lacks it: whichever side
+    // first finds a key missing fixes its value.
+    updateFile(path, [&fillIns](plist::Dictionary& prefs) {
+        for (const auto& [key, value] : fillIns) {
+            if (!prefs.contains(key)) prefs.set(key, value);
+        }
+    });
     // The rates are not reconciled here: the file keeps what was stored.
 }
 
 template <class T>
-void PlistController::readOrFillIn(const plist::Dictionary& prefs, const settings::SettingsKey& row, T& field) {
+void PlistController::readOrFillIn(const plist::Dictionary& prefs, const settings::SettingsKey& row, T& field,
+                                   plist::Dictionary* fillIns) {
     using settings::AppFillIn;
     if (const plist::Value* value = prefs.find(row.key)) {
         if constexpr (std::is_same_v<T, bool>) {
@@ -114,27 +127,40 @@ void PlistController::readOrFillIn(const plist::Dictionary& prefs, const setting
         }
         return;
     }
+    if (fillIns == nullptr) return;
     if (row.appLogsMissing) AMPWISE_LOG("%.*s does not exists", printable(row.key), row.key.data());
     switch (row.appFillIn) {
         case AppFillIn::NotRead: return;
-        case AppFillIn::No: _saveValueToFile({}, row.key, plist::Value(false)); return;
+        case AppFillIn::No: fillIns->set(row.key, plist::Value(false)); return;
         // CarMode's YES reaches the model only when it reads the file again.
-        case AppFillIn::Yes: _saveValueToFile({}, row.key, plist::Value(true)); return;
-        case AppFillIn::Current: _saveValueToFile({}, row.key, settings::settingsValue(field)); return;
+        case AppFillIn::Yes: fillIns->set(row.key, plist::Value(true)); return;
+        case AppFillIn::Current: fillIns->set(row.key, settings::settingsValue(field)); return;
         case AppFillIn::CurrentAsNumber:
-            _saveValueToFile({}, row.key, settings::settingsValue(field, /*booleanAsNumber=*/true));
+            fillIns->set(row.key, settings::settingsValue(field, /*booleanAsNumber=*/true));
             return;
         case AppFillIn::Zero:
             field = 0;
-            _saveValueToFile({}, row.key, plist::Value(0));
+            fillIns->set(row.key, plist::Value(0));
             return;
     }
 }
 
-void PlistController::savePrefs() {
+void PlistController::readPresentKeys(const plist::Dictionary& prefs, settings::SettingsValues& values) {
+    for (const settings::SettingsKey* row : settings::kAppReadOrder) {
+        std::visit([&](auto field) { readOrFillIn(prefs, *row, values.*field, nullptr); }, row->field);
+    }
+}
+
+bool PlistController::savePrefs() {
     // Keys the model does not own ("SwitchRadiosOnLock", the engine's own
     // keys) stay as read.
-    updateFile(settingsPath(), [this](plist::Dictionary& prefs) { setOwnKeys(prefs); });
+    const bool saved = updateFile(settingsPath(), [this](plist::Dictionary& prefs) { setOwnKeys(prefs); });
+    if (saved) {
+        stored_ = values_;
+    } else {
+        restoreFromFile();
+    }
+    return saved;
 }
 
 void PlistController::setOwnKeys(plist::Dictionary& prefs) const {
@@ -146,15 +172,49 @@ void PlistController::setOwnKeys(plist::Dictionary& prefs) const {
 // The file written is also the file read, so that a write to another file
 // than the settings file keeps that file's keys and never copies the
 // settings into it.
-void PlistController::_saveValueToFile(std::string_view path, std::string_view key, const plist::Value& value) {
+bool PlistController::_saveValueToFile(std::string_view path, std::string_view key, const plist::Value& value) {
     const std::filesystem::path target = path.empty() ? settingsPath() : paths::resolve(path);
-    updateFile(target, [&](plist::Dictionary& prefs) { prefs.set(key, value); });
+    const bool saved = updateFile(target, [&](plist::Dictionary& prefs) { prefs.set(key, value); });
+    if (target != settingsPath()) return saved;
+    if (saved) {
+        // The file now holds the key: so does what was stored.
+        plist::Dictionary written;
+        written.set(key, value);
+        readPresentKeys(written, stored_);
+    } else {
+        restoreFromFile();
+    }
+    return saved;
 }
 
 std::int32_t PlistController::getValueFromDict(const plist::Dictionary& dictionary, std::string_view forKey) {
     if (const plist::Value* value = dictionary.find(forKey)) return value->intValue();
     _saveValueToFile({}, forKey, plist::Value(0));
     return 0;
+}
+
+void PlistController::restoreFromFile() {
+    values_ = stored_;
+    if (const std::optional<plist::Dictionary> prefs = plist::readDictionary(settingsPath())) {
+        readPresentKeys(*prefs, values_);
+        stored_ = values_;
+    }
+}
+
+namespace {
+std::function<void(const SettingsAlert&)>& alertPresenter() {
+    static std::function<void(const SettingsAlert&)> presenter;
+    return presenter;
+}
+}  // namespace
+
+void PlistController::setAlertPresenter(std::function<void(const SettingsAlert&)> presenter) {
+    alertPresenter() = std::move(presenter);
+}
+
+void PlistController::tell(const SettingsAlert& alert) {
+    AMPWISE_LOG("%s: %s", alert.title.c_str(), alert.message.c_str());
+    if (const auto& presenter = alertPresenter()) presenter(alert);
 }
 
 std::int64_t PlistController::radioRestrictionForType(bool isMinimum) const {
@@ -194,37 +254,33 @@ void PlistController::firePrefChanged() {
     AppPlatform::current().darwinNotifications().post(notifications::kPreferencesChanged);
 }
 
-std::optional<plist::Dictionary> PlistController::settingsToUpdate(const std::filesystem::path& path) {
-    if (!fileExists(path)) return plist::Dictionary{};
-    std::string whyNot;
-    std::optional<plist::Dictionary> read = plist::readDictionary(path, &whyNot);
-    if (read) return read;
-    const std::optional<std::filesystem::path> aside = moveAside(path, AppPlatform::current().currentTime());
-    if (!aside) {
-        AMPWISE_LOG("File %s is not a readable dictionary (%s) and could not be moved aside", path.c_str(),
-                    whyNot.c_str());
-        return std::nullopt;
-    }
-    AMPWISE_LOG("File %s is not a readable dictionary (%s), moved aside to %s", path.c_str(), whyNot.c_str(),
-                aside->c_str());
-    return plist::Dictionary{};
-}
-
-void PlistController::updateFile(const std::filesystem::path& path,
+bool PlistController::updateFile(const std::filesystem::path& path,
                                  const std::function<void(plist::Dictionary&)>& change) {
     const FileLock lock(path, kSettingsLockWait);
     if (!lock.held()) AMPWISE_LOG("file %s not locked in time, written without the lock", path.c_str());
-    std::optional<plist::Dictionary> prefs = settingsToUpdate(path);
-    if (!prefs) {
-        AMPWISE_LOG("file %s COULD NOT be created", path.c_str());
-        return;
+    plist::Rewrite rewrite = plist::prepareRewrite(path, AppPlatform::current().currentTime());
+    if (rewrite.movedTo) {
+        AMPWISE_LOG("File %s is not a readable dictionary (%s), moved aside to %s", path.c_str(),
+                    rewrite.read.reason.c_str(), rewrite.movedTo->c_str());
     }
-    change(*prefs);
-    if (const Outcome written = plist::writeFile(path, plist::Value(std::move(*prefs)))) {
+    if (!rewrite.dictionary) {
+        const bool unreadable = rewrite.read.problem == plist::FileProblem::CannotRead;
+        AMPWISE_LOG("file %s COULD NOT be created: %s %s", path.c_str(), rewrite.read.reason.c_str(),
+                    unreadable ? "(the file is kept)" : "(and could not be moved aside)");
+        tell({L("Setting not saved"), path.string() + ": " + rewrite.read.reason + ". " +
+                                          L("The file is kept as it is; the setting is back to what was saved.")});
+        return false;
+    }
+    change(*rewrite.dictionary);
+    if (const Outcome written = plist::writeFile(path, plist::Value(std::move(*rewrite.dictionary)))) {
         AMPWISE_LOG("file %s created", path.c_str());
         firePrefChanged();
+        return true;
     } else {
         AMPWISE_LOG("file %s COULD NOT be created: %s", path.c_str(), written.message().c_str());
+        tell({L("Setting not saved"),
+              path.string() + ": " + written.message() + ". " + L("The setting is back to what the file holds.")});
+        return false;
     }
 }
 

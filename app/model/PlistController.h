@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "shared/MobileDataInfo.h"
@@ -19,8 +20,19 @@
 
 namespace corvane::app {
 
+// Something the user must be told about the settings file: it cannot be read,
+// or a change could not be written. The message names the file and the reason.
+struct SettingsAlert {
+    std::string title;
+    std::string message;
+};
+
 class PlistController {
 public:
+    // Where alerts about the settings file go (the navigation stack shows
+    // them); none drops them after logging. Kept across resets of the model.
+    static void setAlertPresenter(std::function<void(const SettingsAlert&)> presenter);
+
     // The singleton, created with the defaults on first use.
     static PlistController& sharedInstance();
     // Drops the singleton; the next sharedInstance creates a fresh one with
@@ -31,15 +43,18 @@ public:
     PlistController(const PlistController&) = delete;
     PlistController& operator=(const PlistController&) = delete;
 
-    // Reloads the model from the settings file; writes each missing key.
+    // Reloads the model from the settings file; writes the missing keys, all
+    // in one write with one notification. A file that cannot be read is
+    // kept, the model too, and the user is told.
     void reloadPrefs();
     // Writes the whole model into the settings file (keeping keys the model
-    // does not own) and notifies the engine on success.
-    void savePrefs();
+    // does not own) and notifies the engine on success. On failure the model
+    // goes back to what the file holds and the user is told; answers NO.
+    bool savePrefs();
     // Writes one key into a property-list file (a phone path, resolved under
     // the root; empty means the settings file), keeping the file's other
-    // keys, and notifies the engine on success.
-    void _saveValueToFile(std::string_view path, std::string_view key, const plist::Value& value);
+    // keys, and notifies the engine on success. On failure as savePrefs.
+    bool _saveValueToFile(std::string_view path, std::string_view key, const plist::Value& value);
     // The key's integer value, or 0 after writing 0 for a missing key.
     std::int32_t getValueFromDict(const plist::Dictionary& dictionary, std::string_view forKey);
 
@@ -128,18 +143,27 @@ private:
     void _init();
     // Sets every key the model owns, in the order of the file.
     void setOwnKeys(plist::Dictionary& prefs) const;
-    // Reads one key of the settings table into `field`, or fills it in.
+    // Reads one key of the settings table into `field`; when the file lacks
+    // it, adds the value the app fills in to `fillIns` (and zeroes the field
+    // where the table says so).
     template <class T>
-    void readOrFillIn(const plist::Dictionary& prefs, const settings::SettingsKey& row, T& field);
+    static void readOrFillIn(const plist::Dictionary& prefs, const settings::SettingsKey& row, T& field,
+                             plist::Dictionary* fillIns);
+    // The keys present in the file, over `values`.
+    static void readPresentKeys(const plist::Dictionary& prefs, settings::SettingsValues& values);
     // Re-reads the file under the settings lock, lets `change` set its keys
-    // and replaces it; on success logs and notifies the engine.
-    void updateFile(const std::filesystem::path& path, const std::function<void(plist::Dictionary&)>& change);
-    // The dictionary of a file about to be rewritten: empty when the file is
-    // missing, or unreadable (it is then moved aside first, and none when
-    // that fails: nothing of the user's is written over).
-    static std::optional<plist::Dictionary> settingsToUpdate(const std::filesystem::path& path);
+    // and replaces it; on success logs and notifies the engine. A file that
+    // cannot be read is not replaced; one that is not a file or not a
+    // property list is moved aside first.
+    bool updateFile(const std::filesystem::path& path, const std::function<void(plist::Dictionary&)>& change);
+    // After a failed write of the settings: the model goes back to what the
+    // file holds (to what was last read or written when it cannot be read).
+    void restoreFromFile();
+    static void tell(const SettingsAlert& alert);
 
     settings::SettingsValues values_;
+    // The values as the settings file last held them, read or written here.
+    settings::SettingsValues stored_;
     MobileDataInfo supportedRates_;
 };
 

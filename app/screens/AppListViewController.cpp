@@ -8,7 +8,6 @@
 #include "app/model/Localized.h"
 #include "app/platform/AppPlatform.h"
 #include "app/screens/SwitchUITableViewCell.h"
-#include "shared/MoveAside.h"
 #include "shared/Names.h"
 #include "shared/Paths.h"
 #include "shared/PropertyListFile.h"
@@ -278,18 +277,16 @@ void AppListViewController::saveAppsState() {
         AMPWISE_LOG("No application list for mode %d, nothing saved", shutdowApp);
         return;
     }
-    // A list file that could not be read is kept aside rather than written over.
-    std::string whyNot;
-    if (fileExists(*file) && !plist::readDictionary(*file, &whyNot)) {
-        const std::optional<std::filesystem::path> aside = moveAside(*file, AppPlatform::current().currentTime());
-        if (aside) {
-            AMPWISE_LOG("File %s is not a readable dictionary (%s), moved aside to %s", file->c_str(), whyNot.c_str(),
-                        aside->c_str());
-        } else {
-            AMPWISE_LOG("file %s COULD NOT be saved: unreadable and not movable aside", file->c_str());
-            AppPlatform::current().darwinNotifications().post(notifications::kPreferencesChanged);
-            return;
-        }
+    // A list file that is no property list, or no file, is kept aside rather
+    // than written over; one that cannot be read at all is left alone.
+    const plist::Rewrite rewrite = plist::prepareRewrite(*file, AppPlatform::current().currentTime());
+    if (rewrite.movedTo) {
+        AMPWISE_LOG("File %s is not a readable dictionary (%s), moved aside to %s", file->c_str(),
+                    rewrite.read.reason.c_str(), rewrite.movedTo->c_str());
+    } else if (!rewrite.dictionary) {
+        AMPWISE_LOG("file %s COULD NOT be saved: %s, the file is kept", file->c_str(), rewrite.read.reason.c_str());
+        AppPlatform::current().darwinNotifications().post(notifications::kPreferencesChanged);
+        return;
     }
     if (const Outcome written = plist::writeFile(*file, plist::Value(appsToMonitor)))
         AMPWISE_LOG("file %s saved", file->c_str());

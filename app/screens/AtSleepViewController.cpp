@@ -130,7 +130,8 @@ bool AtSleepViewController::storeState(const RadioRows& rows, std::int64_t row, 
     const RadioRow& radio = rows[static_cast<std::size_t>(row)];
     (model().*radio.set)(static_cast<std::int32_t>(state));
     AMPWISE_LOG("%s set to %lld", radio.label, static_cast<long long>(state));
-    model().savePrefs();
+    // Not saved: the segments show what the file holds again.
+    if (!model().savePrefs()) tableView().reloadData();
     return true;
 }
 

@@ -96,7 +96,8 @@ void CustomSettingsDetailViewController::didSelectRowAtIndexPath(TableView& tabl
         return;
     }
     AMPWISE_LOG("%s set to %lld", keyInPlist.c_str(), static_cast<long long>(value->second));
-    model()._saveValueToFile("", keyInPlist, plist::Value(value->second));
+    // Not saved: the selection shows what the file holds again.
+    if (!model()._saveValueToFile("", keyInPlist, plist::Value(value->second))) tableView().reloadData();
 }
 
 }  // namespace corvane::app

@@ -206,7 +206,8 @@ void CustomSettingsViewController::switchChanged(SwitchUITableViewCell& cell) {
     const bool on = cell.switchCtrl.on;
     (model().*setting->set)(on);
     AMPWISE_LOG("%s %s", std::string(setting->key).c_str(), on ? "ON" : "OFF");
-    model()._saveValueToFile("", setting->key, plist::Value(on));
+    // Not saved: the switch shows what the file holds again.
+    if (!model()._saveValueToFile("", setting->key, plist::Value(on))) tableView().reloadData();
 }
 
 void CustomSettingsViewController::configure(CustomSettingsDetailViewController& detail, std::string_view name) {

@@ -3,13 +3,21 @@
 #include <algorithm>
 
 #include "app/model/AppLog.h"
+#include "app/model/Localized.h"
+#include "app/model/PlistController.h"
 #include "app/screens/TableViewController.h"
 
 namespace corvane::app {
 
-NavigationStack::NavigationStack(Storyboard storyboard) : storyboard_(std::move(storyboard)) {}
+NavigationStack::NavigationStack(Storyboard storyboard) : storyboard_(std::move(storyboard)) {
+    // What goes wrong with the settings file is told whatever screen is up.
+    PlistController::setAlertPresenter([this](const SettingsAlert& alert) {
+        showAlert(AlertView{.title = alert.title, .message = alert.message, .cancelButtonTitle = L("OK")});
+    });
+}
 
 NavigationStack::~NavigationStack() {
+    PlistController::setAlertPresenter({});
     pendingAlerts_.clear();
     retired_.clear();
     while (!stack_.empty()) stack_.pop_back();

@@ -118,9 +118,18 @@ void SettingsStrategyViewController::didSelectRowAtIndexPath(TableView& table, I
 }
 
 void SettingsStrategyViewController::strategyChanged(std::int32_t strategy) {
+    if (showingSaved_) return;
     PlistController& plist = model();
     plist.setStrategy(strategy);
-    plist.savePrefs();
+    if (plist.savePrefs()) return;
+    // Not saved: the check mark goes back to the strategy the file holds.
+    showingSaved_ = true;
+    if (const std::optional<IndexPath> saved = currentStrategyRow()) {
+        tableView().selectRowAtIndexPath(*saved, false, TableScrollPosition::None);
+    } else if (const std::optional<IndexPath> selected = tableView().indexPathForSelectedRow()) {
+        tableView().deselectRowAtIndexPath(*selected, false);
+    }
+    showingSaved_ = false;
 }
 
 }  // namespace corvane::app

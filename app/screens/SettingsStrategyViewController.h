@@ -34,6 +34,8 @@ public:
 private:
     // The row of the current strategy, none when the strategy has no row.
     std::optional<IndexPath> currentStrategyRow();
+    // While the saved strategy's row is selected again after a failed save.
+    bool showingSaved_ = false;
 };
 
 }  // namespace corvane::app

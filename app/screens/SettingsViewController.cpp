@@ -231,7 +231,8 @@ void SettingsViewController::switchChanged(SwitchUITableViewCell& cell) {
     const bool on = cell.switchCtrl.on;
     (model().*setting.set)(on);
     AMPWISE_LOG("%s : %s", std::string(setting.key).c_str(), on ? "ON" : "OFF");
-    model()._saveValueToFile("", setting.key, plist::Value(on));
+    // Not saved: the switch shows what the file holds again.
+    if (!model()._saveValueToFile("", setting.key, plist::Value(on))) tableView().reloadData();
 }
 
 std::string SettingsViewController::titleForHeaderInSection(TableView& /*tableView*/, int section) {

@@ -15,7 +15,9 @@
 #include "engine/radios/RadiosLib.h"
 #include "engine/strategies/CommonToAllStrategies.h"
 #include "engine/strategies/Strategie.h"
+#include "shared/AtomicFile.h"
 #include "shared/FileLock.h"
+#include "shared/MoveAside.h"
 #include "shared/Names.h"
 #include "shared/Paths.h"
 #include "shared/PropertyListFile.h"
@@ -148,6 +150,18 @@ void readCustomStrategy(SettingsReader& reader, settings::SettingsValues& values
     CommonToAllStrategies::sharedInstance().setBlockPopups(values.blockPopups);
 }
 
+// What kept a reader from a file, for the debug lines (after the path).
+const char* problemInWords(plist::FileProblem problem) {
+    switch (problem) {
+        case plist::FileProblem::None: return "was read";
+        case plist::FileProblem::Missing: return "does not exist";
+        case plist::FileProblem::NotAFile: return "is not a regular file";
+        case plist::FileProblem::CannotRead: return "cannot be read";
+        case plist::FileProblem::Malformed: return "is not a readable dictionary";
+    }
+    return "cannot be read";
+}
+
 // An application list: empty when the file is missing or unreadable.
 plist::Dictionary readApplicationList(std::string_view phonePath, const char* listName, platform::FileManager& files) {
     const std::filesystem::path path = paths::resolve(phonePath);
@@ -155,15 +169,14 @@ plist::Dictionary readApplicationList(std::string_view phonePath, const char* li
         CORVANE_DEBUG("%s list: no file, the list is empty", listName);
         return {};
     }
-    std::string whyNot;
-    std::optional<plist::Dictionary> list = plist::readDictionary(path, &whyNot);
-    if (!list) {
-        CORVANE_DEBUG("%s list: file %s is not a readable dictionary, the list is empty (%s)", listName, path.c_str(),
-                      whyNot.c_str());
+    plist::DictionaryFile list = plist::readDictionaryFile(path);
+    if (!list.dictionary) {
+        CORVANE_DEBUG("%s list: file %s %s (%s), the list is empty", listName, path.c_str(),
+                      problemInWords(list.problem), list.reason.c_str());
         return {};
     }
-    CORVANE_DEBUG("%s list: %zu entries", listName, list->size());
-    return std::move(*list);
+    CORVANE_DEBUG("%s list: %zu entries", listName, list.dictionary->size());
+    return std::move(*list.dictionary);
 }
 
 void logEnabledEntries(const char* listName, const plist::Dictionary& list) {
@@ -182,16 +195,17 @@ void Corvane::reloadPrefs() {
         CORVANE_DEBUG("File not found : %s", settingsPath.c_str());
         return;
     }
-    std::string whyNot;
-    std::optional<plist::Dictionary> read = plist::readDictionary(settingsPath, &whyNot);
-    if (!read) {
-        // A damaged file says nothing new: like a deleted one, it leaves the
-        // settings in force (an Aggressive user is not dropped to Normal).
-        CORVANE_DEBUG("Settings file %s is not a readable dictionary (%s), keeping the settings in force",
-                      settingsPath.c_str(), whyNot.c_str());
+    plist::DictionaryFile read = plist::readDictionaryFile(settingsPath);
+    if (!read.dictionary) {
+        // A file that cannot be read, or a damaged one, says nothing new:
+        // like a deleted one, it leaves the settings in force (an Aggressive
+        // user is not dropped to Normal). The app, which writes the file,
+        // keeps one it cannot read and replaces a damaged one.
+        CORVANE_DEBUG("Settings file %s %s (%s), keeping the settings in force", settingsPath.c_str(),
+                      problemInWords(read.problem), read.reason.c_str());
         return;
     }
-    const plist::Dictionary settingsDictionary = std::move(*read);
+    const plist::Dictionary settingsDictionary = std::move(*read.dictionary);
     SettingsReader reader(*this, settingsDictionary);
     CommonToAllStrategies& common = CommonToAllStrategies::sharedInstance();
 
@@ -251,8 +265,15 @@ void Corvane::generateAppList() {
         if (identifier.empty()) continue;  // nothing the app could show or store
         names.set(identifier, plist::Value(homeScreen_.displayName(application)));
     }
-    const bool written = platform::writePropertyList(platform_.fileManager(), paths::resolve(paths::kApplicationNames),
-                                                     plist::Value(names));
+    const std::filesystem::path path = paths::resolve(paths::kApplicationNames);
+    // Something other than a file in its place (a directory would refuse
+    // the new file) is kept aside for whoever put it there.
+    if (const std::optional<std::string> found = nonRegularEntry(path)) {
+        const auto aside = moveAside(path, platform_.clock().now().secondsSince1970);
+        CORVANE_DEBUG("Application names file %s is %s, %s%s", path.c_str(), found->c_str(),
+                      aside ? "moved aside to " : "and could not be moved aside", aside ? aside->c_str() : "");
+    }
+    const bool written = platform::writePropertyList(platform_.fileManager(), path, plist::Value(names));
     CORVANE_DEBUG("Application names file: %zu entries%s", names.size(), written ? "" : " (not written)");
 }
 
@@ -282,9 +303,11 @@ void Corvane::saveValueToFile(std::string_view path, std::string_view key, const
     }
     const FileLock lock(resolved, kSettingsLockWait);
     if (!lock.held()) CORVANE_DEBUG("file %s not locked in time, written without the lock", resolved.c_str());
-    std::optional<plist::Dictionary> dictionary = plist::readDictionary(resolved);
+    plist::DictionaryFile read = plist::readDictionaryFile(resolved);
+    std::optional<plist::Dictionary>& dictionary = read.dictionary;
     if (!dictionary) {
-        CORVANE_DEBUG("file %s COULD NOT be created: not a readable dictionary", resolved.c_str());
+        CORVANE_DEBUG("file %s COULD NOT be created: it %s (%s)", resolved.c_str(), problemInWords(read.problem),
+                      read.reason.c_str());
         return;
     }
     dictionary->set(key, value);

@@ -28,7 +28,7 @@ protected:
     }
 };
 
-TEST_F(PlistControllerTest, FileLackingEveryKeyIsFilledOneKeyAtATime) {
+TEST_F(PlistControllerTest, FileLackingEveryKeyIsFilledInOneWriteAndOneNotification) {
     writeSettings({{"Unknown", plist::Value("kept")}});
     // Values changed on screens but not saved yet are what a missing key gets.
     model().setStrategy(4);
@@ -37,9 +37,14 @@ TEST_F(PlistControllerTest, FileLackingEveryKeyIsFilledOneKeyAtATime) {
 
     model().reloadPrefs();
 
-    EXPECT_EQ(preferencesChangedCount(), 32u);
+    EXPECT_EQ(preferencesChangedCount(), 1u);
     const auto file = settingsFile();
     ASSERT_TRUE(file);
+    // As 32 writes of one key each left it: in the reading order, after the
+    // key the file held.
+    ASSERT_EQ(file->size(), 33u);
+    EXPECT_EQ(std::next(file->begin())->first, kDebug);
+    EXPECT_EQ(std::prev(file->end())->first, kBluetoothAtSleep);
 
     // Every key, with what the app writes for it: NO, YES, the model's value
     // (some booleans as 0 or 1), or 0 for the rates and the radios.
@@ -68,7 +73,7 @@ TEST_F(PlistControllerTest, FileLackingEveryKeyIsFilledOneKeyAtATime) {
 
     model().reloadPrefs();
     EXPECT_TRUE(model().carMode());
-    EXPECT_EQ(preferencesChangedCount(), 32u);
+    EXPECT_EQ(preferencesChangedCount(), 1u);
 }
 
 TEST_F(PlistControllerTest, MissingUnreadableOrUnwritableFileNeverLosesTheModel) {
@@ -104,15 +109,39 @@ TEST_F(PlistControllerTest, MissingUnreadableOrUnwritableFileNeverLosesTheModel)
     EXPECT_EQ(preferencesChangedCount(), 2u);
     EXPECT_EQ(movedAside(paths::kSettings).size(), 2u);
 
-    // A failed write keeps the model's new values and notifies nothing.
+    // A failed write notifies nothing, and the model goes back to what was
+    // last saved.
     std::filesystem::remove_all(paths::resolve(paths::kPreferencesFolder));
     model().setEdge(1);
     EXPECT_FALSE(model().radioRestrictionChanged(2, true));
-    model()._saveValueToFile("", kDebug, plist::Value(true));
+    EXPECT_FALSE(model()._saveValueToFile("", kDebug, plist::Value(true)));
     EXPECT_FALSE(std::filesystem::exists(paths::resolve(paths::kSettings)));
     EXPECT_EQ(preferencesChangedCount(), 2u);
-    EXPECT_EQ(model().edge(), 1);
-    EXPECT_EQ(model().radioRestrictionForType(true), 2);
+    EXPECT_EQ(model().edge(), 2);
+    EXPECT_EQ(model().radioRestrictionForType(true), 0);
+    EXPECT_EQ(model().strategy(), 5);
+}
+
+TEST_F(PlistControllerTest, AFileThatCannotBeReadIsKeptAndTheUserToldAtEachTry) {
+    // Ultimate, padded past the size cap: cannot be read. Neither a reload
+    // nor a change writes over it, and the user hears why each time.
+    const std::string path = paths::resolve(paths::kSettings).string();
+    const std::string padded =
+        plist::toXml(plist::Value(plist::Dictionary{{"Strategy", plist::Value(4)}})) + std::string(2 << 20, ' ');
+    ASSERT_TRUE(writeFileAtomically(path, padded));
+    model().reloadPrefs();
+    model().setStrategy(5);
+    EXPECT_FALSE(model().savePrefs());
+    EXPECT_FALSE(model()._saveValueToFile("", kCarMode, plist::Value(true)));
+    EXPECT_EQ(readWholeFile(path, padded.size()), padded);
+    EXPECT_TRUE(movedAside(paths::kSettings).empty());
+    EXPECT_EQ(preferencesChangedCount(), 0u);
+    EXPECT_EQ(model().strategy(), 2);
+    ASSERT_EQ(alerts.size(), 3u);
+    for (const app::SettingsAlert& alert : alerts) {
+        EXPECT_NE(alert.message.find(path + ": too large"), std::string::npos) << alert.message;
+    }
+    EXPECT_EQ(alerts[1].title, "Setting not saved");
 }
 
 TEST_F(PlistControllerTest, EngineWrittenKeysAreReadAndKeptByBothWrites) {

@@ -114,6 +114,28 @@ TEST_F(SettingsScreensTest, OpeningTheChooserSavesOnceWithoutChange) {
     EXPECT_EQ(strategyRow(5)->accessoryType, CellAccessory::None);
 }
 
+TEST_F(SettingsScreensTest, OnAFullDiskTheScreensShowWhatTheFileHoldsAndTheUserIsTold) {
+    const plist::Dictionary saved = writeCompleteSettings({{"Strategy", 4}, {"CarMode", false}});
+    openSettings();
+    openChooser();
+    {
+        const FileSizeLimit full(64);
+        chooser->tableView().tapRowAtIndexPath({1, 2});
+        for (int row = 0; row < 6; ++row)
+            EXPECT_EQ(strategyRow(row)->accessoryType, row == 4 ? CellAccessory::Checkmark : CellAccessory::None)
+                << row;
+        stack->popViewControllerAnimated(false);
+        switchRow(2).userSetSwitch(true);
+        EXPECT_FALSE(switchRow(2).switchCtrl.on);
+    }
+    EXPECT_EQ(settingsFile(), saved);
+    ASSERT_EQ(stack->pendingAlerts().size(), 2u);
+    for (const app::AlertView& alert : stack->pendingAlerts()) {
+        EXPECT_EQ(alert.title, "Setting not saved");
+        EXPECT_NE(alert.message.find(paths::resolve(paths::kSettings).string()), std::string::npos);
+    }
+}
+
 using app::Color;
 using app::StartingViewController;
 

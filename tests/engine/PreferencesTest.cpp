@@ -147,6 +147,23 @@ TEST_F(PreferencesTest, AMissingOrUnreadableSettingsFileKeepsWhatIsInForce) {
         else
             EXPECT_FALSE(std::filesystem::exists(settingsPath()));
     }
+    // A link to settings elsewhere is not followed, a FIFO does not block;
+    // each stays as it is.
+    const std::filesystem::path elsewhere = paths::resolve("/private/elsewhere.plist");
+    ASSERT_TRUE(plist::writeFile(elsewhere, plist::Value(plist::Dictionary{{"Strategy", 1}})));
+    for (const bool link : {true, false}) {
+        writeSettings({{"Strategy", 3}});
+        engine()->reloadPrefs();
+        std::filesystem::remove(settingsPath());
+        link ? std::filesystem::create_symlink(elsewhere, settingsPath())
+             : (void)::mkfifo(settingsPath().c_str(), 0600);
+        engine()->reloadPrefs();
+        EXPECT_EQ(engine()->currentStrategy()->strategy, kStrategyAggressive) << link;
+        EXPECT_EQ(std::filesystem::symlink_status(settingsPath()).type(),
+                  link ? std::filesystem::file_type::symlink : std::filesystem::file_type::fifo);
+        std::filesystem::remove(settingsPath());
+    }
+
     // It counts again once it is readable.
     writeSettings({{"Strategy", 1}});
     engine()->reloadPrefs();
@@ -205,6 +222,33 @@ TEST_F(PreferencesTest, TheApplicationNamesFileListsEveryApplicationOnce) {
     EXPECT_EQ(names->size(), 2u);
     EXPECT_EQ(*names->find("com.example.mail"), plist::Value("Mail Two"));
     EXPECT_EQ(*names->find("com.example.game"), plist::Value("Game"));
+
+    // A directory in the file's place is moved aside, and the file written.
+    const std::filesystem::path namesPath = paths::resolve(paths::kApplicationNames);
+    std::filesystem::remove(namesPath);
+    std::filesystem::create_directories(namesPath / "inside");
+    host->darwin().post(notifications::kApplicationListRequest);
+    host->loop().runPending();
+    EXPECT_EQ(plist::readDictionary(namesPath), names);
+    EXPECT_TRUE(std::filesystem::is_directory(namesPath.string() + ".unreadable-20270115T080000Z/inside"));
+}
+
+TEST_F(PreferencesTest, AFloodOfPostsCostsEachHandlerOneRun) {
+    writeSettings({{"Strategy", 3}});
+    host->homeScreen().addApplication("com.example.mail", "Mail");
+    engine()->postPostInit();
+    host->log().clear();
+    for (int i = 0; i < 50'000; ++i) {
+        host->darwin().post(notifications::kPreferencesChanged);
+        host->darwin().post(notifications::kApplicationListRequest);
+    }
+    host->loop().runPending();
+    EXPECT_EQ(logCount("in force (chosen"), 1u);
+    EXPECT_EQ(logCount("Application names file: 1 entries"), 1u);
+    // Once handled, the next post is handled again.
+    host->darwin().post(notifications::kPreferencesChanged);
+    host->loop().runPending();
+    EXPECT_EQ(logCount("in force (chosen"), 2u);
 }
 
 }  // namespace

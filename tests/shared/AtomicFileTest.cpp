@@ -23,18 +23,30 @@ protected:
     }
 };
 
-TEST_F(AtomicFileTest, WritesAndReadsExactBytesAndKeepsPermissions) {
+fs::perms modeOf(const fs::path& path) { return fs::symlink_status(path).permissions() & fs::perms::all; }
+
+TEST_F(AtomicFileTest, WritesExactBytesWithTheStricterOfOwnerOnlyAndTheUmask) {
     const std::string bytes("binary\0content\xff\n", 16);
+    const mode_t previous = ::umask(022);
     ASSERT_TRUE(writeFileAtomically(file("a.bin"), bytes));
     EXPECT_EQ(readWholeFile(file("a.bin")), bytes);
-    EXPECT_EQ(fs::status(file("a.bin")).permissions() & fs::perms::all, fs::perms(0644));
+    EXPECT_EQ(modeOf(file("a.bin")), fs::perms(0600));
+    ::umask(0277);
+    ASSERT_TRUE(writeFileAtomically(file("strict"), "x"));
+    ::umask(previous);
+    EXPECT_EQ(modeOf(file("strict")), fs::perms(0400));
 
-    // A replaced file keeps the permissions it had.
-    fs::permissions(file("a.bin"), fs::perms(0600));
-    ASSERT_TRUE(writeFileAtomically(file("a.bin"), ""));
-    EXPECT_EQ(readWholeFile(file("a.bin")), "");
-    EXPECT_EQ(fs::status(file("a.bin")).permissions() & fs::perms::all, fs::perms(0600));
-    EXPECT_EQ(entryCount(), 1u);
+    // A replaced file keeps its permissions, its owner always reading and
+    // writing it; a link's target lends none.
+    fs::permissions(file("a.bin"), fs::perms(0640));
+    fs::create_symlink(file("a.bin"), file("link"));
+    ASSERT_TRUE(writeFileAtomically(file("a.bin"), "") && writeFileAtomically(file("link"), "new"));
+    EXPECT_EQ(modeOf(file("a.bin")), fs::perms(0640));
+    EXPECT_EQ(modeOf(file("link")), fs::perms(0600));
+    fs::permissions(file("a.bin"), fs::perms::none);
+    ASSERT_TRUE(writeFileAtomically(file("a.bin"), "back"));
+    EXPECT_EQ(modeOf(file("a.bin")), fs::perms(0600));
+    EXPECT_EQ(readWholeFile(file("a.bin")), "back");
 }
 
 TEST_F(AtomicFileTest, FailuresLeaveTheOldFileAndNoTemporaryFile) {
@@ -60,9 +72,12 @@ TEST_F(AtomicFileTest, ReadingRefusesWhatIsNotABoundedRegularFile) {
     EXPECT_FALSE(readWholeFile(file("missing")).has_value());
     EXPECT_FALSE(readWholeFile(root_.path()).has_value());
 
-    // A FIFO in the file's place must not block the caller.
+    // A FIFO in the file's place must not block the caller; a link is not followed.
     ASSERT_EQ(::mkfifo(file("fifo").c_str(), 0600), 0);
-    EXPECT_FALSE(readWholeFile(file("fifo")).has_value());
+    EXPECT_EQ(readRegularFile(file("fifo")).reason, "a FIFO");
+    std::ofstream(file("outside")) << "secret";
+    fs::create_symlink(file("outside"), file("link"));
+    EXPECT_EQ(readRegularFile(file("link")).reason, "a symbolic link");
 
     // Larger than the cap (a sparse file, so the test stays cheap).
     { std::ofstream big(file("big"), std::ios::binary); }

@@ -181,6 +181,35 @@ TEST_F(PropertyListFileTest, BrokenFilesReadAsNone) {
     EXPECT_FALSE(readDictionary(file("folder.plist")).has_value());
 }
 
+TEST_F(PropertyListFileTest, OnlyWhatWasReadAndIsNoPropertyListOrNoFileIsReplaced) {
+    const std::string valid = toXml(Value(Dictionary{{"Strategy", Value(4)}}));
+    // Sound but padded past the size cap: cannot be read, so it is kept and
+    // nothing may be written over it.
+    const std::string padded = valid + std::string(kMaximumPropertyListSize, ' ');
+    writeFileAtomically(file("big.plist"), padded);
+    const Rewrite big = prepareRewrite(file("big.plist"), 0);
+    EXPECT_EQ(big.read.problem, FileProblem::CannotRead);
+    EXPECT_FALSE(big.dictionary || big.movedTo);
+    EXPECT_EQ(readWholeFile(file("big.plist"), 2 * padded.size()), padded);
+
+    // Read and not a property list, or not a file at all: moved aside whole.
+    writeFileAtomically(file("torn.plist"), valid.substr(0, 40));
+    ASSERT_EQ(::mkfifo(file("fifo.plist").c_str(), 0600), 0);
+    fs::create_directory(file("folder.plist"));
+    writeFileAtomically(file("target.plist"), valid);
+    fs::create_symlink(file("target.plist"), file("link.plist"));
+    for (const auto& [name, problem] : {std::pair("torn.plist", FileProblem::Malformed),
+                                        {"fifo.plist", FileProblem::NotAFile},
+                                        {"folder.plist", FileProblem::NotAFile},
+                                        {"link.plist", FileProblem::NotAFile}}) {
+        const Rewrite rewrite = prepareRewrite(file(name), 0);
+        EXPECT_EQ(rewrite.read.problem, problem) << name;
+        EXPECT_EQ(rewrite.dictionary, Dictionary{}) << name;
+        EXPECT_EQ(rewrite.movedTo, file((std::string(name) + ".unreadable-19700101T000000Z").c_str())) << name;
+    }
+    EXPECT_EQ(prepareRewrite(file("target.plist"), 0).dictionary, (Dictionary{{"Strategy", Value(4)}}));
+}
+
 TEST_F(PropertyListFileTest, DeepNestingIsRefusedWithoutExhaustingTheStack) {
     // As deep as allowed: written and read back.
     const Value deepest = nestedArrays(kMaximumNesting);

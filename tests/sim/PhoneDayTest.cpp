@@ -11,6 +11,7 @@
 #include "shared/Paths.h"
 #include "shared/PropertyListFile.h"
 #include "sim/DeviceProfile.h"
+#include "sim/SimServices.h"
 #include "tests/sim/SimTestSupport.h"
 #include "tests/support/TemporaryRoot.h"
 
@@ -259,6 +260,26 @@ TEST(PhoneDayTest, OSBatchingDefersWakesToGrowingWindowsButNotAlarmClocks) {
     for (std::size_t i = 0; i < alarm.size(); ++i) EXPECT_NEAR(alarm[i], 5400.0 * (i + 1), 3.0) << i;
     // The longest wait: the event due at 3 h 10 min, released by the unlock at 5 h.
     EXPECT_NEAR(summary.deliveryDelayWorst, 18000.0 - 11400.5, 2.0);
+}
+
+TEST(PhoneDayTest, AStrategyNumberThatNamesNoStrategyRunsAndIsReportedAsNormal) {
+    MemoryBackedTemporaryRoot folder;
+    const sim::Scenario scenario = sim::Scenario::parse(R"({
+        "start": "2027-01-18T08:00:00Z", "duration": 600, "settings": {"Strategy": 99},
+        "events": [{"at": 0, "do": "wifi", "network": "Home"}, {"at": 60, "do": "lock"}]})");
+    const SimulatedDay day = simulateInChild(scenario, folder.path());
+    EXPECT_EQ(day.summary.strategyName, "Normal");
+    // Normal's 15 s after the lock.
+    EXPECT_DOUBLE_EQ(firstTime(day.lines({{"radio", "wifi"}, {"on", false}})), 75.0);
+}
+
+TEST(SimSystemLogTest, KeepsOnlyTheLatestLines) {
+    sim::SimSystemLog log;
+    for (std::size_t i = 0; i <= sim::SimSystemLog::kKeptLines; ++i) log.write("line " + std::to_string(i));
+    const std::vector<std::string> kept = log.lines();
+    ASSERT_EQ(kept.size(), sim::SimSystemLog::kKeptLines);
+    EXPECT_EQ(kept.front(), "line 1");
+    EXPECT_EQ(kept.back(), "line " + std::to_string(sim::SimSystemLog::kKeptLines));
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 // model. Screens are driven through a NavigationStack as a user would.
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <memory>
@@ -78,6 +80,19 @@ public:
     app::ScheduledPowerEvents& powerEvents() override { return fakePowerEvents; }
 };
 
+// While it lives, no file of this process may grow past `bytes`: writes fail
+// with EFBIG, as on a full disk, for root too.
+struct FileSizeLimit {
+    explicit FileSizeLimit(rlim_t bytes) : signal(::signal(SIGXFSZ, SIG_IGN)) {
+        ::getrlimit(RLIMIT_FSIZE, &previous);
+        const rlimit limit{bytes, previous.rlim_max};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &previous), ::signal(SIGXFSZ, signal); }
+    rlimit previous{};
+    sighandler_t signal;
+};
+
 class AppTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -85,6 +100,7 @@ protected:
         std::error_code ignored;
         std::filesystem::create_directories(paths::resolve(paths::kPreferencesFolder), ignored);
         app::AppPlatform::install(&platform);
+        app::PlistController::setAlertPresenter([this](const app::SettingsAlert& alert) { alerts.push_back(alert); });
         previousSink_ = app::AppLog::setSink([this](const std::string& line) {
             std::lock_guard guard(logMutex_);
             logLines_.push_back(line);
@@ -92,6 +108,7 @@ protected:
     }
     void TearDown() override {
         ProcessState::reset();
+        app::PlistController::setAlertPresenter({});
         app::AppLog::setSink(previousSink_);
     }
 
@@ -153,6 +170,8 @@ protected:
 
     TemporaryRoot root;
     FakeAppPlatform platform;
+    // Alerts about the settings file, when no navigation stack shows them.
+    std::vector<app::SettingsAlert> alerts;
 
 private:
     mutable std::mutex logMutex_;
