@@ -2,18 +2,13 @@
 
 #include <sstream>
 
+#include "shared/SettingsCodes.h"
+
 namespace corvane::device {
 
 std::string strategyName(int number) {
-    switch (number) {
-        case 0: return "None";
-        case 1: return "iMessage";
-        case 2: return "Normal";
-        case 3: return "Aggressive";
-        case 4: return "Ultimate";
-        case 5: return "Custom";
-        default: return "unknown (" + std::to_string(number) + ")";
-    }
+    const std::string_view name = strategyDisplayName(number);
+    return name.empty() ? "unknown (" + std::to_string(number) + ")" : std::string(name);
 }
 
 std::string statusText(const StatusFacts& facts) {

@@ -7,6 +7,8 @@
 // unknown values by its own rule instead of relying on the named cases.
 
 #include <cstdint>
+#include <iterator>
+#include <string_view>
 
 namespace corvane {
 
@@ -27,6 +29,13 @@ enum StrategyNumber : std::int32_t {
 // Whether a number names a strategy. Any other is the file's or the user's
 // mistake: the engine keeps the strategy in force (Normal at start-up).
 constexpr bool isKnownStrategy(std::int64_t number) { return number >= 0 && number < kStrategyCount; }
+
+// The name a person reads for a strategy; empty for a number that names none.
+constexpr std::string_view strategyDisplayName(std::int64_t number) {
+    constexpr std::string_view names[] = {"None", "iMessage", "Normal", "Aggressive", "Ultimate", "Custom", "Adaptive"};
+    static_assert(std::size(names) == kStrategyCount, "every strategy has its name");
+    return isKnownStrategy(number) ? names[number] : std::string_view{};
+}
 
 // What to do with one radio. At sleep: Auto leaves it as it is, On switches
 // it on, Off switches it off. At wake-up: Auto restores the state memorized

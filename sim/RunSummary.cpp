@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <sstream>
 
+#include "shared/SettingsCodes.h"
 #include "sim/RadioNames.h"
 
 namespace corvane::sim {
@@ -78,16 +79,8 @@ std::optional<double> RunSummary::hoursAtMeanDraw() const {
 }
 
 std::string strategyName(std::int32_t number) {
-    switch (number) {
-        case 0: return "None";
-        case 1: return "iMessage";
-        case 2: return "Normal";
-        case 3: return "Aggressive";
-        case 4: return "Ultimate";
-        case 5: return "Custom";
-        case 6: return "Adaptive";
-        default: return "Strategy " + std::to_string(number);
-    }
+    const std::string_view name = strategyDisplayName(number);
+    return name.empty() ? "Strategy " + std::to_string(number) : std::string(name);
 }
 
 nlohmann::ordered_json RunSummary::toJson() const {
