@@ -11,6 +11,7 @@
 #include "device/DesktopEntries.h"
 #include "device/RadioMapping.h"
 #include "host/HostedPlatform.h"
+#include "shared/AtomicFile.h"
 #include "shared/Names.h"
 #include "shared/Paths.h"
 #include "shared/PropertyListFile.h"
@@ -148,6 +149,9 @@ public:
             return !error && std::filesystem::is_directory(path, error);
         }
         return std::filesystem::create_directory(path, error) && !error;
+    }
+    Outcome replaceFile(const std::filesystem::path& path, std::string_view bytes, Durability durability) override {
+        return writeFileAtomically(path, bytes, durability);
     }
 
     // LoadAverage
