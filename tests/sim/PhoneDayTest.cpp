@@ -263,7 +263,7 @@ TEST(PhoneDayTest, OSBatchingDefersWakesToGrowingWindowsButNotAlarmClocks) {
 }
 
 TEST(PhoneDayTest, AStrategyNumberThatNamesNoStrategyRunsAndIsReportedAsNormal) {
-    MemoryBackedTemporaryRoot folder;
+    TemporaryRoot folder;
     const sim::Scenario scenario = sim::Scenario::parse(R"({
         "start": "2027-01-18T08:00:00Z", "duration": 600, "settings": {"Strategy": 99},
         "events": [{"at": 0, "do": "wifi", "network": "Home"}, {"at": 60, "do": "lock"}]})");
