@@ -70,7 +70,7 @@ private slots:
 
     void theAdapterRowOpensItsDetails() {
         f->click("AC Adapter info");
-        QCOMPARE(f->title(), QString("AdapterDetails"));
+        QCOMPARE(f->title(), QString("AC Adapter info"));
         QCOMPARE(f->labels(), (QStringList{"Description", "Amperage", "Power"}));
         QCOMPARE(f->row("Power")->subLabelText(), QString("12 W"));
     }

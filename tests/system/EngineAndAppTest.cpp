@@ -156,10 +156,10 @@ TEST_F(EngineAndAppTest, AnApplicationWithWakeEventsCanBeKeptFromBeingDelayed) {
         ASSERT_EQ(host->power().schedulePowerEvent(plist::Date{now() + at}, scheduler, "wake"), 0);
     }
     tap("Settings");
-    // The first visit asks the engine for the application names; there is no
-    // handshake, so the rows come at the next visit.
+    // The first visit asks the engine for the application names; until they
+    // come, the application with wake events shows by its identifier.
     tap("Local notification apps");
-    EXPECT_EQ(screen().tableView().numberOfRowsInSection(0), 0);
+    EXPECT_EQ(screen().tableView().numberOfRowsInSection(0), 1);
     engineCatchesUp();
     navigation.popViewControllerAnimated(true);
     tap("Local notification apps");
@@ -210,7 +210,10 @@ TEST_F(EngineAndAppTest, PurgeAndGraphLoadsWorkBesideTheEngineStoringRows) {
         }
     }
     EXPECT_EQ(loadErrors, std::vector<std::string>{});
-    EXPECT_EQ(purgeOutcomes, std::vector<std::string>(4, "Purge done"));
+    // The first purge takes the old history away; the later ones find nothing
+    // older than a week. None of them meets a busy database.
+    EXPECT_EQ(purgeOutcomes, (std::vector<std::string>{"Purge done: 3,000 records removed", "Nothing older than a week",
+                                                       "Nothing older than a week", "Nothing older than a week"}));
     std::vector<std::int64_t> times;
     for (const auto& row : query("SELECT UpdateTime FROM BATTERY_STATUS WHERE UpdateTime IS NOT NULL ORDER BY ID"))
         times.push_back(std::stoll(row.at(0).text.value_or("0")));
