@@ -1,12 +1,13 @@
 // The statistics store on real files: only regular files are opened, a
-// full disk is no broken database, and a kept connection notices when its
-// file is replaced.
+// full disk is no broken database, a busy wait lasts until another writer
+// finishes, and a kept connection notices when its file is replaced.
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 
 #include "shared/AtomicFile.h"
@@ -34,6 +35,32 @@ protected:
     }
 
     TemporaryRoot root;
+};
+
+// SQLite's own file layer, except that its pauses while a database is busy
+// take no time and run `onPause` (another connection finishing) instead.
+class PausesRunCode {
+public:
+    explicit PausesRunCode(std::function<void()> pause) {
+        onPause = std::move(pause);
+        layer_ = *real_;
+        layer_.zName = "corvane-test-pauses";
+        layer_.xSleep = [](sqlite3_vfs*, int microseconds) {
+            if (onPause) std::exchange(onPause, nullptr)();
+            return microseconds;
+        };
+        sqlite3_vfs_register(&layer_, 1);
+    }
+    ~PausesRunCode() {
+        sqlite3_vfs_register(real_, 1);
+        sqlite3_vfs_unregister(&layer_);
+        onPause = nullptr;
+    }
+
+private:
+    static inline std::function<void()> onPause;
+    sqlite3_vfs* real_ = sqlite3_vfs_find(nullptr);
+    sqlite3_vfs layer_{};
 };
 
 TEST_F(StatisticsStoreTest, OnlyARegularFileIsOpenedAndALinkIsNeverFollowed) {
@@ -82,6 +109,46 @@ TEST_F(StatisticsStoreTest, AFullDiskLeavesTheFileUnavailableAndOnlyBadContentIs
     ASSERT_TRUE(writeFileAtomically(file("junk.db"), std::string(4096, 'x')));
     ASSERT_TRUE(store.open(file("junk.db"), Store::Access::ReadWrite));
     EXPECT_EQ(store.check(detail), Store::Health::Broken);
+
+    // A database whose first page is whole but whose rows are overwritten.
+    const std::filesystem::path damaged = database("damaged.db", 600);
+    {
+        std::fstream bytes(damaged, std::ios::in | std::ios::out | std::ios::binary);
+        bytes.seekp(4096);
+        bytes << std::string(std::filesystem::file_size(damaged) - 4096, '\xff');
+    }
+    ASSERT_TRUE(store.open(damaged, Store::Access::ReadWrite));
+    EXPECT_EQ(store.check(detail), Store::Health::Broken);
+    EXPECT_NE(detail, "ok");
+    store.close();
+
+    // Moved aside with its log, so that a new database never inherits it.
+    ASSERT_TRUE(writeFileAtomically(file("damaged.db-wal"), "log of the damaged one"));
+    const std::optional<std::filesystem::path> moved = statistics::moveDatabaseAside(damaged, 1'800'000'000);
+    ASSERT_TRUE(moved.has_value());
+    EXPECT_EQ(readWholeFile(moved->string() + "-wal"), "log of the damaged one");
+    EXPECT_FALSE(std::filesystem::exists(file("damaged.db-wal")));
+
+    // Opening for writing never makes a file that is not there.
+    EXPECT_FALSE(store.open(file("missing.db"), Store::Access::ReadWrite));
+    EXPECT_FALSE(std::filesystem::exists(file("missing.db")));
+}
+
+TEST_F(StatisticsStoreTest, AWriterGivenABusyWaitWaitsForAnotherToFinishAndOneWithoutNone) {
+    const std::filesystem::path path = database("stats.db", 0);
+    Store holder;
+    ASSERT_TRUE(holder.open(path, Store::Access::ReadWrite));
+    ASSERT_TRUE(holder.execute("BEGIN EXCLUSIVE"));
+    const PausesRunCode finishing([&] { EXPECT_TRUE(holder.execute("COMMIT")); });
+
+    Store impatient;
+    ASSERT_TRUE(impatient.open(path, Store::Access::ReadWrite));
+    EXPECT_TRUE(statistics::isBusy(impatient.execute(statistics::kDeleteAllStatement).reason()));
+
+    Store patient;
+    ASSERT_TRUE(patient.open(path, Store::Access::ReadWrite, 1000));
+    EXPECT_TRUE(patient.execute("INSERT INTO BATTERY_STATUS (UpdateTime) VALUES (2)"));
+    EXPECT_EQ(statistics::countRows(path), 1);
 }
 
 TEST_F(StatisticsStoreTest, AKeptConnectionKnowsWhenItsFileIsReplacedAndLetsOthersWorkBesideIt) {
