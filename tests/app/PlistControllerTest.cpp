@@ -174,6 +174,13 @@ TEST_F(PlistControllerTest, EngineWrittenKeysAreReadAndKeptByBothWrites) {
     EXPECT_EQ(at(settingsFile().value(), kSwitchRadiosOnLock), plist::Value(true));
     EXPECT_EQ(preferencesChangedCount(), fillIns + 2);
 
+    // The engine fills in a key just before the app's fill-in of the same
+    // key is written: the value written first stays.
+    writeSettings({{"Strategy", plist::Value(5)}});
+    platform.atNextClockRead = [this] { writeSettings({{"Strategy", plist::Value(5)}, {"Debug", plist::Value(1)}}); };
+    model().reloadPrefs();
+    EXPECT_EQ(at(settingsFile().value(), kDebug), plist::Value(1));
+
     // Another file is read and rewritten itself, never given the settings.
     const std::string otherFile = std::string(paths::kPreferencesFolder) + "/org.fernhill.other.plist";
     writeFile(otherFile, plist::Value(plist::Dictionary{{"Own", plist::Value(3)}}));

@@ -138,6 +138,13 @@ TEST_F(PlotDBLoaderTest, WindowsStayInsideTheRecordedHistory) {
 TEST_F(PlotDBLoaderTest, ReportsProgressAndBuildsOneSeriesPerColumn) {
     const auto times = everyStep(kT0, 30, 250);
     writeStatisticsRows(times);
+    // A reading without a temperature: a gap in that series, no zero.
+    sqlite3* database = nullptr;
+    ASSERT_EQ(sqlite3_open(databasePath().c_str(), &database), SQLITE_OK);
+    const std::string gap =
+        "UPDATE BATTERY_STATUS SET Temperature = NULL WHERE UpdateTime = " + std::to_string(times[18]);
+    ASSERT_EQ(sqlite3_exec(database, gap.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(database);
     auto loader = makeLoader();
     app::NetworkActivityIndicator::setVisible(false);
     ASSERT_TRUE(loader->loadFromDBAsyncFrom(kT0, kT0 + 30 * 249));
@@ -157,6 +164,7 @@ TEST_F(PlotDBLoaderTest, ReportsProgressAndBuildsOneSeriesPerColumn) {
         ASSERT_EQ(series.points.size(), 250u);
         EXPECT_EQ(*series.points[17], static_cast<double>(columnValue(static_cast<int>(column), times[17])));
         EXPECT_EQ(series.shouldDraw, series.title == "CurrentCapacity");
+        EXPECT_EQ(series.points[18].has_value(), series.title != "Temperature");
     }
 
     // The user's choice of series survives the next load; a window without

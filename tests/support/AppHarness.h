@@ -9,9 +9,11 @@
 #include <sys/resource.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/model/AppLog.h"
@@ -75,7 +77,12 @@ public:
     FakePowerEvents fakePowerEvents;
 
     platform::DarwinNotificationCenter& darwinNotifications() override { return notifications; }
-    double currentTime() override { return now; }
+    // Run once at the next clock read: another process acting at that moment.
+    std::function<void()> atNextClockRead;
+    double currentTime() override {
+        if (atNextClockRead) std::exchange(atNextClockRead, nullptr)();
+        return now;
+    }
     app::AppDevice& device() override { return fakeDevice; }
     app::ScheduledPowerEvents& powerEvents() override { return fakePowerEvents; }
 };
