@@ -121,6 +121,12 @@ TEST_F(GraphScreenTest, OpensOnTheLastWeekCompletesTheSettingsFileAndMovesTheWin
     for (const char* key : {"temperature", "drain", "load1", "load5", "load15"}) expected.set(key, false);
     EXPECT_EQ(graphSettings(), expected);
 
+    // Scrolling stops at either end of the chart.
+    screen.scrollTo(1e6);
+    EXPECT_DOUBLE_EQ(screen.scrollView.contentOffsetX, 6 * kViewWidth);
+    screen.scrollTo(-50.0);
+    EXPECT_DOUBLE_EQ(screen.scrollView.contentOffsetX, 0.0);
+
     // Redrawn two seconds after each load, on the newest records again.
     screen.scrollTo(100.0);
     advance(2.0);
@@ -137,6 +143,7 @@ TEST_F(GraphScreenTest, OpensOnTheLastWeekCompletesTheSettingsFileAndMovesTheWin
     screen.scrollViewDidEndZooming(3.0);
     screen.scrollViewDidEndZooming(0.3);  // beyond the zoom limits
     EXPECT_DOUBLE_EQ(screen.scrollView.contentWidth, 7 * 1.5 * kViewWidth);
+    EXPECT_LE(screen.scrollView.contentOffsetX, screen.scrollView.contentWidth - kViewWidth);  // chart in view
 
     screen.PanView(60.0);
     answer("Load previous week ?", 1);
@@ -226,6 +233,8 @@ TEST_F(GraphScreenTest, AHistoryShorterThanTheRangeFillsOneWidthAndAPickedRangeS
         // The newest records are in view, and the records spread over the whole chart.
         EXPECT_DOUBLE_EQ(screen.scrollView.contentOffsetX, (c.widths - 1.0) * kViewWidth) << named;
         EXPECT_DOUBLE_EQ(screen.lineChartView.frame.width, c.widths * kViewWidth) << named;
+        // A short history still gets five time intervals.
+        if (c.history < 25000) EXPECT_EQ(screen.lineChartView.numXIntervals, 5u) << named;
     }
     // The last case, "Last 12 hours" of a week: the previous week asked for
     // shows twelve hours per width too.

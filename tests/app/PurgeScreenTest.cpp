@@ -164,6 +164,14 @@ TEST_F(PurgeScreenTest, CutOffsBeyondThirtyTwoBitsStayAtTheirEndInsteadOfWrappin
     const std::size_t alerts = stack->pendingAlerts().size();
     screen->purge(0);
     EXPECT_EQ(stack->pendingAlerts().size(), alerts);
+
+    // A clock that lost its time, a second short of a day after 1970: the
+    // cut-off of "today" lands on the number that means "everything", and
+    // still removes nothing.
+    platform.now = 86399;
+    choose(kKeepToday, 1);
+    EXPECT_EQ(outcome(), "Information|Nothing older than today|Dismiss");
+    EXPECT_EQ(rowCount(), 2u);
 }
 
 TEST_F(PurgeScreenTest, SaysHowManyRecordsWentJudgingTodayByThePhonesClock) {
