@@ -83,9 +83,9 @@ protected:
 };
 
 TEST_F(AppListScreenTest, AsksTheEngineForTheNamesBeforeAppearingAndShowsItsAnswer) {
-    writeFile(paths::kShutdownList, plist::Dictionary{{"com.b.mail", true}, {"com.c.maps", false}, {"com.d.notes", 1}});
+    writeFile(paths::kShutdownList, plist::Dictionary{{"com.b.mail", true}, {"com.c.maps", false}, {"com.a.notes", 1}});
     // The engine answers each request by writing the names file at once.
-    plist::Dictionary installed{{"com.c.maps", "Maps"}, {"com.b.mail", "Mail"}, {"com.d.notes", "notes"}};
+    plist::Dictionary installed{{"com.c.maps", "Maps"}, {"com.b.mail", "Mail"}, {"com.a.notes", "notes"}};
     std::vector<std::string> titlesAtRequest;
     platform.notifications.registerDispatch(notifications::kApplicationListRequest, [&] {
         titlesAtRequest.push_back(stack->topViewController()->title);
@@ -94,8 +94,8 @@ TEST_F(AppListScreenTest, AsksTheEngineForTheNamesBeforeAppearingAndShowsItsAnsw
 
     AppListViewController& screen = open("shutdownSegue");
     EXPECT_EQ(titlesAtRequest, (std::vector<std::string>{""}));  // asked before the screen appeared
-    // Plain character-code order: capitals first.
-    EXPECT_EQ(rows(screen), "Mail|com.b.mail|on;Maps|com.c.maps|off;notes|com.d.notes|on;");
+    // By name, in plain character-code order: capitals first.
+    EXPECT_EQ(rows(screen), "Mail|com.b.mail|on;Maps|com.c.maps|off;notes|com.a.notes|on;");
 
     // Each later appearance asks again and shows the new answer.
     installed.set("com.a.store", "App Store");
@@ -171,6 +171,7 @@ TEST_F(AppListScreenTest, NoDelayModeListsEachScheduledApplicationOnceAndForcesC
         wakeEvent(springBoardScheduler("com.apple.mobiletimer")),
         wakeEvent(springBoardScheduler("com.apple.eventkit.alarmengine")),
         wakeEvent("com.quibbit.Ampwise"),
+        wakeEvent(springBoardScheduler(std::string(5000, 'x'))),  // too long to be searched
         wakeEvent("com.apple.persistentconnection[SpringBoard,x,0x1,com.bad.pid]"),
         plist::Value(plist::Dictionary{{std::string(power::kEventScheduledBy), 12}}),
         plist::Value("not an event"),
@@ -216,6 +217,14 @@ TEST_F(AppListScreenTest, DamagedFilesAndUnknownModesNeverBreakTheScreen) {
     EXPECT_EQ(plist::parse(movedAside(paths::kShutdownList).begin()->second),
               plist::Value(plist::Array{plist::Value("com.s.safari")}));
 
+    // A list too large to read is kept as it is, never written over.
+    const std::string padded =
+        plist::toXml(plist::Value(plist::Dictionary{{"com.s.safari", true}})) + std::string(2 << 20, ' ');
+    ASSERT_TRUE(writeFileAtomically(paths::resolve(paths::kShutdownList), padded));
+    cell(screen, 0).userSetSwitch(false);
+    EXPECT_EQ(readWholeFile(paths::resolve(paths::kShutdownList), padded.size()), padded);
+    writeFile(paths::kShutdownList, plist::Dictionary{{"com.s.safari", true}});
+
     // A row beyond the list has no application: it shows so and saves nothing.
     auto stray =
         std::dynamic_pointer_cast<SwitchUITableViewCell>(screen.cellForRowAtIndexPath(screen.tableView(), {0, 9}));
@@ -224,6 +233,7 @@ TEST_F(AppListScreenTest, DamagedFilesAndUnknownModesNeverBreakTheScreen) {
     const std::size_t changes = preferencesChangedCount();
     stray->userSetSwitch(true);
     EXPECT_EQ(preferencesChangedCount(), changes);
+
     stack->popViewControllerAnimated(false);
 
     // A mode without list: rows to look at, nothing ever saved.
