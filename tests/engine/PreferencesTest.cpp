@@ -67,19 +67,12 @@ TEST_F(PreferencesTest, CustomKeysCountOnlyForTheCustomStrategy) {
     EXPECT_EQ(engine()->currentStrategy()->wifi, kRadioAuto);
 
     // As Custom, the same keys are read, and odd values are kept as they are.
-    writeSettings({{"Strategy", 5}, {"RadioTimerDurationAtSleep", 99.0}, {"WiFi", 7}, {"3GAtSleep", "1"}, {"Edge", 2}});
+    writeSettings({{"Strategy", 5}, {"RadioTimerDurationAtSleep", 99.0}, {"WiFi", 7}, {"3GAtSleep", "1"}});
     engine()->reloadPrefs();
     EXPECT_EQ(engine()->currentStrategy()->strategy, kStrategyCustom);
     EXPECT_DOUBLE_EQ(engine()->currentStrategy()->radioTimerDurationAtSleep, 99.0);
     EXPECT_EQ(engine()->currentStrategy()->wifi, 7);
     EXPECT_EQ(engine()->currentStrategy()->threeGAtSleep, kRadioOn);
-    EXPECT_EQ(engine()->currentStrategy()->edge, kRadioOff);
-
-    // A radio key gone from the file is managed again, in force and on file.
-    writeSettings({{"Strategy", 5}});
-    engine()->reloadPrefs();
-    EXPECT_EQ(engine()->currentStrategy()->edge, kRadioAuto);
-    EXPECT_EQ(readSettings()->find("Edge")->integerValue(), kRadioAuto);
 }
 
 TEST_F(PreferencesTest, CustomOnACStartsWithNoneAndKeepsTheCustomValuesForLater) {

@@ -112,6 +112,10 @@ TEST_F(StatisticsStoreTest, AFullDiskLeavesTheFileUnavailableAndOnlyBadContentIs
 
     // A database whose first page is whole but whose rows are overwritten.
     const std::filesystem::path damaged = database("damaged.db", 600);
+    ASSERT_TRUE(store.open(damaged, Store::Access::ReadWrite));
+    // With its index made, only the check reads the damaged pages.
+    ASSERT_TRUE(store.execute(statistics::kCreateIndexStatement));
+    store.close();
     {
         std::fstream bytes(damaged, std::ios::in | std::ios::out | std::ios::binary);
         bytes.seekp(4096);
