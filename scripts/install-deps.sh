@@ -9,7 +9,7 @@ packages=(
   python3
   qt6-base-dev qt6-svg-dev libgl-dev fonts-dejavu-core xdg-utils
   libsystemd-dev dbus dbus-daemon python3-dbusmock
-  clang libclang-rt-14-dev clang-format git
+  clang-format git
   python3-matplotlib
 )
 
