@@ -25,5 +25,9 @@ if ((${#missing[@]})); then
   if [ "$(id -u)" -ne 0 ]; then sudo=sudo; else sudo=; fi
   export DEBIAN_FRONTEND=noninteractive
   $sudo apt-get update -qq
-  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  # dpkg flushes every file it unpacks; CI=1 (a throw-away machine) skips
+  # that, which takes minutes off a fresh install.
+  unsafe=()
+  if [ -n "${CI:-}" ]; then unsafe=(-o Dpkg::Options::=--force-unsafe-io); fi
+  $sudo apt-get install -y -qq --no-install-recommends "${unsafe[@]}" "${missing[@]}"
 fi
