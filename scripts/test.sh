@@ -42,8 +42,9 @@ cmake -S "$top" -B "$top/build/test" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_
 cmake --build "$top/build/test" --target test_programs -j"$jobs"
 phase "ASan build"
 # The tests' temporary roots are in /dev/shm where the machine has it
-# (tests/support/TemporaryRoot.h).
-ctest --test-dir "$top/build/test" --output-on-failure -j"$jobs"
+# (tests/support/TemporaryRoot.h). Twice as many at once as processors: the
+# device tests spend most of their time waiting on their mock services.
+ctest --test-dir "$top/build/test" --output-on-failure -j"$((jobs * 2))"
 phase tests
 
 cmake -S "$top" -B "$top/build/tsan" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-g1 -DCORVANE_TSAN=ON >/dev/null
