@@ -105,6 +105,7 @@ void Corvane::powerMessageCallback(std::uint32_t messageType, std::intptr_t mess
             }
             break;
         case platform::kIOMessageSystemWillSleep:
+            writeHeldBackBatteryState();
             scheduleNextWake();
             powerManagement.allowPowerChange(messageArgument);
             break;
