@@ -234,7 +234,9 @@ TEST_F(GraphScreenTest, AHistoryShorterThanTheRangeFillsOneWidthAndAPickedRangeS
         EXPECT_DOUBLE_EQ(screen.scrollView.contentOffsetX, (c.widths - 1.0) * kViewWidth) << named;
         EXPECT_DOUBLE_EQ(screen.lineChartView.frame.width, c.widths * kViewWidth) << named;
         // A short history still gets five time intervals.
-        if (c.history < 25000) EXPECT_EQ(screen.lineChartView.numXIntervals, 5u) << named;
+        if (c.history < 25000) {
+            EXPECT_EQ(screen.lineChartView.numXIntervals, 5u) << named;
+        }
     }
     // The last case, "Last 12 hours" of a week: the previous week asked for
     // shows twelve hours per width too.
