@@ -86,6 +86,40 @@ TEST(AdaptiveDayTest, ALongNightSwitchesOffWhatPaysAndRecordsTheSaving) {
                 0.005 * (11 * 3600.0 - off[0]["t"].get<double>()), 1.0);
 }
 
+TEST(AdaptiveDayTest, AnHourOfMusicLockedKeepsTheRadiosAndSavesWhatTheLowPowerModeTakesOffTheProcessor) {
+    TemporaryRoot folder;
+    const sim::Scenario scenario = sim::Scenario::parse(R"({
+        "start": "2027-01-18T07:00:00Z", "duration": "01:10", "settings": {"Strategy": 6},
+        "device": {"lowPowerMode": true},
+        "radios": {"wifi": true, "edge": true, "bluetooth": true, "location": true, "push": true},
+        "lists": {"keep": ["com.example.player"]},
+        "apps": [{"bundle": "com.example.player", "name": "Player", "audio": true}],
+        "events": [{"at": 0, "do": "wifi", "network": "Home", "bars": 3}, {"at": 0, "do": "unlock"},
+                   {"at": 60, "do": "app", "bundle": "com.example.player", "state": "foreground"},
+                   {"at": 120, "do": "app", "bundle": "com.example.player", "state": "background"},
+                   {"at": 180, "do": "lock"}, {"at": 3780, "do": "unlock"}]})");
+    const SimulatedDay adaptive = simulateInChild(scenario, folder.path(), kStrategyAdaptive);
+    const sim::RunSummary noSaver = withoutSaver(scenario, folder.path());
+
+    // The player keeps every radio; the low-power mode is on from the
+    // switch-off 5 s after the lock until the unlock.
+    EXPECT_EQ(radiosSwitchedOff(adaptive), 0u);
+    const auto on = adaptive.lines({{"radio", "lowPowerMode"}, {"on", true}});
+    const auto off = adaptive.lines({{"radio", "lowPowerMode"}, {"on", false}});
+    ASSERT_EQ(on.size(), 1u);
+    ASSERT_EQ(off.size(), 1u);
+    EXPECT_DOUBLE_EQ(on[0]["t"].get<double>(), 185.0);
+    EXPECT_DOUBLE_EQ(off[0]["t"].get<double>(), 3780.0);
+    EXPECT_DOUBLE_EQ(adaptive.summary.userTrafficWithoutNetworkMinutes, 0.0);
+    EXPECT_EQ(adaptive.summary.engineWakes, 0);
+    // The phone plays awake all along: a fifth of its 90 mW awake draw, for 3595 s.
+    const double expected = 0.090 * 0.2 * 3595.0;
+    EXPECT_NEAR(noSaver.energyFromBattery - adaptive.summary.energyFromBattery, expected, 1.0);
+    const auto records = plist::readDictionary(adaptive.root / paths::kAdaptiveRecords.substr(1));
+    ASSERT_TRUE(records.has_value());
+    EXPECT_NEAR(records->find(adaptive::kRadioJoulesSaved)->doubleValue(), expected, 0.5);
+}
+
 TEST(AdaptiveDayTest, ANoDelayApplicationWakingEveryHalfHourCarriesTheOthersAndNoWakeOfItsOwn) {
     TemporaryRoot folder;
     const sim::Scenario scenario = sim::Scenario::parse(R"({
