@@ -26,9 +26,12 @@ sim::RunSummary withoutSaver(const sim::Scenario& scenario, const std::filesyste
     return sim::IsolatedRun::run(scenario, options);
 }
 
+// Radios switched off; the low-power mode is no radio.
 std::size_t radiosSwitchedOff(const SimulatedDay& day) {
     std::size_t off = 0;
-    for (const json& line : day.trace) off += line.contains("radio") && line.value("on", true) == false;
+    for (const json& line : day.trace) {
+        off += line.contains("radio") && line["radio"] != "lowPowerMode" && line.value("on", true) == false;
+    }
     return off;
 }
 
@@ -86,10 +89,10 @@ TEST(AdaptiveDayTest, ALongNightSwitchesOffWhatPaysAndRecordsTheSaving) {
                 0.005 * (11 * 3600.0 - off[0]["t"].get<double>()), 1.0);
 }
 
-TEST(AdaptiveDayTest, AnHourOfMusicLockedKeepsTheRadiosAndSavesWhatTheLowPowerModeTakesOffTheProcessor) {
+TEST(AdaptiveDayTest, MusicWhileLockedKeepsTheRadiosAndSavesWhatTheLowPowerModeTakesOffTheProcessor) {
     TemporaryRoot folder;
     const sim::Scenario scenario = sim::Scenario::parse(R"({
-        "start": "2027-01-18T07:00:00Z", "duration": "01:10", "settings": {"Strategy": 6},
+        "start": "2027-01-18T07:00:00Z", "duration": "01:40", "settings": {"Strategy": 6},
         "device": {"lowPowerMode": true},
         "radios": {"wifi": true, "edge": true, "bluetooth": true, "location": true, "push": true},
         "lists": {"keep": ["com.example.player"]},
@@ -97,23 +100,27 @@ TEST(AdaptiveDayTest, AnHourOfMusicLockedKeepsTheRadiosAndSavesWhatTheLowPowerMo
         "events": [{"at": 0, "do": "wifi", "network": "Home", "bars": 3}, {"at": 0, "do": "unlock"},
                    {"at": 60, "do": "app", "bundle": "com.example.player", "state": "foreground"},
                    {"at": 120, "do": "app", "bundle": "com.example.player", "state": "background"},
-                   {"at": 180, "do": "lock"}, {"at": 3780, "do": "unlock"}]})");
+                   {"at": 180, "do": "lock"},
+                   {"at": 1980, "do": "app", "bundle": "com.example.player", "state": "suspended"},
+                   {"at": 5580, "do": "unlock"}]})");
     const SimulatedDay adaptive = simulateInChild(scenario, folder.path(), kStrategyAdaptive);
     const sim::RunSummary noSaver = withoutSaver(scenario, folder.path());
 
-    // The player keeps every radio; the low-power mode is on from the
-    // switch-off 5 s after the lock until the unlock.
+    // The player keeps every radio, playing or paused; the low-power mode
+    // is on from the switch-off 5 s after the lock until the unlock.
     EXPECT_EQ(radiosSwitchedOff(adaptive), 0u);
     const auto on = adaptive.lines({{"radio", "lowPowerMode"}, {"on", true}});
     const auto off = adaptive.lines({{"radio", "lowPowerMode"}, {"on", false}});
     ASSERT_EQ(on.size(), 1u);
     ASSERT_EQ(off.size(), 1u);
     EXPECT_DOUBLE_EQ(on[0]["t"].get<double>(), 185.0);
-    EXPECT_DOUBLE_EQ(off[0]["t"].get<double>(), 3780.0);
+    EXPECT_DOUBLE_EQ(off[0]["t"].get<double>(), 5580.0);
     EXPECT_DOUBLE_EQ(adaptive.summary.userTrafficWithoutNetworkMinutes, 0.0);
+    // Nothing to decide while the paused player keeps the radios: the phone sleeps on.
     EXPECT_EQ(adaptive.summary.engineWakes, 0);
-    // The phone plays awake all along: a fifth of its 90 mW awake draw, for 3595 s.
-    const double expected = 0.090 * 0.2 * 3595.0;
+    // It saves while the music keeps the phone awake, until it sleeps 20 s
+    // after the pause: a fifth of its 90 mW awake draw, for 1815 s.
+    const double expected = 0.090 * 0.2 * 1815.0;
     EXPECT_NEAR(noSaver.energyFromBattery - adaptive.summary.energyFromBattery, expected, 1.0);
     const auto records = plist::readDictionary(adaptive.root / paths::kAdaptiveRecords.substr(1));
     ASSERT_TRUE(records.has_value());
