@@ -41,7 +41,6 @@ class DeviceHost::Views final : public platform::Device,
                                 public platform::Bluetooth,
                                 public platform::LocationServices,
                                 public platform::Preferences,
-                                public platform::FileManager,
                                 public platform::LoadAverage,
                                 public platform::StatusBar,
                                 public platform::LocalNotificationCenter {
@@ -137,23 +136,6 @@ public:
     };
     LowPower lowPower;
 
-    // FileManager
-    bool fileExists(const std::filesystem::path& path) override {
-        std::error_code error;
-        return std::filesystem::exists(path, error);
-    }
-    bool createDirectory(const std::filesystem::path& path, bool withIntermediateDirectories) override {
-        std::error_code error;
-        if (withIntermediateDirectories) {
-            std::filesystem::create_directories(path, error);
-            return !error && std::filesystem::is_directory(path, error);
-        }
-        return std::filesystem::create_directory(path, error) && !error;
-    }
-    Outcome replaceFile(const std::filesystem::path& path, std::string_view bytes, Durability durability) override {
-        return writeFileAtomically(path, bytes, durability);
-    }
-
     // LoadAverage
     std::optional<std::array<double, 3>> sample() override {
         std::array<double, 3> averages{};
@@ -214,7 +196,7 @@ platform::Bluetooth& DeviceHost::bluetooth() { return *views_; }
 platform::LocationServices& DeviceHost::locationServices() { return *views_; }
 platform::Preferences& DeviceHost::preferences() { return *views_; }
 platform::LowPowerMode& DeviceHost::lowPowerMode() { return views_->lowPower; }
-platform::FileManager& DeviceHost::fileManager() { return *views_; }
+platform::FileManager& DeviceHost::fileManager() { return files_; }
 platform::LoadAverage& DeviceHost::loadAverage() { return *views_; }
 
 ScreenSaver* DeviceHost::screenSaver() const {

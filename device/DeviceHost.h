@@ -33,6 +33,7 @@
 #include "host/HomeScreenDevice.h"
 #include "host/HomeScreenHost.h"
 #include "host/HostRuntime.h"
+#include "host/LocalFileManager.h"
 #include "shared/SystemDarwinNotifications.h"
 
 namespace corvane::device {
@@ -144,6 +145,7 @@ private:
     platform::SystemDarwinNotifications darwin_;
     sd_event_source* darwinSource_ = nullptr;
     std::unique_ptr<Views> views_;
+    host::LocalFileManager files_;
     std::unique_ptr<host::HomeScreenHost> homeScreen_;
 
     std::mutex mutex_;

@@ -1,12 +1,18 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang in build/fuzz and runs each for a
-# bounded time (default 30 seconds) from its seed corpus in tests/fuzz/corpus.
+# bounded time (default 30 seconds) from its seed corpus in tests/fuzz/corpus
+# (installing clang first when it is missing).
 # Fails on the first crash, leak, time-out or memory blow-up; the input that
 # caused it is kept in build/fuzz/artifacts.
 #   scripts/fuzz.sh [seconds-per-target]
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-30}
+if ! command -v clang++ >/dev/null || ! dpkg-query -W -f='${Status}' libclang-rt-14-dev 2>/dev/null | grep -q "ok installed"; then
+  if [ "$(id -u)" -ne 0 ]; then sudo=sudo; else sudo=; fi
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends clang libclang-rt-14-dev >/dev/null
+fi
 build="$top/build/fuzz"
 targets=(PropertyListFuzzer BatteryRowFuzzer SettingsReloadFuzzer ScenarioFuzzer)
 

@@ -9,7 +9,7 @@ packages=(
   python3
   qt6-base-dev qt6-svg-dev libgl-dev fonts-dejavu-core xdg-utils
   libsystemd-dev dbus dbus-daemon python3-dbusmock
-  clang libclang-rt-14-dev clang-format git
+  clang-format git
   python3-matplotlib
 )
 
@@ -25,5 +25,9 @@ if ((${#missing[@]})); then
   if [ "$(id -u)" -ne 0 ]; then sudo=sudo; else sudo=; fi
   export DEBIAN_FRONTEND=noninteractive
   $sudo apt-get update -qq
-  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  # dpkg flushes every file it unpacks; CI=1 (a throw-away machine) skips
+  # that, which takes minutes off a fresh install.
+  unsafe=()
+  if [ -n "${CI:-}" ]; then unsafe=(-o Dpkg::Options::=--force-unsafe-io); fi
+  $sudo apt-get install -y -qq --no-install-recommends "${unsafe[@]}" "${missing[@]}"
 fi

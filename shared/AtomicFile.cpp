@@ -98,7 +98,7 @@ Outcome writeThroughTemporary(const std::filesystem::path& path, std::string_vie
     if (::lstat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode))
         failure = zeroOrErrno(::fchmod(fd, (existing.st_mode & 0777) | kOwnerReadWrite));
     if (failure == 0) failure = writeAll(fd, bytes);
-    if (failure == 0) failure = zeroOrErrno(::fsync(fd));
+    if (failure == 0 && durability != Durability::Unflushed) failure = zeroOrErrno(::fsync(fd));
     const int closed = closeChecked(fd);
     if (failure == 0) failure = closed;
     if (failure == 0) failure = zeroOrErrno(::rename(temporaryName.data(), path.c_str()));

@@ -27,12 +27,15 @@ inline constexpr std::size_t kMaximumFileSize = 64u * 1024u * 1024u;
 // the temporary file is then removed and the old file stays as it was.
 Outcome writeFileAtomically(const std::filesystem::path& path, std::string_view bytes);
 
-// How much of a replacement a crash may undo. Flushed: nothing once the
-// call answered (the new file and the rename are both flushed). MayRevert:
-// the new file is flushed before the rename, so a reader never finds a part
-// of it, but the rename itself is not: after a crash of the system the
-// previous whole file may be back. One flush instead of two.
-enum class Durability { Flushed, MayRevert };
+// How much of a replacement a crash of the system may undo; a reader never
+// finds a part of the new file whatever the choice, since the rename replaces
+// it whole. Flushed: nothing once the call answered (the new file and the
+// rename are both flushed). MayRevert: the new file is flushed before the
+// rename, the rename is not: the previous whole file may be back after a
+// crash. One flush instead of two. Unflushed: nothing is flushed; after a
+// crash the file may be the previous one or empty. Only for a file rewritten
+// so often that its next write repairs the loss.
+enum class Durability { Flushed, MayRevert, Unflushed };
 Outcome writeFileAtomically(const std::filesystem::path& path, std::string_view bytes, Durability durability);
 
 // Removes, directly in the folder, the temporary files of atomic writes that

@@ -288,11 +288,15 @@ std::optional<Dictionary> readDictionary(const std::filesystem::path& path, std:
 }
 
 Outcome writeFile(const std::filesystem::path& path, const Value& value) {
+    return writeFile(path, value, Durability::Flushed);
+}
+
+Outcome writeFile(const std::filesystem::path& path, const Value& value, Durability durability) {
     try {
         const std::optional<std::string> xml = xmlOf(value);
         // A value nested too deep has no XML form.
         if (!xml || xml->empty()) return Outcome::fromErrno(EINVAL);
-        return writeFileAtomically(path, *xml);
+        return writeFileAtomically(path, *xml, durability);
     } catch (...) {
         return Outcome::fromErrno(ENOMEM);
     }

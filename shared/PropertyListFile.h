@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "shared/AtomicFile.h"
 #include "shared/Outcome.h"
 #include "shared/PropertyList.h"
 
@@ -64,5 +65,7 @@ std::optional<Dictionary> readDictionary(const std::filesystem::path& path, std:
 // Does not create folders. On failure the old file stays and the answer
 // carries the reason.
 Outcome writeFile(const std::filesystem::path& path, const Value& value);
+// The same, with the durability the caller needs (see writeFileAtomically).
+Outcome writeFile(const std::filesystem::path& path, const Value& value, Durability durability);
 
 }  // namespace corvane::plist

@@ -173,7 +173,11 @@ void EngineIoMeter::fileReplaced(Durability durability) {
     std::lock_guard guard(mutex_);
     IoCounts& counts = bucket();
     ++counts.fileWrites;
-    counts.flushes += durability == Durability::Flushed ? 2 : 1;
+    switch (durability) {
+        case Durability::Flushed: counts.flushes += 2; break;  // the file, then its folder
+        case Durability::MayRevert: counts.flushes += 1; break;
+        case Durability::Unflushed: break;
+    }
 }
 
 void EngineIoMeter::setDiskFull(bool full) {

@@ -33,7 +33,8 @@ public:
     EngineIoMeter& operator=(const EngineIoMeter&) = delete;
 
     // A file replaced through the phone's file manager: the atomic write
-    // flushes the new file, and with Durability::Flushed its folder too.
+    // flushes the new file (unless Durability::Unflushed), and with
+    // Durability::Flushed its folder too.
     void fileReplaced(Durability durability);
 
     // While full, every database write and every file replacement fails

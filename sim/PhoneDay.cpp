@@ -188,6 +188,9 @@ void PhoneDay::runUntil(double limit) {
             stuck = 0;
         }
     }
+    // The scheduled events as they stand when the run stops, for whoever
+    // reads the phone's files afterwards.
+    host_.power().saveEvents();
 }
 
 double PhoneDay::nextStop(double limit) const {

@@ -124,10 +124,31 @@ std::vector<SimPowerManagement::Event>* SimPowerManagement::loadedEvents() const
     return events_ ? &*events_ : nullptr;
 }
 
-// The list in memory changes only once the file holds the new list.
-bool SimPowerManagement::writeEvents(const std::vector<Event>& events) {
+// The list changes in memory at once; the file follows on the main run loop's
+// next turn, once for every change made meanwhile (the engine cancels and
+// reschedules several events in one go at every sleep).
+void SimPowerManagement::replaceEvents(std::vector<Event> events) {
+    // The file keeps whole seconds: the list in memory is what it will hold.
+    for (Event& event : events) event.time.secondsSince1970 = std::floor(event.time.secondsSince1970);
+    events_ = std::move(events);
+    ++eventsVersion_;
+    eventsUnsaved_ = true;
+    if (saveQueued_ || !savesEachTurn_) return;
+    saveQueued_ = true;
+    mainRunLoop_.dispatchToMain([this] { saveEvents(); });
+}
+
+void SimPowerManagement::setSavesEachTurn(bool saves) {
+    std::lock_guard guard(mutex_);
+    savesEachTurn_ = saves;
+}
+
+bool SimPowerManagement::saveEvents() {
+    std::lock_guard guard(mutex_);
+    saveQueued_ = false;
+    if (!eventsUnsaved_ || !events_) return true;
     plist::Array list;
-    for (const Event& event : events) {
+    for (const Event& event : *events_) {
         list.push_back(plist::Value(plist::Dictionary{{std::string(power::kEventTime), plist::Value(event.time)},
                                                       {std::string(power::kEventScheduledBy), event.scheduledBy},
                                                       {std::string(power::kEventType), event.eventType}}));
@@ -135,12 +156,11 @@ bool SimPowerManagement::writeEvents(const std::vector<Event>& events) {
     const std::filesystem::path file = eventsFile();
     std::error_code ignored;
     std::filesystem::create_directories(file.parent_path(), ignored);
-    if (!plist::writeFile(file, plist::Value(plist::Dictionary{{std::string(power::kEventsKey), std::move(list)}})))
+    // A failed write is tried again at the next change or save.
+    if (!plist::writeFile(file, plist::Value(plist::Dictionary{{std::string(power::kEventsKey), std::move(list)}}),
+                          Durability::MayRevert))
         return false;
-    // The list as the file now holds it: to the whole second.
-    events_ = events;
-    for (Event& event : *events_) event.time.secondsSince1970 = std::floor(event.time.secondsSince1970);
-    ++eventsVersion_;
+    eventsUnsaved_ = false;
     return true;
 }
 
@@ -175,7 +195,8 @@ int SimPowerManagement::schedulePowerEvent(plist::Date time, std::string_view sc
         }
     }
     events->push_back(Event{time, std::string(scheduledBy), std::string(eventType)});
-    return writeEvents(*events) ? kPowerSuccess : kPowerError;
+    replaceEvents(std::move(*events));
+    return kPowerSuccess;
 }
 
 int SimPowerManagement::cancelScheduledPowerEvent(plist::Date time, std::string_view scheduledBy,
@@ -192,7 +213,8 @@ int SimPowerManagement::cancelScheduledPowerEvent(plist::Date time, std::string_
     for (auto it = events->begin(); it != events->end(); ++it) {
         if (sameSecond(it->time, time) && it->scheduledBy == scheduledBy && it->eventType == eventType) {
             events->erase(it);
-            return writeEvents(*events) ? kPowerSuccess : kPowerError;
+            replaceEvents(std::move(*events));
+            return kPowerSuccess;
         }
     }
     return kPowerNotFound;

@@ -2,8 +2,8 @@
 // The phone's power management: the registration for system power messages
 // (which can be made to fail), power messages delivered on the main run loop
 // with the allow or cancel answer of each recorded, and the scheduled power
-// events. The events live in the system's property-list file under the
-// filesystem root ("events": an array of dictionaries with "time",
+// events. The events live in memory and in the system's property-list file
+// under the filesystem root ("events": an array of dictionaries with "time",
 // "scheduledby" and "eventtype"), so that other tools read the same list.
 
 #include <cstdint>
@@ -71,6 +71,12 @@ public:
     // Changes with every change of the list.
     std::uint64_t eventsVersion() const;
     std::vector<Event> eventsScheduledBy(std::string_view scheduledBy) const;
+    // Writes the list to its file now if it changed since the last write (a
+    // change is otherwise written on the main run loop's next turn, unless
+    // setSavesEachTurn(false) leaves it to this call). False when the file
+    // could not be written.
+    bool saveEvents();
+    void setSavesEachTurn(bool saves);
     // The next scheduling or cancel fails with the given code.
     void failNextSchedule(int errorCode);
     void failNextCancel(int errorCode);
@@ -79,7 +85,7 @@ private:
     // The list, read from the file at first use; none while the file cannot be read.
     std::vector<Event>* loadedEvents() const;
     std::optional<std::vector<Event>> readEvents() const;
-    bool writeEvents(const std::vector<Event>& events);
+    void replaceEvents(std::vector<Event> events);
     void answer(std::intptr_t argument, Answer answer);
 
     platform::RunLoop& mainRunLoop_;
@@ -93,6 +99,9 @@ private:
     std::optional<int> nextCancelError_;
     mutable std::optional<std::vector<Event>> events_;
     std::uint64_t eventsVersion_ = 0;
+    bool eventsUnsaved_ = false;
+    bool saveQueued_ = false;
+    bool savesEachTurn_ = true;
 };
 
 }  // namespace corvane::sim

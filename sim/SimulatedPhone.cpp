@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "host/LocalFileManager.h"
 #include "shared/AtomicFile.h"
 #include "shared/Names.h"
 #include "shared/Paths.h"
@@ -154,25 +155,14 @@ private:
     SimulatedPhone& phone_;
 };
 
-class FileManagerView final : public platform::FileManager {
+// The machine's files under the phone's root, counted by the I/O meter; a
+// full disk is the meter's to say.
+class FileManagerView final : public host::LocalFileManager {
 public:
     explicit FileManagerView(EngineIoMeter& meter) : meter_(meter) {}
-    bool fileExists(const std::filesystem::path& path) override {
-        std::error_code error;
-        return std::filesystem::exists(path, error);
-    }
-    bool createDirectory(const std::filesystem::path& path, bool withIntermediateDirectories) override {
-        std::error_code error;
-        if (withIntermediateDirectories) {
-            std::filesystem::create_directories(path, error);
-        } else {
-            std::filesystem::create_directory(path, error);
-        }
-        return std::filesystem::is_directory(path, error);
-    }
     Outcome replaceFile(const std::filesystem::path& path, std::string_view bytes, Durability durability) override {
         if (meter_.diskFull()) return Outcome::fromErrno(ENOSPC);
-        const Outcome written = writeFileAtomically(path, bytes, durability);
+        const Outcome written = LocalFileManager::replaceFile(path, bytes, durability);
         if (written) meter_.fileReplaced(durability);
         return written;
     }

@@ -74,6 +74,9 @@ RunSummary SimulationRun::run(const Scenario& scenario, const RunOptions& option
         if (options.progress) {
             dayOptions.progress = [&](double t) { options.progress(t / scenario.duration); };
         }
+        // Nobody reads the phone's files while a run goes on unwatched: the
+        // scheduled events are written once, when the day ends.
+        phone.host.power().setSavesEachTurn(false);
         PhoneDay day(phone.host, scenario, phone.model, trace.get(), std::move(dayOptions));
         day.run();
         PhoneInfoFile::write(scenario.device, phone.host.clock().now().secondsSince1970, 0.0);

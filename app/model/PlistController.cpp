@@ -256,6 +256,10 @@ void PlistController::firePrefChanged() {
 
 bool PlistController::updateFile(const std::filesystem::path& path,
                                  const std::function<void(plist::Dictionary&)>& change) {
+    // Opened before the engine ever ran, the app finds no preferences
+    // folder yet: it makes it, or the write below says why it cannot.
+    std::error_code ignored;
+    std::filesystem::create_directories(path.parent_path(), ignored);
     const FileLock lock(path, kSettingsLockWait);
     if (!lock.held()) AMPWISE_LOG("file %s not locked in time, written without the lock", path.c_str());
     plist::Rewrite rewrite = plist::prepareRewrite(path, AppPlatform::current().currentTime());

@@ -1,8 +1,14 @@
 #include "app/screens/AppListViewController.h"
 
 #include <algorithm>
-#include <regex>
 #include <system_error>
+
+// GCC 12 sees a std::function inside libstdc++'s regex compiler as maybe
+// uninitialised when the sanitizers are on (a false positive of the header).
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#include <regex>
+#pragma GCC diagnostic pop
 
 #include "app/model/AppLog.h"
 #include "app/model/Localized.h"

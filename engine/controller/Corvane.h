@@ -112,6 +112,13 @@ public:
 
     // Statistics.
     void storeBatteryStatusInDB(const BatteryStatus& status);
+    // The last-battery-state file: a report that changes only the readings
+    // (current, voltage, temperature...) is written with the next one, a
+    // change of the charge percent, the charging or the power source at
+    // once; writeHeldBackBatteryState writes a waiting report (before the
+    // system sleeps). A crash loses one battery report at most.
+    void saveLastBatteryState(const plist::Dictionary& dictionary);
+    void writeHeldBackBatteryState();
     bool createDatabaseIfNeeded();
     void reloadData();
     void persistData();
@@ -251,8 +258,10 @@ private:
     statistics::Statement statsInsert;
     platform::Date lastDbSave;
     // The last-battery-state file as last written, so that an unchanged
-    // state is not written again.
+    // state is not written again, and a changed state not yet written: the
+    // file may lag one battery report behind (see saveLastBatteryState).
     std::optional<plist::Dictionary> lastWrittenBatteryState;
+    std::optional<plist::Dictionary> heldBackBatteryState;
     std::unique_ptr<BatteryStatus> lastBatteryStatus;
 
     // The strategy chosen by the user, and the strategy in force: the same

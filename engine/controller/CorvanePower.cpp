@@ -106,6 +106,7 @@ void Corvane::powerMessageCallback(std::uint32_t messageType, std::intptr_t mess
             break;
         case platform::kIOMessageSystemWillSleep:
             adaptiveSystemAwake(false);
+            writeHeldBackBatteryState();
             scheduleNextWake();
             powerManagement.allowPowerChange(messageArgument);
             break;

@@ -83,16 +83,23 @@ TEST_F(PlistControllerTest, MissingUnreadableOrUnwritableFileNeverLosesTheModel)
     EXPECT_EQ(model().strategy(), 5);
     EXPECT_EQ(preferencesChangedCount(), 0u);
 
+    // Opened before the engine ever ran: no preferences folder yet. The first
+    // setting saved makes it.
+    std::filesystem::remove_all(paths::resolve(paths::kPreferencesFolder));
+    EXPECT_TRUE(model()._saveValueToFile("", kDebug, plist::Value(false)));
+    EXPECT_EQ(settingsFile(), (plist::Dictionary{{"Debug", plist::Value(false)}}));
+    EXPECT_EQ(preferencesChangedCount(), 1u);
+
     // Malformed: read like a missing file, then a single-key write starts a
     // new file after moving the old one aside, whole.
     const std::string torn = "<?xml version=\"1.0\"?><plist><dict><key>Strategy</key><integer>3";
     { std::ofstream(paths::resolve(paths::kSettings)) << torn; }
     model().reloadPrefs();
     EXPECT_EQ(model().strategy(), 5);
-    EXPECT_EQ(preferencesChangedCount(), 0u);
+    EXPECT_EQ(preferencesChangedCount(), 1u);
     model()._saveValueToFile("", kCarMode, plist::Value(true));
     EXPECT_EQ(settingsFile(), (plist::Dictionary{{"CarMode", plist::Value(true)}}));
-    EXPECT_EQ(preferencesChangedCount(), 1u);
+    EXPECT_EQ(preferencesChangedCount(), 2u);
     EXPECT_EQ(movedAside(paths::kSettings),
               (std::map<std::string, std::string>{{"org.fernhill.Ampwise.plist.unreadable-20231114T221320Z", torn}}));
     EXPECT_TRUE(logged("moved aside to"));
@@ -106,17 +113,18 @@ TEST_F(PlistControllerTest, MissingUnreadableOrUnwritableFileNeverLosesTheModel)
     const auto file = settingsFile();
     ASSERT_TRUE(file);
     EXPECT_EQ(at(*file, kStrategy), plist::Value(5));
-    EXPECT_EQ(preferencesChangedCount(), 2u);
+    EXPECT_EQ(preferencesChangedCount(), 3u);
     EXPECT_EQ(movedAside(paths::kSettings).size(), 2u);
 
-    // A failed write notifies nothing, and the model goes back to what was
-    // last saved.
+    // A failed write (a file where the folder should be) notifies nothing,
+    // and the model goes back to what was last saved.
     std::filesystem::remove_all(paths::resolve(paths::kPreferencesFolder));
+    { std::ofstream(paths::resolve(paths::kPreferencesFolder)) << "not a folder"; }
     model().setEdge(1);
     EXPECT_FALSE(model().radioRestrictionChanged(2, true));
     EXPECT_FALSE(model()._saveValueToFile("", kDebug, plist::Value(true)));
-    EXPECT_FALSE(std::filesystem::exists(paths::resolve(paths::kSettings)));
-    EXPECT_EQ(preferencesChangedCount(), 2u);
+    EXPECT_FALSE(std::filesystem::is_directory(paths::resolve(paths::kPreferencesFolder)));
+    EXPECT_EQ(preferencesChangedCount(), 3u);
     EXPECT_EQ(model().edge(), 2);
     EXPECT_EQ(model().radioRestrictionForType(true), 0);
     EXPECT_EQ(model().strategy(), 5);

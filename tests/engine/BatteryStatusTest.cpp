@@ -5,6 +5,7 @@
 
 #include "engine/battery/AdapterDetails.h"
 #include "engine/battery/BatteryStatus.h"
+#include "engine/platform/PowerManagement.h"
 #include "shared/PropertyListFile.h"
 #include "tests/support/HookedPhone.h"
 #include "tests/support/StatisticsQueries.h"
@@ -61,37 +62,46 @@ TEST_F(StartedEngineTest, LastBatteryStateFileIsTheReceivedDictionary) {
     engine()->batteryStateChanged(nullptr);  // no dictionary: nothing at all, and no crash
 }
 
-TEST_F(StartedEngineTest, LastBatteryStateFileIsRewrittenOnlyWhenTheStateChanges) {
+// The file lags one report at most: a report that changes only the readings
+// waits for the next one; the percent, the charging and the power source are
+// written at once, and a waiting report before the system sleeps.
+TEST_F(StartedEngineTest, LastBatteryStateFileLagsOneReportAtMost) {
     const std::filesystem::path file = paths::resolve(paths::kLastBatteryState);
     const auto identity = [&] {
         struct stat info {};
         return ::stat(file.c_str(), &info) == 0 ? info.st_ino : 0;
     };
-    const plist::Dictionary first{{"CurrentCapacity", 1500}, {"UpdateTime", 100}};
-    const plist::Dictionary second{{"CurrentCapacity", 1500}, {"UpdateTime", 120}};
-    battery(first);
+    const auto state = [](int capacity, int time, bool charging = false) {
+        return plist::Dictionary{
+            {"CurrentCapacity", capacity}, {"MaxCapacity", 2000}, {"UpdateTime", time}, {"IsCharging", charging}};
+    };
+    const auto report = [&](const plist::Dictionary& dictionary) {
+        advance(20);
+        battery(dictionary);
+        return plist::readDictionary(file);
+    };
+    EXPECT_EQ(report(state(1500, 100)), state(1500, 100)) << "the first report is written at once";
     const auto written = identity();
-    ASSERT_NE(written, 0u);
-    advance(20);
-    battery(first);
+    EXPECT_EQ(report(state(1500, 100)), state(1500, 100));
     EXPECT_EQ(identity(), written) << "the same state is not written again";
 
-    advance(20);
-    battery(second);
-    EXPECT_EQ(plist::readDictionary(file), second);
-    EXPECT_NE(identity(), written);
+    EXPECT_EQ(report(state(1500, 120)), state(1500, 100)) << "a new reading waits for the next report";
+    EXPECT_EQ(report(state(1500, 140)), state(1500, 140)) << "the waiting report never waits twice";
+    EXPECT_EQ(report(state(1499, 160)), state(1499, 160)) << "75 % to 74 %: at once";
+    EXPECT_EQ(report(state(1499, 180, true)), state(1499, 180, true)) << "charging: at once";
+    EXPECT_EQ(report(state(1497, 200, true)), state(1499, 180, true));
+    const std::intptr_t sleep = host->power().postMessage(platform::kIOMessageSystemWillSleep);
+    host->loop().runPending();
+    ASSERT_TRUE(host->power().message(sleep)->delivered);
+    EXPECT_EQ(plist::readDictionary(file), state(1497, 200, true)) << "written before the system sleeps";
 
     // Taken away (or never written, on a full disk): the same state is written again.
     std::filesystem::remove(file);
-    advance(20);
-    battery(second);
-    EXPECT_EQ(plist::readDictionary(file), second);
+    EXPECT_EQ(report(state(1497, 200, true)), state(1497, 200, true));
     host->phone().ioMeter().setDiskFull(true);
-    battery(first);
-    EXPECT_EQ(plist::readDictionary(file), second);
+    EXPECT_EQ(report(state(1400, 240)), state(1497, 200, true));
     host->phone().ioMeter().setDiskFull(false);
-    battery(first);
-    EXPECT_EQ(plist::readDictionary(file), first);
+    EXPECT_EQ(report(state(1400, 240)), state(1400, 240));
 }
 
 }  // namespace
