@@ -207,5 +207,6 @@ inline constexpr std::string_view kWiFiJoinJoules = "WiFiJoinJoules";
 inline constexpr std::string_view kCellularAttachJoules = "CellularAttachJoules";
 inline constexpr std::string_view kBluetoothOnJoules = "BluetoothOnJoules";
 inline constexpr std::string_view kAwakeMilliwatts = "AwakeMilliwatts";
+inline constexpr std::string_view kLowPowerModeSavingMilliwatts = "LowPowerModeSavingMilliwatts";
 inline constexpr std::string_view kWakeCostJoules = "WakeJoules";
 }  // namespace corvane::adaptive

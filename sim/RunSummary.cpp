@@ -290,9 +290,15 @@ std::string comparisonTable(const std::vector<RunSummary>& runs) {
         char line[256];
         std::snprintf(line, sizeof line,
                       "  %-12s %+8.0f in all: wakes %+.0f, joins and attaches %+.0f, idle radios %+.0f, "
-                      "transfers %+.0f\n",
+                      "transfers %+.0f",
                       run.strategyName.c_str(), d.total(), d.wakes, d.joinsAndAttaches, d.idleRadios, d.transfers);
         out << line;
+        // Transfers that did not happen because there was no network are no saving of the strategy's.
+        const double withoutNetwork =
+            run.userTrafficWithoutNetworkMinutes - reference->userTrafficWithoutNetworkMinutes;
+        if (withoutNetwork >= 0.05)
+            out << format(" (%.1f min more of the user's traffic without network)", withoutNetwork);
+        out << '\n';
     }
     return out.str();
 }

@@ -16,6 +16,8 @@ SimEnergyCosts::SimEnergyCosts(const DeviceProfile& p) {
     costs_.cellularAttachJoules = p.cellularAttach;
     costs_.bluetoothOnJoules = 0.0;
     costs_.awakeMilliwatts = p.awake + p.wifiIdle;
+    // The low-power mode's share of the processor awake with the screen off.
+    costs_.lowPowerModeSavingMilliwatts = p.awake * (1.0 - p.lowPowerModeFactor);
     // An application's wake-up: the phone awake until the system asks to
     // sleep, and the application's transfer over WiFi.
     costs_.wakeJoules = (p.awake + p.wifiIdle) * PhoneDay::kFirstSleepAsk / 1000.0 +

@@ -181,6 +181,8 @@ private:
         // The radios switched off at this lock, and since when each is off.
         std::optional<StrategyAdaptive::Plan> plan;
         std::optional<double> wifiOffSince, cellularOffSince, bluetoothOffSince, locationOffSince;
+        // Since when the low-power mode of the plan has been on with the processor awake.
+        std::optional<double> lowPowerAwakeSince;
         // The wake-up at which the network comes back for the syncs.
         std::optional<platform::Date> nextSyncAt;
         // Cellular data waits for WiFi to associate after a restore.
@@ -207,9 +209,14 @@ private:
     bool adaptivePlanAtLock();
     // Before the phone sleeps: switches off what now pays.
     void adaptiveRecheck();
-    // The at-sleep settings of the strategy in force, narrowed to the plan.
-    Strategie adaptiveAtSleep(const Strategie& s) const;
+    // The at-sleep settings of the strategy in force, narrowed to the plan;
+    // while a keep-radios application runs, to the low-power mode alone.
+    Strategie adaptiveAtSleep(const Strategie& s, bool keptByApplication) const;
+    // A keep-radios application runs: answers whether the plan still switches something.
+    bool adaptiveActsWhileKept() const;
     void adaptiveSwitchedOff();
+    // The system goes to sleep or powers on: the low-power mode saves only while awake.
+    void adaptiveSystemAwake(bool awake);
     void adaptiveRestored(bool inBackground);
     bool adaptiveShouldWakeRadiosNow() const;
     // WiFi first: answers whether cellular data waits for WiFi.

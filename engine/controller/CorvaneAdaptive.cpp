@@ -65,6 +65,7 @@ StrategyAdaptive::Radios Corvane::radiosNow() {
     radios.bluetooth = radiosLib->isBluetoothEnabled();
     radios.bluetoothConnected = radios.bluetooth && platform_.bluetooth().connected();
     radios.location = radiosLib->isLocationEnabled();
+    radios.keptByApplication = isAnApplicationStreaming();
     return radios;
 }
 
@@ -95,8 +96,9 @@ bool Corvane::adaptivePlanAtLock() {
     const StrategyAdaptive::Plan plan = adaptive->planFor(energyCosts(), radios, expected);
     CORVANE_DEBUG(
         "Adaptive: locked %.0f s, %.0f s more expected: WiFi %d, cellular data %d, Bluetooth %d, "
-        "location %d off, %.1f J expected",
-        lockedFor, expected, plan.wifi, plan.cellularData, plan.bluetooth, plan.location, plan.netJoules);
+        "location %d off, low-power mode %d on, %.1f J expected",
+        lockedFor, expected, plan.wifi, plan.cellularData, plan.bluetooth, plan.location, plan.lowPowerMode,
+        plan.netJoules);
     if (!plan.any()) return false;
     adaptive_.radiosAtLock = radios;
     adaptive_.plan = plan;
@@ -121,6 +123,7 @@ void Corvane::adaptiveRecheck() {
         more.cellularData = more.cellularData || before->cellularData;
         more.bluetooth = more.bluetooth || before->bluetooth;
         more.location = more.location || before->location;
+        more.lowPowerMode = more.lowPowerMode || before->lowPowerMode;
         more.netJoules += before->netJoules;
         adaptive_.radiosAtLock = StrategyAdaptive::Radios{adaptive_.radiosAtLock.wifi || before->wifi,
                                                           adaptive_.radiosAtLock.wifiAssociated,
@@ -135,13 +138,13 @@ void Corvane::adaptiveRecheck() {
     switchAllOFF();
 }
 
-Strategie Corvane::adaptiveAtSleep(const Strategie& s) const {
+Strategie Corvane::adaptiveAtSleep(const Strategie& s, bool keptByApplication) const {
     Strategie narrowed = s;
     const StrategyAdaptive::Plan plan = adaptive_.plan.value_or(StrategyAdaptive::Plan{});
-    if (!plan.wifi) narrowed.wifiAtSleep = kRadioAuto;
-    if (!plan.cellularData) narrowed.edgeAtSleep = kRadioAuto;
-    if (!plan.bluetooth) narrowed.bluetoothAtSleep = kRadioAuto;
-    if (!plan.location) narrowed.locationAtSleep = kRadioAuto;
+    if (!plan.wifi || keptByApplication) narrowed.wifiAtSleep = kRadioAuto;
+    if (!plan.cellularData || keptByApplication) narrowed.edgeAtSleep = kRadioAuto;
+    if (!plan.bluetooth || keptByApplication) narrowed.bluetoothAtSleep = kRadioAuto;
+    if (!plan.location || keptByApplication) narrowed.locationAtSleep = kRadioAuto;
     narrowed.pushAtSleep = kRadioAuto;
     narrowed.threeGAtSleep = kRadioAuto;
     narrowed.fourGAtSleep = kRadioAuto;
@@ -149,9 +152,16 @@ Strategie Corvane::adaptiveAtSleep(const Strategie& s) const {
     return narrowed;
 }
 
+bool Corvane::adaptiveActsWhileKept() const {
+    return adaptiveInForce() && adaptive_.plan && adaptive_.plan->lowPowerMode;
+}
+
 void Corvane::adaptiveSwitchedOff() {
     if (!adaptive_.plan) return;
     const double now = platform_.clock().now().secondsSince1970;
+    // The processor is awake now; the saving runs until it sleeps.
+    const bool lowPower = adaptive_.plan->lowPowerMode && radiosLib && radiosLib->isLowPowerModeEnabled();
+    if (lowPower && !adaptive_.lowPowerAwakeSince) adaptive_.lowPowerAwakeSince = now;
     const auto mark = [now](bool planned, std::optional<double>& since) {
         if (planned && !since) since = now;
     };
@@ -174,6 +184,7 @@ void Corvane::adaptiveRestored(bool inBackground) {
     saved(adaptive_.cellularOffSince, costs.cellularDataIdleMilliwatts);
     saved(adaptive_.bluetoothOffSince, costs.bluetoothIdleMilliwatts);
     saved(adaptive_.locationOffSince, costs.locationIdleMilliwatts);
+    saved(adaptive_.lowPowerAwakeSince, costs.lowPowerModeSavingMilliwatts);
     if (inBackground) {
         adaptive_.nextSyncAt.reset();  // this sync is done
         savings.switchJoulesSpent +=
@@ -183,6 +194,21 @@ void Corvane::adaptiveRestored(bool inBackground) {
         adaptive_.plan.reset();
     }
     saveAdaptiveRecords();
+}
+
+void Corvane::adaptiveSystemAwake(bool awake) {
+    if (!adaptive_.plan || !adaptive_.plan->lowPowerMode) return;
+    const double now = platform_.clock().now().secondsSince1970;
+    if (awake) {
+        if (radiosLib && radiosLib->isLowPowerModeEnabled()) adaptive_.lowPowerAwakeSince = now;
+        return;
+    }
+    if (adaptive_.lowPowerAwakeSince) {
+        // Kept in memory; the records file is written at the restore.
+        adaptiveRecords().savings().radioJoulesSaved +=
+            joules(energyCosts().lowPowerModeSavingMilliwatts, now - *adaptive_.lowPowerAwakeSince);
+        adaptive_.lowPowerAwakeSince.reset();
+    }
 }
 
 bool Corvane::adaptiveShouldWakeRadiosNow() const {
@@ -314,7 +340,11 @@ void Corvane::scheduleNextWakeAdaptive() {
     if (adaptive_.plan && adaptive_.plan->network() && !someoneWakes) own = horizon;
     const StrategyAdaptive* adaptive = adaptiveStrategy();
     if (!own && !someoneWakes && adaptive != nullptr && adaptive_.lockedAt && !onAC) {
-        if (std::optional<double> after = adaptive->paysAfter(energyCosts(), radiosNow())) {
+        // While a keep-radios application runs there is nothing to decide asleep.
+        const StrategyAdaptive::Radios radios = radiosNow();
+        std::optional<double> after;
+        if (!radios.keptByApplication) after = adaptive->paysAfter(energyCosts(), radios);
+        if (after) {
             own = std::max(adaptive_.lockedAt->secondsSince1970 + *after, now + kShortestDecisionWait);
         }
     }

@@ -105,11 +105,15 @@ void Corvane::powerMessageCallback(std::uint32_t messageType, std::intptr_t mess
             }
             break;
         case platform::kIOMessageSystemWillSleep:
+            adaptiveSystemAwake(false);
             writeHeldBackBatteryState();
             scheduleNextWake();
             powerManagement.allowPowerChange(messageArgument);
             break;
-        case platform::kIOMessageSystemWillPowerOn: wakeRadiosInBackgroundIfNeeded(); break;
+        case platform::kIOMessageSystemWillPowerOn:
+            adaptiveSystemAwake(true);
+            wakeRadiosInBackgroundIfNeeded();
+            break;
         default: break;
     }
 }

@@ -204,13 +204,15 @@ void Corvane::memorizeStates() {
 
 void Corvane::switchAllOFF() {
     if (!strategy || !radiosLib) return;
-    if (isAnApplicationStreaming()) {
+    // Adaptive leaves the radios to the application and may still switch the low-power mode.
+    const bool keptByApplication = isAnApplicationStreaming();
+    if (keptByApplication && !adaptiveActsWhileKept()) {
         CORVANE_DEBUG("Switching all radios off cancel because an application is streaming");
         return;
     }
     const std::shared_ptr<Strategie> inForce = strategy;
     // Adaptive switches off only the radios its plan names.
-    const Strategie s = adaptiveInForce() ? adaptiveAtSleep(*inForce) : Strategie(*inForce);
+    const Strategie s = adaptiveInForce() ? adaptiveAtSleep(*inForce, keptByApplication) : Strategie(*inForce);
     if (!inForce->canTurnOFFRadios()) return;
     if (radiosLib->isTethering()) {
         CORVANE_DEBUG("Switching all radios off canceled because we are tethered");
@@ -258,8 +260,9 @@ void Corvane::switchAllOFF() {
         radiosLib->set3GState(speed);
     }
 
-    // A second switch-off without a switch-on in between keeps the first date.
-    if (!lastTurnOff) lastTurnOff = platform_.clock().now();
+    // A second switch-off without a switch-on in between keeps the first date;
+    // the low-power mode alone is no radio off.
+    if (!lastTurnOff && !keptByApplication) lastTurnOff = platform_.clock().now();
     adaptiveSwitchedOff();
 }
 

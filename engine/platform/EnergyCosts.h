@@ -14,6 +14,9 @@ struct DeviceEnergyCosts {
     double cellularDataIdleMilliwatts = 0.0;  // attached and idle, beyond the paging that data off keeps
     double bluetoothIdleMilliwatts = 0.0;     // on, no accessory
     double locationIdleMilliwatts = 0.0;      // on, no application using it
+    // What the low-power mode takes off the processor's draw while it is
+    // awake with the screen off (an application playing), milliwatts.
+    double lowPowerModeSavingMilliwatts = 0.0;
     // One-off costs of switching a radio back on, joules.
     double wifiJoinJoules = 0.0;        // scan, join and address lease
     double cellularAttachJoules = 0.0;  // packet-data attach

@@ -55,6 +55,18 @@ StrategyAdaptive::Plan StrategyAdaptive::planFor(const platform::DeviceEnergyCos
     if (!(expectedSeconds > 0.0)) return plan;
     const double t = expectedSeconds;
 
+    if (radios.keptByApplication) {
+        // The radios stay for the application. Low-power mode costs nothing
+        // to switch and shows nothing while the screen is off, so any saving
+        // on the processor the application keeps awake is worth it.
+        const double net = joules(costs.lowPowerModeSavingMilliwatts, t);
+        if (net > 0.0) {
+            plan.lowPowerMode = true;
+            plan.netJoules = net;
+        }
+        return plan;
+    }
+
     // Bluetooth and location stand alone: nothing else needs them back.
     if (radios.bluetooth && !radios.bluetoothConnected) {
         const double net = joules(costs.bluetoothIdleMilliwatts, t) - costs.bluetoothOnJoules;

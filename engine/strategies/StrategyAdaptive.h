@@ -4,8 +4,11 @@
 // phone stays locked exceeds what switching it off will cost (the join or
 // attach when it comes back, and the background wake-ups that bring the
 // network back for other applications' syncs), by at least a worthwhile
-// margin. The figures are the device's (EnergyCostTable); the expected time
-// locked comes from the user's own recent locks (AdaptiveRecords).
+// margin. While an application of the keep-radios list runs, the radios
+// stay as the list asks, and only the low-power mode goes on for the
+// processor the application keeps awake. The figures are the device's
+// (EnergyCostTable); the expected time locked comes from the user's own
+// recent locks (AdaptiveRecords).
 
 #include <optional>
 
@@ -32,6 +35,9 @@ public:
         bool bluetooth = false;
         bool bluetoothConnected = false;
         bool location = false;
+        // An application of the keep-radios list runs: it keeps the radios,
+        // and the processor awake while it plays.
+        bool keptByApplication = false;
     };
     // Which radios to switch off, and what that is expected to save.
     struct Plan {
@@ -39,8 +45,10 @@ public:
         bool cellularData = false;
         bool bluetooth = false;
         bool location = false;
+        bool lowPowerMode = false;  // on while locked; off again at the unlock
         double netJoules = 0.0;
-        bool any() const { return wifi || cellularData || bluetooth || location; }
+        bool radios() const { return wifi || cellularData || bluetooth || location; }
+        bool any() const { return radios() || lowPowerMode; }
         bool network() const { return wifi || cellularData; }
     };
 

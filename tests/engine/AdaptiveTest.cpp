@@ -85,6 +85,25 @@ TEST(AdaptiveTest, SwitchesOffOnlyWhatPaysForTheExpectedTimeLocked) {
     EXPECT_FALSE(adaptive.paysAfter(phone(), none).has_value());
 }
 
+TEST(AdaptiveTest, AKeepRadiosApplicationKeepsTheRadiosAndOnlyTheLowPowerModeMayGoOn) {
+    const StrategyAdaptive adaptive;
+    platform::DeviceEnergyCosts costs = phone();
+    costs.lowPowerModeSavingMilliwatts = 20.0;
+    StrategyAdaptive::Radios kept = allOn();
+    kept.keptByApplication = true;
+    // Any time at all pays: nothing to switch back, nothing to see while locked.
+    StrategyAdaptive::Plan plan = adaptive.planFor(costs, kept, 8 * 3600.0);
+    EXPECT_TRUE(plan.lowPowerMode);
+    EXPECT_FALSE(plan.radios());
+    EXPECT_NEAR(plan.netJoules, 0.020 * 8 * 3600.0, 1e-9);
+    EXPECT_TRUE(adaptive.planFor(costs, kept, 5.0).lowPowerMode);
+    EXPECT_FALSE(adaptive.planFor(costs, kept, 0.0).any());
+    // A device whose low-power mode saves nothing keeps everything as it is.
+    EXPECT_FALSE(adaptive.planFor(phone(), kept, 8 * 3600.0).any());
+    // Without the application the low-power mode is no plan of its own.
+    EXPECT_FALSE(adaptive.planFor(costs, allOn(), 8 * 3600.0).lowPowerMode);
+}
+
 TEST(AdaptiveTest, ExpectsWhatRemainedOfAlikeLocksAndOtherwiseAsLongAgain) {
     AdaptiveRecords records;
     const double day = 86400.0;
@@ -161,6 +180,7 @@ TEST(AdaptiveTest, FiguresComeFromTheDeviceOrTheDefaultsWithTheUsersFileOnTop) {
 
     plist::writeFile(file, plist::Value(plist::Dictionary{{"WiFiIdleMilliwatts", 35},
                                                           {"BluetoothIdleMilliwatts", 2.5},
+                                                          {"LowPowerModeSavingMilliwatts", 12},
                                                           {"WakeJoules", -1.0},
                                                           {"AwakeMilliwatts", "fast"},
                                                           {"CellularAttachJoules", std::nan("")}}));
@@ -170,6 +190,7 @@ TEST(AdaptiveTest, FiguresComeFromTheDeviceOrTheDefaultsWithTheUsersFileOnTop) {
         const platform::DeviceEnergyCosts beneath = source ? phone() : EnergyCostTable::defaults();
         EXPECT_DOUBLE_EQ(costs.wifiIdleMilliwatts, 35.0);
         EXPECT_DOUBLE_EQ(costs.bluetoothIdleMilliwatts, 2.5);
+        EXPECT_DOUBLE_EQ(costs.lowPowerModeSavingMilliwatts, 12.0);
         EXPECT_DOUBLE_EQ(costs.wakeJoules, beneath.wakeJoules);
         EXPECT_DOUBLE_EQ(costs.awakeMilliwatts, beneath.awakeMilliwatts);
         EXPECT_DOUBLE_EQ(costs.cellularAttachJoules, beneath.cellularAttachJoules);

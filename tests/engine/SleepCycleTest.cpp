@@ -242,5 +242,38 @@ TEST_F(SleepCycleTest, ARefusedCellularSwitchOnIsLeftToTheEdgeWiFiManager) {
     EXPECT_TRUE(state().cellularData);
 }
 
+TEST_F(SleepCycleTest, AdaptiveBringsWiFiFirstAndCellularDataOnlyWhenWiFiDoesNotAssociate) {
+    // The user's figures make the network pay at once: WiFi idle at 5 W.
+    writeFile(paths::kEnergyCosts, {{"WiFiIdleMilliwatts", 5000.0}, {"AwakeMilliwatts", 0.0}});
+    useStrategy(kStrategyAdaptive);
+    allRadiosOn();
+    phoneState([](sim::PhoneState& s) { s.wifiAssociated = true; });
+    host->homeScreen().lock();
+    advance(6);
+    EXPECT_TRUE(changed("wifi off"));
+    EXPECT_TRUE(changed("edge off"));
+
+    // Back on the known network: WiFi first; it associates, cellular data stays off.
+    markChanges();
+    host->homeScreen().unlock();
+    advance(1);
+    EXPECT_TRUE(changed("wifi on"));
+    phoneState([](sim::PhoneState& s) { s.wifiAssociated = true; });
+    advance(10);
+    EXPECT_FALSE(changed("edge on"));
+
+    // The next time WiFi finds no network: cellular data 5 s after WiFi.
+    host->homeScreen().lock();
+    advance(6);
+    markChanges();
+    host->homeScreen().unlock();
+    advance(1);
+    EXPECT_TRUE(changed("wifi on"));
+    phoneState([](sim::PhoneState& s) { s.wifiAssociated = false; });
+    EXPECT_FALSE(changed("edge on"));
+    advance(5);
+    EXPECT_TRUE(changed("edge on"));
+}
+
 }  // namespace
 }  // namespace corvane::testing

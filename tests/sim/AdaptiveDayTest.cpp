@@ -26,9 +26,12 @@ sim::RunSummary withoutSaver(const sim::Scenario& scenario, const std::filesyste
     return sim::IsolatedRun::run(scenario, options);
 }
 
+// Radios switched off; the low-power mode is no radio.
 std::size_t radiosSwitchedOff(const SimulatedDay& day) {
     std::size_t off = 0;
-    for (const json& line : day.trace) off += line.contains("radio") && line.value("on", true) == false;
+    for (const json& line : day.trace) {
+        off += line.contains("radio") && line["radio"] != "lowPowerMode" && line.value("on", true) == false;
+    }
     return off;
 }
 
@@ -84,6 +87,66 @@ TEST(AdaptiveDayTest, ALongNightSwitchesOffWhatPaysAndRecordsTheSaving) {
     EXPECT_EQ(records->find(adaptive::kLocks)->asArray()->size(), 1u);
     EXPECT_NEAR(records->find(adaptive::kRadioJoulesSaved)->doubleValue(),
                 0.005 * (11 * 3600.0 - off[0]["t"].get<double>()), 1.0);
+}
+
+TEST(AdaptiveDayTest, MusicWhileLockedKeepsTheRadiosAndSavesWhatTheLowPowerModeTakesOffTheProcessor) {
+    TemporaryRoot folder;
+    const sim::Scenario scenario = sim::Scenario::parse(R"({
+        "start": "2027-01-18T07:00:00Z", "duration": "01:45", "settings": {"Strategy": 6},
+        "device": {"lowPowerMode": true},
+        "radios": {"wifi": true, "edge": true, "bluetooth": true, "location": true, "push": true},
+        "lists": {"keep": ["com.example.player"]},
+        "apps": [{"bundle": "com.example.player", "name": "Player", "audio": true}],
+        "events": [{"at": 0, "do": "wifi", "network": "Home", "bars": 3}, {"at": 0, "do": "unlock"},
+                   {"at": 60, "do": "app", "bundle": "com.example.player", "state": "foreground"},
+                   {"at": 120, "do": "app", "bundle": "com.example.player", "state": "background"},
+                   {"at": 180, "do": "lock"},
+                   {"at": 1980, "do": "app", "bundle": "com.example.player", "state": "suspended"},
+                   {"at": 5580, "do": "unlock"},
+                   {"at": 5600, "do": "app", "bundle": "com.example.player", "state": "background"},
+                   {"at": 5640, "do": "lock"}, {"at": 6240, "do": "unlock"}]})");
+    const SimulatedDay adaptive = simulateInChild(scenario, folder.path(), kStrategyAdaptive);
+    const sim::RunSummary noSaver = withoutSaver(scenario, folder.path());
+
+    // The player keeps every radio, playing or paused; the low-power mode
+    // is on from the switch-off 5 s after each lock until its unlock.
+    EXPECT_EQ(radiosSwitchedOff(adaptive), 0u);
+    const auto on = adaptive.lines({{"radio", "lowPowerMode"}, {"on", true}});
+    const auto off = adaptive.lines({{"radio", "lowPowerMode"}, {"on", false}});
+    ASSERT_EQ(on.size(), 2u);
+    ASSERT_EQ(off.size(), 2u);
+    EXPECT_DOUBLE_EQ(on[0]["t"].get<double>(), 185.0);
+    EXPECT_DOUBLE_EQ(off[0]["t"].get<double>(), 5580.0);
+    EXPECT_DOUBLE_EQ(on[1]["t"].get<double>(), 5645.0);
+    EXPECT_DOUBLE_EQ(off[1]["t"].get<double>(), 6240.0);
+    EXPECT_DOUBLE_EQ(adaptive.summary.userTrafficWithoutNetworkMinutes, 0.0);
+    // Nothing to decide while the paused player keeps the radios: the phone sleeps on.
+    EXPECT_EQ(adaptive.summary.engineWakes, 0);
+    // It saves while the music keeps the phone awake: a fifth of its 90 mW
+    // awake draw, until the phone sleeps 20 s after the pause (1815 s), and
+    // through the second lock, which the music keeps awake up to the unlock (595 s).
+    const double expected = 0.090 * 0.2 * (1815.0 + 595.0);
+    EXPECT_NEAR(noSaver.energyFromBattery - adaptive.summary.energyFromBattery, expected, 1.0);
+    const auto records = plist::readDictionary(adaptive.root / paths::kAdaptiveRecords.substr(1));
+    ASSERT_TRUE(records.has_value());
+    EXPECT_NEAR(records->find(adaptive::kRadioJoulesSaved)->doubleValue(), expected, 0.5);
+}
+
+TEST(AdaptiveDayTest, AWakeEventGatheredTwiceWaitsNoMoreThanAWakeIntervalPastItsOwnTime) {
+    TemporaryRoot folder;
+    const sim::Scenario scenario = sim::Scenario::parse(R"({
+        "start": "2027-01-18T00:00:00Z", "duration": "01:00", "settings": {"Strategy": 6},
+        "apps": [{"bundle": "com.example.mail", "name": "Mail", "wakeEvery": 900}],
+        "events": [{"at": 0, "do": "wifi", "network": "Home", "bars": 3}, {"at": 0, "do": "lock"},
+                   {"at": 1000, "do": "unlock"}, {"at": 1060, "do": "lock"}]})");
+    const SimulatedDay adaptive = simulateInChild(scenario, folder.path(), kStrategyAdaptive);
+
+    // Due at 900 s, moved at the first sleep to half an hour after it, and
+    // at the sleep after the glance to no later than 900 s + 30 minutes.
+    const auto mail = adaptive.lines({{"appWake", "com.example.mail"}});
+    ASSERT_FALSE(mail.empty());
+    EXPECT_NEAR(mail[0]["t"].get<double>(), 900.0 + 1800.0, 1.0);
+    EXPECT_LE(adaptive.summary.deliveryDelayWorst, 1800.0 + 1.0);
 }
 
 TEST(AdaptiveDayTest, ANoDelayApplicationWakingEveryHalfHourCarriesTheOthersAndNoWakeOfItsOwn) {

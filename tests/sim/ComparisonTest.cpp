@@ -73,6 +73,7 @@ TEST(ComparisonTest, HeadlineRowsAreMeasuredAgainstTheRightColumn) {
     normal.deliveryDelayWorst = 1800.0;
     normal.backgroundWakes = 10;
     normal.engineWakes = 4;
+    normal.userTrafficWithoutNetworkMinutes = 36.1;
 
     // The same figures after a trip through the JSON a run reports.
     std::vector<sim::RunSummary> reread;
@@ -90,6 +91,11 @@ TEST(ComparisonTest, HeadlineRowsAreMeasuredAgainstTheRightColumn) {
         EXPECT_EQ(row(text, "  cellular data off hours"), (Cells{"0.00", "0.00", "5.50"}));
         EXPECT_EQ(row(text, "delivery delay mean (min)"), (Cells{"0.0", "0.0", "10.0"}));
         EXPECT_EQ(row(text, "delivery delay worst (min)"), (Cells{"0.0", "0.0", "30.0"}));
+        EXPECT_EQ(row(text, "user traffic without network, minutes"), (Cells{"0.0", "0.0", "36.1"}));
+        // The transfers it did not make are said beside what it spent less.
+        EXPECT_NE(text.find("transfers +0 (36.1 min more of the user's traffic without network)\n"), std::string::npos)
+            << text;
+        EXPECT_EQ(text.find("min more of"), text.rfind("min more of"));  // not beside OS batching
     }
     const nlohmann::ordered_json json = sim::comparisonJson(runs);
     EXPECT_EQ(json["runs"][2]["savedVsNoSaverJoules"], 4000.0);
