@@ -155,6 +155,8 @@ TEST_F(EngineAndAppTest, AnApplicationWithWakeEventsCanBeKeptFromBeingDelayed) {
     for (double at : {600.0, 1200.0, 1800.0}) {
         ASSERT_EQ(host->power().schedulePowerEvent(plist::Date{now() + at}, scheduler, "wake"), 0);
     }
+    // The phone writes its list of events at its run loop's next turn.
+    host->loop().runPending();
     tap("Settings");
     // The first visit asks the engine for the application names; until they
     // come, the application with wake events shows by its identifier.
