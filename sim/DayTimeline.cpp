@@ -3,13 +3,11 @@
 #include <cmath>
 
 #include "sim/RadioNames.h"
+#include "sim/Rounding.h"
 
 namespace corvane::sim {
 
 namespace {
-
-double round1(double value) { return std::round(value * 10.0) / 10.0; }
-double round3(double value) { return std::round(value * 1000.0) / 1000.0; }
 
 std::string wifiState(const ComponentState& s) {
     if (!s.wifiEnabled) return "off";

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <sstream>
 
+#include "sim/Rounding.h"
 #include "sim/RunSummary.h"
 
 namespace corvane::sim {
@@ -12,8 +13,6 @@ namespace {
 double perHour(long long count, double simulatedSeconds) {
     return simulatedSeconds > 0.0 ? static_cast<double>(count) * 3600.0 / simulatedSeconds : 0.0;
 }
-
-double round1(double value) { return static_cast<double>(static_cast<long long>(value * 10.0 + 0.5)) / 10.0; }
 
 std::string cell(const IoCounts& counts) {
     return std::to_string(counts.fileWrites) + "/" + std::to_string(counts.flushes) + "/" +

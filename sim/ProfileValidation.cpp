@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "sim/EnergyMeter.h"
+#include "sim/Rounding.h"
 #include "sim/SimBattery.h"
 
 namespace corvane::sim {
@@ -19,8 +20,6 @@ constexpr RatedUse kUses[] = {
     {"standby", "standby"}, {"talk3G", "talk on 3G"}, {"webWiFi", "web on WiFi"}, {"webLTE", "web on LTE"},
     {"web3G", "web on 3G"}, {"video", "video"},       {"audio", "audio"},
 };
-
-double round3(double value) { return std::round(value * 1000.0) / 1000.0; }
 
 }  // namespace
 

@@ -6,6 +6,7 @@
 
 #include "shared/SettingsCodes.h"
 #include "sim/RadioNames.h"
+#include "sim/Rounding.h"
 
 namespace corvane::sim {
 
@@ -53,8 +54,6 @@ std::string savedAgainst(const RunSummary* reference, const RunSummary& run) {
     return format("%+.1f",
                   100.0 * (reference->energyFromBattery - run.energyFromBattery) / reference->energyFromBattery);
 }
-
-double round3(double value) { return std::round(value * 1000.0) / 1000.0; }
 
 // The hours the radio stayed off, as the comparison table shows them.
 std::string offHours(const RunSummary& r, Radio radio) {

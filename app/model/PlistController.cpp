@@ -23,7 +23,7 @@ namespace corvane::app {
 
 namespace {
 
-std::unique_ptr<PlistController> instance;
+std::unique_ptr<PlistController> sharedController;
 
 // The longest a write waits for the engine to finish its own write of the file.
 constexpr std::chrono::milliseconds kSettingsLockWait{250};
@@ -42,14 +42,14 @@ int printable(std::string_view text) { return static_cast<int>(text.size()); }
 }  // namespace
 
 PlistController& PlistController::sharedInstance() {
-    if (!instance) {
+    if (!sharedController) {
         ProcessState::registerReset(ProcessState::kPreferenceModel, [] { resetSharedInstance(); });
-        instance.reset(new PlistController());
+        sharedController.reset(new PlistController());
     }
-    return *instance;
+    return *sharedController;
 }
 
-void PlistController::resetSharedInstance() { instance.reset(); }
+void PlistController::resetSharedInstance() { sharedController.reset(); }
 
 PlistController::PlistController() { _init(); }
 

@@ -22,8 +22,8 @@ const char* const PlotDBLoader::kSeriesNames[kSeriesCount] = {
 
 namespace {
 
-std::unique_ptr<PlotDBLoader> instance;
-std::mutex instanceMutex;
+std::unique_ptr<PlotDBLoader> sharedLoader;
+std::mutex sharedLoaderMutex;
 
 constexpr std::int64_t kTimeColumn = 9;
 
@@ -77,19 +77,19 @@ const std::string& PlotDBLoader::recordQuery() {
 }
 
 PlotDBLoader& PlotDBLoader::sharedInstance() {
-    std::lock_guard guard(instanceMutex);
-    if (!instance) {
+    std::lock_guard guard(sharedLoaderMutex);
+    if (!sharedLoader) {
         ProcessState::registerReset(ProcessState::kGraphLoader, [] { resetSharedInstance(); });
-        instance = std::make_unique<PlotDBLoader>();
+        sharedLoader = std::make_unique<PlotDBLoader>();
     }
-    return *instance;
+    return *sharedLoader;
 }
 
 void PlotDBLoader::resetSharedInstance() {
     std::unique_ptr<PlotDBLoader> leaving;
     {
-        std::lock_guard guard(instanceMutex);
-        leaving = std::move(instance);
+        std::lock_guard guard(sharedLoaderMutex);
+        leaving = std::move(sharedLoader);
     }
 }
 

@@ -10,14 +10,15 @@ namespace corvane::app {
 
 namespace {
 constexpr int kChoicesSection = 1;
-constexpr char kTitlePrototype[] = "titleCell";
-constexpr char kChoicePrototype[] = "listCell";
+constexpr char kDetailTitlePrototype[] = "titleCell";
+constexpr char kDetailChoicePrototype[] = "listCell";
 }  // namespace
 
 CustomSettingsDetailViewController::CustomSettingsDetailViewController() {
-    tableView().registerPrototype(kTitlePrototype, [] { return std::make_shared<TableCell>(kTitlePrototype); });
-    tableView().registerPrototype(kChoicePrototype,
-                                  [] { return std::make_shared<CustomSettingsDetailCell>(kChoicePrototype); });
+    tableView().registerPrototype(kDetailTitlePrototype,
+                                  [] { return std::make_shared<TableCell>(kDetailTitlePrototype); });
+    tableView().registerPrototype(kDetailChoicePrototype,
+                                  [] { return std::make_shared<CustomSettingsDetailCell>(kDetailChoicePrototype); });
 }
 
 std::optional<double> CustomSettingsDetailViewController::currentValue() {
@@ -74,7 +75,7 @@ std::shared_ptr<TableCell> CustomSettingsDetailViewController::cellForRowAtIndex
     if (indexPath.section != kChoicesSection || indexPath.row < 0 || indexPath.row >= static_cast<int>(keys.size())) {
         return nullptr;
     }
-    std::shared_ptr<TableCell> cell = table.dequeueReusableCellWithIdentifier(kChoicePrototype);
+    std::shared_ptr<TableCell> cell = table.dequeueReusableCellWithIdentifier(kDetailChoicePrototype);
     if (cell) cell->text = keys[static_cast<std::size_t>(indexPath.row)];
     return cell;
 }

@@ -134,8 +134,8 @@ using app::AtWakeUpViewController;
 constexpr int kRadioSection = 0;
 constexpr int kWakeUpRow = 8;
 constexpr int kSleepRow = 9;
-constexpr int kWiFi = 3;
-constexpr int kBluetooth = 6;
+constexpr int kWiFiRow = 3;
+constexpr int kBluetoothRow = 6;
 
 class RadioStatesTest : public AppTest {
 protected:
@@ -189,11 +189,11 @@ TEST_F(RadioStatesTest, DefaultsShowUntilAChoiceSavesTheWholeModelIntoTheRowsOwn
     auto* sleep = openStates<AtSleepViewController>(kSleepRow);
     ASSERT_NE(sleep, nullptr);
     EXPECT_EQ(shownSegments(*sleep), (std::vector<int>{2, 2, 2, 2, 2, 2, 2}));
-    EXPECT_EQ(radioCell<app::SegmentedUITableViewCell>(*sleep, kBluetooth)->label, "Bluetooth");
+    EXPECT_EQ(radioCell<app::SegmentedUITableViewCell>(*sleep, kBluetoothRow)->label, "Bluetooth");
     EXPECT_FALSE(settingsFile().has_value());  // looking writes nothing
     EXPECT_EQ(preferencesChangedCount(), 0u);
 
-    radioCell<app::SegmentedUITableViewCell>(*sleep, kWiFi)->userSelectSegment(1);
+    radioCell<app::SegmentedUITableViewCell>(*sleep, kWiFiRow)->userSelectSegment(1);
 
     auto written = settingsFile();
     ASSERT_TRUE(written.has_value());
@@ -235,8 +235,8 @@ TEST_F(RadioStatesTest, StoredStatesShowOnBothKindsOfRowsAndTwoStateRowsStoreOnO
     sleepRadioCell = [] { return std::make_shared<app::SwitchUITableViewCell>("radioCell"); };
     sleep = openStates<AtSleepViewController>(kSleepRow);
     ASSERT_NE(sleep, nullptr);
-    auto wifi = radioCell<app::SwitchUITableViewCell>(*sleep, kWiFi);
-    auto bluetooth = radioCell<app::SwitchUITableViewCell>(*sleep, kBluetooth);
+    auto wifi = radioCell<app::SwitchUITableViewCell>(*sleep, kWiFiRow);
+    auto bluetooth = radioCell<app::SwitchUITableViewCell>(*sleep, kBluetoothRow);
     ASSERT_TRUE(wifi && bluetooth);
     EXPECT_TRUE(wifi->switchCtrl.on);
     EXPECT_FALSE(bluetooth->switchCtrl.on);  // AUTO is not ON

@@ -24,9 +24,6 @@ namespace {
 using app::LineChartViewController;
 using app::PlotDBLoader;
 
-constexpr std::int64_t kDay = 86400;
-constexpr std::int64_t kWeek = 7 * kDay;
-constexpr std::int64_t kT0 = 1'800'000'000;
 constexpr double kViewWidth = 320.0;
 
 class FakeExporter final : public app::ChartImageExporter {

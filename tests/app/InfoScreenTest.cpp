@@ -27,7 +27,7 @@ namespace {
 
 using app::InfoViewController;
 
-const std::string k2G(deviceinfo::kDataRate2G), k3G(deviceinfo::kDataRate3G), k4G(deviceinfo::kDataRate4G);
+const std::string kRate2G(deviceinfo::kDataRate2G), kRate3G(deviceinfo::kDataRate3G), kRate4G(deviceinfo::kDataRate4G);
 
 std::string hex(std::string_view bytes) {
     static constexpr char kDigits[] = "0123456789abcdef";
@@ -109,7 +109,7 @@ protected:
 
 TEST_F(InfoScreenTest, RowsShowKernelCapabilitiesAndTheRightFifthRowForTheSystem) {
     platform.fakeDevice.version = "7.1";
-    platform.fakeDevice.dataRates = std::vector<std::string>{k2G, k3G};
+    platform.fakeDevice.dataRates = std::vector<std::string>{kRate2G, kRate3G};
     InfoViewController& first = openInfo();  // no mobile-data file yet
     EXPECT_EQ(first.tableView().numberOfRowsInSection(0), 12);
     EXPECT_EQ(rows(first),
@@ -143,13 +143,13 @@ TEST_F(InfoScreenTest, RowsShowKernelCapabilitiesAndTheRightFifthRowForTheSystem
 
 TEST_F(InfoScreenTest, CoreTelephonyNewFollowsTheRatesAndTheHardwareAskingAnewEachTime) {
     using Rates = std::optional<std::vector<std::string>>;
-    const std::vector<std::pair<Rates, int>> cases{{std::vector{k2G, k3G, k4G}, 2},
-                                                   {std::vector{k3G, k4G}, 2},
-                                                   {std::vector{k2G, k3G}, 1},
-                                                   {std::vector{k3G}, 0},
-                                                   {std::vector{k2G}, 0},
+    const std::vector<std::pair<Rates, int>> cases{{std::vector{kRate2G, kRate3G, kRate4G}, 2},
+                                                   {std::vector{kRate3G, kRate4G}, 2},
+                                                   {std::vector{kRate2G, kRate3G}, 1},
+                                                   {std::vector{kRate3G}, 0},
+                                                   {std::vector{kRate2G}, 0},
                                                    {std::vector<std::string>{}, 0},
-                                                   {std::vector{k2G, k4G}, 0},
+                                                   {std::vector{kRate2G, kRate4G}, 0},
                                                    {std::vector{std::string("2G"), std::string("3G")}, 0},
                                                    {std::nullopt, -1}};
     for (const auto& [rates, kind] : cases) {
@@ -160,15 +160,15 @@ TEST_F(InfoScreenTest, CoreTelephonyNewFollowsTheRatesAndTheHardwareAskingAnewEa
     }
 
     // No caching: the server's answer of the moment counts.
-    platform.fakeDevice.dataRates = std::vector{k2G, k3G};
+    platform.fakeDevice.dataRates = std::vector{kRate2G, kRate3G};
     app::CoreTelephonyNew telephony;
-    platform.fakeDevice.dataRates = std::vector{k3G, k4G};
+    platform.fakeDevice.dataRates = std::vector{kRate3G, kRate4G};
     EXPECT_EQ(telephony.getDeviceKind(), 2);
     platform.fakeDevice.dataRates = std::nullopt;
     EXPECT_EQ(telephony.getDeviceKind(), -1);
 
     // The data-rate interface from 5.1 on, compared numerically.
-    platform.fakeDevice.dataRates = std::vector{k2G, k3G, k4G};
+    platform.fakeDevice.dataRates = std::vector{kRate2G, kRate3G, kRate4G};
     for (const auto& [version, kind] :
          std::vector<std::pair<std::string, int>>{{"5.0.1", -1}, {"5.1", 2}, {"10.0", 2}}) {
         platform.fakeDevice.version = version;
@@ -181,12 +181,12 @@ TEST_F(InfoScreenTest, CoreTelephonyNewFollowsTheRatesAndTheHardwareAskingAnewEa
         std::vector<std::string> rates;
         bool cellularData, capable;
     };
-    for (const Case& c : std::vector<Case>{{"iPhone1,1", 0, {k2G, k3G, k4G}, true, false},
-                                           {"iPhone1,2", 0, {k2G, k3G}, true, true},
-                                           {"iPod5,1", 0, {k2G, k3G, k4G}, true, false},
-                                           {"iPad4,1", 1, {k2G, k3G, k4G}, false, false},
-                                           {"iPad4,2", 1, {k2G, k3G, k4G}, true, true},
-                                           {"iPad2,2", 1, {k2G, k3G}, true, false}}) {
+    for (const Case& c : std::vector<Case>{{"iPhone1,1", 0, {kRate2G, kRate3G, kRate4G}, true, false},
+                                           {"iPhone1,2", 0, {kRate2G, kRate3G}, true, true},
+                                           {"iPod5,1", 0, {kRate2G, kRate3G, kRate4G}, true, false},
+                                           {"iPad4,1", 1, {kRate2G, kRate3G, kRate4G}, false, false},
+                                           {"iPad4,2", 1, {kRate2G, kRate3G, kRate4G}, true, true},
+                                           {"iPad2,2", 1, {kRate2G, kRate3G}, true, false}}) {
         platform.fakeDevice.kernel.machine = c.machine;
         platform.fakeDevice.idiom = c.idiom;
         platform.fakeDevice.dataRates = c.rates;
@@ -322,7 +322,7 @@ protected:
             {std::string(kUserInterfaceIdiom), 1},
             {std::string(kCapabilities), plist::Dictionary{{"cellular-data", true}, {"telephony", false}}},
             {std::string(kTelephonyServerReachable), true},
-            {std::string(kSupportedDataRates), plist::Array{k2G, k3G}},
+            {std::string(kSupportedDataRates), plist::Array{kRate2G, kRate3G}},
             {std::string(kLowPowerModeAvailable), true},
         };
         for (const auto& [key, value] : overrides) device.set(key, value);
@@ -346,7 +346,7 @@ TEST_F(SimulatedPhoneDeviceTest, AnswersFromThePhonesFilesAndDefaultsWithoutThem
     auto capability = device.loadCapabilityFunction();
     ASSERT_TRUE(capability.has_value());
     EXPECT_TRUE((*capability)("cellular-data") && !(*capability)("telephony"));
-    EXPECT_EQ(device.copySupportedDataRates(), (std::vector<std::string>{k2G, k3G}));
+    EXPECT_EQ(device.copySupportedDataRates(), (std::vector<std::string>{kRate2G, kRate3G}));
     EXPECT_TRUE(device.classRespondsToClassOperation("PSLowPowerModeSettingsDetail", "isEnabled"));
     EXPECT_FALSE(device.classRespondsToClassOperation("BluetoothManager", "isEnabled"));
 

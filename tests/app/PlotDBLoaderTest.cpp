@@ -20,10 +20,6 @@ namespace {
 
 using app::PlotDBLoader;
 
-constexpr std::int64_t kDay = 86400;
-constexpr std::int64_t kWeek = 7 * kDay;
-constexpr std::int64_t kT0 = 1'800'000'000;
-
 // Records every report; can hold the loader in dataLoadingStarted until
 // released, so that a test sees a load in progress. It takes its time to
 // record the end of a load, as a delegate posting to a busy main loop does:

@@ -21,7 +21,6 @@ namespace corvane::testing {
 
 namespace {
 
-constexpr std::int64_t kDay = 86400;
 // The value labels at the chart's left edge (30 points, more for a larger
 // text), and the two rows of dates at its bottom, in chart points.
 constexpr int kValueLabelStrip = 40;

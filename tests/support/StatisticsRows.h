@@ -16,6 +16,11 @@
 
 namespace corvane::testing {
 
+constexpr std::int64_t kDay = 86400;
+constexpr std::int64_t kWeek = 7 * kDay;
+// A fixed "now" for histories (2027-01-15), far from both ends of time.
+constexpr std::int64_t kT0 = 1'800'000'000;
+
 // The value stored in `column` (0-based, insert order) of the row at `time`.
 inline std::int64_t columnValue(int column, std::int64_t time) {
     if (column == 9) return time;                      // UpdateTime
