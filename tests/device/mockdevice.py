@@ -152,6 +152,10 @@ class Process:
                 self.lines.append(self._partial.decode(errors='replace'))
                 self._partial = b''
             self._watch = None
+            # The end of its output often comes just before the process can be
+            # reaped, and nothing else would wake a loop waiting for its exit:
+            # look again every 20 ms until it has ended.
+            GLib.timeout_add(20, lambda: self.popen.poll() is None)
             return False
         *complete, self._partial = (self._partial + data).split(b'\n')
         self.lines.extend(line.decode(errors='replace') for line in complete)
