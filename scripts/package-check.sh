@@ -4,14 +4,7 @@
 # package was unpacked into (no build tree on their paths).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-missing=()
-for tool in lintian:lintian appstreamcli:appstream; do
-  command -v "${tool%%:*}" >/dev/null || missing+=("${tool#*:}")
-done
-if ((${#missing[@]})); then
-  if [ "$(id -u)" -ne 0 ]; then sudo=sudo; else sudo=; fi
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+"$top/scripts/install-deps.sh" package
 
 deb=$("$top/scripts/package.sh" | tail -n 1)
 dpkg-deb --contents "$deb"

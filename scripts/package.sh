@@ -5,7 +5,7 @@
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build="$top/build/package"
-"$top/scripts/install-deps.sh"
+"$top/scripts/install-deps.sh" build
 # Debian's compiler and linker flags (hardening: fortify, stack protector, relro, now).
 # CORVANE_PACKAGE_OPTIMIZE replaces "-O2 -g" (the test suite checks the
 # packaging with a quicker "-O1"); CORVANE_PACKAGE_UNITY=ON makes it a unity
@@ -22,7 +22,7 @@ cmake --build "$build" -j"$(nproc)"
 deb=$(ls "$build"/corvane_*.deb)
 echo "$deb"
 if [ "${1:-}" = "--check" ]; then
-  command -v lintian >/dev/null || { [ "$(id -u)" -eq 0 ] || sudo=sudo; ${sudo:-} apt-get install -y -qq --no-install-recommends lintian >/dev/null; }
+  "$top/scripts/install-deps.sh" package >/dev/null
   dpkg-deb --info "$deb"
   dpkg-deb --contents "$deb"
   lintian --info "$deb"

@@ -28,8 +28,21 @@ phase() {
   started_cpu=$cpu
 }
 
-"$top/scripts/install-deps.sh"
+# What the build needs first; what only the tests and the package check need
+# installs meanwhile, beside the build (its download and unpacking take
+# little processor time), and is waited for before the tests.
+"$top/scripts/install-deps.sh" build
 phase install
+install_log=$(mktemp)
+trap 'rm -f "$times_file" "$install_log"' EXIT
+if [ "$(id -u)" -eq 0 ]; then
+  "$top/scripts/install-deps.sh" run package >"$install_log" 2>&1 &
+  installing=$!
+else
+  # sudo may ask for a password: not from the background.
+  "$top/scripts/install-deps.sh" run package
+  installing=
+fi
 
 # The C++ style (.clang-format) holds for every tracked source file.
 (cd "$top" && { git ls-files -z '*.cpp' '*.h' 2>/dev/null ||
@@ -45,6 +58,11 @@ unity=-DCMAKE_UNITY_BUILD=ON
 cmake -S "$top" -B "$top/build/test" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-g1 -DCORVANE_SANITIZE=ON $unity >/dev/null
 cmake --build "$top/build/test" --target test_programs -j"$jobs"
 phase "ASan build"
+if [ -n "$installing" ] && ! wait "$installing"; then
+  cat "$install_log" >&2
+  exit 1
+fi
+phase "rest of the install (the part the build did not hide)"
 # The tests' temporary roots are in /dev/shm where the machine has it
 # (tests/support/TemporaryRoot.h). Twice as many at once as processors: the
 # device tests spend most of their time waiting on their mock services.
