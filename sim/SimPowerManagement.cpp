@@ -147,12 +147,7 @@ bool SimPowerManagement::saveEvents() {
     std::lock_guard guard(mutex_);
     saveQueued_ = false;
     if (!eventsUnsaved_ || !events_) return true;
-    plist::Array list;
-    for (const Event& event : *events_) {
-        list.push_back(plist::Value(plist::Dictionary{{std::string(power::kEventTime), plist::Value(event.time)},
-                                                      {std::string(power::kEventScheduledBy), event.scheduledBy},
-                                                      {std::string(power::kEventType), event.eventType}}));
-    }
+    plist::Array list = eventList(*events_);
     const std::filesystem::path file = eventsFile();
     std::error_code ignored;
     std::filesystem::create_directories(file.parent_path(), ignored);
@@ -166,15 +161,18 @@ bool SimPowerManagement::saveEvents() {
 
 plist::Array SimPowerManagement::copyScheduledPowerEvents() {
     std::lock_guard guard(mutex_);
-    plist::Array copy;
     const std::vector<Event>* events = loadedEvents();
-    if (events == nullptr) return copy;
-    for (const Event& event : *events) {
-        copy.push_back(plist::Value(plist::Dictionary{{std::string(power::kEventTime), plist::Value(event.time)},
+    return events == nullptr ? plist::Array{} : eventList(*events);
+}
+
+plist::Array SimPowerManagement::eventList(const std::vector<Event>& events) {
+    plist::Array list;
+    for (const Event& event : events) {
+        list.push_back(plist::Value(plist::Dictionary{{std::string(power::kEventTime), plist::Value(event.time)},
                                                       {std::string(power::kEventScheduledBy), event.scheduledBy},
                                                       {std::string(power::kEventType), event.eventType}}));
     }
-    return copy;
+    return list;
 }
 
 int SimPowerManagement::schedulePowerEvent(plist::Date time, std::string_view scheduledBy, std::string_view eventType) {

@@ -84,6 +84,8 @@ public:
 private:
     // The list, read from the file at first use; none while the file cannot be read.
     std::vector<Event>* loadedEvents() const;
+    // The events as the file and the platform call list them.
+    static plist::Array eventList(const std::vector<Event>& events);
     std::optional<std::vector<Event>> readEvents() const;
     void replaceEvents(std::vector<Event> events);
     void answer(std::intptr_t argument, Answer answer);

@@ -118,6 +118,7 @@ public:
     // once; writeHeldBackBatteryState writes a waiting report (before the
     // system sleeps). A crash loses one battery report at most.
     void saveLastBatteryState(const plist::Dictionary& dictionary);
+    void writeBatteryStateNow(const plist::Dictionary& dictionary);
     void writeHeldBackBatteryState();
     bool createDatabaseIfNeeded();
     void reloadData();

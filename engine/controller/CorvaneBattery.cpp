@@ -106,20 +106,20 @@ void Corvane::saveLastBatteryState(const plist::Dictionary& dictionary) {
         heldBackBatteryState = dictionary;
         return;
     }
-    heldBackBatteryState.reset();
-    if (writeLastBatteryState(platform_, dictionary)) {
-        lastWrittenBatteryState = dictionary;
-    } else {
-        lastWrittenBatteryState.reset();
-    }
+    writeBatteryStateNow(dictionary);
 }
 
 void Corvane::writeHeldBackBatteryState() {
     if (!heldBackBatteryState) return;
     const plist::Dictionary waiting = std::move(*heldBackBatteryState);
+    writeBatteryStateNow(waiting);
+}
+
+void Corvane::writeBatteryStateNow(const plist::Dictionary& dictionary) {
     heldBackBatteryState.reset();
-    if (writeLastBatteryState(platform_, waiting)) {
-        lastWrittenBatteryState = waiting;
+    // After a failed write the file's content is unknown: the next state is written whatever it is.
+    if (writeLastBatteryState(platform_, dictionary)) {
+        lastWrittenBatteryState = dictionary;
     } else {
         lastWrittenBatteryState.reset();
     }

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <memory>
+#include <set>
 
 #include "shared/Names.h"
 #include "shared/Paths.h"
@@ -100,6 +101,21 @@ TEST(PhoneDayTest, BackgroundWakesComeAtTheWakeIntervalAndGatherOtherApplication
     // Every other wake restores the radios in background and holds them 120 s.
     EXPECT_GE(day.lines({{"radio", "wifi"}, {"on", true}}).size(), 2u);
     EXPECT_GT(day.summary.sleepsRefused, 0);
+
+    // Left on the root for the app, the phone's scheduled events as the day
+    // ended: the engine's next wake and both applications' events.
+    ::setenv("CORVANE_ROOT", day.root.c_str(), 1);
+    const auto file = plist::readDictionary(paths::resolve(paths::kScheduledPowerEvents));
+    ASSERT_TRUE(file.has_value());
+    const plist::Value* events = file->find(power::kEventsKey);
+    ASSERT_TRUE(events != nullptr && events->isArray());
+    std::set<std::string> schedulers;
+    for (const plist::Value& event : *events->asArray()) {
+        const plist::Value* by = event.isDictionary() ? event.asDictionary()->find(power::kEventScheduledBy) : nullptr;
+        if (by != nullptr && by->asString() != nullptr) schedulers.insert(*by->asString());
+    }
+    EXPECT_TRUE(schedulers.count(engine));
+    EXPECT_EQ(schedulers.size(), 3u);
 }
 
 // An application on the no-delay list wakes the phone every 30 minutes,
