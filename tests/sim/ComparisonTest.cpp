@@ -74,6 +74,10 @@ TEST(ComparisonTest, HeadlineRowsAreMeasuredAgainstTheRightColumn) {
     normal.backgroundWakes = 10;
     normal.engineWakes = 4;
     normal.userTrafficWithoutNetworkMinutes = 36.1;
+    // WiFi's energy is all joins: 30 J without a saver, 50 J for Normal.
+    constexpr std::size_t kWiFi = static_cast<std::size_t>(sim::Component::WiFi);
+    runs[0].joinEnergy = runs[0].energy[kWiFi] = 30.0;
+    normal.joinEnergy = normal.energy[kWiFi] = 50.0;
 
     // The same figures after a trip through the JSON a run reports.
     std::vector<sim::RunSummary> reread;
@@ -96,6 +100,8 @@ TEST(ComparisonTest, HeadlineRowsAreMeasuredAgainstTheRightColumn) {
         EXPECT_NE(text.find("transfers +0 (36.1 min more of the user's traffic without network)\n"), std::string::npos)
             << text;
         EXPECT_EQ(text.find("min more of"), text.rfind("min more of"));  // not beside OS batching
+        EXPECT_NE(text.find("joins and attaches +20, idle radios +0, "), std::string::npos) << text;
+        EXPECT_NE(text.find("joins and attaches -30, idle radios +0, "), std::string::npos) << text;
     }
     const nlohmann::ordered_json json = sim::comparisonJson(runs);
     EXPECT_EQ(json["runs"][2]["savedVsNoSaverJoules"], 4000.0);

@@ -155,6 +155,53 @@ TEST(PowerModelTest, EachComponentChargesTheFigureOfItsState) {
     EXPECT_DOUBLE_EQ(model.chargeCurrent(1.0), 0.0);
 }
 
+// A 10 s transfer over 3G, the network slowing to 2G 4 s in, the meter read
+// once at 100 s: 10 s at 3G's active draw, 5 s in 3G's tail, then paging.
+TEST(PowerModelTest, MeterChargesACellularTransferAndItsTailAtTheTransfersSpeed) {
+    const PowerModel model(distinctFigures());
+    sim::SimBattery battery(model, 1000.0, 100.0);
+    sim::EnergyMeter meter(model, battery, 0.0);
+    meter.state().wifiEnabled = false;
+    meter.state().speed = platform::DataRate::Rate3G;
+    meter.startTransfer(false, 10.0);
+    meter.advanceTo(4.0);
+    meter.state().speed = platform::DataRate::Rate2G;
+    meter.advanceTo(100.0);
+    EXPECT_NEAR(meter.energy(Component::Cellular), (10 * 500 + 5 * 350 + 85 * 5) / 1000.0, 1e-9);
+    EXPECT_NEAR(meter.transferEnergy(), (10 * (500 - 5) + 5 * (350 - 5)) / 1000.0, 1e-9);
+
+    // Without service there is nothing to transfer: when service returns a
+    // second later the radio only pages (4 times its draw at no bars, then once).
+    meter.state().cellularBars = 0;
+    meter.startTransfer(false, 200.0);
+    meter.advanceTo(101.0);
+    meter.state().cellularBars = 3;
+    meter.advanceTo(110.0);
+    EXPECT_NEAR(meter.energy(Component::Cellular), (10 * 500 + 5 * 350 + 85 * 5 + 20 + 9 * 5) / 1000.0, 1e-9);
+}
+
+// Low-power mode awake, then asleep; WiFi and cellular data off in turns.
+TEST(PowerModelTest, MeterCountsTheLowPowerModeSavingAndTheSecondsEachRadioWasOff) {
+    const PowerModel model(distinctFigures());
+    sim::SimBattery battery(model, 1000.0, 100.0);
+    sim::EnergyMeter meter(model, battery, 0.0);
+    ComponentState& s = meter.state();
+    s.lowPowerMode = true;
+    s.wifiEnabled = false;
+    meter.advanceTo(60.0);
+    s.cellularData = false;
+    meter.advanceTo(100.0);
+    s.wifiEnabled = s.cellularData = true, s.cellularRadio = false;  // WiFi on in airplane mode
+    meter.advanceTo(130.0);
+    s.wifiEnabled = false, s.asleep = true;
+    meter.advanceTo(160.0);
+    // Half of the 150 mW of the user at work, for the 130 s awake.
+    EXPECT_NEAR(meter.lowPowerModeSaved(), 75 * 130 / 1000.0, 1e-9);
+    EXPECT_DOUBLE_EQ(meter.offSeconds().at(sim::Radio::WiFi), 130.0);
+    EXPECT_DOUBLE_EQ(meter.offSeconds().at(sim::Radio::Edge), 100.0);
+    EXPECT_DOUBLE_EQ(meter.dataOffSeconds(), 70.0);  // both off
+}
+
 TEST(PowerModelTest, MeterCountsTrafficWithoutNetworkAndTheBatteryPaysOnlyOffAC) {
     const PowerModel model(DeviceProfile::find("phone-2013"));
     sim::SimBattery battery(model, 1000.0, 50.0);

@@ -33,7 +33,7 @@ std::string messageOfError(const std::string& json) { return refusal(json).secon
 TEST(ScenarioTest, ReadsEveryPartOfAScenario) {
     const Scenario s = Scenario::parse(std::string("{") + kHead + R"(,
         "name": "day", "comment": "free text", "profile": "phone-2013",
-        "device": {"machine": "iPhone7,2", "systemVersion": "9.3", "dataRates": ["2G", "3G"], "lowPowerMode": false},
+        "device": {"machine": "iPhone7,2", "systemVersion": "9.3", "dataRates": ["2G", "3G", "2G"], "lowPowerMode": false},
         "battery": {"designCapacity": 1810, "startPercent": 55.5},
         "radios": {"wifi": false, "edge": true, "bluetooth": true, "location": false, "push": false},
         "settings": {"Strategy": 3, "WakeInterval": 20.5, "Debug": true},
@@ -83,6 +83,14 @@ TEST(ScenarioTest, ReadsEveryPartOfAScenario) {
     EXPECT_EQ(s.events[7].name, "com.quibbit.Corvane-wake");
 }
 
+TEST(ScenarioTest, AProfileFileIsFoundBesideTheScenario) {
+    TemporaryRoot folder;
+    const std::filesystem::path days = folder.path() / "days";
+    std::filesystem::create_directories(days);
+    std::ofstream(days / "day.json") << std::string("{") + kHead + R"(, "profile": "slow.json"})";
+    EXPECT_EQ(Scenario::load(days / "day.json").profile, (days / "slow.json").string());
+}
+
 TEST(ScenarioTest, RefusesBadInputNamingThePlace) {
     const std::string head = std::string("{") + kHead;
     // Unknown keys, at the top, nested, and in an event.
@@ -112,6 +120,7 @@ TEST(ScenarioTest, RefusesBadInputNamingThePlace) {
     EXPECT_EQ(
         placeOfError(head + R"(, "events": [{"at": 0, "do": "app", "bundle": "com.nope", "state": "foreground"}]})"),
         "/events/0/bundle");
+    EXPECT_EQ(placeOfError(head + R"(, "apps": [{"bundle": "", "name": "Nameless"}]})"), "/apps/0/bundle");
     EXPECT_EQ(placeOfError(head + R"(, "events": [{"at": 0, "do": "wifi", "network": "x", "bars": 7}]})"),
               "/events/0/bars");
     EXPECT_EQ(placeOfError(head + R"(, "events": [{"at": 0, "do": "cellular"}]})"), "/events/0");
@@ -135,15 +144,21 @@ TEST(ScenarioTest, NumbersThatOverflowWrapOrRunAwayAreRefusedAtTheirPlace) {
         {start + R"("duration": "8761:00"})", "/duration"},
         {start + R"("duration": -5})", "/duration"},
         {start + R"("duration": 60, "events": [{"at": -5, "do": "lock"}]})", "/events/0/at"},
+        {start + R"("duration": 0})", "/duration"},
+        {start + R"("duration": "90"})", "/duration"},  // a clock time has its minutes
         {start + R"("duration": 60, "battery": {"startPercent": 100.5}})", "/battery/startPercent"},
+        {start + R"("duration": 60, "battery": {"designCapacity": 50}})", "/battery/designCapacity"},
+        {start + R"("duration": 60, "events": [{"at": 0, "do": "cellular", "bars": -1}]})", "/events/0/bars"},
         {start + R"("duration": 60, "settings": {"Strategy": 18446744073709551614}})", "/settings/Strategy"},
         {R"({"start": "2027-01-18T-1:00:00Z", "duration": 60})", "/start"},
         {R"({"start": "2027-01-18T08:00:nanZ", "duration": 60})", "/start"},
+        {R"({"start": "2027-01-18T08:00:00+01:00", "duration": 60})", "/start"},
     };
     for (const auto& [json, place] : refused) EXPECT_EQ(placeOfError(json), place) << json;
     EXPECT_DOUBLE_EQ(Scenario::parse(start + R"("duration": "8760:00"})").duration, 365 * 86400.0);
     // Seconds keep their fraction; an event sent to a running phone for a past time happens now.
     EXPECT_DOUBLE_EQ(Scenario::parse(R"({"start": "2027-01-18T08:00:30.5Z", "duration": 60})").start, 1800259230.5);
+    EXPECT_DOUBLE_EQ(Scenario::parse(R"({"start": "2027-01-18T08:00:00+00:00", "duration": 60})").start, 1800259200.0);
     EXPECT_DOUBLE_EQ(Scenario::parse(start + R"("duration": 60})").parseEvent(R"({"at": 10, "do": "lock"})", 30, "").at,
                      30.0);
 }
