@@ -233,12 +233,40 @@ TEST_F(PropertyListFileTest, DeepNestingIsRefusedWithoutExhaustingTheStack) {
     };
     EXPECT_TRUE(parse(xmlArrays(kMaximumNesting, kMaximumNesting)).has_value());
     EXPECT_FALSE(parse(xmlArrays(kMaximumNesting + 1, kMaximumNesting + 1)).has_value());
+    // The library never sees the deeper file.
+    EXPECT_EQ(structureRefusal(xmlArrays(kMaximumNesting, kMaximumNesting)), std::nullopt);
+    EXPECT_EQ(structureRefusal(xmlArrays(kMaximumNesting + 1, kMaximumNesting + 1)), "containers nested too deep");
     EXPECT_FALSE(parse(xmlArrays(200000, 0)).has_value());
     EXPECT_FALSE(parse(xmlArrays(200000, 200000)).has_value());
     EXPECT_FALSE(parse(binaryChainOfArrays(200000, false)).has_value());
     EXPECT_FALSE(parse(binaryChainOfArrays(3, true)).has_value());
     EXPECT_FALSE(parse(binaryList({"\xA1\x09", "\x10\x01"})).has_value());  // a reference past the last object
     EXPECT_TRUE(parse(binaryChainOfArrays(10, false)).has_value());
+
+    // Depth hidden behind shared objects: segments of 100 arrays, each ending
+    // in the top of the segment before it, listed so that each is reached
+    // after the one it ends in. No path walked from the root is deeper than
+    // one segment, yet the second segment's top is 200 deep; chained
+    // thousands of times, it would recurse the library out of its stack.
+    const auto segments = [](std::uint32_t count, std::uint32_t length) {
+        const auto reference = [](std::uint32_t object) {
+            return std::string{char(object >> 24), char(object >> 16), char(object >> 8), char(object)};
+        };
+        const auto top = [&](std::uint32_t segment) { return 1 + (segment - 1) * length; };
+        std::string root{'\xAF', '\x11', char(count >> 8), char(count)};
+        for (std::uint32_t segment = 1; segment <= count; ++segment) root += reference(top(segment));
+        std::vector<std::string> objects{root};
+        for (std::uint32_t segment = 1; segment <= count; ++segment) {
+            for (std::uint32_t j = 1; j < length; ++j) objects.push_back('\xA1' + reference(top(segment) + j));
+            objects.push_back(segment == 1 ? std::string(1, '\xA0') : '\xA1' + reference(top(segment - 1)));
+        }
+        return binaryList(objects, 4);
+    };
+    EXPECT_EQ(structureRefusal(segments(1, 100)), std::nullopt);
+    EXPECT_EQ(structureRefusal(segments(2, 100)), "containers nested too deep");
+    // Past the size limit, a list is refused before its structure is walked.
+    const std::string sound = toXml(Value(Dictionary{{"Strategy", Value(4)}}));
+    EXPECT_EQ(structureRefusal(sound + std::string(kMaximumPropertyListSize, ' ')), "file too large");
 }
 
 TEST_F(PropertyListFileTest, HostileFilesAreRefusedOrReadByLengthWithoutHarm) {
