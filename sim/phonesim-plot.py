@@ -12,6 +12,7 @@ INPUT is what phonesim hands over: {"scenario", "duration", "runs": [{"name",
 """
 
 import json
+import math
 import sys
 
 import matplotlib
@@ -89,11 +90,17 @@ def main(argv):
         if state == "AC":
             charge.axvspan(hours(start), hours(end), color="#ffe680", alpha=0.45, linewidth=0)
     charge.set_ylabel("battery charge (%)")
-    charge.set_ylim(max(0, int(lowest / 10) * 10 - 10), 101)
+    # The legend runs along the bottom of the chart, two runs a row: the
+    # scale starts low enough that every line stays above it, unless the
+    # battery ran nearly empty, when the legend goes where it hides least.
+    legend_share = 0.06 * math.ceil(len(runs) / 2) + 0.04
+    bottom = lowest - (101 - lowest) * legend_share / (1 - legend_share) - 1
+    legend_place = "lower left" if bottom >= 0 else "best"
+    charge.set_ylim(max(0, math.floor(bottom / 10) * 10), 101)
     charge.grid(True, alpha=0.3)
     title = "phonesim: %s (device profile %s)" % (data.get("scenario") or "scenario", data.get("profile", "?"))
     charge.set_title(title)
-    charge.legend(loc="lower left", ncol=min(2, len(runs)), fontsize=8, framealpha=0.9)
+    charge.legend(loc=legend_place, ncol=min(2, len(runs)), fontsize=8, framealpha=0.9)
     plt.setp(charge.get_xticklabels(), visible=False)
 
     # Per run: WiFi on the upper half of its row, cellular on the lower
