@@ -34,14 +34,16 @@ phase() {
 "$top/scripts/install-deps.sh" build
 phase install
 install_log=$(mktemp)
-trap 'rm -f "$times_file" "$install_log"' EXIT
+installing=
+# A run that stops early still lets the install finish: dpkg is never left
+# half done.
+trap 'if [ -n "$installing" ]; then wait "$installing" 2>/dev/null || true; fi; rm -f "$times_file" "$install_log"' EXIT
 if [ "$(id -u)" -eq 0 ]; then
   "$top/scripts/install-deps.sh" run package >"$install_log" 2>&1 &
   installing=$!
 else
   # sudo may ask for a password: not from the background.
   "$top/scripts/install-deps.sh" run package
-  installing=
 fi
 
 # The C++ style (.clang-format) holds for every tracked source file.
@@ -58,9 +60,14 @@ unity=-DCMAKE_UNITY_BUILD=ON
 cmake -S "$top" -B "$top/build/test" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-g1 -DCORVANE_SANITIZE=ON $unity >/dev/null
 cmake --build "$top/build/test" --target test_programs -j"$jobs"
 phase "ASan build"
-if [ -n "$installing" ] && ! wait "$installing"; then
-  cat "$install_log" >&2
-  exit 1
+if [ -n "$installing" ]; then
+  status=0
+  wait "$installing" || status=$?
+  installing=
+  if [ "$status" -ne 0 ]; then
+    cat "$install_log" >&2
+    exit 1
+  fi
 fi
 phase "rest of the install (the part the build did not hide)"
 # The tests' temporary roots are in /dev/shm where the machine has it
